@@ -26,7 +26,8 @@ TEST(Clock, AddMinutesCarriesAcrossDaysMonthsAndYears)
         {{2026, 12, 7, 11, 58, 0, 1}, 5, {2026, 12, 7, 12, 3, 0, 1}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(addMinutes(c.from, c.minutes), c.expected) << c.from.day << " " << c.from.hour << ":" << c.from.minute;
+        EXPECT_EQ(addMinutes(c.from, c.minutes), c.expected)
+            << c.from.day << " " << c.from.hour << ":" << c.from.minute;
 }
 
 } // namespace

@@ -94,7 +94,8 @@ IoResult syncFolder(const std::string& folder)
 
 bool PosixFileSystem::exists(const std::string& path) const
 {
-    struct stat st{};
+    struct stat st
+    {};
     return ::stat(path.c_str(), &st) == 0;
 }
 
@@ -104,7 +105,8 @@ std::optional<std::string> PosixFileSystem::readAll(const std::string& path) con
     if (fd.get() < 0)
         return std::nullopt;
     std::string data;
-    struct stat st{};
+    struct stat st
+    {};
     if (::fstat(fd.get(), &st) == 0 && st.st_size > 0)
         data.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[64 * 1024];
@@ -124,7 +126,8 @@ std::optional<std::string> PosixFileSystem::readAll(const std::string& path) con
 
 std::optional<FileStamp> PosixFileSystem::stamp(const std::string& path) const
 {
-    struct stat st{};
+    struct stat st
+    {};
     if (::stat(path.c_str(), &st) != 0)
         return std::nullopt;
     FileStamp s;
