@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "shell/settings.h"
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace quelvo {
+
+/// Exit codes of quelvoctl.
+inline constexpr int kCtlOk = 0;
+inline constexpr int kCtlNothing = 1; // ran fine, found nothing (for example: no event due)
+inline constexpr int kCtlUsage = 2;   // bad command, option or input
+
+/// Everything a quelvoctl command may use; tests build one over fakes.
+struct CtlContext
+{
+    FileSystem& fs;
+    Settings& settings;
+    const Clock& clock;
+    std::string folder; // where events.ini lives
+    std::ostream& out;
+    std::ostream& err;
+    std::istream& in;
+    bool interactive = false; // standard input is a terminal
+    bool dryRun = true;
+};
+
+/// One subcommand: its name, a usage line for --help, and its body (arguments after the name).
+struct CtlCommand
+{
+    std::string name;
+    std::string usage;
+    std::function<int(CtlContext&, const std::vector<std::string>&)> run;
+};
+
+/// Runs quelvoctl with its arguments (without the program name); returns the exit code.
+int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const std::vector<CtlCommand>& commands);
+
+/// The commands of each area, kept in their own files.
+std::vector<CtlCommand> scheduleCommands();
+std::vector<CtlCommand> settingsCommands();
+std::vector<CtlCommand> powerCommands();
+
+} // namespace quelvo

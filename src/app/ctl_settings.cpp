@@ -1,0 +1,10 @@
+#include "app/ctl.h"
+
+namespace quelvo {
+
+std::vector<CtlCommand> settingsCommands()
+{
+    return {};
+}
+
+} // namespace quelvo

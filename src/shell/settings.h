@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+#include <string>
+#include <string_view>
+
+namespace quelvo {
+
+/// The application and section every setting of the program lives under.
+inline constexpr std::string_view kSettingsApp = "quelvo";
+inline constexpr std::string_view kSettingsSection = "data";
+
+/// Per-user text settings addressed by application, section and key, whose
+/// names match without regard to letter case; values are compared exactly.
+class Settings
+{
+public:
+    virtual ~Settings() = default;
+
+    /// The stored value, or `def` when none is stored.
+    [[nodiscard]] virtual std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
+                                                 std::string_view def) const = 0;
+    /// Stores the value durably before it returns.
+    virtual IoResult SaveSetting(std::string_view app, std::string_view section, std::string_view key,
+                                 std::string_view value) = 0;
+
+    /// Shorthands for the program's own section.
+    [[nodiscard]] std::string get(std::string_view key, std::string_view def) const
+    {
+        return GetSetting(kSettingsApp, kSettingsSection, key, def);
+    }
+    IoResult save(std::string_view key, std::string_view value)
+    {
+        return SaveSetting(kSettingsApp, kSettingsSection, key, value);
+    }
+};
+
+} // namespace quelvo

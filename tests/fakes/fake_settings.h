@@ -1,0 +1,42 @@
+#pragma once
+
+#include "schedule/event_line.h"
+#include "shell/settings.h"
+
+#include <map>
+#include <string>
+
+namespace quelvo::test {
+
+/// Settings held in memory, names folded like the real store; counts writes.
+class FakeSettings final : public Settings
+{
+public:
+    [[nodiscard]] std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
+                                         std::string_view def) const override
+    {
+        const auto it = m_values.find(address(app, section, key));
+        return it == m_values.end() ? std::string(def) : it->second;
+    }
+    IoResult SaveSetting(std::string_view app, std::string_view section, std::string_view key,
+                         std::string_view value) override
+    {
+        if (!failWith.empty())
+            return IoResult::failure(failWith);
+        ++writes;
+        m_values[address(app, section, key)] = std::string(value);
+        return IoResult::success();
+    }
+
+    int writes = 0;
+    std::string failWith; // when set, every save fails with this reason
+
+private:
+    static std::string address(std::string_view app, std::string_view section, std::string_view key)
+    {
+        return toLowerAscii(app) + '\n' + toLowerAscii(section) + '\n' + toLowerAscii(key);
+    }
+    std::map<std::string, std::string> m_values;
+};
+
+} // namespace quelvo::test
