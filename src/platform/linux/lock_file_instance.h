@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/single_instance.h"
+
+#include <string>
+
+namespace quelvo {
+
+/// Single instance through an advisory lock on a per-user file. The kernel drops the
+/// lock when the process ends in any way, so a killed copy never blocks the next start.
+class LockFileInstance final : public SingleInstance
+{
+public:
+    /// `path` empty: $XDG_RUNTIME_DIR/quelvo.lock, else /tmp/quelvo-<uid>.lock.
+    explicit LockFileInstance(std::string path = {});
+    ~LockFileInstance() override;
+    LockFileInstance(const LockFileInstance&) = delete;
+    LockFileInstance& operator=(const LockFileInstance&) = delete;
+
+    bool acquire() override;
+    [[nodiscard]] const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+};
+
+} // namespace quelvo

@@ -1,0 +1,232 @@
+// The widgets of the main window: captions, tooltips and object names.
+#include "ui/frm_main.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace quelvo {
+
+namespace {
+
+constexpr const char* kDayNames[7] = {"chk_mon", "chk_tue", "chk_wed", "chk_thu", "chk_fri", "chk_sat", "chk_sun"};
+constexpr const char* kDayCaptions[7] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+constexpr const char* kDayTips[7] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+
+const char* const kDescription =
+    "Quelvo! was designed to simplify the automation of shutting down and re booting your computer at specific times "
+    "during the day and night. You can set an unlimited ammount of shut down and re boot settings, you could even set "
+    "your computer to re boot everyminute if you wished.";
+const char* const kInstructions =
+    "To make your PC shut down or re boot at a certain time, do the following. Select the day that you wish the re "
+    "boot or shut down to take place. Then select the time of the event. Finally press the 'Save' button.";
+
+template <typename W>
+W* named(W* widget, const char* objectName, const char* tip = nullptr)
+{
+    widget->setObjectName(QString::fromLatin1(objectName));
+    if (tip)
+        widget->setToolTip(QString::fromLatin1(tip));
+    return widget;
+}
+
+QComboBox* editableCombo(const char* objectName, const char* tip)
+{
+    auto* box = named(new QComboBox, objectName, tip);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMaxVisibleItems(12);
+    return box;
+}
+
+} // namespace
+
+QPushButton* FrmMain::makeHidePicture(const char* objectName)
+{
+    auto* button = named(new QPushButton(tr("Hide to tray")), objectName, "Hide this window in the notification area");
+    button->setFlat(true);
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+QWidget* FrmMain::buildAboutTab()
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+
+    auto* header = new QHBoxLayout;
+    imgicon = named(new QLabel, "imgicon");
+    imgicon->setFixedSize(48, 48);
+    imgicon->setScaledContents(true);
+    header->addWidget(imgicon, 0, Qt::AlignTop);
+    Label1 = named(new QLabel, "Label1");
+    Label1->setWordWrap(true);
+    Label1->setOpenExternalLinks(true);
+    header->addWidget(Label1, 1);
+    layout->addLayout(header);
+
+    Label2 = named(new QLabel(QString::fromLatin1(kDescription)), "Label2");
+    Label2->setWordWrap(true);
+    layout->addWidget(Label2);
+
+    lab_vers = named(new QLabel, "lab_vers");
+    lab_windows = named(new QLabel, "lab_windows");
+    layout->addWidget(lab_vers);
+    layout->addWidget(lab_windows);
+    layout->addStretch(1);
+
+    chk_lww = named(new QCheckBox(QStringLiteral("Load with windows")), "chk_lww",
+                    "Click here to make this software load with windows.");
+    chk_pause = named(new QCheckBox(QStringLiteral(
+                          "Add a 20 second time delay when starting up (if you get repeat reboots)")),
+                      "chk_pause");
+    layout->addWidget(chk_lww);
+    layout->addWidget(chk_pause);
+
+    hidePictures[0] = makeHidePicture("image3");
+    layout->addWidget(hidePictures[0], 0, Qt::AlignRight);
+    return page;
+}
+
+QWidget* FrmMain::buildSettingsTab()
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+
+    auto* intro = new QLabel(QString::fromLatin1(kInstructions));
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+
+    auto* days = new QGroupBox(QStringLiteral("Day selection"));
+    auto* daysLayout = new QVBoxLayout(days);
+    daysLayout->addWidget(new QLabel(QStringLiteral("Select which days you wish this event to run")));
+    auto* dayRow = new QHBoxLayout;
+    for (int i = 0; i < 7; ++i) {
+        chk_days[i] = named(new QCheckBox(QString::fromLatin1(kDayCaptions[i])), kDayNames[i], kDayTips[i]);
+        dayRow->addWidget(chk_days[i]);
+    }
+    dayRow->addStretch(1);
+    Command1 = named(new QPushButton(QStringLiteral("Select all")), "Command1",
+                     "Click here to select or de-select all of the days");
+    dayRow->addWidget(Command1);
+    daysLayout->addLayout(dayRow);
+    layout->addWidget(days);
+
+    auto* timeBox = new QGroupBox(QStringLiteral("Time and event settings"));
+    auto* grid = new QGridLayout(timeBox);
+    txt_hr = editableCombo("txt_hr", "Enter the hour of the event in here");
+    txt_min = editableCombo("txt_min", "Enter the minute of the event in here");
+    com_am = editableCombo("com_am", "Choose from AM or PM");
+    Label9 = named(new QLabel(QStringLiteral("AM/PM")), "Label9");
+    grid->addWidget(new QLabel(QStringLiteral("Hour")), 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Minute")), 0, 1);
+    grid->addWidget(Label9, 0, 2);
+    grid->addWidget(txt_hr, 1, 0);
+    grid->addWidget(txt_min, 1, 1);
+    grid->addWidget(com_am, 1, 2);
+
+    auto* action = new QGroupBox(QStringLiteral("Action"));
+    auto* actionLayout = new QHBoxLayout(action);
+    chk_shutdown = named(new QCheckBox(QStringLiteral("Shut down")), "chk_shutdown",
+                         "Click here to make the event Shut Down the computer");
+    chk_reboot =
+        named(new QCheckBox(QStringLiteral("Re boot")), "chk_reboot", "Click here to make the event Re Boot the computer");
+    actionLayout->addWidget(chk_shutdown);
+    actionLayout->addWidget(chk_reboot);
+    grid->addWidget(action, 0, 3, 2, 1);
+
+    chk_repeat = named(new QCheckBox(QStringLiteral("Repeat")), "chk_repeat",
+                       "Clicking here will make the appointment repeat");
+    com_save = named(new QPushButton(QStringLiteral("&Save")), "com_save", "Click here to save this event");
+    com_save->setDefault(true);
+    grid->addWidget(chk_repeat, 2, 0);
+    grid->addWidget(com_save, 2, 3);
+    grid->setColumnStretch(4, 1);
+    layout->addWidget(timeBox);
+
+    auto* options = new QHBoxLayout;
+    Check1 = named(new QCheckBox(QStringLiteral("Use 24 hour clock")), "Check1",
+                   "Click here to use a 24 hour clock instead of 12 hour.");
+    chk_forced = named(new QCheckBox(QStringLiteral("Forced shut down")), "chk_forced");
+    options->addWidget(Check1);
+    options->addWidget(chk_forced);
+    options->addStretch(1);
+    hidePictures[1] = makeHidePicture("Image2");
+    options->addWidget(hidePictures[1]);
+    layout->addLayout(options);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* FrmMain::buildSchedulesTab()
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    ListView1 = named(new QTreeWidget, "ListView1");
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setHeaderLabels({QStringLiteral("Time and Date"), QStringLiteral("Action"), QStringLiteral("Repeated?")});
+    ListView1->header()->setSectionsClickable(false);
+    layout->addWidget(ListView1);
+
+    // The raw lines in file order; never shown, the checker scans them.
+    lst_events = named(new QListWidget(page), "lst_events");
+    lst_events->hide();
+
+    auto* buttons = new QHBoxLayout;
+    com_del = named(new QPushButton(QStringLiteral("Delete Selected")), "com_del",
+                    "Select an event from the aboce list and then click here to Delete them");
+    Command2 = named(new QPushButton(QStringLiteral("Delete All")), "Command2",
+                     "Click here to delete all entries from the above list");
+    buttons->addWidget(com_del);
+    buttons->addWidget(Command2);
+    buttons->addStretch(1);
+    hidePictures[2] = makeHidePicture("Image1");
+    buttons->addWidget(hidePictures[2]);
+    layout->addLayout(buttons);
+    return page;
+}
+
+QWidget* FrmMain::buildSleepTab()
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    const char* const captions[4] = {"5 minutes", "15 minutes", "30 minutes", "60 minutes"};
+    const char* const minutes[4] = {"5", "15", "30", "60"};
+    auto* frames = new QHBoxLayout;
+    for (int group = 0; group < 2; ++group) {
+        auto* frame = new QGroupBox(group == 0 ? QStringLiteral("ShutDown") : QStringLiteral("ReBoot"));
+        auto* column = new QVBoxLayout(frame);
+        for (int i = 0; i < 4; ++i) {
+            const int index = group * 4 + i;
+            const QString name = QStringLiteral("Command%1").arg(index + 3);
+            const QString tip = QStringLiteral("This will %1 your computer in %2 minutes")
+                                    .arg(group == 0 ? QStringLiteral("shut down") : QStringLiteral("re boot"),
+                                         QString::fromLatin1(minutes[i]));
+            auto* button = new QPushButton(QString::fromLatin1(captions[i]));
+            button->setObjectName(name);
+            button->setToolTip(tip);
+            quickButtons[index] = button;
+            column->addWidget(button);
+        }
+        frames->addWidget(frame);
+    }
+    layout->addLayout(frames);
+    layout->addStretch(1);
+    hidePictures[3] = makeHidePicture("Picture1");
+    layout->addWidget(hidePictures[3], 0, Qt::AlignRight);
+    return page;
+}
+
+} // namespace quelvo
