@@ -31,8 +31,7 @@ const char* const kInstructions =
     "To make your PC shut down or re boot at a certain time, do the following. Select the day that you wish the re "
     "boot or shut down to take place. Then select the time of the event. Finally press the 'Save' button.";
 
-template <typename W>
-W* named(W* widget, const char* objectName, const char* tip = nullptr)
+template <typename W> W* named(W* widget, const char* objectName, const char* tip = nullptr)
 {
     widget->setObjectName(QString::fromLatin1(objectName));
     if (tip)
@@ -87,9 +86,9 @@ QWidget* FrmMain::buildAboutTab()
 
     chk_lww = named(new QCheckBox(QStringLiteral("Load with windows")), "chk_lww",
                     "Click here to make this software load with windows.");
-    chk_pause = named(new QCheckBox(QStringLiteral(
-                          "Add a 20 second time delay when starting up (if you get repeat reboots)")),
-                      "chk_pause");
+    chk_pause =
+        named(new QCheckBox(QStringLiteral("Add a 20 second time delay when starting up (if you get repeat reboots)")),
+              "chk_pause");
     layout->addWidget(chk_lww);
     layout->addWidget(chk_pause);
 
@@ -139,14 +138,14 @@ QWidget* FrmMain::buildSettingsTab()
     auto* actionLayout = new QHBoxLayout(action);
     chk_shutdown = named(new QCheckBox(QStringLiteral("Shut down")), "chk_shutdown",
                          "Click here to make the event Shut Down the computer");
-    chk_reboot =
-        named(new QCheckBox(QStringLiteral("Re boot")), "chk_reboot", "Click here to make the event Re Boot the computer");
+    chk_reboot = named(new QCheckBox(QStringLiteral("Re boot")), "chk_reboot",
+                       "Click here to make the event Re Boot the computer");
     actionLayout->addWidget(chk_shutdown);
     actionLayout->addWidget(chk_reboot);
     grid->addWidget(action, 0, 3, 2, 1);
 
-    chk_repeat = named(new QCheckBox(QStringLiteral("Repeat")), "chk_repeat",
-                       "Clicking here will make the appointment repeat");
+    chk_repeat =
+        named(new QCheckBox(QStringLiteral("Repeat")), "chk_repeat", "Clicking here will make the appointment repeat");
     com_save = named(new QPushButton(QStringLiteral("&Save")), "com_save", "Click here to save this event");
     com_save->setDefault(true);
     grid->addWidget(chk_repeat, 2, 0);
@@ -176,7 +175,8 @@ QWidget* FrmMain::buildSchedulesTab()
     ListView1->setRootIsDecorated(false);
     ListView1->setUniformRowHeights(true);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setHeaderLabels({QStringLiteral("Time and Date"), QStringLiteral("Action"), QStringLiteral("Repeated?")});
+    ListView1->setHeaderLabels(
+        {QStringLiteral("Time and Date"), QStringLiteral("Action"), QStringLiteral("Repeated?")});
     ListView1->header()->setSectionsClickable(false);
     layout->addWidget(ListView1);
 

@@ -52,4 +52,9 @@ std::string settingsFilePath()
     return xdgFolder("XDG_CONFIG_HOME", ".config") + "/quelvo/settings.ini";
 }
 
+std::string autostartEntryPath()
+{
+    return xdgFolder("XDG_CONFIG_HOME", ".config") + "/autostart/quelvo.desktop";
+}
+
 } // namespace quelvo

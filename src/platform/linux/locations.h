@@ -16,4 +16,8 @@ std::string programFolder();
 /// (default ~/.config/quelvo/settings.ini).
 std::string settingsFilePath();
 
+/// The per-user autostart entry: $XDG_CONFIG_HOME/autostart/quelvo.desktop
+/// (default ~/.config/autostart/quelvo.desktop).
+std::string autostartEntryPath();
+
 } // namespace quelvo

@@ -19,7 +19,8 @@ std::string defaultLockPath()
 
 } // namespace
 
-LockFileInstance::LockFileInstance(std::string path) : m_path(path.empty() ? defaultLockPath() : std::move(path)) {}
+LockFileInstance::LockFileInstance(std::string path) : m_path(path.empty() ? defaultLockPath() : std::move(path))
+{}
 
 LockFileInstance::~LockFileInstance()
 {

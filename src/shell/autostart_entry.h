@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quelvo {
+
+/// Quotes a program path for the Exec key of a desktop entry, so that blanks, quotes,
+/// backslashes and percent signs reach the program unchanged.
+std::string quoteExecArgument(std::string_view path);
+
+/// The text of the autostart desktop entry. An empty command gives the entry that keeps
+/// its place but starts nothing (empty Exec, Hidden=true).
+std::string composeAutostartEntry(std::string_view command);
+
+/// The command an entry starts, as its Exec value stands (unescaped); empty when the
+/// entry is hidden, has no Exec, or is not a desktop entry.
+std::string autostartCommand(std::string_view entryText);
+
+} // namespace quelvo

@@ -1,0 +1,36 @@
+#include "shell/desktop_autostart.h"
+
+#include "shell/autostart_entry.h"
+
+namespace quelvo {
+
+DesktopAutostart::DesktopAutostart(FileSystem& fs, std::string entryPath) : m_fs(fs), m_path(std::move(entryPath))
+{}
+
+std::string DesktopAutostart::GetRegString(std::string_view def) const
+{
+    const auto text = m_fs.readAll(m_path);
+    if (!text)
+        return std::string(def);
+    return autostartCommand(*text);
+}
+
+IoResult DesktopAutostart::SetRegString(std::string_view command)
+{
+    const auto slash = m_path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0) {
+        if (IoResult r = m_fs.makeFolders(m_path.substr(0, slash)); !r.ok())
+            return r;
+    }
+    const std::string text = composeAutostartEntry(command.empty() ? std::string() : quoteExecArgument(command));
+    // Written beside the entry and renamed over it, so a failure leaves the old entry whole.
+    const std::string temp = m_path + ".new";
+    IoResult r = m_fs.writeDurably(temp, text);
+    if (r.ok())
+        r = m_fs.replace(temp, m_path);
+    if (!r.ok())
+        m_fs.remove(temp);
+    return r;
+}
+
+} // namespace quelvo
