@@ -24,8 +24,7 @@ inline constexpr std::string_view kMinuteMessage =
     "Sorry, the minute you have selected is invalid. Please try again using numbers between 0 and 59 only";
 inline constexpr std::string_view kAmPmMessage =
     "Sorry, the AM/PM part you have selected is invalid. Please choose AM or PM";
-inline constexpr std::string_view kNoActionMessage =
-    "Sorry, you didn`t select shut down OR re boot. Please try again!";
+inline constexpr std::string_view kNoActionMessage = "Sorry, you didn`t select shut down OR re boot. Please try again!";
 
 /// What the editor's boxes hold when "&Save" is pressed.
 struct EditorInput
@@ -44,9 +43,9 @@ struct EditorInput
 struct SavePlan
 {
     std::optional<UserMessage> error;
-    std::string hour;   // two digits, written back into `txt_hr`
-    std::string minute; // two digits, written back into `txt_min`
-    std::string ampm;   // "AM"/"PM" in 12-hour mode, the box's text unchanged in 24-hour mode
+    std::string hour;               // two digits, written back into `txt_hr`
+    std::string minute;             // two digits, written back into `txt_min`
+    std::string ampm;               // "AM"/"PM" in 12-hour mode, the box's text unchanged in 24-hour mode
     std::vector<std::string> lines; // Monday to Sunday, one per checked day
 
     [[nodiscard]] bool ok() const { return !error.has_value(); }

@@ -49,15 +49,15 @@ const QuickActionMember* findQuickAction(int minutes, bool reboot);
 /// What a quick action puts into the editor before it presses "&Save".
 struct QuickActionFill
 {
-    LocalTime target;                 // now plus the minutes; its seconds play no part
-    DayBoxes days{};                  // only the target's weekday, Monday first
-    std::string hour;                 // plain decimal: 0..23, or 1..12 on the 12-hour clock
-    std::string minute;               // plain decimal: 0..59
-    std::optional<std::string> ampm;  // 12-hour mode only; in 24-hour mode the box keeps its text
-    bool repeat = false;              // always cleared: the event is a one-off
+    LocalTime target;                // now plus the minutes; its seconds play no part
+    DayBoxes days{};                 // only the target's weekday, Monday first
+    std::string hour;                // plain decimal: 0..23, or 1..12 on the 12-hour clock
+    std::string minute;              // plain decimal: 0..59
+    std::optional<std::string> ampm; // 12-hour mode only; in 24-hour mode the box keeps its text
+    bool repeat = false;             // always cleared: the event is a one-off
     bool shutdown = false;
     bool reboot = false;
-    std::string message;              // for the hint window after the save
+    std::string message; // for the hint window after the save
 };
 
 /// `quickaction` from a given moment: `twentyFour` is the state of "Use 24 hour clock" (`Check1`).

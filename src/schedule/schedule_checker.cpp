@@ -68,8 +68,7 @@ std::optional<DueEvent> findDue(const std::vector<std::string>& lstEvents, const
 
 ScheduleChecker::ScheduleChecker(CheckerHost& host, Settings& settings, const Clock& clock)
     : m_host(host), m_settings(settings), m_clock(clock)
-{
-}
+{}
 
 void ScheduleChecker::checkevents()
 {

@@ -30,7 +30,8 @@ int readCount(std::string_view text)
     }
     if (ec == std::errc::result_out_of_range) {
         // Only the digits were too many: the sign tells which end of the range it sits at.
-        return text.front() == '-' ? std::numeric_limits<std::int16_t>::min() : std::numeric_limits<std::int16_t>::max();
+        return text.front() == '-' ? std::numeric_limits<std::int16_t>::min()
+                                   : std::numeric_limits<std::int16_t>::max();
     }
     if (value > std::numeric_limits<std::int16_t>::max())
         return std::numeric_limits<std::int16_t>::max();
