@@ -33,9 +33,9 @@ TEST(ScheduleCheckerTexts, NowtextFollowsTheTwelveHourTable)
         const char* twentyFour;
     };
     const Case cases[] = {
-        {0, 0, "12:00 am", "00:00"},  {0, 15, "12:15 am", "00:15"}, {1, 5, "01:05 am", "01:05"},
-        {9, 30, "09:30 am", "09:30"}, {11, 59, "11:59 am", "11:59"}, {12, 0, "12:00 pm", "12:00"},
-        {12, 59, "12:59 pm", "12:59"}, {13, 5, "01:05 pm", "13:05"}, {23, 59, "11:59 pm", "23:59"},
+        {0, 0, "12:00 am", "00:00"},   {0, 15, "12:15 am", "00:15"},  {1, 5, "01:05 am", "01:05"},
+        {9, 30, "09:30 am", "09:30"},  {11, 59, "11:59 am", "11:59"}, {12, 0, "12:00 pm", "12:00"},
+        {12, 59, "12:59 pm", "12:59"}, {13, 5, "01:05 pm", "13:05"},  {23, 59, "11:59 pm", "23:59"},
     };
     for (const auto& c : cases) {
         const LocalTime t = at(kMon, c.hour, c.minute, 42);
@@ -80,14 +80,14 @@ TEST(ScheduleCheckerScan, MatchesWeekdayAndTimeInBothModes)
         {"24-hour line", "On Mon at 13:05   , Shut Down, Repeat daily", at(kMon, 13, 5), true, true},
         {"24-hour midnight", "On Sun at 00:00   , Shut Down, Repeat daily", at(kSun, 0, 0), true, true},
         // Lines of the other form: 24-hour mode reads only five characters, 12-hour mode needs the suffix.
-        {"12-hour line in 24-hour mode fires at night", "On Mon at 01:30 PM, Reboot,    Repeat daily",
-         at(kMon, 1, 30), true, true},
-        {"12-hour line in 24-hour mode not at 13:30", "On Mon at 01:30 PM, Reboot,    Repeat daily",
-         at(kMon, 13, 30), true, false},
+        {"12-hour line in 24-hour mode fires at night", "On Mon at 01:30 PM, Reboot,    Repeat daily", at(kMon, 1, 30),
+         true, true},
+        {"12-hour line in 24-hour mode not at 13:30", "On Mon at 01:30 PM, Reboot,    Repeat daily", at(kMon, 13, 30),
+         true, false},
         {"24-hour line in 12-hour mode never fires", "On Mon at 13:05   , Shut Down, Repeat daily", at(kMon, 13, 5),
          false, false},
-        {"24-hour morning line in 12-hour mode", "On Mon at 09:30   , Shut Down, Repeat daily", at(kMon, 9, 30),
-         false, false},
+        {"24-hour morning line in 12-hour mode", "On Mon at 09:30   , Shut Down, Repeat daily", at(kMon, 9, 30), false,
+         false},
         // Short lines read as empty text past their end and never match.
         {"empty line", "", at(kMon, 9, 30), false, false},
         {"day only", "On Mon", at(kMon, 9, 30), true, false},
@@ -248,7 +248,7 @@ TEST(ScheduleCheckerTick, HideCountReadsBadValuesAsZeroAndStopsAtTheTop)
         bool hint;
     };
     const Case cases[] = {
-        {"abc", "1", true},       {"", "1", true},          {"2.5", "1", true},      {" 2 ", "3", true},
+        {"abc", "1", true},        {"", "1", true},           {"2.5", "1", true},        {" 2 ", "3", true},
         {"32766", "32767", false}, {"32767", "32767", false}, {"99999", "32767", false}, {"-7", "-6", true},
     };
     for (const auto& c : cases) {
@@ -293,8 +293,7 @@ TEST(ScheduleCheckerTick, DropsAOneOffBeforeItsCountdownOpens)
     rig.host.events = {"On Mon at 09:30 AM, Reboot,    Don't repeat", "On Tue at 10:00 AM, Shut Down, Repeat daily",
                        "ON MON AT 09:30 AM, REBOOT,    DON'T REPEAT"};
     rig.checker.checkevents();
-    EXPECT_EQ(rig.host.log,
-              (std::vector<std::string>{"drop on mon at 09:30 am, reboot,    don't repeat", "reboot"}));
+    EXPECT_EQ(rig.host.log, (std::vector<std::string>{"drop on mon at 09:30 am, reboot,    don't repeat", "reboot"}));
     // Both copies went; what is left is lower case.
     EXPECT_EQ(rig.host.events, std::vector<std::string>{"on tue at 10:00 am, shut down, repeat daily"});
     EXPECT_EQ(rig.host.lastFiredAtCountdown, "2026-12-07 09:30");
@@ -339,7 +338,8 @@ TEST(ScheduleCheckerTick, ClockModeComesFromTheSettingEachScan)
         rig.clock.set(at(kMon, 13, 5, 1));
         if (c.stored)
             rig.settings.save("24hr", c.stored);
-        rig.host.events = {"On Mon at 01:05 PM, Shut Down, Repeat daily", "On Mon at 13:05   , Reboot,    Repeat daily"};
+        rig.host.events = {"On Mon at 01:05 PM, Shut Down, Repeat daily",
+                           "On Mon at 13:05   , Reboot,    Repeat daily"};
         rig.checker.checkevents();
         EXPECT_EQ(rig.host.log, std::vector<std::string>{c.twentyFour ? "reboot" : "shutdown"})
             << (c.stored ? c.stored : "(none)");
