@@ -9,8 +9,7 @@
 namespace quelvo {
 
 /// The two companion programs that quelvo starts by name.
-enum class Companion
-{
+enum class Companion {
     Shutdown, // velmorshutdown: -u shuts down, -u -f forces it
     Logoff,   // velmorlogoff: -p powers off, -r restarts
 };

@@ -19,8 +19,7 @@ struct PrivilegeId
 using OsHandle = std::uintptr_t;
 
 /// The result of a platform call: a value on success, else the last-error code right after it.
-template <typename T>
-struct OsCall
+template <typename T> struct OsCall
 {
     std::optional<T> value;
     std::uint32_t lastError = 0;

@@ -6,7 +6,8 @@
 
 namespace quelvo {
 
-DryRunProcessStarter::DryRunProcessStarter(std::ostream& out) : m_out(out) {}
+DryRunProcessStarter::DryRunProcessStarter(std::ostream& out) : m_out(out)
+{}
 
 StartResult DryRunProcessStarter::start(const std::string& commandLine, int showWindow)
 {
@@ -15,7 +16,8 @@ StartResult DryRunProcessStarter::start(const std::string& commandLine, int show
     return {true, {}};
 }
 
-DryRunExitRequester::DryRunExitRequester(std::ostream& out) : m_out(out) {}
+DryRunExitRequester::DryRunExitRequester(std::ostream& out) : m_out(out)
+{}
 
 ExitResult DryRunExitRequester::requestExit(std::int32_t flags)
 {

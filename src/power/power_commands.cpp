@@ -16,8 +16,7 @@ void noteFailure(PowerOutcome& outcome, const std::string& reason)
 
 PowerCommands::PowerCommands(VersionProbe& probe, ProcessStarter& processes, ShutdownService& shutdown)
     : m_probe(probe), m_processes(processes), m_shutdown(shutdown)
-{
-}
+{}
 
 PowerOutcome PowerCommands::DoShutdown()
 {

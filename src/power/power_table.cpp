@@ -33,19 +33,13 @@ constexpr PowerPlan kCompanionForcedOff = one(run("velmorshutdown.exe -u -f", kM
 constexpr PowerPlan kRestart = one(shutdownSystem(kExitReboot));
 
 constexpr std::array<PowerTableRow, 8> kTable{{
-    {"Windows95",
-     false,
-     one(run("rundll32 user,exitwindows", kShowMinimized)),
-     one(run("rundll32 krnl386.exe,exitkernel", kShowMinimized)),
-     kNineFiveReboot},
+    {"Windows95", false, one(run("rundll32 user,exitwindows", kShowMinimized)),
+     one(run("rundll32 krnl386.exe,exitkernel", kShowMinimized)), kNineFiveReboot},
     // SHExitWindowsEx 9 carries no force bit: on 98 and ME the forced shutdown is the plain one.
     {"Windows98", false, kNineEightOff, kNineEightOff, kNineFiveReboot},
     {"WindowsME", false, kNineEightOff, kNineEightOff, kNineFiveReboot},
     // NT 4 restarts twice over: the companion is not waited for before the direct request.
-    {"WindowsNT",
-     false,
-     one(run("velmorlogoff.exe -p", kMinimize)),
-     one(run("velmorlogoff.exe -p", kMinimize)),
+    {"WindowsNT", false, one(run("velmorlogoff.exe -p", kMinimize)), one(run("velmorlogoff.exe -p", kMinimize)),
      two(run("velmorlogoff.exe -r", kMinimize), shutdownSystem(kExitReboot))},
     {"Windows2000", false, kCompanionOff, kCompanionForcedOff, kRestart},
     {"WindowsXP", false, kCompanionOff, kCompanionForcedOff, kRestart},

@@ -10,8 +10,7 @@
 namespace quelvo {
 
 /// The three power commands.
-enum class PowerCommand
-{
+enum class PowerCommand {
     Shutdown,
     ForcedShutdown,
     Reboot,
@@ -32,8 +31,7 @@ inline constexpr std::int32_t kExitForceIfHung = 16;
 /// One step of a power command: start a command line, or call ShutdownSystem.
 struct PowerStep
 {
-    enum class Kind
-    {
+    enum class Kind {
         Run,
         ShutdownSystem,
     };

@@ -4,8 +4,7 @@ namespace quelvo {
 
 ShutdownError::ShutdownError(std::uint32_t number, std::string source, const std::string& description)
     : std::runtime_error(description), m_number(number), m_source(std::move(source))
-{
-}
+{}
 
 std::string errorSourceFor(std::string_view executableFileName)
 {
@@ -20,8 +19,7 @@ std::string errorSourceFor(std::string_view executableFileName)
 
 ShutdownService::ShutdownService(VersionProbe& probe, ShutdownPlatform platform, std::string_view executableFileName)
     : m_probe(probe), m_platform(platform), m_source(errorSourceFor(executableFileName))
-{
-}
+{}
 
 bool ShutdownService::ShutdownSystem(std::int32_t flags)
 {
@@ -67,8 +65,7 @@ void ShutdownService::raise(std::uint32_t number, const std::string& description
     throw ShutdownError(number, m_source, description);
 }
 
-void ShutdownService::raisePrivilegeError(std::uint32_t number, std::string_view reason,
-                                          std::uint32_t lastError) const
+void ShutdownService::raisePrivilegeError(std::uint32_t number, std::string_view reason, std::uint32_t lastError) const
 {
     raise(number, "Can't enable shutdown: " + std::string(reason) + " [" + SystemErrorText(lastError) + "]");
 }

@@ -72,8 +72,7 @@ public:
 
 private:
     [[noreturn]] void raise(std::uint32_t number, const std::string& description) const;
-    [[noreturn]] void raisePrivilegeError(std::uint32_t number, std::string_view reason,
-                                          std::uint32_t lastError) const;
+    [[noreturn]] void raisePrivilegeError(std::uint32_t number, std::string_view reason, std::uint32_t lastError) const;
 
     VersionProbe& m_probe;
     ShutdownPlatform m_platform;

@@ -39,7 +39,8 @@ std::string windowsVersionNameFor(const std::optional<OsVersion>& version)
     return windowsVersionNameFor(v.platformId, v.major, v.minor);
 }
 
-VersionProbe::VersionProbe(const VersionQuery& query) : m_query(query) {}
+VersionProbe::VersionProbe(const VersionQuery& query) : m_query(query)
+{}
 
 std::string VersionProbe::GetWindowsVersionName() const
 {

@@ -19,7 +19,8 @@ bool isExecutableFile(const std::string& path)
 
 } // namespace
 
-FolderProcessStarter::FolderProcessStarter(std::string folder) : m_folder(std::move(folder)) {}
+FolderProcessStarter::FolderProcessStarter(std::string folder) : m_folder(std::move(folder))
+{}
 
 StartResult FolderProcessStarter::start(const std::string& commandLine, int /*showWindow*/)
 {

@@ -31,7 +31,8 @@ OsCall<bool> LinuxPrivileges::adjustTokenPrivileges(OsHandle /*token*/, Privileg
     return {true, 0};
 }
 
-void LinuxPrivileges::closeHandle(OsHandle /*token*/) {}
+void LinuxPrivileges::closeHandle(OsHandle /*token*/)
+{}
 
 std::string LinuxSystemMessages::messageText(std::uint32_t code) const
 {

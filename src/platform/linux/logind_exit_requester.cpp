@@ -41,7 +41,8 @@ ExitResult failure(const QDBusMessage& reply)
 
 } // namespace
 
-LogindExitRequester::LogindExitRequester(std::string sessionId) : m_sessionId(std::move(sessionId)) {}
+LogindExitRequester::LogindExitRequester(std::string sessionId) : m_sessionId(std::move(sessionId))
+{}
 
 ExitResult LogindExitRequester::requestExit(std::int32_t flags)
 {
