@@ -24,8 +24,8 @@ class MockLogind
 public:
     QDBusMessage control(const QString& method, const QVariantList& args = {}) const
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.DBus.Mock", method);
+        QDBusMessage message = QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
+                                                              "org.freedesktop.DBus.Mock", method);
         message.setArguments(args);
         return QDBusConnection::systemBus().call(message);
     }
@@ -93,15 +93,10 @@ TEST_F(LogindExitRequesterTest, RebootAndPowerOffRespectInhibitorsUnlessForced)
         const char* call;
     };
     const Case cases[] = {
-        {2, "RebootWithFlags 1"},
-        {2 | 4, "RebootWithFlags 0"},
-        {2 | 16, "RebootWithFlags 0"},
+        {2, "RebootWithFlags 1"},        {2 | 4, "RebootWithFlags 0"}, {2 | 16, "RebootWithFlags 0"},
         {2 | 8, "RebootWithFlags 1"}, // the reboot bit wins
-        {8, "PowerOffWithFlags 1"},
-        {1, "PowerOffWithFlags 1"},
-        {8 | 4, "PowerOffWithFlags 0"},
-        {1 | 16, "PowerOffWithFlags 0"},
-        {31, "RebootWithFlags 0"},
+        {8, "PowerOffWithFlags 1"},      {1, "PowerOffWithFlags 1"},   {8 | 4, "PowerOffWithFlags 0"},
+        {1 | 16, "PowerOffWithFlags 0"}, {31, "RebootWithFlags 0"},
     };
     addWithFlagsMethods();
     LogindExitRequester requester("");
