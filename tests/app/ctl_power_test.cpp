@@ -62,10 +62,10 @@ TEST(CtlPower, PlanRejectsBadArguments)
 {
     const test::FakeVersionQuery thisMachine;
     for (const auto& args : std::vector<std::vector<std::string>>{{"power-plan"},
-                                                                   {"power-plan", "halt"},
-                                                                   {"power-plan", "reboot", "reboot"},
-                                                                   {"power-plan", "--version-name"},
-                                                                   {"power-plan", "reboot", "--version-name"}}) {
+                                                                  {"power-plan", "halt"},
+                                                                  {"power-plan", "reboot", "reboot"},
+                                                                  {"power-plan", "--version-name"},
+                                                                  {"power-plan", "reboot", "--version-name"}}) {
         const CtlRun run = quelvoctl(args, &thisMachine);
         EXPECT_EQ(run.code, kCtlUsage) << args.back();
         EXPECT_EQ(run.out, "");
