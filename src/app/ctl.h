@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/version_query.h"
 #include "shell/settings.h"
 
 #include <functional>
@@ -28,6 +29,7 @@ struct CtlContext
     std::istream& in;
     bool interactive = false; // standard input is a terminal
     bool dryRun = true;
+    const VersionQuery* versionQuery = nullptr; // this machine's version numbers; none reads as a failed query
 };
 
 /// One subcommand: its name, a usage line for --help, and its body (arguments after the name).

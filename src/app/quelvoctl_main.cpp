@@ -1,4 +1,5 @@
 #include "app/ctl.h"
+#include "platform/linux/linux_power.h"
 #include "platform/linux/locations.h"
 #include "platform/linux/posix_file_system.h"
 #include "platform/linux/system_clock.h"
@@ -16,6 +17,8 @@ int main(int argc, char** argv)
     SettingsStore settings(fs, settingsFilePath());
     SystemClock clock;
     CtlContext ctx{fs, settings, clock, programFolder(), std::cout, std::cerr, std::cin};
+    LinuxVersionQuery versionQuery;
+    ctx.versionQuery = &versionQuery;
     ctx.interactive = ::isatty(STDIN_FILENO) != 0;
     const char* dry = std::getenv("QUELVO_DRY_RUN");
     ctx.dryRun = dry != nullptr && std::string(dry) == "1";
