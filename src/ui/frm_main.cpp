@@ -565,7 +565,10 @@ CountdownHooks FrmMain::countdownHooks()
 
 void FrmMain::openCountdown(bool reboot)
 {
-    CountdownWindow::open(reboot ? CountdownKind::Reboot : CountdownKind::Shutdown, countdownHooks());
+    const CountdownKind kind = reboot ? CountdownKind::Reboot : CountdownKind::Shutdown;
+    CountdownWindow::open(kind, countdownHooks());
+    if (m_services.countdownOpened)
+        m_services.countdownOpened(kind);
 }
 
 // ---- Dragging and the position memory

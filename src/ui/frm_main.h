@@ -46,6 +46,7 @@ struct MainWindowServices
     std::function<PowerOutcome(CountdownKind, bool forced)> powerAction;
     std::function<void()> endProgram; // ends the program at once
     std::function<bool()> trayAvailable; // a notification area is there to hide into
+    std::function<void(CountdownKind)> countdownOpened; // optional: told when a countdown opens
 };
 
 /// The program's one working window: four tabs, the event list, the editor and the

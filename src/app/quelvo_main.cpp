@@ -1,0 +1,133 @@
+// The tray program: builds the real services and hands them to the windows.
+#include "platform/linux/lock_file_instance.h"
+#include "platform/linux/locations.h"
+#include "platform/linux/posix_file_system.h"
+#include "platform/linux/power_backend.h"
+#include "platform/linux/system_clock.h"
+#include "shell/desktop_autostart.h"
+#include "shell/settings_store.h"
+#include "ui/app_icon.h"
+#include "ui/frm_main.h"
+#include "ui/splash_window.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <string>
+
+namespace {
+
+const char* const kUsage = "usage: quelvo [--dry-run] [--folder DIR]\n"
+                           "       quelvo --help | --version\n"
+                           "\n"
+                           "Shuts the computer down or restarts it at the times you chose, from an icon\n"
+                           "in the notification area.\n"
+                           "\n"
+                           "  --dry-run     print every power request instead of making it\n"
+                           "                (also QUELVO_DRY_RUN=1)\n"
+                           "  --folder DIR  keep events.ini in DIR instead of the program folder\n";
+
+struct Options
+{
+    bool dryRun = false;
+    std::string folder;
+};
+
+// Parses the command line before Qt sees it; returns an exit code when the program is done.
+std::optional<int> parseOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (arg == "--version") {
+            std::cout << "quelvo " << QUELVO_VERSION << '\n';
+            return 0;
+        }
+        if (arg == "--dry-run") {
+            options.dryRun = true;
+        } else if (arg == "--folder" && i + 1 < argc) {
+            options.folder = argv[++i];
+        } else {
+            std::cerr << "quelvo: unknown option " << arg << "\n" << kUsage;
+            return 2;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace quelvo;
+    Options options;
+    options.dryRun = dryRunFromEnvironment();
+    if (const auto done = parseOptions(argc, argv, options))
+        return *done;
+
+    // Qt must not take the program's own options for its own.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setApplicationName(QStringLiteral("quelvo"));
+    QApplication::setApplicationVersion(QStringLiteral(QUELVO_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false);
+    applyApplicationIcon();
+
+    PosixFileSystem fs;
+    SettingsStore settings(fs, settingsFilePath());
+    SystemClock clock;
+    DesktopAutostart autostart(fs, autostartEntryPath());
+    LockFileInstance instance;
+    std::unique_ptr<PowerBackend> power = makePowerBackend(options.dryRun);
+    if (options.folder.empty())
+        options.folder = programFolder();
+    fs.makeFolders(options.folder);
+
+    MainWindowServices services{settings, fs, clock, autostart, instance};
+    services.folder = options.folder;
+    services.programPath = QCoreApplication::applicationFilePath().toStdString();
+    services.versionName = power->probe().GetWindowsVersionName();
+    services.amPmDesignator = QLocale::system().amText().toStdString();
+    services.powerAction = [&power](CountdownKind kind, bool forced) {
+        PowerCommands& commands = power->commands();
+        if (kind == CountdownKind::Reboot)
+            return commands.DoReboot();
+        return forced ? commands.DoForcedShutdown() : commands.DoShutdown();
+    };
+    services.endProgram = [] { QCoreApplication::exit(0); };
+    services.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    if (options.dryRun) {
+        services.countdownOpened = [](CountdownKind kind) {
+            std::printf("countdown: open %s\n", kind == CountdownKind::Reboot ? "reboot" : "shutdown");
+            std::fflush(stdout);
+        };
+    }
+
+    std::unique_ptr<FrmMain> mainWindow;
+    QPointer<SplashWindow> splash = new SplashWindow(settings, clock, [&] {
+        mainWindow = std::make_unique<FrmMain>(services);
+        if (!mainWindow->Form_Load([&splash] {
+                if (splash)
+                    splash->close();
+            })) {
+            // Another copy runs: end without a word, touching nothing.
+            QCoreApplication::exit(0);
+            return;
+        }
+        mainWindow->show();
+    });
+    splash->show();
+    const int rc = QApplication::exec();
+    if (splash)
+        delete splash.data();
+    return rc;
+}
