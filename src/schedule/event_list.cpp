@@ -14,14 +14,14 @@ EventLists buildEventLists(std::vector<std::string> lines)
     }
     // Plain byte order, so the result does not depend on the user's locale; equal first
     // columns keep file order.
-    std::stable_sort(lists.rows.begin(), lists.rows.end(), [](const ListRow& a, const ListRow& b) {
-        return a.columns.timeAndDate > b.columns.timeAndDate;
-    });
+    std::stable_sort(lists.rows.begin(), lists.rows.end(),
+                     [](const ListRow& a, const ListRow& b) { return a.columns.timeAndDate > b.columns.timeAndDate; });
     lists.lst_events = std::move(lines);
     return lists;
 }
 
-EventList::EventList(ScheduleFile& file) : m_file(file) {}
+EventList::EventList(ScheduleFile& file) : m_file(file)
+{}
 
 void EventList::loadlist()
 {
@@ -36,13 +36,14 @@ Message EventList::nothingSelected()
 
 Message EventList::deleteall()
 {
-    return {std::string(kDeleteAllQuestion), std::string(kWarningTitle), Message::Icon::None,
-            Message::Buttons::YesNo};
+    return {std::string(kDeleteAllQuestion), std::string(kWarningTitle), Message::Icon::None, Message::Buttons::YesNo};
 }
 
 ListOutcome EventList::deleteevent(std::optional<std::size_t> selectedRow)
 {
-    if (!selectedRow || *selectedRow >= m_lists.rows.size() || m_lists.rows[*selectedRow].columns.timeAndDate.size() < 2)
+    // A selected row is always deletable, whatever its first column holds: the index, not
+    // the row's text, tells whether something is selected.
+    if (!selectedRow || *selectedRow >= m_lists.rows.size())
         return {nothingSelected(), IoResult::success()};
 
     const ListRow& row = m_lists.rows[*selectedRow];

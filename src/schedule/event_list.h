@@ -16,19 +16,18 @@ namespace quelvo {
 inline constexpr std::string_view kNothingSelectedText =
     "Sorry, you have to select an entry from the above list before I can delete anything.";
 inline constexpr std::string_view kErrorTitle = "Error!";
-inline constexpr std::string_view kDeleteAllQuestion = "Are you sure you want to delete all of the events from the list?";
+inline constexpr std::string_view kDeleteAllQuestion =
+    "Are you sure you want to delete all of the events from the list?";
 inline constexpr std::string_view kWarningTitle = "Warning!";
 
 /// What a message box shows; the logic returns it and the window draws it.
 struct Message
 {
-    enum class Icon
-    {
+    enum class Icon {
         None,
         Information,
     };
-    enum class Buttons
-    {
+    enum class Buttons {
         Ok,
         YesNo,
     };

@@ -83,14 +83,17 @@ IoResult ScheduleFile::removeEvent(std::string_view target, RewriteVariant varia
 
     std::string kept;
     kept.reserve(bytes->size());
+    std::size_t removed = 0;
     for (const std::string& line : splitLines(*bytes)) {
-        if (equalsIgnoringCase(line, target))
+        if (equalsIgnoringCase(line, target)) {
+            ++removed;
             continue;
+        }
         kept += variant == RewriteVariant::DropEvent ? toLowerAscii(line) : line;
         kept += kLineEnd;
     }
-    // Nothing to change: leave the file, its line ends included, exactly as it is.
-    if (kept == *bytes)
+    // Nothing to remove: leave the file, its line ends and letter case included, exactly as it is.
+    if (removed == 0)
         return IoResult::success();
 
     IoResult r = m_fs.writeDurably(tempPath(), kept);

@@ -27,8 +27,7 @@ public:
     ScheduleFile(FileSystem& fs, std::string folder);
 
     /// How the lines that stay are written by a rewrite.
-    enum class RewriteVariant
-    {
+    enum class RewriteVariant {
         DeleteEvent, // as read: the user's deletion
         DropEvent,   // lower-cased: the removal of a fired one-off event
     };

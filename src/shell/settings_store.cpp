@@ -8,12 +8,9 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-// Folded names joined by a byte no escaped name can hold, so that addresses sort by section.
-constexpr char kAddressSeparator = '\n';
-
-std::string address(std::string_view app, std::string_view section, std::string_view key)
+SettingsStore::Address address(std::string_view app, std::string_view section, std::string_view key)
 {
-    return toLowerAscii(app) + kAddressSeparator + toLowerAscii(section) + kAddressSeparator + toLowerAscii(key);
+    return {toLowerAscii(app), toLowerAscii(section), toLowerAscii(key)};
 }
 
 bool isControl(unsigned char c)
@@ -111,7 +108,7 @@ SettingsStore::SettingsStore(FileSystem& fs, std::string filePath) : m_fs(fs), m
 SettingsStore::Values SettingsStore::parse(std::string_view text)
 {
     Values values;
-    std::optional<std::string> sectionPrefix; // folded "app\nsection\n" of the open section
+    std::optional<Address> open; // the section that key lines belong to
     while (!text.empty()) {
         const auto end = text.find_first_of("\r\n");
         std::string_view line = text.substr(0, end);
@@ -121,21 +118,21 @@ SettingsStore::Values SettingsStore::parse(std::string_view text)
         if (trimmed.empty() || trimmed.front() == '#' || trimmed.front() == ';')
             continue;
         if (trimmed.front() == '[') {
-            sectionPrefix.reset();
+            open.reset();
             const auto slash = trimmed.find('/');
             if (trimmed.back() != ']' || slash == std::string_view::npos)
                 continue; // a garbled header: its keys are skipped until the next good one
             const std::string app = unescape(trimBlanks(trimmed.substr(1, slash - 1)));
             const std::string section = unescape(trimBlanks(trimmed.substr(slash + 1, trimmed.size() - slash - 2)));
-            sectionPrefix = toLowerAscii(app) + kAddressSeparator + toLowerAscii(section) + kAddressSeparator;
+            open = address(app, section, {});
             continue;
         }
         const auto eq = line.find('=');
-        if (!sectionPrefix || eq == std::string_view::npos)
+        if (!open || eq == std::string_view::npos)
             continue;
         // Blanks around the key are layout; the value runs untrimmed to the line end.
         const std::string key = unescape(trimBlanks(line.substr(0, eq)));
-        values[*sectionPrefix + toLowerAscii(key)] = unescape(line.substr(eq + 1));
+        values[Address{open->app, open->section, toLowerAscii(key)}] = unescape(line.substr(eq + 1));
     }
     return values;
 }
@@ -143,17 +140,13 @@ SettingsStore::Values SettingsStore::parse(std::string_view text)
 std::string SettingsStore::serialize(const Values& values)
 {
     std::string out = "# Quelvo settings. Names ignore letter case; values are exact.\n";
-    std::string openSection;
+    const Address* openSection = nullptr;
     for (const auto& [addr, value] : values) {
-        const auto first = addr.find(kAddressSeparator);
-        const auto second = addr.find(kAddressSeparator, first + 1);
-        const std::string prefix = addr.substr(0, second + 1);
-        if (prefix != openSection) {
-            out += "\n[" + escape(std::string_view(addr).substr(0, first), true) + "/" +
-                   escape(std::string_view(addr).substr(first + 1, second - first - 1), true) + "]\n";
-            openSection = prefix;
+        if (!openSection || openSection->app != addr.app || openSection->section != addr.section) {
+            out += "\n[" + escape(addr.app, true) + "/" + escape(addr.section, true) + "]\n";
+            openSection = &addr;
         }
-        out += escape(std::string_view(addr).substr(second + 1), true) + "=" + escape(value, false) + "\n";
+        out += escape(addr.key, true) + "=" + escape(value, false) + "\n";
     }
     return out;
 }
@@ -191,12 +184,12 @@ IoResult SettingsStore::SaveSetting(std::string_view app, std::string_view secti
         // Writing now would replace every other setting in the file with nothing.
         return IoResult::failure("cannot read " + m_path + "; not overwriting it");
     }
-    const std::string addr = address(app, section, key);
+    Address addr = address(app, section, key);
     if (const auto it = snapshot.values.find(addr); it != snapshot.values.end() && it->second == value)
         return IoResult::success();
 
     Values updated = snapshot.values;
-    updated[addr] = std::string(value);
+    updated[std::move(addr)] = std::string(value);
 
     if (IoResult r = m_fs.makeFolders(folderOf(m_path)); !r.ok())
         return r;

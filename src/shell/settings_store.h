@@ -29,7 +29,15 @@ public:
     [[nodiscard]] const std::string& filePath() const { return m_path; }
 
     /// The settings a file's text holds; lines that can't be read are skipped.
-    using Values = std::map<std::string, std::string>; // folded address -> value
+    struct Address
+    {
+        std::string app; // all three names lower-cased
+        std::string section;
+        std::string key;
+
+        auto operator<=>(const Address&) const = default;
+    };
+    using Values = std::map<Address, std::string>;
     static Values parse(std::string_view text);
     /// The file text for a set of values, the inverse of parse().
     static std::string serialize(const Values& values);
