@@ -51,8 +51,8 @@ TEST_F(EventListTest, SortsRowsDescendingAndKeepsRawLinesInFileOrder)
     load(lines);
     EXPECT_EQ(list.lst_events(), lines);
     const std::vector<std::string> expected = {
-        " Wed at 10:00 PM",    " Tue at 11:45 PM", " Tue at 11:45 AM", " Tue at 10:00 PM", " Thu at 11:45 AM",
-        " Sun at 23:05   ",    " Sat at 11:45 AM", " Mon at 07:30 AM", " Fri at 11:45 PM",
+        " Wed at 10:00 PM", " Tue at 11:45 PM", " Tue at 11:45 AM", " Tue at 10:00 PM", " Thu at 11:45 AM",
+        " Sun at 23:05   ", " Sat at 11:45 AM", " Mon at 07:30 AM", " Fri at 11:45 PM",
     };
     EXPECT_EQ(firstColumns(list), expected);
     EXPECT_EQ(list.rows().back().sourceLine, lines[1]);

@@ -99,16 +99,17 @@ TEST(ScheduleFile, CreatesOnlyWhenMissingAndEmptiesToAnExistingFile)
 TEST(ScheduleFile, RewriteRemovesEveryCopyInBothVariants)
 {
     // Identical copies in different case and with different line ends, an odd line, and no final line end.
-    const std::string before = kLineA + "\r\n" + kLineB + "\n" + "ON MON AT 07:30 AM, SHUT DOWN, REPEAT DAILY\r\n" +
-                               "Odd Line\r" + kLineC;
+    const std::string before =
+        kLineA + "\r\n" + kLineB + "\n" + "ON MON AT 07:30 AM, SHUT DOWN, REPEAT DAILY\r\n" + "Odd Line\r" + kLineC;
     const struct
     {
         Variant variant;
         std::string after;
     } cases[] = {
         {Variant::DeleteEvent, kLineB + "\r\n" + "Odd Line\r\n" + kLineC + "\r\n"},
-        {Variant::DropEvent, "on fri at 11:45 pm, reboot,    don't repeat\r\nodd line\r\non sun at 23:05   , shut down, "
-                             "don't repeat\r\n"},
+        {Variant::DropEvent,
+         "on fri at 11:45 pm, reboot,    don't repeat\r\nodd line\r\non sun at 23:05   , shut down, "
+         "don't repeat\r\n"},
     };
     for (const auto& c : cases) {
         test::FakeFileSystem fs;

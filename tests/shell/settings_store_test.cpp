@@ -39,9 +39,22 @@ TEST(SettingsStore, NewUserGetsTheReadersDefaults)
 TEST(SettingsStore, EveryValueAndNameReadsBackFromTheFile)
 {
     const std::string values[] = {
-        "",         " leading blank", "trailing blank ", "back\\slash", "two\nlines", "\r\n", "\\n is not a line end",
-        "k=v=w",    "[quelvo/data]",  "# not a comment", "tab\there",   "\x01\x7f",   std::string("nul\0byte", 8),
-        "\xff\xfe", "caf\xc3\xa9",    "\\x41",
+        "",
+        " leading blank",
+        "trailing blank ",
+        "back\\slash",
+        "two\nlines",
+        "\r\n",
+        "\\n is not a line end",
+        "k=v=w",
+        "[quelvo/data]",
+        "# not a comment",
+        "tab\there",
+        "\x01\x7f",
+        std::string("nul\0byte", 8),
+        "\xff\xfe",
+        "caf\xc3\xa9",
+        "\\x41",
     };
     const std::string names[] = {"plain", "with=equals", "a/b", "[x]", " spaced ", "back\\slash", "\n"};
     test::FakeFileSystem fs;
