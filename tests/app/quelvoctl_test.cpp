@@ -81,12 +81,12 @@ TEST_F(QuelvoctlTest, RejectsRowsThatDontExist)
     fs.put(kEvents, kMon + "\r\n");
     const std::string before = *fs.content(kEvents);
     for (const std::vector<std::string>& args : {std::vector<std::string>{"delete"},
-                                                {"delete", "0"},
-                                                {"delete", "2"},
-                                                {"delete", "-1"},
-                                                {"delete", "1x"},
-                                                {"delete", ""},
-                                                {"delete", "99999999999999999999999"}}) {
+                                                 {"delete", "0"},
+                                                 {"delete", "2"},
+                                                 {"delete", "-1"},
+                                                 {"delete", "1x"},
+                                                 {"delete", ""},
+                                                 {"delete", "99999999999999999999999"}}) {
         const Result r = run(args);
         EXPECT_EQ(r.code, kCtlUsage) << args.back();
         EXPECT_EQ(r.err, kNothingSelected) << args.back();
@@ -153,8 +153,8 @@ TEST_F(QuelvoctlTest, GetsAndSetsSettings)
 TEST_F(QuelvoctlTest, UsageErrorsExitWithTwo)
 {
     const std::vector<std::string> bad[] = {
-        {},     {"frobnicate"}, {"--bogus", "list"}, {"--folder"}, {"list", "extra"}, {"get"}, {"set", "x"},
-        {"get", "a", "b", "c"},
+        {},      {"frobnicate"}, {"--bogus", "list"},    {"--folder"}, {"list", "extra"},
+        {"get"}, {"set", "x"},   {"get", "a", "b", "c"},
     };
     for (const auto& args : bad) {
         const Result r = run(args);
