@@ -1,0 +1,84 @@
+#include "schedule/clock_mode.h"
+
+#include "schedule/event_line.h"
+
+namespace quelvo {
+
+namespace {
+
+std::string twoDigits(int value)
+{
+    return {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
+}
+
+int hour12(int hour24)
+{
+    return hour24 % 12 == 0 ? 12 : hour24 % 12;
+}
+
+std::string ampmOf(const LocalTime& t)
+{
+    return t.hour < 12 ? "AM" : "PM";
+}
+
+} // namespace
+
+std::vector<std::string> hourList(bool twentyFour)
+{
+    std::vector<std::string> list;
+    const int first = twentyFour ? 0 : 1;
+    const int last = twentyFour ? 23 : 12;
+    for (int h = first; h <= last; ++h)
+        list.push_back(std::to_string(h));
+    return list;
+}
+
+std::vector<std::string> ampmList()
+{
+    return {"AM", "PM"};
+}
+
+ClockModeChange setclockmode(bool checked, std::string_view stored24hr, const LocalTime& now)
+{
+    ClockModeChange change;
+    if (checked && stored24hr == "False")
+        change.warning = UserMessage{std::string(kWarningTitle), std::string(kTo24HourWarning)};
+    else if (!checked && stored24hr == "True")
+        change.warning = UserMessage{std::string(kWarningTitle), std::string(kTo12HourWarning)};
+
+    change.store24hr = checked ? "True" : "False";
+    change.ampmVisible = !checked;
+    change.hourList = hourList(checked);
+    if (checked) {
+        change.hourText = twoDigits(now.hour);
+        return change;
+    }
+    change.hourText = std::to_string(hour12(now.hour));
+    // The list is replaced, never added to, so repeated switches leave exactly two entries.
+    change.ampmList = ampmList();
+    change.ampmText = ampmOf(now);
+    return change;
+}
+
+bool firstStartPrefers24Hour(std::string_view amPmDesignator)
+{
+    // Only the first two characters of the designator take part, as in a time text like "09:30 AM".
+    const std::string twoChars = toLowerAscii(amPmDesignator.substr(0, 2));
+    return twoChars != "am" && twoChars != "pm";
+}
+
+EditorPresets startupPresets(bool twentyFour, const LocalTime& now)
+{
+    EditorPresets presets;
+    presets.hourList = hourList(twentyFour);
+    presets.hourText = twentyFour ? twoDigits(now.hour) : std::to_string(hour12(now.hour));
+    for (int m = 0; m < 60; ++m)
+        presets.minuteList.push_back(twoDigits(m));
+    presets.minuteText = twoDigits(now.minute);
+    presets.ampmList = ampmList();
+    if (!twentyFour)
+        presets.ampmText = ampmOf(now);
+    return presets;
+}
+
+} // namespace quelvo

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "schedule/user_message.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quelvo {
+
+inline constexpr std::string_view kWarningTitle = "Warning!";
+inline constexpr std::string_view kTo24HourWarning =
+    "Please note, if you have previously saved schedules, then switching to 24 hour mode will make them invalid. "
+    "Please delete and re set any old schedules now.";
+inline constexpr std::string_view kTo12HourWarning =
+    "Please note, if you have previously saved schedules, then switching to 12 hour mode will make them invalid. "
+    "Please delete and re set any old schedules now.";
+
+/// What a change of "Use 24 hour clock" (`Check1`) does to the setting and the editor's boxes.
+struct ClockModeChange
+{
+    std::optional<UserMessage> warning; // shown first, when the box and the stored mode disagree
+    std::string store24hr;              // "True" or "False", for `24hr`
+    bool ampmVisible = false;           // `com_am` and its label `Label9`
+    std::vector<std::string> hourList;  // replaces the list of `txt_hr`
+    std::string hourText;
+    std::optional<std::vector<std::string>> ampmList; // 12-hour mode only: replaces the list of `com_am`
+    std::optional<std::string> ampmText;              // 12-hour mode only
+};
+
+/// `setclockmode`: the box's new state, `24hr` as stored before (read with default "False") and the time now.
+ClockModeChange setclockmode(bool checked, std::string_view stored24hr, const LocalTime& now);
+
+/// First start (`24hr` read with default "" gave ""): true when the user's AM/PM designator says 24-hour,
+/// so "True" is to be stored; otherwise nothing is stored and the test runs again next start.
+bool firstStartPrefers24Hour(std::string_view amPmDesignator);
+
+/// The editor's lists and texts as start-up fills them.
+struct EditorPresets
+{
+    std::vector<std::string> hourList;
+    std::string hourText;
+    std::vector<std::string> minuteList; // "00" .. "59"
+    std::string minuteText;
+    std::vector<std::string> ampmList;   // "AM", "PM"
+    std::optional<std::string> ampmText; // 12-hour mode only
+};
+
+/// Start-up presets of the editor for the stored mode (`24hr` exactly "True") and the time now.
+EditorPresets startupPresets(bool twentyFour, const LocalTime& now);
+
+/// The hour list of a mode: "0" .. "23" or "1" .. "12".
+std::vector<std::string> hourList(bool twentyFour);
+
+/// The AM/PM list, always exactly these two entries.
+std::vector<std::string> ampmList();
+
+} // namespace quelvo

@@ -1,0 +1,54 @@
+#include "schedule/quick_action.h"
+
+namespace quelvo {
+
+const QuickActionMember* findQuickAction(int minutes, bool reboot)
+{
+    for (const QuickActionMember& member : kQuickActions) {
+        if (member.minutes == minutes && member.reboot == reboot)
+            return &member;
+    }
+    return nullptr;
+}
+
+QuickActionFill quickaction(int minutes, bool reboot, bool twentyFour, const LocalTime& now)
+{
+    QuickActionFill fill;
+    fill.target = addMinutes(now, minutes);
+    const LocalTime& t = fill.target;
+    // LocalTime counts from Sunday; the editor's boxes start on Monday.
+    fill.days[static_cast<std::size_t>((t.weekday + 6) % 7)] = true;
+    if (twentyFour) {
+        fill.hour = std::to_string(t.hour);
+    } else {
+        fill.hour = std::to_string(t.hour % 12 == 0 ? 12 : t.hour % 12);
+        fill.ampm = t.hour < 12 ? "AM" : "PM";
+    }
+    fill.minute = std::to_string(t.minute);
+    fill.shutdown = !reboot;
+    fill.reboot = reboot;
+    fill.message = "This computer will " + std::string(reboot ? "ReBoot" : "ShutDown") + " in " +
+                   std::to_string(minutes) + " minutes";
+    return fill;
+}
+
+QuickActionFill quickaction(int minutes, bool reboot, bool twentyFour, const Clock& clock)
+{
+    return quickaction(minutes, reboot, twentyFour, clock.now());
+}
+
+EditorInput editorInputFor(const QuickActionFill& fill, std::string_view previousAmpm, bool twentyFour)
+{
+    EditorInput input;
+    input.days = fill.days;
+    input.hour = fill.hour;
+    input.minute = fill.minute;
+    input.ampm = fill.ampm ? *fill.ampm : std::string(previousAmpm);
+    input.shutdown = fill.shutdown;
+    input.reboot = fill.reboot;
+    input.repeat = fill.repeat;
+    input.twentyFour = twentyFour;
+    return input;
+}
+
+} // namespace quelvo

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "schedule/event_editor.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quelvo {
+
+/// One of the eight one-click delayed actions.
+struct QuickActionMember
+{
+    std::string_view button;  // Qt object name, `Command3` .. `Command10`
+    std::string_view frame;   // "ShutDown" or "ReBoot"
+    std::string_view caption; // "5 minutes" ..
+    std::string_view tooltip;
+    int minutes = 0;
+    bool reboot = false;
+    std::string_view message; // the confirmation shown in the hint window
+    std::string_view menuKey; // the tray menu entry that presses the button
+};
+
+/// The family, in button order.
+inline constexpr std::array<QuickActionMember, 8> kQuickActions = {{
+    {"Command3", "ShutDown", "5 minutes", "This will shut down your computer in 5 minutes", 5, false,
+     "This computer will ShutDown in 5 minutes", "s5"},
+    {"Command4", "ShutDown", "15 minutes", "This will shut down your computer in 15 minutes", 15, false,
+     "This computer will ShutDown in 15 minutes", "s15"},
+    {"Command5", "ShutDown", "30 minutes", "This will shut down your computer in 30 minutes", 30, false,
+     "This computer will ShutDown in 30 minutes", "s30"},
+    {"Command6", "ShutDown", "60 minutes", "This will shut down your computer in 60 minutes", 60, false,
+     "This computer will ShutDown in 60 minutes", "s60"},
+    {"Command7", "ReBoot", "5 minutes", "This will re boot your computer in 5 minutes", 5, true,
+     "This computer will ReBoot in 5 minutes", "r5"},
+    {"Command8", "ReBoot", "15 minutes", "This will re boot your computer in 15 minutes", 15, true,
+     "This computer will ReBoot in 15 minutes", "r15"},
+    {"Command9", "ReBoot", "30 minutes", "This will re boot your computer in 30 minutes", 30, true,
+     "This computer will ReBoot in 30 minutes", "r30"},
+    {"Command10", "ReBoot", "60 minutes", "This will re boot your computer in 60 minutes", 60, true,
+     "This computer will ReBoot in 60 minutes", "r60"},
+}};
+
+/// The member with that many minutes and that action; nullptr when the family has none.
+const QuickActionMember* findQuickAction(int minutes, bool reboot);
+
+/// What a quick action puts into the editor before it presses "&Save".
+struct QuickActionFill
+{
+    LocalTime target;                // now plus the minutes; its seconds play no part
+    DayBoxes days{};                 // only the target's weekday, Monday first
+    std::string hour;                // plain decimal: 0..23, or 1..12 on the 12-hour clock
+    std::string minute;              // plain decimal: 0..59
+    std::optional<std::string> ampm; // 12-hour mode only; in 24-hour mode the box keeps its text
+    bool repeat = false;             // always cleared: the event is a one-off
+    bool shutdown = false;
+    bool reboot = false;
+    std::string message; // for the hint window after the save
+};
+
+/// `quickaction` from a given moment: `twentyFour` is the state of "Use 24 hour clock" (`Check1`).
+QuickActionFill quickaction(int minutes, bool reboot, bool twentyFour, const LocalTime& now);
+
+/// `quickaction` from one reading of the clock.
+QuickActionFill quickaction(int minutes, bool reboot, bool twentyFour, const Clock& clock);
+
+/// The editor's input after a quick action's fill, given what the AM/PM box showed before.
+EditorInput editorInputFor(const QuickActionFill& fill, std::string_view previousAmpm, bool twentyFour);
+
+} // namespace quelvo

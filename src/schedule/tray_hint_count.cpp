@@ -1,0 +1,56 @@
+#include "schedule/tray_hint_count.h"
+
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace quelvo {
+
+namespace {
+
+// The count is kept under the capitalised application name; the store folds case, so it is the same place.
+constexpr std::string_view kCountApp = "Quelvo";
+constexpr std::string_view kCountKey = "runs1";
+constexpr int kHintTimes = 5;
+
+// A 16-bit signed count; anything that is not a plain whole number counts as 0.
+int readCount(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || end != text.data() + text.size()) {
+        return 0;
+    }
+    if (ec == std::errc::result_out_of_range) {
+        // Only the digits were too many: the sign tells which end of the range it sits at.
+        return text.front() == '-' ? std::numeric_limits<std::int16_t>::min()
+                                   : std::numeric_limits<std::int16_t>::max();
+    }
+    if (value > std::numeric_limits<std::int16_t>::max())
+        return std::numeric_limits<std::int16_t>::max();
+    if (value < std::numeric_limits<std::int16_t>::min())
+        return std::numeric_limits<std::int16_t>::min();
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+bool countHideToTray(Settings& settings)
+{
+    int count = readCount(settings.GetSetting(kCountApp, kSettingsSection, kCountKey, "0"));
+    if (count < std::numeric_limits<std::int16_t>::max())
+        ++count;
+    const bool hintDue = count < kHintTimes;
+    // A failed write only means the hint may show once more next time; nothing to report.
+    (void)settings.SaveSetting(kCountApp, kSettingsSection, kCountKey, std::to_string(count));
+    return hintDue;
+}
+
+} // namespace quelvo

@@ -1,0 +1,395 @@
+#include "schedule/schedule_checker.h"
+
+#include "fakes/fake_clock.h"
+#include "fakes/fake_settings.h"
+#include "schedule/tray_hint_count.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace quelvo {
+namespace {
+
+using test::FakeClock;
+using test::FakeSettings;
+
+constexpr LocalTime at(int weekday, int hour, int minute, int second = 0)
+{
+    // 2026-12-07 is a Monday; the date follows the weekday so that date and weekday agree.
+    const int day = 7 + (weekday + 6) % 7;
+    return {2026, 12, day, hour, minute, second, weekday};
+}
+constexpr int kSun = 0, kMon = 1, kTue = 2;
+
+// ------------------------------------------------------------------ the texts compared
+
+TEST(ScheduleCheckerTexts, NowtextFollowsTheTwelveHourTable)
+{
+    struct Case
+    {
+        int hour, minute;
+        const char* twelve;
+        const char* twentyFour;
+    };
+    const Case cases[] = {
+        {0, 0, "12:00 am", "00:00"},   {0, 15, "12:15 am", "00:15"},  {1, 5, "01:05 am", "01:05"},
+        {9, 30, "09:30 am", "09:30"},  {11, 59, "11:59 am", "11:59"}, {12, 0, "12:00 pm", "12:00"},
+        {12, 59, "12:59 pm", "12:59"}, {13, 5, "01:05 pm", "13:05"},  {23, 59, "11:59 pm", "23:59"},
+    };
+    for (const auto& c : cases) {
+        const LocalTime t = at(kMon, c.hour, c.minute, 42);
+        EXPECT_EQ(nowtext(t, false), c.twelve) << c.hour << ':' << c.minute;
+        EXPECT_EQ(nowtext(t, true), c.twentyFour) << c.hour << ':' << c.minute;
+    }
+}
+
+TEST(ScheduleCheckerTexts, DaytextAndMinuteStamp)
+{
+    const char* days[] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
+    for (int w = 0; w < 7; ++w)
+        EXPECT_EQ(daytext(at(w, 0, 0)), days[w]);
+    EXPECT_EQ(minuteStamp({2027, 3, 4, 5, 6, 59, 4}), "2027-03-04 05:06");
+}
+
+// ------------------------------------------------------------------ the scan
+
+const std::string kMon0930Am = "On Mon at 09:30 AM, Shut Down, Repeat daily";
+
+TEST(ScheduleCheckerScan, MatchesWeekdayAndTimeInBothModes)
+{
+    struct Case
+    {
+        const char* note;
+        std::string line;
+        LocalTime now;
+        bool twentyFour;
+        bool fires;
+    };
+    const Case cases[] = {
+        {"12-hour line", kMon0930Am, at(kMon, 9, 30), false, true},
+        {"letter case plays no part", "oN mOn AT 09:30 am, SHUT DOWN, REPEAT DAILY", at(kMon, 9, 30), false, true},
+        {"other weekday", kMon0930Am, at(kTue, 9, 30), false, false},
+        {"other minute", kMon0930Am, at(kMon, 9, 31), false, false},
+        {"same hour on the afternoon", kMon0930Am, at(kMon, 21, 30), false, false},
+        {"midnight is 12 am", "On Mon at 12:15 AM, Shut Down, Repeat daily", at(kMon, 0, 15), false, true},
+        {"12 pm is not midnight", "On Mon at 12:15 PM, Shut Down, Repeat daily", at(kMon, 0, 15), false, false},
+        {"noon is 12 pm", "On Mon at 12:00 PM, Shut Down, Repeat daily", at(kMon, 12, 0), false, true},
+        {"13:05 is 01:05 pm", "On Mon at 01:05 PM, Shut Down, Repeat daily", at(kMon, 13, 5), false, true},
+        {"01:05 am is not 13:05", "On Mon at 01:05 AM, Shut Down, Repeat daily", at(kMon, 13, 5), false, false},
+        {"24-hour line", "On Mon at 13:05   , Shut Down, Repeat daily", at(kMon, 13, 5), true, true},
+        {"24-hour midnight", "On Sun at 00:00   , Shut Down, Repeat daily", at(kSun, 0, 0), true, true},
+        // Lines of the other form: 24-hour mode reads only five characters, 12-hour mode needs the suffix.
+        {"12-hour line in 24-hour mode fires at night", "On Mon at 01:30 PM, Reboot,    Repeat daily", at(kMon, 1, 30),
+         true, true},
+        {"12-hour line in 24-hour mode not at 13:30", "On Mon at 01:30 PM, Reboot,    Repeat daily", at(kMon, 13, 30),
+         true, false},
+        {"24-hour line in 12-hour mode never fires", "On Mon at 13:05   , Shut Down, Repeat daily", at(kMon, 13, 5),
+         false, false},
+        {"24-hour morning line in 12-hour mode", "On Mon at 09:30   , Shut Down, Repeat daily", at(kMon, 9, 30), false,
+         false},
+        // Short lines read as empty text past their end and never match.
+        {"empty line", "", at(kMon, 9, 30), false, false},
+        {"day only", "On Mon", at(kMon, 9, 30), true, false},
+        {"time cut short", "On Mon at 09:3", at(kMon, 9, 30), true, false},
+        {"suffix cut short", "On Mon at 09:30 a", at(kMon, 9, 30), false, false},
+    };
+    for (const auto& c : cases) {
+        const auto due = findDue({c.line}, c.now, c.twentyFour);
+        EXPECT_EQ(due.has_value(), c.fires) << c.note;
+        if (due) {
+            EXPECT_EQ(due->line, toLowerAscii(c.line)) << c.note;
+        }
+    }
+}
+
+TEST(ScheduleCheckerScan, ReadsActionAndRepetitionAndTakesTheFirstMatch)
+{
+    const std::vector<std::string> lines = {
+        "On Tue at 09:30 AM, Reboot,    Repeat daily", // other day
+        "On Mon at 09:30 AM, Reboot,    Don't repeat", // first due line
+        "On Mon at 09:30 AM, Shut Down, Repeat daily", // same minute, further down: not fired
+    };
+    const auto due = findDue(lines, at(kMon, 9, 30), false);
+    ASSERT_TRUE(due);
+    EXPECT_EQ(*due, (DueEvent{"on mon at 09:30 am, reboot,    don't repeat", true, false}));
+
+    EXPECT_EQ(*findDue({lines[2]}, at(kMon, 9, 30), false), (DueEvent{toLowerAscii(lines[2]), false, true}));
+    // Anything but the exact fields means shut down and one-off.
+    const auto odd = findDue({"On Mon at 09:30 AM, Reboot, Repeat dail"}, at(kMon, 9, 30), false);
+    ASSERT_TRUE(odd);
+    EXPECT_FALSE(odd->reboot);
+    EXPECT_FALSE(odd->repeat);
+    EXPECT_FALSE(findDue({}, at(kMon, 9, 30), false));
+}
+
+// ------------------------------------------------------------------ the tick
+
+class FakeHost final : public CheckerHost
+{
+public:
+    explicit FakeHost(const Settings& settings) : m_settings(settings) {}
+
+    [[nodiscard]] bool windowIsNormal() const override { return normal; }
+    void hideToTray() override
+    {
+        log.push_back("hide");
+        normal = false;
+    }
+    void openHint() override { log.push_back("hint"); }
+    [[nodiscard]] const std::vector<std::string>& lstEvents() const override { return events; }
+    IoResult dropevent(const std::string& matchedLine) override
+    {
+        log.push_back("drop " + matchedLine);
+        if (!dropFailure.empty())
+            return IoResult::failure(dropFailure);
+        std::vector<std::string> kept;
+        for (const auto& line : events) {
+            if (!equalsIgnoringCase(line, matchedLine))
+                kept.push_back(toLowerAscii(line));
+        }
+        events = kept;
+        return IoResult::success();
+    }
+    void openCountdown(bool reboot) override
+    {
+        log.push_back(reboot ? "reboot" : "shutdown");
+        lastFiredAtCountdown = m_settings.get(kLastFiredKey, "");
+    }
+
+    bool normal = true;
+    std::vector<std::string> events;
+    std::vector<std::string> log;
+    std::string dropFailure;
+    std::string lastFiredAtCountdown;
+
+private:
+    const Settings& m_settings;
+};
+
+/// Counts the readings of the clock.
+class CountingClock final : public Clock
+{
+public:
+    explicit CountingClock(const Clock& inner) : m_inner(inner) {}
+    [[nodiscard]] LocalTime now() const override
+    {
+        ++reads;
+        return m_inner.now();
+    }
+    [[nodiscard]] std::chrono::steady_clock::time_point steadyNow() const override { return m_inner.steadyNow(); }
+    mutable int reads = 0;
+
+private:
+    const Clock& m_inner;
+};
+
+struct CheckerRig
+{
+    FakeSettings settings;
+    FakeClock clock{at(kMon, 9, 30, 5)};
+    FakeHost host{settings};
+    ScheduleChecker checker{host, settings, clock};
+};
+
+TEST(ScheduleCheckerTick, HidesAWindowLeftHiddenOnceAndCountsTheHint)
+{
+    struct Case
+    {
+        const char* note;
+        const char* hide;
+        bool normal;
+        const char* runsBefore; // nullptr: never written
+        std::vector<std::string> log;
+        const char* runsAfter;
+    };
+    const Case cases[] = {
+        {"first time ever", "1", true, nullptr, {"hide", "hint"}, "1"},
+        {"fourth time still hints", "1", true, "3", {"hide", "hint"}, "4"},
+        {"fifth time is silent", "1", true, "4", {"hide"}, "5"},
+        {"window started minimised or maximised", "1", false, "3", {}, "3"},
+        {"window left shown", "0", true, "3", {}, "3"},
+        {"only exactly \"1\" counts", "True", true, "3", {}, "3"},
+    };
+    for (const auto& c : cases) {
+        CheckerRig rig;
+        rig.settings.save("hide", c.hide);
+        if (c.runsBefore)
+            rig.settings.SaveSetting("Quelvo", "data", "runs1", c.runsBefore);
+        rig.host.normal = c.normal;
+        rig.checker.checkevents();
+        EXPECT_EQ(rig.host.log, c.log) << c.note;
+        EXPECT_EQ(rig.settings.get("runs1", "0"), c.runsAfter) << c.note;
+        EXPECT_EQ(rig.checker.autohidden(), !c.log.empty()) << c.note;
+    }
+}
+
+TEST(ScheduleCheckerTick, AutoHideWaitsUntilTheTrayShowsTheWindowAgain)
+{
+    CheckerRig rig;
+    rig.settings.save("hide", "1");
+    rig.checker.checkevents();
+    rig.host.normal = true; // shown by some other way than the tray commands
+    rig.clock.advanceMinutes(1);
+    rig.checker.checkevents();
+    EXPECT_EQ(std::count(rig.host.log.begin(), rig.host.log.end(), "hide"), 1);
+
+    rig.checker.setAutohidden(false); // the tray's show command
+    rig.checker.checkevents();
+    EXPECT_EQ(std::count(rig.host.log.begin(), rig.host.log.end(), "hide"), 2);
+}
+
+TEST(ScheduleCheckerTick, HideCountReadsBadValuesAsZeroAndStopsAtTheTop)
+{
+    struct Case
+    {
+        const char* before;
+        const char* after;
+        bool hint;
+    };
+    const Case cases[] = {
+        {"abc", "1", true},        {"", "1", true},           {"2.5", "1", true},        {" 2 ", "3", true},
+        {"32766", "32767", false}, {"32767", "32767", false}, {"99999", "32767", false}, {"-7", "-6", true},
+    };
+    for (const auto& c : cases) {
+        FakeSettings settings;
+        settings.SaveSetting("Quelvo", "data", "runs1", c.before);
+        EXPECT_EQ(countHideToTray(settings), c.hint) << c.before;
+        EXPECT_EQ(settings.get("RUNS1", "x"), c.after) << c.before; // the store folds names
+    }
+}
+
+TEST(ScheduleCheckerTick, ScansEachMinuteOnceFromOneClockReading)
+{
+    FakeSettings settings;
+    FakeClock base{at(kMon, 9, 29, 58)};
+    CountingClock clock{base};
+    FakeHost host{settings};
+    ScheduleChecker checker{host, settings, clock};
+    host.events = {kMon0930Am};
+
+    checker.checkevents();
+    EXPECT_EQ(clock.reads, 1);
+    EXPECT_EQ(checker.lastminute(), "29");
+    base.advanceSeconds(2);
+    checker.checkevents();
+    EXPECT_EQ(host.log, std::vector<std::string>{"shutdown"});
+    EXPECT_EQ(checker.lastminute(), "30");
+    base.advanceSeconds(1);
+    checker.checkevents();
+    EXPECT_EQ(host.log.size(), 1u) << "a minute is scanned once";
+    EXPECT_EQ(clock.reads, 3);
+
+    // A clock set back one hour keeps the minute digits: that minute is not scanned.
+    base.set(at(kMon, 8, 30, 10));
+    host.events = {"On Mon at 08:30 AM, Shut Down, Repeat daily"};
+    checker.checkevents();
+    EXPECT_EQ(host.log.size(), 1u);
+}
+
+TEST(ScheduleCheckerTick, DropsAOneOffBeforeItsCountdownOpens)
+{
+    CheckerRig rig;
+    rig.host.events = {"On Mon at 09:30 AM, Reboot,    Don't repeat", "On Tue at 10:00 AM, Shut Down, Repeat daily",
+                       "ON MON AT 09:30 AM, REBOOT,    DON'T REPEAT"};
+    rig.checker.checkevents();
+    EXPECT_EQ(rig.host.log, (std::vector<std::string>{"drop on mon at 09:30 am, reboot,    don't repeat", "reboot"}));
+    // Both copies went; what is left is lower case.
+    EXPECT_EQ(rig.host.events, std::vector<std::string>{"on tue at 10:00 am, shut down, repeat daily"});
+    EXPECT_EQ(rig.host.lastFiredAtCountdown, "2026-12-07 09:30");
+}
+
+TEST(ScheduleCheckerTick, RepeatingEventStaysAndFiresNextWeek)
+{
+    CheckerRig rig;
+    rig.host.events = {kMon0930Am};
+    rig.checker.checkevents();
+    EXPECT_EQ(rig.host.log, std::vector<std::string>{"shutdown"});
+    EXPECT_EQ(rig.host.events, std::vector<std::string>{kMon0930Am});
+
+    rig.clock.advanceMinutes(1); // the ticks in between move the minute on
+    rig.checker.checkevents();
+    rig.clock.advanceMinutes(7 * 24 * 60 - 1);
+    rig.checker.checkevents();
+    EXPECT_EQ(rig.host.log, (std::vector<std::string>{"shutdown", "shutdown"}));
+}
+
+TEST(ScheduleCheckerTick, FailedRemovalStillOpensTheCountdown)
+{
+    CheckerRig rig;
+    rig.host.events = {"On Mon at 09:30 AM, Shut Down, Don't repeat"};
+    rig.host.dropFailure = "disk full";
+    rig.checker.checkevents();
+    EXPECT_EQ(rig.host.log.back(), "shutdown");
+    EXPECT_EQ(rig.host.events.size(), 1u);
+}
+
+TEST(ScheduleCheckerTick, ClockModeComesFromTheSettingEachScan)
+{
+    // Exactly "False" (or nothing) is 12-hour mode; every other text is 24-hour mode.
+    struct Case
+    {
+        const char* stored; // nullptr: never written
+        bool twentyFour;
+    };
+    const Case cases[] = {{nullptr, false}, {"False", false}, {"True", true}, {"false", true}, {"", true}};
+    for (const auto& c : cases) {
+        CheckerRig rig;
+        rig.clock.set(at(kMon, 13, 5, 1));
+        if (c.stored)
+            rig.settings.save("24hr", c.stored);
+        rig.host.events = {"On Mon at 01:05 PM, Shut Down, Repeat daily",
+                           "On Mon at 13:05   , Reboot,    Repeat daily"};
+        rig.checker.checkevents();
+        EXPECT_EQ(rig.host.log, std::vector<std::string>{c.twentyFour ? "reboot" : "shutdown"})
+            << (c.stored ? c.stored : "(none)");
+    }
+}
+
+TEST(ScheduleCheckerTick, RestartWithinTheFiringMinuteDoesNotFireAgain)
+{
+    FakeSettings settings; // outlives both runs of the program, like the real store
+    FakeClock clock{at(kMon, 9, 30, 1)};
+    const std::vector<std::string> schedule = {"On Mon at 09:30 AM, Reboot,    Repeat daily"};
+
+    FakeHost firstHost{settings};
+    firstHost.events = schedule;
+    ScheduleChecker firstRun{firstHost, settings, clock};
+    firstRun.checkevents();
+    EXPECT_EQ(firstHost.log, std::vector<std::string>{"reboot"});
+
+    // The fast reboot brings the program back within the same minute.
+    clock.advanceSeconds(40);
+    FakeHost secondHost{settings};
+    secondHost.events = schedule;
+    ScheduleChecker secondRun{secondHost, settings, clock};
+    secondRun.checkevents();
+    EXPECT_TRUE(secondHost.log.empty());
+    EXPECT_EQ(secondRun.lastminute(), "30") << "the minute still counts as scanned";
+
+    // The same time a week later is another date: it fires.
+    clock.advanceMinutes(1);
+    secondRun.checkevents();
+    clock.advanceMinutes(7 * 24 * 60 - 1);
+    secondRun.checkevents();
+    EXPECT_EQ(secondHost.log, std::vector<std::string>{"reboot"});
+}
+
+TEST(ScheduleCheckerTick, FirstTickOfARunStillScansAMinuteThatFiredNothing)
+{
+    // Without a firing in this minute, a restarted program scans it as before.
+    CheckerRig rig;
+    rig.settings.save(kLastFiredKey, "2026-11-30 09:30"); // last week's firing
+    rig.host.events = {kMon0930Am};
+    rig.checker.checkevents();
+    EXPECT_EQ(rig.host.log, std::vector<std::string>{"shutdown"});
+    EXPECT_EQ(rig.settings.get(kLastFiredKey, ""), "2026-12-07 09:30");
+
+    // A scan that fires nothing writes nothing.
+    CheckerRig quiet;
+    quiet.checker.checkevents();
+    EXPECT_EQ(quiet.settings.writes, 0);
+}
+
+} // namespace
+} // namespace quelvo
