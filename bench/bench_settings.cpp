@@ -11,8 +11,13 @@ namespace {
 // The keys the program keeps, so the file has its real size.
 void fillTypicalSettings(SettingsStore& store)
 {
-    for (const auto& [key, value] : {std::pair{"24hr", "False"}, {"forced", "True"}, {"pause", "False"},
-                                     {"hide", "0"}, {"runs1", "3"}, {"x", "1500"}, {"y", "200"}})
+    for (const auto& [key, value] : {std::pair{"24hr", "False"},
+                                     {"forced", "True"},
+                                     {"pause", "False"},
+                                     {"hide", "0"},
+                                     {"runs1", "3"},
+                                     {"x", "1500"},
+                                     {"y", "200"}})
         (void)store.save(key, value);
 }
 

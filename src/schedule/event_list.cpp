@@ -28,15 +28,14 @@ void EventList::loadlist()
     m_lists = buildEventLists(m_file.readLines());
 }
 
-Message EventList::nothingSelected()
+UserMessage EventList::nothingSelected()
 {
-    return {std::string(kNothingSelectedText), std::string(kErrorTitle), Message::Icon::Information,
-            Message::Buttons::Ok};
+    return {std::string(kErrorTitle), std::string(kNothingSelectedText), MessageIcon::Information};
 }
 
-Message EventList::deleteall()
+UserQuestion EventList::deleteall()
 {
-    return {std::string(kDeleteAllQuestion), std::string(kWarningTitle), Message::Icon::None, Message::Buttons::YesNo};
+    return {std::string(kWarningTitle), std::string(kDeleteAllQuestion)};
 }
 
 ListOutcome EventList::deleteevent(std::optional<std::size_t> selectedRow)

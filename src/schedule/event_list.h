@@ -3,6 +3,7 @@
 #include "platform/file_system.h"
 #include "schedule/event_line.h"
 #include "schedule/schedule_file.h"
+#include "schedule/user_message.h"
 
 #include <cstddef>
 #include <optional>
@@ -15,29 +16,16 @@ namespace quelvo {
 /// Texts of the event list's two messages.
 inline constexpr std::string_view kNothingSelectedText =
     "Sorry, you have to select an entry from the above list before I can delete anything.";
-inline constexpr std::string_view kErrorTitle = "Error!";
 inline constexpr std::string_view kDeleteAllQuestion =
     "Are you sure you want to delete all of the events from the list?";
-inline constexpr std::string_view kWarningTitle = "Warning!";
 
-/// What a message box shows; the logic returns it and the window draws it.
-struct Message
+/// A question with Yes and No buttons and no icon; only Yes goes ahead.
+struct UserQuestion
 {
-    enum class Icon {
-        None,
-        Information,
-    };
-    enum class Buttons {
-        Ok,
-        YesNo,
-    };
-
-    std::string text;
     std::string title;
-    Icon icon = Icon::None;
-    Buttons buttons = Buttons::Ok;
+    std::string text;
 
-    bool operator==(const Message&) const = default;
+    bool operator==(const UserQuestion&) const = default;
 };
 
 /// One row of the visible list and the stored line it was split from.
@@ -60,7 +48,7 @@ EventLists buildEventLists(std::vector<std::string> lines);
 /// Outcome of a command of the list: a message to show, or the result of the file change.
 struct ListOutcome
 {
-    std::optional<Message> message;
+    std::optional<UserMessage> message;
     IoResult io;
 };
 
@@ -81,12 +69,12 @@ public:
     /// "Delete Selected": removes every copy of the selected row's event, or says that nothing is selected.
     ListOutcome deleteevent(std::optional<std::size_t> selectedRow);
     /// "Delete All": the question to ask first.
-    [[nodiscard]] static Message deleteall();
+    [[nodiscard]] static UserQuestion deleteall();
     /// "Delete All" after the question: empties the schedule when the answer was Yes.
     IoResult answerDeleteAll(bool yes);
 
     /// The message shown when "Delete Selected" has no row to work on.
-    [[nodiscard]] static Message nothingSelected();
+    [[nodiscard]] static UserMessage nothingSelected();
 
 private:
     ScheduleFile& m_file;

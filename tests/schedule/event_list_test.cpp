@@ -72,8 +72,7 @@ TEST_F(EventListTest, NothingSelectedShowsTheMessageAndChangesNothing)
         EXPECT_EQ(outcome.message->text,
                   "Sorry, you have to select an entry from the above list before I can delete anything.");
         EXPECT_EQ(outcome.message->title, "Error!");
-        EXPECT_EQ(outcome.message->icon, Message::Icon::Information);
-        EXPECT_EQ(outcome.message->buttons, Message::Buttons::Ok);
+        EXPECT_EQ(outcome.message->icon, MessageIcon::Information);
         EXPECT_EQ(fs.content(kEvents), before);
     }
 }
@@ -118,11 +117,9 @@ TEST_F(EventListTest, OddLinesCanStillBeDeleted)
 
 TEST_F(EventListTest, DeleteAllAsksAndActsOnlyOnYes)
 {
-    const Message question = EventList::deleteall();
+    const UserQuestion question = EventList::deleteall();
     EXPECT_EQ(question.text, "Are you sure you want to delete all of the events from the list?");
     EXPECT_EQ(question.title, "Warning!");
-    EXPECT_EQ(question.icon, Message::Icon::None);
-    EXPECT_EQ(question.buttons, Message::Buttons::YesNo);
 
     load({"On Mon at 07:30 AM, Shut Down, Repeat daily", "junk"});
     const std::string before = *fs.content(kEvents);
