@@ -56,6 +56,13 @@ ListOutcome EventList::deleteevent(std::optional<std::size_t> selectedRow)
     return {std::nullopt, std::move(io)};
 }
 
+IoResult EventList::dropevent(std::string_view line)
+{
+    IoResult io = m_file.dropevent(line);
+    loadlist();
+    return io;
+}
+
 IoResult EventList::answerDeleteAll(bool yes)
 {
     if (!yes)

@@ -68,6 +68,8 @@ public:
 
     /// "Delete Selected": removes every copy of the selected row's event, or says that nothing is selected.
     ListOutcome deleteevent(std::optional<std::size_t> selectedRow);
+    /// Removes a fired one-off event (the other lines are stored lower-cased) and reloads the lists.
+    IoResult dropevent(std::string_view line);
     /// "Delete All": the question to ask first.
     [[nodiscard]] static UserQuestion deleteall();
     /// "Delete All" after the question: empties the schedule when the answer was Yes.

@@ -97,6 +97,20 @@ TEST_F(EventListTest, DeletingARowRemovesEveryCopyOfItsLine)
     EXPECT_TRUE(list.rows().empty());
 }
 
+TEST_F(EventListTest, AFiredEventLeavesTheRestInLowerCase)
+{
+    const std::string fired = "On Tue at 01:00 AM, Reboot,    Don't repeat";
+    load({"On Mon at 07:30 AM, Shut Down, Repeat daily", fired, fired});
+    ASSERT_TRUE(list.dropevent(toLowerAscii(fired)).ok());
+    const std::vector<std::string> rest = {"on mon at 07:30 am, shut down, repeat daily"};
+    EXPECT_EQ(list.lst_events(), rest);
+    // The lower-case row still shows and can still be deleted.
+    ASSERT_EQ(list.rows().size(), 1u);
+    EXPECT_EQ(list.rows()[0].columns.timeAndDate, " mon at 07:30 am");
+    EXPECT_TRUE(list.deleteevent(0).io.ok());
+    EXPECT_TRUE(list.lst_events().empty());
+}
+
 TEST_F(EventListTest, OddLinesCanStillBeDeleted)
 {
     // None of these survives the row-to-line rule; each is deleted by its own text.
