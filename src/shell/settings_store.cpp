@@ -18,7 +18,8 @@ bool isControl(unsigned char c)
     return c < 0x20 || c == 0x7f;
 }
 
-// Names also escape the bytes that structure the file, and blanks, which readers may trim.
+// Names also escape the bytes that structure the file or start a comment, and blanks, which
+// readers may trim.
 std::string escape(std::string_view text, bool isName)
 {
     std::string out;
@@ -31,7 +32,7 @@ std::string escape(std::string_view text, bool isName)
             out += "\\n";
         } else if (ch == '\r') {
             out += "\\r";
-        } else if (isControl(c) || (isName && (ch == '=' || ch == '[' || ch == ']' || ch == '/' || ch == ' '))) {
+        } else if (isControl(c) || (isName && std::string_view("=[]/ #;").find(ch) != std::string_view::npos)) {
             out += "\\x";
             out += kHexDigits[c >> 4];
             out += kHexDigits[c & 0xf];

@@ -56,7 +56,8 @@ TEST(SettingsStore, EveryValueAndNameReadsBackFromTheFile)
         "caf\xc3\xa9",
         "\\x41",
     };
-    const std::string names[] = {"plain", "with=equals", "a/b", "[x]", " spaced ", "back\\slash", "\n"};
+    const std::string names[] = {"plain",       "with=equals", "a/b",   "[x]",  " spaced ",
+                                 "back\\slash", "\n",          "#hash", ";semi"};
     test::FakeFileSystem fs;
     {
         SettingsStore writer(fs, kPath);
