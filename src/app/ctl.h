@@ -16,6 +16,7 @@ namespace quelvo {
 inline constexpr int kCtlOk = 0;
 inline constexpr int kCtlNothing = 1; // ran fine, found nothing (for example: no event due)
 inline constexpr int kCtlUsage = 2;   // bad command, option or input
+inline constexpr int kCtlFailed = 3;  // a file could not be read or written
 
 /// Everything a quelvoctl command may use; tests build one over fakes.
 struct CtlContext

@@ -10,7 +10,6 @@
 
 namespace quelvo {
 
-inline constexpr std::string_view kWarningTitle = "Warning!";
 inline constexpr std::string_view kTo24HourWarning =
     "Please note, if you have previously saved schedules, then switching to 24 hour mode will make them invalid. "
     "Please delete and re set any old schedules now.";

@@ -13,8 +13,6 @@ namespace quelvo {
 /// Weekday boxes in the editor's order, Monday to Sunday (`chk_mon` .. `chk_sun`).
 using DayBoxes = std::array<bool, 7>;
 
-/// The title of every input error.
-inline constexpr std::string_view kErrorTitle = "Error!";
 inline constexpr std::string_view kNoDayMessage = "Sorry, you didn`t select a day. Please try again!";
 inline constexpr std::string_view kHour24Message =
     "Sorry, the hour you have selected is invalid. Please try again using numbers between 00 and 23 only";

@@ -1,8 +1,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace quelvo {
+
+/// The title of every input error.
+inline constexpr std::string_view kErrorTitle = "Error!";
+/// The title of the mode-switch warnings and of the "Delete All" question.
+inline constexpr std::string_view kWarningTitle = "Warning!";
 
 /// The icon of a modal message box.
 enum class MessageIcon { Stop, Information };

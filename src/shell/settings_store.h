@@ -2,9 +2,19 @@
 
 #include "shell/settings.h"
 
+#include <map>
+#include <optional>
+#include <string>
+
 namespace quelvo {
 
-/// The per-user settings file (one human-readable file, durable writes).
+/// The per-user settings file: one human-readable INI-like file, rewritten
+/// whole and durably on every change.
+///
+/// Layout: a "[app/section]" line opens a section, "key=value" lines follow.
+/// Names are stored lower-cased; in names and values a backslash, a line end
+/// or another control byte is written as an escape ("\\", "\n", "\r",
+/// "\xHH"), so every value reads back exactly.
 class SettingsStore final : public Settings
 {
 public:
@@ -15,9 +25,38 @@ public:
     IoResult SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                          std::string_view value) override;
 
+    /// Path of the settings file.
+    [[nodiscard]] const std::string& filePath() const { return m_path; }
+
+    /// The settings a file's text holds; lines that can't be read are skipped.
+    struct Address
+    {
+        std::string app; // all three names lower-cased
+        std::string section;
+        std::string key;
+
+        auto operator<=>(const Address&) const = default;
+    };
+    using Values = std::map<Address, std::string>;
+    static Values parse(std::string_view text);
+    /// The file text for a set of values, the inverse of parse().
+    static std::string serialize(const Values& values);
+
 private:
+    // The parsed file as of one version of it on disk, so that reads notice
+    // writes by other processes while repeated reads cost one stat.
+    struct Snapshot
+    {
+        std::optional<FileStamp> stamp; // nullopt: the file was missing
+        bool readable = true;
+        Values values;
+    };
+
+    const Snapshot& current() const;
+
     FileSystem& m_fs;
     std::string m_path;
+    mutable std::optional<Snapshot> m_cache;
 };
 
 } // namespace quelvo

@@ -1,0 +1,78 @@
+#include "bench_folder.h"
+#include "platform/linux/posix_file_system.h"
+#include "schedule/event_line.h"
+#include "schedule/event_list.h"
+#include "schedule/schedule_file.h"
+
+#include <benchmark/benchmark.h>
+
+namespace quelvo {
+namespace {
+
+constexpr int kLines = 10'000;
+
+// A schedule of varied program-made lines, as a long-used installation might hold.
+std::string scheduleBytes(int lines)
+{
+    static const char* const kHours[] = {"01", "02", "03", "04", "05", "06", "07", "08", "09", "10", "11", "12"};
+    std::string bytes;
+    for (int i = 0; i < lines; ++i) {
+        const std::string minute = std::to_string(10 + i % 50);
+        EventSpec spec{kEditorDays[i % 7], kHours[(i / 7) % 12], minute,    i % 2 ? "PM" : "AM",
+                       i % 3 == 0,         i % 5 == 0,           i % 4 == 0};
+        if (spec.twentyFourHour)
+            spec.hour = kHours[i % 12];
+        bytes += composeEventLine(spec);
+        bytes += kLineEnd;
+    }
+    return bytes;
+}
+
+void BM_Loadlist(benchmark::State& state)
+{
+    bench::BenchFolder folder;
+    PosixFileSystem fs;
+    ScheduleFile file(fs, folder.path());
+    if (!fs.writeDurably(file.eventsPath(), scheduleBytes(kLines)).ok()) {
+        state.SkipWithError("cannot write the schedule");
+        return;
+    }
+    EventList list(file);
+    for (auto _ : state) {
+        list.loadlist();
+        benchmark::DoNotOptimize(list.rows().data());
+    }
+    state.counters["rows"] = static_cast<double>(list.rows().size());
+}
+BENCHMARK(BM_Loadlist)->Unit(benchmark::kMillisecond);
+
+// One fired one-off event removed from a 10,000-line schedule, temp.ini and fsyncs included.
+void BM_Rewrite(benchmark::State& state)
+{
+    bench::BenchFolder folder;
+    PosixFileSystem fs;
+    ScheduleFile file(fs, folder.path());
+    const std::string target = "On Wed at 03:33 AM, Shut Down, Don't repeat";
+    const std::string bytes = scheduleBytes(kLines - 1) + target + std::string(kLineEnd);
+    const auto variant = static_cast<ScheduleFile::RewriteVariant>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        const bool ready = fs.writeDurably(file.eventsPath(), bytes).ok();
+        state.ResumeTiming();
+        if (!ready || !file.removeEvent(target, variant).ok()) {
+            state.SkipWithError("rewrite failed");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_Rewrite)
+    ->Arg(static_cast<int>(ScheduleFile::RewriteVariant::DeleteEvent))
+    ->Arg(static_cast<int>(ScheduleFile::RewriteVariant::DropEvent))
+    ->ArgName("dropevent")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+} // namespace
+} // namespace quelvo
+
+BENCHMARK_MAIN();

@@ -1,0 +1,75 @@
+#include "schedule/event_list.h"
+
+#include <algorithm>
+
+namespace quelvo {
+
+EventLists buildEventLists(std::vector<std::string> lines)
+{
+    EventLists lists;
+    lists.rows.reserve(lines.size());
+    for (const std::string& line : lines) {
+        if (auto columns = splitForDisplay(line))
+            lists.rows.push_back({std::move(*columns), line});
+    }
+    // Plain byte order, so the result does not depend on the user's locale; equal first
+    // columns keep file order.
+    std::stable_sort(lists.rows.begin(), lists.rows.end(),
+                     [](const ListRow& a, const ListRow& b) { return a.columns.timeAndDate > b.columns.timeAndDate; });
+    lists.lst_events = std::move(lines);
+    return lists;
+}
+
+EventList::EventList(ScheduleFile& file) : m_file(file)
+{}
+
+void EventList::loadlist()
+{
+    m_lists = buildEventLists(m_file.readLines());
+}
+
+UserMessage EventList::nothingSelected()
+{
+    return {std::string(kErrorTitle), std::string(kNothingSelectedText), MessageIcon::Information};
+}
+
+UserQuestion EventList::deleteall()
+{
+    return {std::string(kWarningTitle), std::string(kDeleteAllQuestion)};
+}
+
+ListOutcome EventList::deleteevent(std::optional<std::size_t> selectedRow)
+{
+    // A selected row is always deletable, whatever its first column holds: the index, not
+    // the row's text, tells whether something is selected.
+    if (!selectedRow || *selectedRow >= m_lists.rows.size())
+        return {nothingSelected(), IoResult::success()};
+
+    const ListRow& row = m_lists.rows[*selectedRow];
+    std::string target = rowToLine(row.columns);
+    // Lines not of the program's making (one comma, no leading "On") don't survive the
+    // round trip; their own text still names them, so the user can remove them.
+    if (!equalsIgnoringCase(target, row.sourceLine))
+        target = row.sourceLine;
+    IoResult io = m_file.deleteevent(target);
+    loadlist();
+    return {std::nullopt, std::move(io)};
+}
+
+IoResult EventList::dropevent(std::string_view line)
+{
+    IoResult io = m_file.dropevent(line);
+    loadlist();
+    return io;
+}
+
+IoResult EventList::answerDeleteAll(bool yes)
+{
+    if (!yes)
+        return IoResult::success();
+    IoResult io = m_file.empty();
+    loadlist();
+    return io;
+}
+
+} // namespace quelvo

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "platform/file_system.h"
+#include "schedule/event_line.h"
+#include "schedule/schedule_file.h"
+#include "schedule/user_message.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quelvo {
+
+/// Texts of the event list's two messages.
+inline constexpr std::string_view kNothingSelectedText =
+    "Sorry, you have to select an entry from the above list before I can delete anything.";
+inline constexpr std::string_view kDeleteAllQuestion =
+    "Are you sure you want to delete all of the events from the list?";
+
+/// A question with Yes and No buttons and no icon; only Yes goes ahead.
+struct UserQuestion
+{
+    std::string title;
+    std::string text;
+
+    bool operator==(const UserQuestion&) const = default;
+};
+
+/// One row of the visible list and the stored line it was split from.
+struct ListRow
+{
+    DisplayRow columns;
+    std::string sourceLine;
+};
+
+/// The two products of reading the schedule.
+struct EventLists
+{
+    std::vector<std::string> lst_events; // every line, file order, text as read
+    std::vector<ListRow> rows;           // lines holding a comma, descending on the first column
+};
+
+/// Builds both lists from the lines of the schedule.
+EventLists buildEventLists(std::vector<std::string> lines);
+
+/// Outcome of a command of the list: a message to show, or the result of the file change.
+struct ListOutcome
+{
+    std::optional<UserMessage> message;
+    IoResult io;
+};
+
+/// The logic behind the "Schedules" tab: the lists it shows and its two delete buttons.
+class EventList final
+{
+public:
+    explicit EventList(ScheduleFile& file);
+
+    /// Rebuilds both lists from the schedule file.
+    void loadlist();
+
+    /// The raw lines in file order, as the checker scans them.
+    [[nodiscard]] const std::vector<std::string>& lst_events() const { return m_lists.lst_events; }
+    /// The visible rows in display order.
+    [[nodiscard]] const std::vector<ListRow>& rows() const { return m_lists.rows; }
+
+    /// "Delete Selected": removes every copy of the selected row's event, or says that nothing is selected.
+    ListOutcome deleteevent(std::optional<std::size_t> selectedRow);
+    /// Removes a fired one-off event (the other lines are stored lower-cased) and reloads the lists.
+    IoResult dropevent(std::string_view line);
+    /// "Delete All": the question to ask first.
+    [[nodiscard]] static UserQuestion deleteall();
+    /// "Delete All" after the question: empties the schedule when the answer was Yes.
+    IoResult answerDeleteAll(bool yes);
+
+    /// The message shown when "Delete Selected" has no row to work on.
+    [[nodiscard]] static UserMessage nothingSelected();
+
+private:
+    ScheduleFile& m_file;
+    EventLists m_lists;
+};
+
+} // namespace quelvo

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quelvo {
+
+/// Names of the schedule and of the scratch file of its rewrite, in the program folder.
+inline constexpr std::string_view kEventsFileName = "events.ini";
+inline constexpr std::string_view kTempFileName = "temp.ini";
+
+/// The line end of every line the program writes.
+inline constexpr std::string_view kLineEnd = "\r\n";
+
+/// Splits file bytes into lines at CR LF, LF or a lone CR; a missing final line end is fine.
+std::vector<std::string> splitLines(std::string_view bytes);
+
+/// The schedule file events.ini: one event line per text line, bytes kept as they are.
+/// Every change is durable before the call returns, and none can leave the file
+/// missing or half-written.
+class ScheduleFile final
+{
+public:
+    ScheduleFile(FileSystem& fs, std::string folder);
+
+    /// How the lines that stay are written by a rewrite.
+    enum class RewriteVariant {
+        DeleteEvent, // as read: the user's deletion
+        DropEvent,   // lower-cased: the removal of a fired one-off event
+    };
+
+    /// Path of events.ini.
+    [[nodiscard]] std::string eventsPath() const;
+    /// Path of the scratch file temp.ini.
+    [[nodiscard]] std::string tempPath() const;
+
+    /// All lines in file order, line ends removed; empty when the file is missing or unreadable.
+    [[nodiscard]] std::vector<std::string> readLines() const;
+    /// Adds one line and CR LF at the end, creating the file when missing.
+    IoResult append(std::string_view line);
+    /// Creates the folder and an empty events.ini when they are missing.
+    IoResult createIfMissing();
+    /// Leaves an existing, empty events.ini ("Delete All"), replacing the old one atomically.
+    IoResult empty();
+    /// Removes every line equal to `target` without regard to case, through temp.ini.
+    /// On failure events.ini is left byte for byte as it was.
+    IoResult removeEvent(std::string_view target, RewriteVariant variant);
+    /// The user's deletion of an event: the other lines stay as read.
+    IoResult deleteevent(std::string_view target);
+    /// The removal of a fired one-off event: the other lines are stored lower-cased.
+    IoResult dropevent(std::string_view target);
+
+private:
+    FileSystem& m_fs;
+    std::string m_folder;
+};
+
+} // namespace quelvo
