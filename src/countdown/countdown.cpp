@@ -9,8 +9,7 @@ namespace quelvo {
 
 Countdown::Countdown(CountdownKind kind, ForcedQuery forcedAtZero, Action act)
     : m_kind(kind), m_forcedAtZero(std::move(forcedAtZero)), m_act(std::move(act))
-{
-}
+{}
 
 void Countdown::load()
 {
@@ -33,15 +32,19 @@ TickStep Countdown::tick()
     m_actionLabelVisible = !m_actionLabelVisible;
     step.secondsText = std::to_string(m_secondsLeft);
     step.actionLabelVisible = m_actionLabelVisible;
-    if (m_secondsLeft < 1)
-        return fire(std::move(step));
+    if (m_secondsLeft < 1) {
+        step.stopTimer = true;
+        step.due = true;
+        m_state = State::Due;
+    }
     return step;
 }
 
-TickStep Countdown::fire(TickStep step)
+FireStep Countdown::fire()
 {
-    step.stopTimer = true;
-    step.fired = true;
+    FireStep step;
+    if (m_state != State::Due)
+        return step;
     m_state = State::Fired;
 
     bool forced = false;
@@ -74,8 +77,8 @@ TickStep Countdown::fire(TickStep step)
 
 std::string powerFailureMessage(CountdownKind kind, const std::string& reason)
 {
-    std::string text = kind == CountdownKind::Shutdown ? "The computer could not be shut down"
-                                                       : "The computer could not be restarted";
+    std::string text =
+        kind == CountdownKind::Shutdown ? "The computer could not be shut down" : "The computer could not be restarted";
     if (reason.empty())
         return text + ".";
     return text + ": " + reason;

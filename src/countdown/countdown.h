@@ -24,13 +24,18 @@ enum class AfterAction {
     ReportError          // the reboot request failed: stay at "0" and tell the user
 };
 
-/// The result of one tick: the window shows it.
+/// The result of one tick: the window shows it, then calls fire() when it is due.
 struct TickStep
 {
     std::string secondsText;        // new text of lab_sec
     bool actionLabelVisible = true; // the blinking SHUT DOWN / RE BOOT label
     bool stopTimer = false;
-    bool fired = false;       // the action was carried out on this tick
+    bool due = false; // the count reached zero: carry out the action now
+};
+
+/// What the window does once the action has been carried out.
+struct FireStep
+{
     AfterAction after = AfterAction::None;
     std::string errorMessage; // for the "Error!" message when the request failed
 };
@@ -44,14 +49,16 @@ public:
     /// Carries out the power request (forced applies to the shutdown only).
     using Action = std::function<PowerOutcome(CountdownKind kind, bool forced)>;
 
-    enum class State { Counting, Fired, Closed };
+    enum class State { Counting, Due, Fired, Closed };
 
     Countdown(CountdownKind kind, ForcedQuery forcedAtZero, Action act);
 
     /// The window was loaded: count from 10 with the action label shown.
     void load();
-    /// One second passed; at zero the action is carried out through the callbacks.
+    /// One second passed: the new display, and whether the action is due.
     TickStep tick();
+    /// Carries out the due action through the callbacks, once; does nothing otherwise.
+    FireStep fire();
     /// Cuts the count to its last second, so the next tick carries out the action.
     void zerocount() { m_secondsLeft = 1; }
     /// The user cancelled: nothing more happens until the next load.
@@ -65,8 +72,6 @@ public:
     static constexpr std::int16_t kStartSeconds = 10;
 
 private:
-    TickStep fire(TickStep step);
-
     CountdownKind m_kind;
     ForcedQuery m_forcedAtZero;
     Action m_act;

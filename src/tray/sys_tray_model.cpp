@@ -31,8 +31,7 @@ void storeTip(NotifyIconData& data, std::string_view text)
 
 } // namespace
 
-SysTrayModel::SysTrayModel(NotifyIcon& port, std::uint32_t builtInIcon, std::string_view fileDescription)
-    : m_port(port)
+SysTrayModel::SysTrayModel(NotifyIcon& port, std::uint32_t builtInIcon, std::string_view fileDescription) : m_port(port)
 {
     m_data.identifier = builtInIcon;
     m_data.flags = kAllParts;

@@ -47,15 +47,18 @@ TEST(Countdown, ShowsNineToOneThenFiresOnTheTenthTick)
         EXPECT_EQ(step.secondsText, std::to_string(expected));
         EXPECT_EQ(step.actionLabelVisible, expected % 2 == 0); // hidden on the first tick, then alternating
         EXPECT_FALSE(step.stopTimer);
-        EXPECT_FALSE(step.fired);
+        EXPECT_FALSE(step.due);
+        EXPECT_EQ(countdown.fire().after, AfterAction::None); // nothing to carry out yet
     }
     EXPECT_TRUE(power.calls.empty());
     EXPECT_EQ(power.forcedReads, 0);
     const auto last = countdown.tick();
     EXPECT_EQ(last.secondsText, "0");
     EXPECT_TRUE(last.stopTimer);
-    EXPECT_TRUE(last.fired);
-    EXPECT_EQ(last.after, AfterAction::EndProgram);
+    EXPECT_TRUE(last.due);
+    EXPECT_TRUE(power.calls.empty()); // the window shows "0" before the request goes out
+    EXPECT_EQ(countdown.fire().after, AfterAction::EndProgram);
+    EXPECT_EQ(countdown.fire().after, AfterAction::None); // once only
     ASSERT_EQ(power.calls.size(), 1U);
     EXPECT_TRUE(power.calls[0].forced);
 }
@@ -68,8 +71,9 @@ TEST(Countdown, ZerocountFiresOnTheNextTick)
     countdown.tick();
     countdown.zerocount();
     const auto step = countdown.tick();
-    EXPECT_TRUE(step.fired);
+    EXPECT_TRUE(step.due);
     EXPECT_EQ(step.secondsText, "0");
+    countdown.fire();
     ASSERT_EQ(power.calls.size(), 1U);
     EXPECT_EQ(power.calls[0].kind, CountdownKind::Reboot);
     EXPECT_EQ(power.forcedReads, 0); // the box only matters to a shutdown
@@ -85,6 +89,7 @@ TEST(Countdown, ForcedIsReadAtZeroNotAtOpening)
     power.forcedBox = false; // the user clears the box during the count
     countdown.zerocount();
     countdown.tick();
+    countdown.fire();
     ASSERT_EQ(power.calls.size(), 1U);
     EXPECT_FALSE(power.calls[0].forced);
     EXPECT_EQ(power.forcedReads, 1);
@@ -99,7 +104,7 @@ TEST(Countdown, CancelAndReloadCountsFromTen)
     countdown.tick();
     countdown.cancel();
     EXPECT_EQ(countdown.state(), Countdown::State::Closed);
-    EXPECT_FALSE(countdown.tick().fired);
+    EXPECT_FALSE(countdown.tick().due);
     countdown.load();
     EXPECT_EQ(countdown.SecondsLeft(), 10);
     EXPECT_TRUE(countdown.actionLabelVisible());
@@ -113,13 +118,13 @@ TEST(Countdown, FiredRebootRestsAtZeroUntilReloaded)
     auto countdown = power.make(CountdownKind::Reboot);
     countdown.load();
     countdown.zerocount();
-    const auto step = countdown.tick();
-    EXPECT_EQ(step.after, AfterAction::None);
+    ASSERT_TRUE(countdown.tick().due);
+    EXPECT_EQ(countdown.fire().after, AfterAction::None);
     EXPECT_EQ(countdown.state(), Countdown::State::Fired);
     // Reopened through the tray: zerocount alone starts nothing, and no stray tick acts again.
     countdown.zerocount();
-    const auto stray = countdown.tick();
-    EXPECT_FALSE(stray.fired);
+    EXPECT_FALSE(countdown.tick().due);
+    countdown.fire();
     EXPECT_EQ(power.calls.size(), 1U);
     countdown.cancel();
     countdown.load();
@@ -155,7 +160,8 @@ TEST(Countdown, FailedRequestsAreReportedInsteadOfEndingTheProgram)
         auto countdown = power.make(c.kind);
         countdown.load();
         countdown.zerocount();
-        const auto step = countdown.tick();
+        countdown.tick();
+        const auto step = countdown.fire();
         EXPECT_EQ(step.after, c.after) << c.message;
         EXPECT_EQ(step.errorMessage, c.message);
     }
@@ -168,7 +174,8 @@ TEST(Countdown, ThrowingRequestCountsAsFailure)
         [](CountdownKind, bool) -> PowerOutcome { throw std::runtime_error("bus gone"); });
     countdown.load();
     countdown.zerocount();
-    const auto step = countdown.tick();
+    countdown.tick();
+    const auto step = countdown.fire();
     EXPECT_EQ(step.after, AfterAction::CloseAndReportError);
     EXPECT_EQ(step.errorMessage, "The computer could not be shut down: bus gone");
 }

@@ -21,7 +21,10 @@ public:
         std::string tip;
     };
 
-    void add(const NotifyIconData& data) override { requests.push_back({Op::Add, data.flags, data.icon, data.tipText()}); }
+    void add(const NotifyIconData& data) override
+    {
+        requests.push_back({Op::Add, data.flags, data.icon, data.tipText()});
+    }
     void modify(const NotifyIconData& data, std::uint32_t flags) override
     {
         requests.push_back({Op::Modify, flags, data.icon, data.tipText()});

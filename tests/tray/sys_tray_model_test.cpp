@@ -176,14 +176,25 @@ TEST(TrayNotification, DecodesCodesAtBothScalesAndFallsBackOnButtons)
         TrayEvent expected;
     };
     const Case cases[] = {
-        {512 * 15, 0, {K::MouseMove, 0}},   {513 * 15, 0, {K::MouseDown, 1}},   {514 * 15, 0, {K::MouseUp, 1}},
-        {515 * 15, 0, {K::DoubleClick, 1}}, {516 * 15, 0, {K::MouseDown, 2}},   {517 * 15, 0, {K::MouseUp, 2}},
-        {518 * 15, 0, {K::DoubleClick, 2}}, {512 * 12, 1, {K::MouseMove, 0}},   {513 * 12, 2, {K::MouseDown, 1}},
-        {514 * 12, 0, {K::MouseUp, 1}},     {515 * 12, 0, {K::DoubleClick, 1}}, {516 * 12, 0, {K::MouseDown, 2}},
-        {517 * 12, 3, {K::MouseUp, 2}},     {518 * 12, 0, {K::DoubleClick, 2}},
+        {512 * 15, 0, {K::MouseMove, 0}},
+        {513 * 15, 0, {K::MouseDown, 1}},
+        {514 * 15, 0, {K::MouseUp, 1}},
+        {515 * 15, 0, {K::DoubleClick, 1}},
+        {516 * 15, 0, {K::MouseDown, 2}},
+        {517 * 15, 0, {K::MouseUp, 2}},
+        {518 * 15, 0, {K::DoubleClick, 2}},
+        {512 * 12, 1, {K::MouseMove, 0}},
+        {513 * 12, 2, {K::MouseDown, 1}},
+        {514 * 12, 0, {K::MouseUp, 1}},
+        {515 * 12, 0, {K::DoubleClick, 1}},
+        {516 * 12, 0, {K::MouseDown, 2}},
+        {517 * 12, 3, {K::MouseUp, 2}},
+        {518 * 12, 0, {K::DoubleClick, 2}},
         // The code itself (one twip per pixel) or neighbours are not codes: the buttons decide.
-        {513, 0, {K::MouseMove, 0}},        {513 * 15 + 1, 1, {K::DoubleClick, 1}},
-        {519 * 15, 2, {K::MouseDown, 2}},   {0, 3, {}},
+        {513, 0, {K::MouseMove, 0}},
+        {513 * 15 + 1, 1, {K::DoubleClick, 1}},
+        {519 * 15, 2, {K::MouseDown, 2}},
+        {0, 3, {}},
         {-1, 4, {}},
     };
     for (const auto& c : cases)
