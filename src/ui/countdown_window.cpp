@@ -33,8 +33,8 @@ constexpr Design kRebootDesign{"frm_reboot", "Quelvo: Re boot", "lab_reboot", "R
 
 const char* const kCancelTip = "Click here to cancel";
 const char* const kErrorTitle = "Error!";
-constexpr QSize kCancelSize{127, 29};
-constexpr int kImage1Side = 64;
+constexpr QSize kCancelSizeAt96{127, 29};
+constexpr int kImage1SideAt96 = 64;
 
 const Design& designOf(CountdownKind kind)
 {
@@ -82,8 +82,8 @@ CountdownWindow* CountdownWindow::find(CountdownKind kind)
 }
 
 CountdownWindow::CountdownWindow(CountdownKind kind, CountdownHooks hooks)
-    : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
-                           Qt::MSWindowsFixedSizeDialogHint),
+    : QWidget(nullptr,
+              Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus | Qt::MSWindowsFixedSizeDialogHint),
       m_countdown(kind, hooks.forcedAtZero, hooks.act), m_hooks(std::move(hooks))
 {
     const Design& design = designOf(kind);
@@ -96,7 +96,8 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownHooks hooks)
 
     m_image1 = new QLabel(this);
     m_image1->setObjectName(QStringLiteral("Image1"));
-    m_image1->setPixmap(appIcon().pixmap(QSize(kImage1Side, kImage1Side), devicePixelRatioF()));
+    const int side = scaledPixels(kImage1SideAt96, *this);
+    m_image1->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
     m_image1->setAlignment(Qt::AlignCenter);
 
     m_action = new QLabel(QString::fromUtf8(design.actionText), this);
@@ -117,8 +118,9 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownHooks hooks)
     m_cancel = new ClickableImage(this);
     m_cancel->setObjectName(QStringLiteral("Image2"));
     m_cancel->setToolTip(QString::fromUtf8(kCancelTip));
-    m_cancel->setPixmap(cancelPicture(kCancelSize, devicePixelRatioF()));
-    m_cancel->setFixedSize(kCancelSize);
+    const QSize cancelSize(scaledPixels(kCancelSizeAt96.width(), *this), scaledPixels(kCancelSizeAt96.height(), *this));
+    m_cancel->setPixmap(cancelPicture(cancelSize, devicePixelRatioF()));
+    m_cancel->setFixedSize(cancelSize);
     connect(m_cancel, &ClickableImage::clicked, this, &CountdownWindow::cancel);
 
     auto* layout = new QVBoxLayout(this);

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 
@@ -26,7 +27,7 @@ constexpr double kOuterHeightTwips = 510;
 constexpr double kLabelLeftTwips = 70;
 constexpr double kLabelTopTwips = 120;
 constexpr double kLabelHeightTwips = 255;
-constexpr int kIconSide = 32;
+constexpr int kIconSideAt96 = 32;
 
 } // namespace
 
@@ -70,6 +71,9 @@ HintWindow::HintWindow()
     font.setWeight(QFont::Normal);
     m_label->setFont(font);
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QPalette colours = m_label->palette();
+    colours.setColor(QPalette::WindowText, palette().color(QPalette::ToolTipText));
+    m_label->setPalette(colours);
 
     // Laid out from the design in twips, widened when the font on this system runs longer.
     const int left = twipsToPixels(kLabelLeftTwips, dpi);
@@ -83,8 +87,9 @@ HintWindow::HintWindow()
 
     m_image = new QLabel(this);
     m_image->setObjectName(QStringLiteral("Image1"));
-    m_image->setPixmap(appIcon().pixmap(QSize(kIconSide, kIconSide), devicePixelRatioF()));
-    m_image->setFixedSize(kIconSide, kIconSide);
+    const int side = scaledPixels(kIconSideAt96, *this);
+    m_image->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
+    m_image->setFixedSize(side, side);
     placeIcon();
 
     // Top-left of the desktop's free area, where the topmost request puts it anyway.
@@ -105,9 +110,18 @@ void HintWindow::placeIcon()
     const QFontMetrics metrics(m_label->font());
     const int before = metrics.horizontalAdvance(QString::fromUtf8(kTextBeforeGap) + QLatin1Char(' '));
     const int gap = metrics.horizontalAdvance(QString(kGapBlanks - 1, QLatin1Char(' ')));
-    const int x = m_label->x() + before + (gap - kIconSide) / 2;
-    const int y = (height() - kIconSide) / 2;
+    const int x = m_label->x() + before + (gap - m_image->width()) / 2;
+    const int y = (height() - m_image->height()) / 2;
     m_image->move(x, y);
+}
+
+void HintWindow::paintEvent(QPaintEvent*)
+{
+    // Without a frame of its own the strip needs an edge to stand out from what is behind it.
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().toolTipBase());
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void HintWindow::setText(const QString& text)

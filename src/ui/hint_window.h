@@ -38,6 +38,9 @@ public:
 
     static constexpr int kLifetimeMs = 2000;
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     HintWindow();
     void placeIcon();

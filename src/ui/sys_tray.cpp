@@ -173,7 +173,8 @@ void SysTray::rebuildMenu()
             connect(action, &QAction::triggered, this, [this, index] {
                 // The key is read at the moment of the choice: items may have moved since.
                 if (m_model->IsValidMenuIndex(index))
-                    emit MenuClick(index, QString::fromStdString(m_model->items()[static_cast<std::size_t>(index)].key));
+                    emit MenuClick(index,
+                                   QString::fromStdString(m_model->items()[static_cast<std::size_t>(index)].key));
             });
         }
         action->setVisible(item.visible);

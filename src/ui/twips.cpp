@@ -23,6 +23,11 @@ double logicalDpiOf(const QWidget& widget)
     return dpi > 0 ? dpi : 96.0;
 }
 
+int scaledPixels(int pixelsAt96, const QWidget& widget)
+{
+    return twipsToPixels(pixelsAt96 * 15.0, logicalDpiOf(widget));
+}
+
 QSize twipsSize(const QWidget& widget, double widthTwips, double heightTwips)
 {
     const double dpi = logicalDpiOf(widget);

@@ -14,6 +14,8 @@ int twipsToPixels(double twips, double logicalDpi);
 double pixelsToTwips(double pixels, double logicalDpi);
 /// The logical dpi a widget is laid out at (its screen's, or 96 when it has none).
 double logicalDpiOf(const QWidget& widget);
+/// A length designed in pixels at 96 dpi, for the widget's screen.
+int scaledPixels(int pixelsAt96, const QWidget& widget);
 /// A size given in twips, in pixels for the widget's screen.
 QSize twipsSize(const QWidget& widget, double widthTwips, double heightTwips);
 

@@ -93,7 +93,8 @@ private slots:
         QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(w->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
         QVERIFY(w->testAttribute(Qt::WA_ShowWithoutActivating));
-        if (w->logicalDpiX() == 96)
+        const bool at96 = w->logicalDpiX() == 96;
+        if (at96)
             QCOMPARE(w->size(), QSize(width, 300));
         QCOMPARE(label(w, "lab_sec")->text(), QStringLiteral("10"));
         QCOMPARE(w->findChild<QLabel*>(actionName)->text(), actionText);
@@ -101,7 +102,8 @@ private slots:
         QLabel* cancel = label(w, "Image2");
         QVERIFY(cancel);
         QCOMPARE(cancel->toolTip(), QStringLiteral("Click here to cancel"));
-        QCOMPARE(cancel->size(), QSize(127, 29));
+        if (at96)
+            QCOMPARE(cancel->size(), QSize(127, 29));
         QTimer* timer = timerOf(w);
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 1000);
