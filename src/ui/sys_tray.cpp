@@ -160,33 +160,44 @@ void SysTray::setDefaultMenuIndex(int index)
 
 void SysTray::rebuildMenu()
 {
-    m_menu->clear();
+    // Actions are updated in place and retired with deleteLater, because the owner may
+    // change the menu from inside a MenuClick that one of them is still delivering.
     const auto& items = m_model->items();
+    while (m_actions.size() > items.size()) {
+        QAction* gone = m_actions.back();
+        m_actions.pop_back();
+        m_menu->removeAction(gone);
+        gone->deleteLater();
+    }
+    while (m_actions.size() < items.size()) {
+        const int index = static_cast<int>(m_actions.size());
+        auto* action = new QAction(m_menu.get());
+        action->setData(index);
+        connect(action, &QAction::triggered, this, [this, index] {
+            // The key is read at the moment of the choice: items may have moved since.
+            if (m_model->IsValidMenuIndex(index))
+                emit MenuClick(index, QString::fromStdString(m_model->items()[static_cast<std::size_t>(index)].key));
+        });
+        m_menu->addAction(action);
+        m_actions.push_back(action);
+    }
+
+    QAction* defaultAction = nullptr;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const auto& item = items[i];
-        const int index = static_cast<int>(i);
-        QAction* action = nullptr;
-        if (item.isSeparator()) {
-            action = m_menu->addSeparator();
-        } else {
-            action = m_menu->addAction(QString::fromStdString(item.caption));
-            connect(action, &QAction::triggered, this, [this, index] {
-                // The key is read at the moment of the choice: items may have moved since.
-                if (m_model->IsValidMenuIndex(index))
-                    emit MenuClick(index,
-                                   QString::fromStdString(m_model->items()[static_cast<std::size_t>(index)].key));
-            });
-        }
+        QAction* action = m_actions[i];
+        const bool isDefault = static_cast<int>(i) == m_model->DefaultMenuIndex() && !item.isSeparator();
+        action->setSeparator(item.isSeparator());
+        action->setText(item.isSeparator() ? QString() : QString::fromStdString(item.caption));
         action->setVisible(item.visible);
         action->setEnabled(item.enabled);
-        action->setData(index);
-        if (index == m_model->DefaultMenuIndex() && !item.isSeparator()) {
-            QFont bold = action->font();
-            bold.setBold(true);
-            action->setFont(bold);
-            m_menu->setDefaultAction(action);
-        }
+        QFont font = action->font();
+        font.setBold(isDefault);
+        action->setFont(font);
+        if (isDefault)
+            defaultAction = action;
     }
+    m_menu->setDefaultAction(defaultAction);
 }
 
 void SysTray::ShowMenu()

@@ -5,13 +5,14 @@
 
 #include <QIcon>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
+class QAction;
 class QMenu;
 class QSystemTrayIcon;
 
@@ -74,6 +75,7 @@ private:
     void raise(const TrayEvent& event);
 
     std::unique_ptr<QMenu> m_menu;
+    std::vector<QAction*> m_actions; // one per item, owned by m_menu
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::map<std::uint32_t, QIcon> m_icons;
     std::unique_ptr<Port> m_port;

@@ -91,6 +91,13 @@ private slots:
         QCOMPARE(clicks.size(), 2);
         QCOMPARE(clicks[1][0].toInt(), 3);
         QCOMPARE(clicks[1][1].toString(), QStringLiteral("exit"));
+
+        // The owner may change the menu while a choice is being delivered.
+        connect(&tray, &SysTray::MenuClick, &tray, [&tray](int index, const QString&) { tray.RemoveMenuItem(index); });
+        tray.menu()->actions().last()->trigger();
+        QCOMPARE(clicks.size(), 3);
+        QCOMPARE(tray.model().items().size(), 3U);
+        QTRY_COMPARE(tray.menu()->actions().size(), 3);
     }
 
     void activationsBecomeTheComponentsEvents()
