@@ -114,9 +114,11 @@ private slots:
     {
         auto* w = CountdownWindow::open(CountdownKind::Shutdown, hooks());
         QLabel* action = label(w, "lab_shutdown");
-        speedUp(w, 200);
-        QTRY_COMPARE(label(w, "lab_sec")->text(), QStringLiteral("9"));
-        QVERIFY(action->isHidden()); // blinks: hidden on odd ticks
+        speedUp(w, 100);
+        QTRY_VERIFY(w->SecondsLeft() < 10);
+        const int left = w->SecondsLeft();
+        QCOMPARE(label(w, "lab_sec")->text(), QString::number(left));
+        QCOMPARE(action->isHidden(), left % 2 == 1); // blinks: hidden after odd ticks
         speedUp(w);
         QTRY_COMPARE(m_record.ends, 1);
         QCOMPARE(m_record.acts.size(), 1);
@@ -141,8 +143,9 @@ private slots:
     {
         auto* first = CountdownWindow::open(CountdownKind::Shutdown, hooks());
         speedUp(first, 100);
-        QTRY_COMPARE(first->SecondsLeft(), 9);
-        first->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
+        QTRY_VERIFY(first->SecondsLeft() < 10);
+        timerOf(first)->stop();
+        const int left = first->SecondsLeft();
         int otherCalls = 0;
         CountdownHooks other;
         other.act = [&](CountdownKind, bool) {
@@ -151,8 +154,9 @@ private slots:
         };
         auto* second = CountdownWindow::open(CountdownKind::Shutdown, other);
         QCOMPARE(second, first);
-        QCOMPARE(second->SecondsLeft(), 9);
-        QCOMPARE(label(second, "lab_sec")->text(), QStringLiteral("9"));
+        QCOMPARE(second->SecondsLeft(), left);
+        QCOMPARE(label(second, "lab_sec")->text(), QString::number(left));
+        QVERIFY(!timerOf(second)->isActive());
         // The other kind is a window of its own.
         auto* reboot = CountdownWindow::open(CountdownKind::Reboot, hooks());
         QVERIFY(reboot != first);
@@ -168,7 +172,7 @@ private slots:
     {
         auto* w = CountdownWindow::open(CountdownKind::Shutdown, hooks());
         speedUp(w, 100);
-        QTRY_COMPARE(w->SecondsLeft(), 8);
+        QTRY_VERIFY(w->SecondsLeft() < 10);
         QTest::mouseClick(label(w, "Image2"), Qt::LeftButton);
         QTRY_VERIFY(!CountdownWindow::find(CountdownKind::Shutdown));
         auto* again = CountdownWindow::open(CountdownKind::Shutdown, hooks());
