@@ -1,5 +1,7 @@
 #pragma once
 
+#include "power/power_outcome.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -8,13 +10,6 @@ namespace quelvo {
 
 /// Which of the two countdown windows: each carries out its own action at zero.
 enum class CountdownKind { Shutdown, Reboot };
-
-/// What a power request reports back: failed with a readable reason, or not.
-struct PowerOutcome
-{
-    bool failed = false;
-    std::string reason;
-};
 
 /// What the countdown window does after its action has been carried out.
 enum class AfterAction {
