@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/process_starter.h"
+#include "power/power_outcome.h"
 #include "power/power_table.h"
 #include "power/shutdown_system.h"
 #include "power/version_probe.h"
@@ -8,15 +9,6 @@
 #include <string>
 
 namespace quelvo {
-
-/// What came of a power command. The command itself goes on past failures; the outcome lets
-/// its caller see that the request visibly failed (a process that could not be started, or an
-/// exit request that was refused) and keep the program running.
-struct PowerOutcome
-{
-    bool failed = false;
-    std::string reason; // every failed step's reason, in order, separated by "; "
-};
 
 /// Shutdown, forced shutdown and reboot, carried out by the command table of the running family.
 class PowerCommands final

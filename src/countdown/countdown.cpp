@@ -1,0 +1,87 @@
+#include "countdown/countdown.h"
+
+#include <exception>
+#include <limits>
+#include <string>
+#include <utility>
+
+namespace quelvo {
+
+Countdown::Countdown(CountdownKind kind, ForcedQuery forcedAtZero, Action act)
+    : m_kind(kind), m_forcedAtZero(std::move(forcedAtZero)), m_act(std::move(act))
+{}
+
+void Countdown::load()
+{
+    m_secondsLeft = kStartSeconds;
+    m_actionLabelVisible = true;
+    m_state = State::Counting;
+}
+
+TickStep Countdown::tick()
+{
+    TickStep step;
+    if (m_state != State::Counting) {
+        // A stopped timer delivers no ticks; a late one must not act a second time.
+        step.secondsText = std::to_string(m_secondsLeft);
+        step.actionLabelVisible = m_actionLabelVisible;
+        return step;
+    }
+    if (m_secondsLeft > std::numeric_limits<std::int16_t>::min())
+        --m_secondsLeft;
+    m_actionLabelVisible = !m_actionLabelVisible;
+    step.secondsText = std::to_string(m_secondsLeft);
+    step.actionLabelVisible = m_actionLabelVisible;
+    if (m_secondsLeft < 1) {
+        step.stopTimer = true;
+        step.due = true;
+        m_state = State::Due;
+    }
+    return step;
+}
+
+FireStep Countdown::fire()
+{
+    FireStep step;
+    if (m_state != State::Due)
+        return step;
+    m_state = State::Fired;
+
+    bool forced = false;
+    if (m_kind == CountdownKind::Shutdown && m_forcedAtZero)
+        forced = m_forcedAtZero();
+
+    PowerOutcome outcome;
+    if (m_act) {
+        try {
+            outcome = m_act(m_kind, forced);
+        } catch (const std::exception& e) {
+            outcome = {true, e.what()};
+        } catch (...) {
+            outcome = {true, "unknown error"};
+        }
+    }
+
+    if (outcome.failed)
+        step.errorMessage = powerFailureMessage(m_kind, outcome.reason);
+    if (m_kind == CountdownKind::Shutdown) {
+        // Ending the program after a failed request would leave the schedule unwatched.
+        step.after = outcome.failed ? AfterAction::CloseAndReportError : AfterAction::EndProgram;
+        m_state = State::Closed;
+    } else if (outcome.failed) {
+        // The reboot window stays at "0" either way; the user still hears why nothing happens.
+        step.after = AfterAction::ReportError;
+    }
+    return step;
+}
+
+std::string powerFailureMessage(CountdownKind kind, const std::string& reason)
+{
+    std::string text =
+        kind == CountdownKind::Shutdown ? "The computer could not be shut down" : "The computer could not be restarted";
+    if (reason.empty())
+        return text + ".";
+    return text + ": " + reason;
+}
+
+} // namespace quelvo

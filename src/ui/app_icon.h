@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QSize>
+
+namespace quelvo {
+
+/// The program's own icon, the same picture in windows, tray and hint.
+QIcon appIcon();
+/// The cancel picture of the countdown windows at `size` logical pixels, sharp at `devicePixelRatio`.
+QPixmap cancelPicture(QSize size, qreal devicePixelRatio);
+/// Makes the program's icon the default of every window.
+void applyApplicationIcon();
+
+} // namespace quelvo

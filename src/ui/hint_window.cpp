@@ -1,0 +1,149 @@
+#include "ui/hint_window.h"
+
+#include "ui/app_icon.h"
+#include "ui/twips.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace quelvo {
+
+namespace {
+
+const char* const kDefaultText =
+    "Right click on the          task bar icon and select 'show main window' to alter settings";
+// The text before the blank gap that the icon stands in.
+const char* const kTextBeforeGap = "Right click on the";
+constexpr int kGapBlanks = 10;
+
+constexpr double kOuterWidthTwips = 7530;
+constexpr double kOuterHeightTwips = 510;
+constexpr double kLabelLeftTwips = 70;
+constexpr double kLabelTopTwips = 120;
+constexpr double kLabelHeightTwips = 255;
+constexpr int kIconSideAt96 = 32;
+
+} // namespace
+
+QPointer<HintWindow> HintWindow::s_open;
+
+HintWindow* HintWindow::open()
+{
+    if (s_open) {
+        s_open->show();
+        return s_open;
+    }
+    s_open = new HintWindow;
+    s_open->show();
+    return s_open;
+}
+
+HintWindow* HintWindow::current()
+{
+    return s_open;
+}
+
+QString HintWindow::defaultText()
+{
+    return QString::fromUtf8(kDefaultText);
+}
+
+HintWindow::HintWindow()
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+{
+    setObjectName(QStringLiteral("frm_message"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowIcon(appIcon());
+
+    const double dpi = logicalDpiOf(*this);
+    m_label = new QLabel(defaultText(), this);
+    m_label->setObjectName(QStringLiteral("Label1"));
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Helvetica")});
+    font.setPointSizeF(9.75);
+    font.setWeight(QFont::Normal);
+    m_label->setFont(font);
+    m_label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QPalette colours = m_label->palette();
+    colours.setColor(QPalette::WindowText, palette().color(QPalette::ToolTipText));
+    m_label->setPalette(colours);
+
+    // Laid out from the design in twips, widened when the font on this system runs longer.
+    const int left = twipsToPixels(kLabelLeftTwips, dpi);
+    const int textWidth = QFontMetrics(font).horizontalAdvance(defaultText());
+    const QSize outer = twipsSize(*this, kOuterWidthTwips, kOuterHeightTwips);
+    const int width = std::max(outer.width(), textWidth + 2 * left);
+    setFixedSize(width, outer.height());
+    const int labelHeight = std::max(twipsToPixels(kLabelHeightTwips, dpi), QFontMetrics(font).height());
+    const int top = std::min(twipsToPixels(kLabelTopTwips, dpi), std::max(0, (outer.height() - labelHeight) / 2));
+    m_label->setGeometry(left, top, width - 2 * left, labelHeight);
+
+    m_image = new QLabel(this);
+    m_image->setObjectName(QStringLiteral("Image1"));
+    const int side = scaledPixels(kIconSideAt96, *this);
+    m_image->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
+    m_image->setFixedSize(side, side);
+    placeIcon();
+
+    // Top-left of the desktop's free area, where the topmost request puts it anyway.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().topLeft());
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setSingleShot(true);
+    m_timer->setInterval(kLifetimeMs);
+    connect(m_timer, &QTimer::timeout, this, &QWidget::close);
+    m_timer->start();
+}
+
+void HintWindow::placeIcon()
+{
+    // Centre the icon in the blank gap of the default text, whatever the font's widths.
+    const QFontMetrics metrics(m_label->font());
+    const int before = metrics.horizontalAdvance(QString::fromUtf8(kTextBeforeGap) + QLatin1Char(' '));
+    const int gap = metrics.horizontalAdvance(QString(kGapBlanks - 1, QLatin1Char(' ')));
+    const int x = m_label->x() + before + (gap - m_image->width()) / 2;
+    const int y = (height() - m_image->height()) / 2;
+    m_image->move(x, y);
+}
+
+void HintWindow::paintEvent(QPaintEvent*)
+{
+    // Without a frame of its own the strip needs an edge to stand out from what is behind it.
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().toolTipBase());
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void HintWindow::setText(const QString& text)
+{
+    m_label->setText(text);
+}
+
+void HintWindow::setIconVisible(bool visible)
+{
+    m_image->setVisible(visible);
+}
+
+void HintWindow::setTextAlignment(Qt::Alignment alignment)
+{
+    m_label->setAlignment(alignment | Qt::AlignVCenter);
+}
+
+void HintWindow::showConfirmation(const QString& text)
+{
+    setIconVisible(false);
+    setText(text);
+    setTextAlignment(Qt::AlignHCenter);
+}
+
+} // namespace quelvo
