@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <iostream>
 #include <memory>
 #include <string>
