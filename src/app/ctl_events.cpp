@@ -191,8 +191,8 @@ int due(CtlContext& ctx, const std::vector<std::string>& args)
         const auto match = findDue({line}, *when, twentyFour);
         if (!match)
             continue;
-        ctx.out << line << '\t' << (match->reboot ? "reboot" : "shutdown") << '\t'
-                << (match->repeat ? "keep" : "drop") << '\n';
+        ctx.out << line << '\t' << (match->reboot ? "reboot" : "shutdown") << '\t' << (match->repeat ? "keep" : "drop")
+                << '\n';
         return kCtlOk;
     }
     return kCtlNothing;
