@@ -46,6 +46,8 @@ int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const st
 
 /// The commands of each area, kept in their own files.
 std::vector<CtlCommand> scheduleCommands();
+/// Adding events, asking which one is due, and the quick actions; part of scheduleCommands().
+std::vector<CtlCommand> eventCommands();
 std::vector<CtlCommand> settingsCommands();
 std::vector<CtlCommand> powerCommands();
 

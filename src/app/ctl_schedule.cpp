@@ -5,6 +5,7 @@
 #include <charconv>
 #include <istream>
 #include <ostream>
+#include <utility>
 
 namespace quelvo {
 
@@ -117,11 +118,14 @@ int clear(CtlContext& ctx, const std::vector<std::string>& args)
 
 std::vector<CtlCommand> scheduleCommands()
 {
-    return {
+    std::vector<CtlCommand> commands = {
         {"list", "list [--raw]       the events as the list shows them (tab-separated), or the raw lines", list},
         {"delete", "delete ROW         delete the event of row ROW (1-based, in list order)", remove},
         {"clear", "clear [--yes]      delete all events (asks first unless --yes)", clear},
     };
+    for (auto& command : eventCommands())
+        commands.push_back(std::move(command));
+    return commands;
 }
 
 } // namespace quelvo

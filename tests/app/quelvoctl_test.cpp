@@ -1,4 +1,5 @@
 #include "app/ctl.h"
+#include "schedule/event_editor.h"
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_file_system.h"
@@ -132,6 +133,263 @@ TEST_F(QuelvoctlTest, ClearActsOnlyOnYes)
             EXPECT_EQ(r.out.find("Are you sure you want to delete all of the events from the list?"), 0u);
         }
     }
+}
+
+using Args = std::vector<std::string>;
+
+TEST_F(QuelvoctlTest, AddAppendsTheEditorsLinesInTheStoredMode)
+{
+    const struct
+    {
+        const char* mode; // `24hr`; nullptr when not stored
+        Args args;
+        std::string lines;
+    } cases[] = {
+        // Days in any order and twice still give one line per day, Monday first; the numbers are padded.
+        {nullptr,
+         {"add", "--days", "fri,mon,mon", "--hour", "7", "--minute", "5", "--ampm", "pm", "--shutdown", "--repeat"},
+         "On Mon at 07:05 PM, Shut Down, Repeat daily\nOn Fri at 07:05 PM, Shut Down, Repeat daily\n"},
+        {"False",
+         {"add", "--reboot", "--ampm", "AM", "--minute", "00", "--hour", "12", "--days", "sun"},
+         "On Sun at 12:00 AM, Reboot,    Don't repeat\n"},
+        {"True",
+         {"add", "--days", "sat", "--hour", "23", "--minute", "59", "--shutdown"},
+         "On Sat at 23:59   , Shut Down, Don't repeat\n"},
+        // Both actions: the reboot wins, as in the editor; the AM/PM text plays no part in 24-hour mode.
+        {"True",
+         {"add", "--days", "tue", "--hour", "0", "--minute", "7", "--ampm", "xx", "--shutdown", "--reboot"},
+         "On Tue at 00:07   , Reboot,    Don't repeat\n"},
+    };
+    for (const auto& c : cases) {
+        fs.put(kEvents, kMon + "\r\n");
+        if (c.mode) {
+            ASSERT_TRUE(settings.save("24hr", c.mode).ok());
+        }
+        const Result r = run(c.args);
+        EXPECT_EQ(r.code, kCtlOk) << r.err;
+        EXPECT_EQ(r.out, c.lines);
+        std::string stored = c.lines;
+        for (std::size_t at = stored.find('\n'); at != std::string::npos; at = stored.find('\n', at + 2))
+            stored.insert(at, "\r");
+        EXPECT_EQ(fs.content(kEvents), kMon + "\r\n" + stored);
+    }
+}
+
+TEST_F(QuelvoctlTest, AddMakesTheFolderAndTheSchedule)
+{
+    const Result r = run({"--folder", "/new", "add", "--days", "wed", "--hour", "1", "--minute", "2", "--ampm", "AM",
+                          "--reboot", "--repeat"});
+    EXPECT_EQ(r.code, kCtlOk) << r.err;
+    EXPECT_EQ(fs.folders.count("/new"), 1u);
+    EXPECT_EQ(fs.content("/new/events.ini"), "On Wed at 01:02 AM, Reboot,    Repeat daily\r\n");
+}
+
+TEST_F(QuelvoctlTest, AddShowsTheEditorsMessageAndWritesNothing)
+{
+    const Args ok = {"add", "--days", "mon", "--hour", "7", "--minute", "30", "--ampm", "AM", "--shutdown"};
+    auto with = [&](std::size_t index, std::string value) {
+        Args args = ok;
+        args[index] = std::move(value);
+        return args;
+    };
+    const struct
+    {
+        const char* mode;
+        Args args;
+        std::string_view message;
+    } cases[] = {
+        {"False", {"add", "--hour", "7", "--minute", "30", "--ampm", "AM", "--shutdown"}, kNoDayMessage},
+        {"False", with(2, ""), kNoDayMessage},
+        {"False", with(4, "13"), kHour12Message},
+        {"False", with(4, "0"), kHour12Message},
+        {"true", with(4, "13"), kHour12Message}, // only "True" is the 24-hour clock for the editor
+        {"True", with(4, "24"), kHour24Message},
+        {"True", with(4, "seven"), kHour24Message},
+        {"False", with(6, "60"), kMinuteMessage},
+        {"False", with(6, ""), kMinuteMessage},
+        {"False", with(8, "noon"), kAmPmMessage},
+        {"False", {"add", "--days", "mon", "--hour", "7", "--minute", "30", "--shutdown"}, kAmPmMessage},
+        {"False", {"add", "--days", "mon", "--hour", "7", "--minute", "30", "--ampm", "AM"}, kNoActionMessage},
+        // The checks run in the editor's order: the first failure is the one shown.
+        {"False", {"add", "--hour", "99"}, kNoDayMessage},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(settings.save("24hr", c.mode).ok());
+        const Result r = run(c.args);
+        EXPECT_EQ(r.code, kCtlUsage) << c.message;
+        EXPECT_EQ(r.err, std::string(c.message) + "\n");
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(fs.exists(kEvents)) << c.message;
+    }
+}
+
+TEST_F(QuelvoctlTest, AddRejectsUnknownDaysAndOptions)
+{
+    const Args bad[] = {
+        {"add", "--days", "mon,funday", "--hour", "7", "--minute", "30", "--ampm", "AM", "--shutdown"},
+        {"add", "--days", "Mon", "--hour", "7", "--minute", "30", "--ampm", "AM", "--shutdown"},
+        {"add", "--days", "mon,", "--hour", "7", "--minute", "30", "--ampm", "AM", "--shutdown"},
+        {"add", "--days", "monday", "--hour", "7", "--minute", "30", "--ampm", "AM", "--shutdown"},
+        {"add", "--days", "mon", "--hour", "7", "--minute", "30", "--ampm", "AM", "--halt"},
+        {"add", "--days", "mon", "--shutdown", "--hour"},
+    };
+    for (const auto& args : bad) {
+        const Result r = run(args);
+        EXPECT_EQ(r.code, kCtlUsage) << args[2];
+        EXPECT_NE(r.err.find("usage: quelvoctl add"), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(fs.exists(kEvents));
+    }
+    EXPECT_NE(run(bad[0]).err.find("unknown day 'funday'"), std::string::npos);
+}
+
+TEST_F(QuelvoctlTest, AddReportsAFailedWrite)
+{
+    fs.put(kEvents, kMon + "\r\n");
+    fs.failWrite.insert(kEvents);
+    const Result r = run({"add", "--days", "mon,tue", "--hour", "7", "--minute", "30", "--ampm", "AM", "--shutdown"});
+    EXPECT_EQ(r.code, kCtlFailed);
+    EXPECT_NE(r.err.find("cannot append"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, ""); // no line claimed that isn't in the file
+    EXPECT_EQ(fs.content(kEvents), kMon + "\r\n");
+}
+
+TEST_F(QuelvoctlTest, DueNamesTheLineThatWouldFire)
+{
+    const std::string kUpper = "ON TUE AT 12:00 AM, REBOOT,    DON'T REPEAT";
+    const std::string k24 = "On Mon at 13:05   , Shut Down, Don't repeat";
+    const std::string kSecond = "On Mon at 07:30 AM, Reboot,    Don't repeat";
+    const std::string file = kMon + "\r\n" + kWed + "\r\n" + kUpper + "\r\n" + k24 + "\r\n" + kSecond + "\r\n";
+    const struct
+    {
+        const char* mode;
+        std::string when;
+        int code;
+        std::string out;
+    } cases[] = {
+        {nullptr, "2026-12-07 07:30", kCtlOk, kMon + "\tshutdown\tkeep\n"}, // the first of two in that minute
+        {"False", "2026-12-09 23:45", kCtlOk, kWed + "\treboot\tdrop\n"},
+        {"False", "2026-12-08 00:00", kCtlOk, kUpper + "\treboot\tdrop\n"}, // midnight; printed as stored
+        {"False", "2026-12-07 07:31", kCtlNothing, ""},
+        {"False", "2026-12-14 07:30", kCtlOk, kMon + "\tshutdown\tkeep\n"}, // next Monday
+        {"False", "2026-12-08 07:30", kCtlNothing, ""},                     // Tuesday
+        {"False", "2026-12-07 13:05", kCtlNothing, ""},                     // a 24-hour line on the 12-hour clock
+        {"True", "2026-12-07 13:05", kCtlOk, k24 + "\tshutdown\tdrop\n"},
+        {"yes", "2026-12-07 13:05", kCtlOk, k24 + "\tshutdown\tdrop\n"}, // anything but "False" is 24-hour
+        {"True", "2026-12-09 23:45", kCtlNothing, ""},                   // a 12-hour line on the 24-hour clock
+    };
+    for (const auto& c : cases) {
+        fs.put(kEvents, file);
+        if (c.mode) {
+            ASSERT_TRUE(settings.save("24hr", c.mode).ok());
+        }
+        const int writes = settings.writes;
+        const Result r = run({"due", c.when});
+        EXPECT_EQ(r.code, c.code) << c.when;
+        EXPECT_EQ(r.out, c.out) << c.when;
+        EXPECT_EQ(fs.content(kEvents), file);
+        EXPECT_EQ(settings.writes, writes);
+        EXPECT_EQ(settings.get("lastfired", "none"), "none");
+    }
+}
+
+TEST_F(QuelvoctlTest, DueRejectsBadDatesAndCreatesNothing)
+{
+    const Args bad[] = {
+        {"due"},
+        {"due", "2026-12-07"},
+        {"due", "2026-12-07 07:30:00"},
+        {"due", "2026-12-07T07:30"},
+        {"due", "2026-12-07 7:30 "},
+        {"due", "2026-13-01 07:30"},
+        {"due", "2026-02-29 07:30"}, // not a leap year
+        {"due", "2026-12-00 07:30"},
+        {"due", "2026-12-07 24:00"},
+        {"due", "2026-12-07 07:60"},
+        {"due", "2026-12-07 +7:30"},
+        {"due", "2026-12-07", "07:30"},
+    };
+    for (const auto& args : bad) {
+        const Result r = run(args);
+        EXPECT_EQ(r.code, kCtlUsage) << args.back();
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(r.err.empty());
+    }
+    EXPECT_EQ(run({"due", "2028-02-29 07:30"}).code, kCtlNothing); // a leap day, no schedule
+    EXPECT_FALSE(fs.exists(kEvents));
+}
+
+TEST_F(QuelvoctlTest, InAddsTheQuickActionsOneOffEvent)
+{
+    const struct
+    {
+        const char* mode;
+        LocalTime now;
+        Args args;
+        std::string line;
+        std::string message;
+        std::string due; // the minute the new line fires in
+    } cases[] = {
+        {nullptr,
+         {2026, 12, 7, 11, 50, 0, 1},
+         {"in", "15", "reboot"},
+         "On Mon at 12:05 PM, Reboot,    Don't repeat",
+         "This computer will ReBoot in 15 minutes",
+         "2026-12-07 12:05"},
+        // Past midnight: the next weekday's line.
+        {"False",
+         {2026, 12, 7, 23, 58, 40, 1},
+         {"in", "5", "shutdown"},
+         "On Tue at 12:03 AM, Shut Down, Don't repeat",
+         "This computer will ShutDown in 5 minutes",
+         "2026-12-08 00:03"},
+        {"True",
+         {2026, 12, 13, 23, 30, 0, 0},
+         {"in", "60", "reboot"},
+         "On Mon at 00:30   , Reboot,    Don't repeat",
+         "This computer will ReBoot in 60 minutes",
+         "2026-12-14 00:30"},
+        {"True",
+         {2026, 12, 31, 23, 45, 0, 4},
+         {"in", "30", "shutdown"},
+         "On Fri at 00:15   , Shut Down, Don't repeat",
+         "This computer will ShutDown in 30 minutes",
+         "2027-01-01 00:15"},
+    };
+    for (const auto& c : cases) {
+        fs.put(kEvents, kMon + "\r\n");
+        if (c.mode) {
+            ASSERT_TRUE(settings.save("24hr", c.mode).ok());
+        }
+        clock.set(c.now);
+        Result r = run(c.args);
+        EXPECT_EQ(r.code, kCtlOk) << r.err;
+        EXPECT_EQ(r.out, c.line + "\n" + c.message + "\n");
+        EXPECT_EQ(fs.content(kEvents), kMon + "\r\n" + c.line + "\r\n");
+        r = run({"due", c.due});
+        EXPECT_EQ(r.out, c.line + (c.args[2] == "reboot" ? "\treboot" : "\tshutdown") + "\tdrop\n");
+    }
+}
+
+TEST_F(QuelvoctlTest, InTakesOnlyTheQuickActionsChoices)
+{
+    const Args bad[] = {
+        {"in"},
+        {"in", "5"},
+        {"in", "10", "shutdown"},
+        {"in", "05", "shutdown"},
+        {"in", "-5", "reboot"},
+        {"in", "5", "halt"},
+        {"in", "5", "Shutdown"},
+        {"in", "5", "shutdown", "now"},
+    };
+    for (const auto& args : bad) {
+        const Result r = run(args);
+        EXPECT_EQ(r.code, kCtlUsage) << args.size();
+        EXPECT_NE(r.err.find("usage: quelvoctl in"), std::string::npos);
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_FALSE(fs.exists(kEvents));
 }
 
 TEST_F(QuelvoctlTest, GetsAndSetsSettings)
