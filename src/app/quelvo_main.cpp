@@ -1,6 +1,6 @@
 // The tray program: builds the real services and hands them to the windows.
-#include "platform/linux/lock_file_instance.h"
 #include "platform/linux/locations.h"
+#include "platform/linux/lock_file_instance.h"
 #include "platform/linux/posix_file_system.h"
 #include "platform/linux/power_backend.h"
 #include "platform/linux/system_clock.h"
@@ -17,9 +17,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -93,7 +93,7 @@ int main(int argc, char** argv)
         options.folder = programFolder();
     fs.makeFolders(options.folder);
 
-    MainWindowServices services{settings, fs, clock, autostart, instance};
+    MainWindowServices services{settings, fs, clock, autostart, instance, {}, {}, {}, {}, {}, {}, {}, {}};
     services.folder = options.folder;
     services.programPath = QCoreApplication::applicationFilePath().toStdString();
     services.versionName = power->probe().GetWindowsVersionName();

@@ -100,11 +100,8 @@ const char* const kFalse = "False";
 } // namespace
 
 FrmMain::FrmMain(MainWindowServices services, QWidget* parent)
-    : QWidget(parent),
-      m_services(std::move(services)),
-      m_schedule(m_services.fs, m_services.folder),
-      m_eventList(m_schedule),
-      m_checker(*this, m_services.settings, m_services.clock)
+    : QWidget(parent), m_services(std::move(services)), m_schedule(m_services.fs, m_services.folder),
+      m_eventList(m_schedule), m_checker(*this, m_services.settings, m_services.clock)
 {
     setObjectName(QStringLiteral("frm_main"));
     setWindowTitle(QStringLiteral("Quelvo"));
@@ -437,8 +434,8 @@ void FrmMain::setclockmode()
 void FrmMain::quickaction(int index)
 {
     const QuickActionMember& member = kQuickActions[static_cast<std::size_t>(index)];
-    const QuickActionFill fill = quelvo::quickaction(member.minutes, member.reboot, Check1->isChecked(),
-                                                     m_services.clock);
+    const QuickActionFill fill =
+        quelvo::quickaction(member.minutes, member.reboot, Check1->isChecked(), m_services.clock);
     chk_repeat->setChecked(fill.repeat);
     for (int i = 0; i < 7; ++i)
         chk_days[i]->setChecked(fill.days[static_cast<std::size_t>(i)]);

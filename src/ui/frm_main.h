@@ -39,13 +39,13 @@ struct MainWindowServices
     const Clock& clock;
     Autostart& autostart;
     SingleInstance& instance;
-    std::string folder;            // where events.ini lives
-    std::string programPath;       // the running program, for the autostart entry
-    std::string versionName;       // the operating system's family name
-    std::string amPmDesignator;    // the user's AM text ("AM", "a.m.", or empty)
+    std::string folder;         // where events.ini lives
+    std::string programPath;    // the running program, for the autostart entry
+    std::string versionName;    // the operating system's family name
+    std::string amPmDesignator; // the user's AM text ("AM", "a.m.", or empty)
     std::function<PowerOutcome(CountdownKind, bool forced)> powerAction;
-    std::function<void()> endProgram; // ends the program at once
-    std::function<bool()> trayAvailable; // a notification area is there to hide into
+    std::function<void()> endProgram;                   // ends the program at once
+    std::function<bool()> trayAvailable;                // a notification area is there to hide into
     std::function<void(CountdownKind)> countdownOpened; // optional: told when a countdown opens
 };
 
@@ -92,13 +92,6 @@ public:
     IoResult dropevent(const std::string& matchedLine) override;
     void openCountdown(bool reboot) override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
     /// Tabs of SSTab1.
     enum Tab { TabAbout = 0, TabSettings = 1, TabSchedules = 2, TabSleep = 3 };
 
@@ -135,6 +128,13 @@ protected:
 
     QTabWidget* SSTab1 = nullptr;
     QTimer* Timer1 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildWindow();

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <memory>
@@ -31,10 +32,7 @@ namespace {
 class FakeAutostart final : public Autostart
 {
 public:
-    std::string GetRegString(std::string_view def) const override
-    {
-        return stored ? *stored : std::string(def);
-    }
+    std::string GetRegString(std::string_view def) const override { return stored ? *stored : std::string(def); }
     IoResult SetRegString(std::string_view command) override
     {
         ++writes;
@@ -73,7 +71,7 @@ struct Fixture
 
     FrmMain& start()
     {
-        MainWindowServices services{settings, fs, clock, autostart, instance};
+        MainWindowServices services{settings, fs, clock, autostart, instance, {}, {}, {}, {}, {}, {}, {}, {}};
         services.folder = kFolder;
         services.programPath = "/opt/quelvo/quelvo";
         services.versionName = "unknown";
@@ -91,10 +89,10 @@ struct Fixture
     bool loaded = false;
 };
 
-template <typename T>
-T* child(FrmMain& w, const char* name)
+// Clicks a check box on its indicator: a click beyond its caption does not count as a hit.
+void clickBox(QCheckBox* box)
 {
-    return w.findChild<T*>(QString::fromLatin1(name));
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
 }
 
 } // namespace
@@ -305,8 +303,7 @@ private slots:
             delete hint;
         w.runTrayCommand(QStringLiteral("s15"));
         QVERIFY(!w.isVisible());
-        QCOMPARE(f.fs.content(kEvents),
-                 std::optional<std::string>("On Mon at 09:56 AM, Shut Down, Don't repeat\r\n"));
+        QCOMPARE(f.fs.content(kEvents), std::optional<std::string>("On Mon at 09:56 AM, Shut Down, Don't repeat\r\n"));
         QCOMPARE(w.lst_events->count(), 1);
         QVERIFY(HintWindow::current());
         QCOMPARE(HintWindow::current()->label()->text(), QStringLiteral("This computer will ShutDown in 15 minutes"));
@@ -421,9 +418,9 @@ private slots:
         QVERIFY(w.chk_lww->isChecked()); // a non-empty entry ticks the box, writing nothing
         QCOMPARE(f.autostart.writes, 0);
         w.show();
-        QTest::mouseClick(w.chk_lww, Qt::LeftButton);
+        clickBox(w.chk_lww);
         QCOMPARE(f.autostart.stored, std::optional<std::string>(""));
-        QTest::mouseClick(w.chk_lww, Qt::LeftButton);
+        clickBox(w.chk_lww);
         QCOMPARE(f.autostart.stored, std::optional<std::string>("/opt/quelvo/quelvo"));
         QTest::keyClick(w.chk_lww, Qt::Key_Space);
         QVERIFY(!w.chk_lww->isChecked());
@@ -431,7 +428,7 @@ private slots:
 
         // A failed write says why and shows the entry's real state.
         f.autostart.failWith = "read-only file system";
-        QTest::mouseClick(w.chk_lww, Qt::LeftButton);
+        clickBox(w.chk_lww);
         QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Error!"));
         QVERIFY(MessageBox::lastText().contains(QStringLiteral("read-only file system")));
         QVERIFY(w.chk_lww->isChecked()); // the entry still holds the program
@@ -442,11 +439,11 @@ private slots:
         Fixture f;
         FrmMain& w = f.start();
         w.show();
-        QTest::mouseClick(w.chk_shutdown, Qt::LeftButton);
-        QTest::mouseClick(w.chk_reboot, Qt::LeftButton);
+        clickBox(w.chk_shutdown);
+        clickBox(w.chk_reboot);
         QVERIFY(w.chk_reboot->isChecked());
         QVERIFY(!w.chk_shutdown->isChecked());
-        QTest::mouseClick(w.chk_reboot, Qt::LeftButton); // clicking the checked one keeps it checked
+        clickBox(w.chk_reboot); // clicking the checked one keeps it checked
         QVERIFY(w.chk_reboot->isChecked());
         QTest::keyClick(w.chk_shutdown, Qt::Key_Space); // the keyboard can check both
         QVERIFY(w.chk_shutdown->isChecked() && w.chk_reboot->isChecked());
