@@ -16,7 +16,7 @@ build: deps
 
 # Starts the tray program. QUELVO_DRY_RUN=1 prints power requests instead of making them.
 run: build
-	./build/release/bin/quelvoctl list $(ARGS)
+	./build/release/bin/quelvo $(ARGS)
 
 test: deps
 	cmake --preset asan
