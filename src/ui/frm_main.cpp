@@ -2,6 +2,7 @@
 
 #include "platform/autostart.h"
 #include "platform/clock.h"
+#include "platform/instance_messenger.h"
 #include "platform/single_instance.h"
 #include "schedule/clock_mode.h"
 #include "schedule/event_editor.h"
@@ -199,9 +200,15 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 bool FrmMain::Form_Load(const std::function<void()>& closeSplash)
 {
     Settings& settings = m_services.settings;
-    // 1. One copy per user.
-    if (!m_services.instance.acquire())
+    // 1. One copy per user. The running copy hears of this one; a failed knock changes nothing here.
+    if (!m_services.instance.acquire()) {
+        (void)m_services.messenger.knock();
         return false;
+    }
+    (void)m_services.messenger.listen([window = QPointer<FrmMain>(this)] {
+        if (window)
+            window->anotherCopyStarted();
+    });
     // 2. The splash has done its work.
     if (closeSplash)
         closeSplash();
@@ -464,6 +471,14 @@ void FrmMain::hidetotray()
     m_services.settings.save("hide", "1");
     if (countHideToTray(m_services.settings))
         openHint();
+}
+
+void FrmMain::anotherCopyStarted()
+{
+    // With an icon in the notification area the user has a way back already; leave the window alone.
+    if (!m_loaded || trayAvailable())
+        return;
+    showmainwindow(-1);
 }
 
 void FrmMain::showmainwindow(int tab)
