@@ -23,7 +23,8 @@ QString defaultSocketPath()
 
 } // namespace
 
-LocalSocketMessenger::LocalSocketMessenger(QString path) : m_path(path.isEmpty() ? defaultSocketPath() : std::move(path))
+LocalSocketMessenger::LocalSocketMessenger(QString path)
+    : m_path(path.isEmpty() ? defaultSocketPath() : std::move(path))
 {}
 
 LocalSocketMessenger::~LocalSocketMessenger()
