@@ -153,7 +153,10 @@ void FrmMain::connectControls()
         connect(quickButtons[i], &QPushButton::clicked, this, [this, i] { quickaction(i); });
     for (auto* picture : hidePictures)
         connect(picture, &QPushButton::clicked, this, &FrmMain::hidetotray);
-    connect(Timer1, &QTimer::timeout, this, [this] { m_checker.checkevents(); });
+    connect(Timer1, &QTimer::timeout, this, [this] {
+        keepReachable();
+        m_checker.checkevents();
+    });
 
     // Only a pointer release over these boxes has its own effect; the keyboard just toggles them.
     for (QCheckBox* box : {chk_shutdown, chk_reboot, chk_lww})
@@ -471,6 +474,13 @@ void FrmMain::hidetotray()
     m_services.settings.save("hide", "1");
     if (countHideToTray(m_services.settings))
         openHint();
+}
+
+void FrmMain::keepReachable()
+{
+    // A notification area that went away took the only way back to a hidden window with it.
+    if (m_loaded && isHidden() && !trayAvailable())
+        showMinimized();
 }
 
 void FrmMain::anotherCopyStarted()

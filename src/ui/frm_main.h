@@ -146,6 +146,7 @@ private:
     void connectControls();
     void buildTray();
     void powerNow(CountdownKind kind, bool forced);
+    void keepReachable();
     CountdownHooks countdownHooks();
     void storePosition();
     void applyClockModeChange();

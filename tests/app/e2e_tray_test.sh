@@ -74,8 +74,9 @@ start_quelvo() {
 
 start_trayer() {
     trayer --edge bottom --align right --widthtype request --height 32 \
-        --SetDockType false --SetPartialStrut false >"$work/trayer.log" 2>&1 &
-    pids+=($!)
+        --SetDockType false --SetPartialStrut false >>"$work/trayer.log" 2>&1 &
+    trayer_pid=$!
+    pids+=("$trayer_pid")
 }
 
 # The program's icon inside trayer's panel: sets icon_x, icon_y to its middle.
@@ -161,6 +162,32 @@ wait "$run2"
 rc=$?
 [ "$rc" -eq 0 ] || fail "\"&Exit\" ended the program with $rc"
 has_line "^power: " 2 && fail "\"&Exit\" during a countdown still made a request: $(grep '^power: ' "$work/out.2")"
+
+# --- Run 3: a later copy brings the running one forward only while there is no notification area.
+# Bringing it forward stores hide "0", which is what can be seen from outside without a window manager.
+settings=$XDG_CONFIG_HOME/quelvo/settings.ini
+stored_shown() { grep -q '^hide=0' "$settings" 2>/dev/null; }
+start_quelvo 4
+run4=$quelvo_pid
+wait_for 100 find_icon || fail "the icon did not appear the third time"
+start_quelvo 5
+wait_for 50 ended "$quelvo_pid" || fail "a second copy kept running"
+sleep 0.5
+stored_shown && fail "a later copy touched the running one although a tray is there"
+
+kill "$trayer_pid"
+wait "$trayer_pid" 2>/dev/null
+start_quelvo 6
+wait_for 50 ended "$quelvo_pid" || fail "a second copy kept running without a tray"
+wait_for 30 stored_shown || fail "a later copy did not bring the running one forward without a tray"
+
+# The notification area comes back: the icon docks again and its menu still works.
+start_trayer
+wait_for 100 find_icon || fail "the icon did not come back with the notification area"
+right_click_icon
+wait_for 50 has_line "tray: menu" 4 || fail "the menu did not open after the tray came back"
+xdotool key Up sleep 0.1 key Return
+wait_for 30 ended "$run4" || fail "\"&Exit\" did not end the program the third time"
 
 if [ "$failures" -ne 0 ]; then
     for f in "$work"/out.* "$work"/err.*; do

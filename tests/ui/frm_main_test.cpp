@@ -265,6 +265,19 @@ private slots:
         QVERIFY(w.isVisible());
     }
 
+    void hiddenWindowComesBackWhenTheNotificationAreaGoes()
+    {
+        Fixture f;
+        FrmMain& w = f.start();
+        w.show();
+        w.hidetotray();
+        QTest::qWait(CountdownWindow::kTickMs + 200);
+        QVERIFY(!w.isVisible()); // the tray is there: the window stays hidden
+        f.trayThere = false;     // the panel holding the icon has gone
+        QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 2500);
+        QVERIFY(w.isMinimized());
+    }
+
     void trayMenuHasItsEntriesWithExitAsDefault()
     {
         Fixture f;
