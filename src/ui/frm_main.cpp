@@ -549,13 +549,14 @@ bool FrmMain::windowIsNormal() const
     return !isMinimized() && !isMaximized();
 }
 
-void FrmMain::hideToTray()
+bool FrmMain::hideToTray()
 {
     // Without a notification area a hidden window could not be brought back.
     if (!trayAvailable())
-        return;
+        return false;
     showMinimized();
     hide();
+    return true;
 }
 
 void FrmMain::openHint()

@@ -91,7 +91,7 @@ public:
 
     // CheckerHost
     [[nodiscard]] bool windowIsNormal() const override;
-    void hideToTray() override;
+    bool hideToTray() override;
     void openHint() override;
     [[nodiscard]] const std::vector<std::string>& lstEvents() const override;
     IoResult dropevent(const std::string& matchedLine) override;

@@ -255,6 +255,8 @@ private slots:
         // The checker's auto-hide has nowhere to hide into: the window stays in sight.
         QVERIFY(w.isVisible());
         QVERIFY(!w.isMinimized());
+        QVERIFY(HintWindow::current() == nullptr); // no hint about an icon that is not there
+        QCOMPARE(f.settings.GetSetting("Quelvo", "data", "runs1", "none"), std::string("none"));
 
         f.trayThere = true; // the desktop's notification area has started since
         w.hidetotray();
