@@ -1,4 +1,5 @@
 // The tray program: builds the real services and hands them to the windows.
+#include "platform/linux/local_socket_messenger.h"
 #include "platform/linux/locations.h"
 #include "platform/linux/lock_file_instance.h"
 #include "platform/linux/posix_file_system.h"
@@ -9,9 +10,11 @@
 #include "ui/app_icon.h"
 #include "ui/frm_main.h"
 #include "ui/splash_window.h"
+#include "ui/sys_tray.h"
 
 #include <QApplication>
 #include <QLocale>
+#include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
 
@@ -65,6 +68,22 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options)
     return std::nullopt;
 }
 
+void printLine(const QString& line)
+{
+    std::printf("%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+// Dry runs say what the tray menu offers and what was chosen, so a test driving a real
+// notification area can check both from outside.
+void reportTray(quelvo::SysTray& tray)
+{
+    QObject::connect(tray.menu(), &QMenu::aboutToShow, &tray,
+                     [&tray] { printLine(QStringLiteral("tray: menu ") + tray.menuSummary()); });
+    QObject::connect(&tray, &quelvo::SysTray::MenuClick, &tray,
+                     [](int, const QString& key) { printLine(QStringLiteral("tray: chose ") + key); });
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -88,12 +107,13 @@ int main(int argc, char** argv)
     SystemClock clock;
     DesktopAutostart autostart(fs, autostartEntryPath());
     LockFileInstance instance;
+    LocalSocketMessenger messenger;
     std::unique_ptr<PowerBackend> power = makePowerBackend(options.dryRun);
     if (options.folder.empty())
         options.folder = programFolder();
     fs.makeFolders(options.folder);
 
-    MainWindowServices services{settings, fs, clock, autostart, instance, {}, {}, {}, {}, {}, {}, {}, {}};
+    MainWindowServices services{settings, fs, clock, autostart, instance, messenger, {}, {}, {}, {}, {}, {}, {}, {}};
     services.folder = options.folder;
     services.programPath = QCoreApplication::applicationFilePath().toStdString();
     services.versionName = power->probe().GetWindowsVersionName();
@@ -125,6 +145,8 @@ int main(int argc, char** argv)
             return;
         }
         mainWindow->show();
+        if (options.dryRun)
+            reportTray(*mainWindow->tray());
     });
     splash->show();
     const int rc = QApplication::exec();

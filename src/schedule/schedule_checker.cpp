@@ -87,8 +87,8 @@ void ScheduleChecker::autoHide()
     if (m_settings.get("hide", "0") != "1" || m_autohidden || !m_host.windowIsNormal())
         return;
     m_autohidden = true;
-    m_host.hideToTray();
-    if (countHideToTray(m_settings))
+    // A window left in sight counts as no hiding: the hint would point at an icon that is not there.
+    if (m_host.hideToTray() && countHideToTray(m_settings))
         m_host.openHint();
 }
 

@@ -43,8 +43,8 @@ public:
 
     /// True when the main window is neither minimised nor maximised.
     [[nodiscard]] virtual bool windowIsNormal() const = 0;
-    /// Minimises the main window, then makes it invisible.
-    virtual void hideToTray() = 0;
+    /// Minimises the main window, then makes it invisible; false when there is no tray to hide into.
+    virtual bool hideToTray() = 0;
     /// Opens the tray hint window without waiting for it.
     virtual void openHint() = 0;
     /// The raw event lines in file order.

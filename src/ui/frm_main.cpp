@@ -2,6 +2,7 @@
 
 #include "platform/autostart.h"
 #include "platform/clock.h"
+#include "platform/instance_messenger.h"
 #include "platform/single_instance.h"
 #include "schedule/clock_mode.h"
 #include "schedule/event_editor.h"
@@ -152,7 +153,10 @@ void FrmMain::connectControls()
         connect(quickButtons[i], &QPushButton::clicked, this, [this, i] { quickaction(i); });
     for (auto* picture : hidePictures)
         connect(picture, &QPushButton::clicked, this, &FrmMain::hidetotray);
-    connect(Timer1, &QTimer::timeout, this, [this] { m_checker.checkevents(); });
+    connect(Timer1, &QTimer::timeout, this, [this] {
+        keepReachable();
+        m_checker.checkevents();
+    });
 
     // Only a pointer release over these boxes has its own effect; the keyboard just toggles them.
     for (QCheckBox* box : {chk_shutdown, chk_reboot, chk_lww})
@@ -199,9 +203,15 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 bool FrmMain::Form_Load(const std::function<void()>& closeSplash)
 {
     Settings& settings = m_services.settings;
-    // 1. One copy per user.
-    if (!m_services.instance.acquire())
+    // 1. One copy per user. The running copy hears of this one; a failed knock changes nothing here.
+    if (!m_services.instance.acquire()) {
+        (void)m_services.messenger.knock();
         return false;
+    }
+    (void)m_services.messenger.listen([window = QPointer<FrmMain>(this)] {
+        if (window)
+            window->anotherCopyStarted();
+    });
     // 2. The splash has done its work.
     if (closeSplash)
         closeSplash();
@@ -466,6 +476,21 @@ void FrmMain::hidetotray()
         openHint();
 }
 
+void FrmMain::keepReachable()
+{
+    // A notification area that went away took the only way back to a hidden window with it.
+    if (m_loaded && isHidden() && !trayAvailable())
+        showMinimized();
+}
+
+void FrmMain::anotherCopyStarted()
+{
+    // With an icon in the notification area the user has a way back already; leave the window alone.
+    if (!m_loaded || trayAvailable())
+        return;
+    showmainwindow(-1);
+}
+
 void FrmMain::showmainwindow(int tab)
 {
     setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -524,13 +549,14 @@ bool FrmMain::windowIsNormal() const
     return !isMinimized() && !isMaximized();
 }
 
-void FrmMain::hideToTray()
+bool FrmMain::hideToTray()
 {
     // Without a notification area a hidden window could not be brought back.
     if (!trayAvailable())
-        return;
+        return false;
     showMinimized();
     hide();
+    return true;
 }
 
 void FrmMain::openHint()

@@ -26,6 +26,7 @@ namespace quelvo {
 class Autostart;
 class Clock;
 class FileSystem;
+class InstanceMessenger;
 class Settings;
 class SingleInstance;
 class SysTray;
@@ -39,10 +40,11 @@ struct MainWindowServices
     const Clock& clock;
     Autostart& autostart;
     SingleInstance& instance;
-    std::string folder;         // where events.ini lives
-    std::string programPath;    // the running program, for the autostart entry
-    std::string versionName;    // the operating system's family name
-    std::string amPmDesignator; // the user's AM text ("AM", "a.m.", or empty)
+    InstanceMessenger& messenger; // lets a second copy bring this one forward
+    std::string folder;           // where events.ini lives
+    std::string programPath;      // the running program, for the autostart entry
+    std::string versionName;      // the operating system's family name
+    std::string amPmDesignator;   // the user's AM text ("AM", "a.m.", or empty)
     std::function<PowerOutcome(CountdownKind, bool forced)> powerAction;
     std::function<void()> endProgram;                   // ends the program at once
     std::function<bool()> trayAvailable;                // a notification area is there to hide into
@@ -60,7 +62,8 @@ public:
     explicit FrmMain(MainWindowServices services, QWidget* parent = nullptr);
     ~FrmMain() override;
 
-    /// Start-up. False when another copy already runs: this one must end, nothing was touched.
+    /// Start-up. False when another copy already runs: this one must end, nothing was touched
+    /// (the running copy was told, to come forward when it has no notification area).
     bool Form_Load(const std::function<void()>& closeSplash = {});
     /// Removes the tray icon and ends the program.
     void Form_Unload();
@@ -75,6 +78,8 @@ public:
     /// Fills the editor for a delayed action and saves it; `index` 0..7 is Command3..Command10.
     void quickaction(int index);
     void hidetotray();
+    /// A later copy was started: come forward when there is no tray icon to be found by.
+    void anotherCopyStarted();
     /// Shows the window on a tab (-1 keeps the selected one), as the tray's show commands do.
     void showmainwindow(int tab);
     /// A tray menu choice, by its key.
@@ -86,7 +91,7 @@ public:
 
     // CheckerHost
     [[nodiscard]] bool windowIsNormal() const override;
-    void hideToTray() override;
+    bool hideToTray() override;
     void openHint() override;
     [[nodiscard]] const std::vector<std::string>& lstEvents() const override;
     IoResult dropevent(const std::string& matchedLine) override;
@@ -141,6 +146,7 @@ private:
     void connectControls();
     void buildTray();
     void powerNow(CountdownKind kind, bool forced);
+    void keepReachable();
     CountdownHooks countdownHooks();
     void storePosition();
     void applyClockModeChange();

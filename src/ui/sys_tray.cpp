@@ -208,6 +208,18 @@ void SysTray::ShowMenu()
     m_menu->popup(QCursor::pos());
 }
 
+QString SysTray::menuSummary() const
+{
+    QStringList entries;
+    for (const QAction* action : m_menu->actions()) {
+        if (!action->isVisible())
+            continue;
+        const QString text = action->isSeparator() ? QStringLiteral("-") : action->text();
+        entries.append(action == m_menu->defaultAction() ? QLatin1Char('*') + text : text);
+    }
+    return entries.join(QLatin1Char('|'));
+}
+
 void SysTray::deliverNotification(std::int64_t xTwips, int buttonState)
 {
     raise(decodeTrayNotification(xTwips, buttonState));

@@ -51,6 +51,9 @@ public:
 
     /// Opens the pop-up menu at the pointer, the default item in bold.
     void ShowMenu();
+    /// The menu as it stands, for dry-run reports: captions joined by "|", a separator as "-",
+    /// the default item marked with a leading "*".
+    [[nodiscard]] QString menuSummary() const;
 
     /// Delivers a notification coded as a mouse move in twips (see decodeTrayNotification).
     void deliverNotification(std::int64_t xTwips, int buttonState);

@@ -131,11 +131,15 @@ public:
     explicit FakeHost(const Settings& settings) : m_settings(settings) {}
 
     [[nodiscard]] bool windowIsNormal() const override { return normal; }
-    void hideToTray() override
+    bool hideToTray() override
     {
         log.push_back("hide");
+        if (!trayThere)
+            return false;
         normal = false;
+        return true;
     }
+    bool trayThere = true;
     void openHint() override { log.push_back("hint"); }
     [[nodiscard]] const std::vector<std::string>& lstEvents() const override { return events; }
     IoResult dropevent(const std::string& matchedLine) override
@@ -222,6 +226,18 @@ TEST(ScheduleCheckerTick, HidesAWindowLeftHiddenOnceAndCountsTheHint)
         EXPECT_EQ(rig.settings.get("runs1", "0"), c.runsAfter) << c.note;
         EXPECT_EQ(rig.checker.autohidden(), !c.log.empty()) << c.note;
     }
+}
+
+TEST(ScheduleCheckerTick, WindowThatCannotHideNeitherCountsNorHints)
+{
+    CheckerRig rig;
+    rig.settings.save("hide", "1");
+    rig.host.trayThere = false;
+    rig.checker.checkevents();
+    rig.clock.advanceMinutes(1);
+    rig.checker.checkevents();
+    EXPECT_EQ(rig.host.log, std::vector<std::string>{"hide"}); // tried once per run, like a real hide
+    EXPECT_EQ(rig.settings.get("runs1", "none"), "none");
 }
 
 TEST(ScheduleCheckerTick, AutoHideWaitsUntilTheTrayShowsTheWindowAgain)

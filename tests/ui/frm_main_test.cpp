@@ -2,6 +2,7 @@
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_settings.h"
 #include "platform/autostart.h"
+#include "platform/instance_messenger.h"
 #include "platform/single_instance.h"
 #include "ui/countdown_window.h"
 #include "ui/frm_main.h"
@@ -53,6 +54,24 @@ public:
     bool otherCopyRuns = false;
 };
 
+// Keeps the listener, so a test can play the later copy's knock.
+class FakeMessenger final : public InstanceMessenger
+{
+public:
+    bool listen(std::function<void()> onKnock) override
+    {
+        listener = std::move(onKnock);
+        return true;
+    }
+    bool knock() override
+    {
+        ++knocks;
+        return true;
+    }
+    std::function<void()> listener;
+    int knocks = 0;
+};
+
 const char* const kFolder = "/prog";
 const char* const kEvents = "/prog/events.ini";
 
@@ -64,6 +83,8 @@ struct Fixture
     FakeClock clock{{2026, 12, 7, 9, 41, 20, 1}};
     FakeAutostart autostart;
     FakeInstance instance;
+    FakeMessenger messenger;
+    bool trayThere = true; // a notification area to hide into; may change while the window lives
     std::string amDesignator = "AM";
     std::vector<std::pair<CountdownKind, bool>> requests;
     int ended = 0;
@@ -71,7 +92,8 @@ struct Fixture
 
     FrmMain& start()
     {
-        MainWindowServices services{settings, fs, clock, autostart, instance, {}, {}, {}, {}, {}, {}, {}, {}};
+        MainWindowServices services{settings, fs, clock, autostart, instance, messenger, {},
+                                    {},       {}, {},    {},        {},       {},        {}};
         services.folder = kFolder;
         services.programPath = "/opt/quelvo/quelvo";
         services.versionName = "unknown";
@@ -81,7 +103,7 @@ struct Fixture
             return PowerOutcome{};
         };
         services.endProgram = [this] { ++ended; };
-        services.trayAvailable = [] { return true; };
+        services.trayAvailable = [this] { return trayThere; };
         window = std::make_unique<FrmMain>(services);
         loaded = window->Form_Load();
         return *window;
@@ -193,6 +215,69 @@ private slots:
         QCOMPARE(f.fs.writes, 0);
         QCOMPARE(f.settings.writes, 0);
         QVERIFY(f.window->tray() == nullptr);
+        // The running copy was told; this one does not listen in its place.
+        QCOMPARE(f.messenger.knocks, 1);
+        QVERIFY(!f.messenger.listener);
+    }
+
+    void laterCopyBringsTheWindowForwardOnlyWithoutATray()
+    {
+        for (const bool trayThere : {true, false}) {
+            Fixture f;
+            f.trayThere = trayThere;
+            FrmMain& w = f.start();
+            QCOMPARE(f.messenger.knocks, 0);
+            QVERIFY(f.messenger.listener);
+            w.show();
+            w.SSTab1->setCurrentIndex(FrmMain::TabSleep);
+            w.hidetotray();
+            // Without a notification area the window waits on the task bar instead of vanishing.
+            QCOMPARE(w.isVisible(), !trayThere);
+            QVERIFY(w.isMinimized());
+            QCOMPARE(f.settings.get("hide", ""), std::string("1"));
+
+            f.messenger.listener();
+            QCOMPARE(w.isVisible(), !trayThere);
+            QCOMPARE(w.isMinimized(), trayThere); // with a tray the running copy is left as it was
+            QCOMPARE(f.settings.get("hide", ""), std::string(trayThere ? "1" : "0"));
+            QCOMPARE(w.SSTab1->currentIndex(), int(FrmMain::TabSleep));
+        }
+    }
+
+    void notificationAreaThatComesLaterIsUsedFromThenOn()
+    {
+        Fixture f;
+        f.trayThere = false;
+        f.settings.save("hide", "1"); // the user left the window hidden last time
+        FrmMain& w = f.start();
+        w.show();
+        w.checker().checkevents();
+        // The checker's auto-hide has nowhere to hide into: the window stays in sight.
+        QVERIFY(w.isVisible());
+        QVERIFY(!w.isMinimized());
+        QVERIFY(HintWindow::current() == nullptr); // no hint about an icon that is not there
+        QCOMPARE(f.settings.GetSetting("Quelvo", "data", "runs1", "none"), std::string("none"));
+
+        f.trayThere = true; // the desktop's notification area has started since
+        w.hidetotray();
+        QVERIFY(!w.isVisible());
+        f.messenger.listener();
+        QVERIFY(!w.isVisible());
+        w.runTrayCommand(QStringLiteral("show"));
+        QVERIFY(w.isVisible());
+    }
+
+    void hiddenWindowComesBackWhenTheNotificationAreaGoes()
+    {
+        Fixture f;
+        FrmMain& w = f.start();
+        w.show();
+        w.hidetotray();
+        QTest::qWait(CountdownWindow::kTickMs + 200);
+        QVERIFY(!w.isVisible()); // the tray is there: the window stays hidden
+        f.trayThere = false;     // the panel holding the icon has gone
+        QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 2500);
+        QVERIFY(w.isMinimized());
     }
 
     void trayMenuHasItsEntriesWithExitAsDefault()
@@ -281,6 +366,42 @@ private slots:
         QCOMPARE(f.requests[0].first, CountdownKind::Shutdown);
         QVERIFY(f.requests[0].second);
         QTRY_COMPARE(f.ended, 1);
+    }
+
+    void shutdownNowCutsADueEventsCountShort()
+    {
+        Fixture f;
+        f.fs.put(kEvents, "On Mon at 09:41 AM, Shut Down, Repeat daily\r\n");
+        FrmMain& w = f.start();
+        w.checker().checkevents();
+        CountdownWindow* countdown = CountdownWindow::find(CountdownKind::Shutdown);
+        QVERIFY(countdown);
+        QTRY_COMPARE_WITH_TIMEOUT(countdown->SecondsLeft(), 9, 2500);
+        w.runTrayCommand(QStringLiteral("shutdown"));
+        QCOMPARE(CountdownWindow::find(CountdownKind::Shutdown), countdown); // the same window, not a new count
+        QCOMPARE(countdown->findChild<QLabel*>(QStringLiteral("lab_sec"))->text(), QStringLiteral("0"));
+        // It acts at its next tick, not eight seconds later.
+        QTRY_COMPARE_WITH_TIMEOUT(f.requests.size(), std::size_t(1), 1500);
+        QCOMPARE(f.requests[0].first, CountdownKind::Shutdown);
+        QTRY_COMPARE(f.ended, 1);
+    }
+
+    void firedRebootWindowReopenedDoesNothingMore()
+    {
+        Fixture f;
+        FrmMain& w = f.start();
+        w.runTrayCommand(QStringLiteral("reboot"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.requests.size(), std::size_t(1), 2500);
+        QCOMPARE(f.requests[0].first, CountdownKind::Reboot);
+        CountdownWindow* fired = CountdownWindow::find(CountdownKind::Reboot);
+        QVERIFY(fired); // a reboot request leaves its window standing
+        QCOMPARE(fired->state(), Countdown::State::Fired);
+
+        w.runTrayCommand(QStringLiteral("reboot"));
+        QCOMPARE(CountdownWindow::find(CountdownKind::Reboot), fired);
+        QTest::qWait(2 * CountdownWindow::kTickMs + 200);
+        QCOMPARE(f.requests.size(), std::size_t(1));
+        QCOMPARE(f.ended, 0);
     }
 
     void exitDuringACountdownEndsWithoutARequest()

@@ -68,12 +68,15 @@ private slots:
         QCOMPARE(tray.menu()->defaultAction(), actions[4]);
         QVERIFY(actions[4]->font().bold());
         QVERIFY(!actions[0]->font().bold());
+        QCOMPARE(tray.menuSummary(), QStringLiteral("&Show main window|-|&Shut down PC now!|-|*&Exit"));
 
         tray.EnableMenuItem(2, false);
         QVERIFY(!tray.menu()->actions()[2]->isEnabled());
         tray.RemoveMenuItem(2);
         QCOMPARE(tray.menu()->actions().size(), 4);
         QCOMPARE(tray.menu()->actions()[2]->isSeparator(), true);
+        tray.setDefaultMenuIndex(0);
+        QCOMPARE(tray.menuSummary(), QStringLiteral("*&Show main window|-|-|&Exit"));
     }
 
     void choosingAnItemRaisesMenuClickWithItsKey()

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/instance_messenger.h"
+
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+
+namespace quelvo {
+
+/// The running copy listens on a per-user local socket; a later copy connects and says so.
+/// Whoever holds the single-instance lock owns the socket, so a stale file is removed before
+/// listening instead of being taken as a sign of life.
+class LocalSocketMessenger final : public InstanceMessenger
+{
+public:
+    /// `path` empty: $XDG_RUNTIME_DIR/quelvo.socket, else /tmp/quelvo-<uid>.socket.
+    explicit LocalSocketMessenger(QString path = {});
+    ~LocalSocketMessenger() override;
+    LocalSocketMessenger(const LocalSocketMessenger&) = delete;
+    LocalSocketMessenger& operator=(const LocalSocketMessenger&) = delete;
+
+    bool listen(std::function<void()> onKnock) override;
+    bool knock() override;
+    [[nodiscard]] const QString& path() const { return m_path; }
+
+    /// How long a knock waits for the running copy to take the message.
+    static constexpr int kKnockTimeoutMs = 1000;
+
+private:
+    void accept();
+
+    QString m_path;
+    std::unique_ptr<QLocalServer> m_server;
+    std::function<void()> m_onKnock;
+};
+
+} // namespace quelvo

@@ -1,0 +1,199 @@
+#!/bin/bash
+# Drives the tray program through a real notification area: a private Xvfb display with trayer
+# as the tray host, no window manager. Every power request is a dry run.
+# usage: e2e_tray_test.sh BIN_FOLDER
+# Exits 77 (skipped) when Xvfb, trayer, xdotool or xwininfo is missing.
+set -u
+bin=$1
+
+for tool in Xvfb trayer xdotool xwininfo; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool is not installed"
+        exit 77
+    fi
+done
+
+work=$(mktemp -d /tmp/quelvo-e2e.XXXXXX)
+pids=()
+cleanup() {
+    # Only what this script started, by its own process ids.
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null
+    done
+    for pid in "${pids[@]}"; do
+        wait "$pid" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# Waits up to $1 tenths of a second for the command after it to succeed.
+wait_for() {
+    local tenths=$1
+    shift
+    for ((i = 0; i < tenths; i++)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    "$@"
+}
+
+# A home of its own, never the real session or system bus, never a real power request.
+mkdir -p "$work/home" "$work/config" "$work/data" "$work/run" "$work/events"
+chmod 700 "$work/run"
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
+export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-session-bus
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-bus
+export QUELVO_DRY_RUN=1 QT_QPA_PLATFORM=xcb NO_AT_BRIDGE=1 LANG=C.UTF-8 LC_ALL=C.UTF-8
+unset WAYLAND_DISPLAY
+# Xlib and fontconfig keep their caches until the process ends; those are not the program's leaks.
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+if ! wait_for 100 test -s "$work/display"; then
+    echo "SKIP: Xvfb did not start"
+    cat "$work/xvfb.log"
+    exit 77
+fi
+export DISPLAY=:$(head -n1 "$work/display")
+
+# Starts the program; its output goes to $work/out.$1.
+start_quelvo() {
+    "$bin/quelvo" --dry-run --folder "$work/events" >"$work/out.$1" 2>"$work/err.$1" &
+    quelvo_pid=$!
+    pids+=("$quelvo_pid")
+}
+
+start_trayer() {
+    trayer --edge bottom --align right --widthtype request --height 32 \
+        --SetDockType false --SetPartialStrut false >>"$work/trayer.log" 2>&1 &
+    trayer_pid=$!
+    pids+=("$trayer_pid")
+}
+
+# The program's icon inside trayer's panel: sets icon_x, icon_y to its middle.
+find_icon() {
+    local line
+    line=$(xwininfo -name panel -tree 2>/dev/null | grep '"quelvo": ("quelvo"' | head -n1)
+    [ -n "$line" ] || return 1
+    # ...  22x30+0+0  +1001+737
+    read -r w h ax ay < <(echo "$line" | sed -E 's/.* ([0-9]+)x([0-9]+)[+-][0-9-]+[+-][0-9-]+ +\+(-?[0-9]+)\+(-?[0-9]+)$/\1 \2 \3 \4/')
+    [ -n "$ay" ] || return 1
+    icon_x=$((ax + w / 2))
+    icon_y=$((ay + h / 2))
+}
+
+has_line() { grep -q "$1" "$work/out.$2"; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+
+right_click_icon() {
+    xdotool mousemove "$icon_x" "$icon_y" sleep 0.2 click 3
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+expected_menu="tray: menu &Show main window|-|&Shut down PC now!|&Forced Shut down now!|-|&Re Boot PC now!|-|"
+expected_menu+="&Set new event|-|&Delete an event|-|ShutDown in 5 minutes|ShutDown in 15 minutes|"
+expected_menu+="ShutDown in 30 minutes|ShutDown in 60 minutes|-|ReBoot in 5 minutes|ReBoot in 15 minutes|"
+expected_menu+="ReBoot in 30 minutes|ReBoot in 60 minutes|-|&About Quelvo!|-|*&Exit"
+
+# --- Run 1: the notification area starts after the program, as it may at log-in.
+start_quelvo 1
+run1=$quelvo_pid
+wait_for 100 xwininfo -name Quelvo >/dev/null 2>&1 || fail "the main window did not appear"
+start_trayer
+if ! wait_for 100 find_icon; then
+    fail "the icon did not appear in trayer's panel"
+    xwininfo -root -tree
+    cat "$work/err.1"
+    exit 1
+fi
+
+right_click_icon
+wait_for 50 has_line "tray: menu" 1 || fail "a right click on the icon did not open the menu"
+grep -qxF "$expected_menu" "$work/out.1" || fail "menu is not as expected: $(grep 'tray: menu' "$work/out.1")"
+
+# The second entry below the first is "&Shut down PC now!" (separators are skipped).
+xdotool key Down sleep 0.1 key Down sleep 0.1 key Return
+chosen=$(now_ms)
+wait_for 30 has_line "tray: chose" 1
+has_line "^tray: chose shutdown$" 1 || fail "the keyboard chose something else: $(grep 'tray: chose' "$work/out.1")"
+wait_for 20 has_line "^power: " 1
+took=$(($(now_ms) - chosen))
+has_line "^power: " 1 || fail "no power request after \"&Shut down PC now!\""
+# Acts at the countdown's next tick; half a second of slack for a loaded machine.
+[ "$took" -le 1500 ] || fail "the power request took $took ms"
+wait_for 50 ended "$run1" || fail "the program did not end after the shutdown request"
+
+# --- Run 2: "&Exit" while a due event counts down. The event is due this minute or the next,
+# whichever minute the program's first check falls in.
+{
+    date +'On %a at %I:%M %p, Shut Down, Repeat daily'
+    date -d '+1 minute' +'On %a at %I:%M %p, Shut Down, Repeat daily'
+} | sed 's/$/\r/' >"$work/events/events.ini"
+start_quelvo 2
+run2=$quelvo_pid
+wait_for 100 find_icon || fail "the icon did not appear the second time"
+wait_for 50 has_line "^countdown: open shutdown$" 2 || fail "the due event opened no countdown"
+
+# A second copy ends at once and quietly; the running one goes on.
+start_quelvo 3
+wait_for 50 ended "$quelvo_pid" || fail "a second copy kept running"
+wait "$quelvo_pid"
+rc=$?
+[ "$rc" -eq 0 ] || fail "a second copy ended with $rc"
+[ ! -s "$work/out.3" ] || fail "a second copy printed: $(cat "$work/out.3")"
+ended "$run2" && fail "the running copy ended when a second one started"
+
+right_click_icon
+wait_for 50 has_line "tray: menu" 2 || fail "the menu did not open during the countdown"
+# With no entry highlighted, Up goes to the last one: "&Exit".
+xdotool key Up sleep 0.1 key Return
+wait_for 30 ended "$run2" || fail "\"&Exit\" did not end the program"
+wait "$run2"
+rc=$?
+[ "$rc" -eq 0 ] || fail "\"&Exit\" ended the program with $rc"
+has_line "^power: " 2 && fail "\"&Exit\" during a countdown still made a request: $(grep '^power: ' "$work/out.2")"
+
+# --- Run 3: a later copy brings the running one forward only while there is no notification area.
+# Bringing it forward stores hide "0", which is what can be seen from outside without a window manager.
+settings=$XDG_CONFIG_HOME/quelvo/settings.ini
+stored_shown() { grep -q '^hide=0' "$settings" 2>/dev/null; }
+start_quelvo 4
+run4=$quelvo_pid
+wait_for 100 find_icon || fail "the icon did not appear the third time"
+start_quelvo 5
+wait_for 50 ended "$quelvo_pid" || fail "a second copy kept running"
+sleep 0.5
+stored_shown && fail "a later copy touched the running one although a tray is there"
+
+kill "$trayer_pid"
+wait "$trayer_pid" 2>/dev/null
+start_quelvo 6
+wait_for 50 ended "$quelvo_pid" || fail "a second copy kept running without a tray"
+wait_for 30 stored_shown || fail "a later copy did not bring the running one forward without a tray"
+
+# The notification area comes back: the icon docks again and its menu still works.
+start_trayer
+wait_for 100 find_icon || fail "the icon did not come back with the notification area"
+right_click_icon
+wait_for 50 has_line "tray: menu" 4 || fail "the menu did not open after the tray came back"
+xdotool key Up sleep 0.1 key Return
+wait_for 30 ended "$run4" || fail "\"&Exit\" did not end the program the third time"
+
+if [ "$failures" -ne 0 ]; then
+    for f in "$work"/out.* "$work"/err.*; do
+        echo "--- $f"
+        cat "$f"
+    done
+    exit 1
+fi
+echo "e2e tray test passed"
