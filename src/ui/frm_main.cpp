@@ -26,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -278,7 +279,7 @@ bool FrmMain::Form_Load(const std::function<void()>& closeSplash)
 
 void FrmMain::buildTray()
 {
-    m_frmSysTray = new SysTray;
+    m_frmSysTray = new SysTray(this);
     for (const auto& entry : kTrayMenu) {
         const bool separator = entry.key[0] == '\0';
         m_frmSysTray->AddMenuItem(QString::fromLatin1(entry.caption), QString::fromLatin1(entry.key), !separator);
@@ -296,8 +297,17 @@ void FrmMain::buildTray()
 void FrmMain::Form_Unload()
 {
     Timer1->stop();
-    delete m_frmSysTray;
-    m_frmSysTray = nullptr;
+    // A running countdown goes with the program: its action must not follow.
+    for (const CountdownKind kind : {CountdownKind::Shutdown, CountdownKind::Reboot}) {
+        if (CountdownWindow* window = CountdownWindow::find(kind))
+            window->cancel();
+    }
+    if (m_frmSysTray) {
+        // The icon goes now; the component itself once its menu has finished handling this choice.
+        m_frmSysTray->trayIcon()->hide();
+        m_frmSysTray->deleteLater();
+        m_frmSysTray = nullptr;
+    }
     if (m_services.endProgram)
         m_services.endProgram();
 }
