@@ -52,10 +52,13 @@ fail() {
 # ---- The X server: a free display chosen by Xvfb itself, reachable only locally, with a cookie.
 cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
 # A wildcard entry (no address, no display number) fits whichever display Xvfb picks.
-printf 'ffff 0000 0000 0012 %s 0010 %s\n' "$(printf 'MIT-MAGIC-COOKIE-1' | od -An -tx1 | tr -d ' \n')" "$cookie" |
-    xauth -q -f "$tmp/Xauthority" nmerge - 2>/dev/null || true
-export XAUTHORITY="$tmp/Xauthority"
-Xvfb -displayfd 3 -nolisten tcp -auth "$tmp/Xauthority" -screen 0 1280x800x24 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+auth=()
+if printf 'ffff 0000 0000 0012 %s 0010 %s\n' "$(printf 'MIT-MAGIC-COOKIE-1' | od -An -tx1 | tr -d ' \n')" "$cookie" |
+    xauth -q -f "$tmp/Xauthority" nmerge - 2>/dev/null; then
+    export XAUTHORITY="$tmp/Xauthority"
+    auth=(-auth "$tmp/Xauthority")
+fi
+Xvfb -displayfd 3 -nolisten tcp "${auth[@]}" -screen 0 1280x800x24 3>"$tmp/display" 2>"$tmp/xvfb.log" &
 xpid=$!
 for _ in $(seq 100); do
     [ -s "$tmp/display" ] && break
@@ -92,21 +95,26 @@ alive() {
     [ -n "$state" ] && [ "$state" != Z ]
 }
 
-# launch "YYYY-MM-DD HH:MM:SS": starts quelvo on the fake clock; every stdout line is logged with
-# the real time it was read, as seconds after the launch.
+# launch "YYYY-MM-DD HH:MM:SS": starts quelvo on a fake clock showing that second (UTC) now. The fake
+# clock is the real one shifted by whole seconds, so its second boundaries keep the real clock's
+# random phase to the program's start, as in real use. Every stdout line is logged with the real
+# time it was read, as seconds after the whole real second that showed as the given one.
 launch() {
     log="$home/stdout.log"
     : >"$log"
+    local t0 base offset
     t0=$EPOCHREALTIME
+    base=${t0%.*}
+    offset=$(($(date -u -d "$1" +%s) - base))
     HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" \
         DISPLAY="$display" QT_QPA_PLATFORM=xcb QUELVO_DRY_RUN=1 TZ=UTC \
         DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-bus \
         ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
-        FAKETIME="@$1" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$faketime_lib" \
+        FAKETIME="$(printf '%+d' "$offset")" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$faketime_lib" \
         "$bin/quelvo" --dry-run --folder "$home/events" 2>"$home/stderr.log" > >(
             while IFS= read -r line; do
                 now=$EPOCHREALTIME
-                printf '%s %s\n' "$(awk -v a="$now" -v b="$t0" 'BEGIN { printf "%.3f", a - b }')" "$line"
+                printf '%s %s\n' "$(awk -v a="$now" -v b="$base" 'BEGIN { printf "%.3f", a - b }')" "$line"
             done >>"$log"
         ) &
     qpid=$!
