@@ -182,7 +182,7 @@ fires() {
     fi
     delay=$(awk -v t="$opened" -v l="$lead" 'BEGIN { printf "%.3f", t - l }')
     echo "e2e: $name: countdown opened ${delay} s after the minute started"
-    in_range "$delay" -0.05 1.5 || fail "$name: countdown opened ${delay} s after the minute started"
+    in_range "$delay" -0.05 1.0 || fail "$name: countdown opened ${delay} s after the minute started"
     if ! powered=$(await "$power" 20); then
         fail "$name: no '$power'"
     else
