@@ -47,6 +47,21 @@ std::string minuteStamp(const LocalTime& t)
     return text;
 }
 
+int msToTickPhase(int msIntoSecond)
+{
+    const int ms = ((msIntoSecond % 1000) + 1000) % 1000;
+    const int delay = (kTickPhaseMs - ms + 1000) % 1000;
+    return delay == 0 ? 1000 : delay;
+}
+
+bool tickInPhase(int msIntoSecond)
+{
+    // Early ticks would see the new minute only a whole second later; late ones by up to a few
+    // hundred milliseconds (a busy event loop) are tolerated rather than chased.
+    const int ms = ((msIntoSecond % 1000) + 1000) % 1000;
+    return ms >= kTickPhaseMs / 2 && ms < kTickPhaseMs + 250;
+}
+
 std::optional<DueEvent> findDue(const std::vector<std::string>& lstEvents, const LocalTime& now, bool twentyFour)
 {
     const std::string day = daytext(now);

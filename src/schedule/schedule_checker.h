@@ -22,6 +22,16 @@ std::string nowtext(const LocalTime& t, bool twentyFour);
 /// The local date and minute of a moment as "YYYY-MM-DD HH:MM".
 std::string minuteStamp(const LocalTime& t);
 
+/// How far past each second boundary the checker's ticks are placed, in milliseconds.
+inline constexpr int kTickPhaseMs = 50;
+
+/// Milliseconds from a moment msIntoSecond past a second boundary to the next moment kTickPhaseMs past
+/// one; between 1 and 1000.
+int msToTickPhase(int msIntoSecond);
+
+/// True when a tick msIntoSecond past a second boundary is near enough to the tick phase to stay there.
+bool tickInPhase(int msIntoSecond);
+
 /// An event line that is due now.
 struct DueEvent
 {

@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -155,8 +156,12 @@ void FrmMain::connectControls()
     for (auto* picture : hidePictures)
         connect(picture, &QPushButton::clicked, this, &FrmMain::hidetotray);
     connect(Timer1, &QTimer::timeout, this, [this] {
+        // Read before the work of the tick, which may take a while when an event fires.
+        const bool inPhase = tickInPhase(static_cast<int>(QDateTime::currentMSecsSinceEpoch() % 1000));
         keepReachable();
         m_checker.checkevents();
+        if (!inPhase)
+            alignTimer1();
     });
 
     // Only a pointer release over these boxes has its own effect; the keyboard just toggles them.
@@ -223,6 +228,7 @@ bool FrmMain::Form_Load(const std::function<void()>& closeSplash)
                         .arg(QString::fromLatin1(kMaker), QString::fromLatin1(kWebSite)));
     // 5. The checker's timer; its ticks are handled once start-up is over.
     Timer1->start(1000);
+    alignTimer1();
     // 6. The system line.
     lab_windows->setText(QStringLiteral("You are using ") + qs(m_services.versionName));
     // 7. First start: a user whose clock shows no AM/PM gets the 24-hour mode.
@@ -291,6 +297,22 @@ void FrmMain::buildTray()
     connect(m_frmSysTray, &SysTray::SysTrayMouseDown, this, [this](int button) {
         if (button == 2)
             m_frmSysTray->ShowMenu();
+    });
+}
+
+void FrmMain::alignTimer1()
+{
+    // Ticks at an arbitrary phase see a new minute up to a whole second late; ticks just past each
+    // second boundary see it at once. The phase drifts only when the clock is set or the machine sleeps,
+    // which the tick handler notices and comes back here for.
+    if (m_aligning)
+        return;
+    m_aligning = true;
+    const int msIntoSecond = static_cast<int>(QDateTime::currentMSecsSinceEpoch() % 1000);
+    QTimer::singleShot(msToTickPhase(msIntoSecond), Qt::PreciseTimer, this, [this] {
+        m_aligning = false;
+        if (Timer1->isActive())
+            Timer1->start();
     });
 }
 

@@ -145,6 +145,7 @@ private:
     void buildWindow();
     void connectControls();
     void buildTray();
+    void alignTimer1();
     void powerNow(CountdownKind kind, bool forced);
     void keepReachable();
     CountdownHooks countdownHooks();
@@ -173,6 +174,7 @@ private:
     // A check box was released under the pointer (as opposed to toggled by the keyboard).
     QObject* m_pointerReleased = nullptr;
     bool m_loaded = false;
+    bool m_aligning = false;
 };
 
 } // namespace quelvo

@@ -56,6 +56,32 @@ TEST(ScheduleCheckerTexts, DaytextAndMinuteStamp)
 
 const std::string kMon0930Am = "On Mon at 09:30 AM, Shut Down, Repeat daily";
 
+TEST(ScheduleCheckerTexts, TicksAreKeptJustPastEachSecondBoundary)
+{
+    // A tick before the boundary would see a new minute a whole second late, hence never a zero wait.
+    const struct
+    {
+        int msIntoSecond;
+        int wait;
+        bool inPhase;
+    } cases[] = {
+        {0, kTickPhaseMs, false},
+        {kTickPhaseMs / 2 - 1, kTickPhaseMs / 2 + 1, false},
+        {kTickPhaseMs / 2, kTickPhaseMs / 2, true},
+        {kTickPhaseMs, 1000, true},
+        {kTickPhaseMs + 249, 1000 - 249, true},
+        {kTickPhaseMs + 250, 1000 - 250, false},
+        {999, kTickPhaseMs + 1, false},
+        {1000 + kTickPhaseMs, 1000, true}, // whole seconds do not count
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(msToTickPhase(c.msIntoSecond), c.wait) << c.msIntoSecond;
+        EXPECT_EQ(tickInPhase(c.msIntoSecond), c.inPhase) << c.msIntoSecond;
+        // Waiting that long lands in phase.
+        EXPECT_TRUE(tickInPhase(c.msIntoSecond + msToTickPhase(c.msIntoSecond))) << c.msIntoSecond;
+    }
+}
+
 TEST(ScheduleCheckerScan, MatchesWeekdayAndTimeInBothModes)
 {
     struct Case

@@ -1,0 +1,300 @@
+#!/usr/bin/env bash
+# The tray program end to end, in dry runs only: started under its own Xvfb with libfaketime a few
+# seconds before the events of a fixture schedule, it must open the countdown as the minute starts,
+# make the power request ten seconds later, end by itself, drop the one-off line and lower-case the
+# rest. Then a restart within the minute that fired must fire nothing.
+#
+# usage: e2e_schedule_test.sh BIN_DIR               the test (exit 0 pass, 1 fail, 77 skipped)
+#        e2e_schedule_test.sh BIN_DIR --measure N   N timed runs; prints the countdown's delays
+set -uo pipefail
+
+bin=${1:?usage: e2e_schedule_test.sh BIN_DIR [--measure N]}
+measure=0
+if [ "${2:-}" = "--measure" ]; then
+    measure=${3:-10}
+fi
+
+faketime_lib=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+lead=5 # seconds of fake time before the event minute starts
+
+if ! command -v Xvfb >/dev/null 2>&1; then
+    echo "e2e: Xvfb is missing; skipped"
+    exit 77
+fi
+if [ ! -r "$faketime_lib" ]; then
+    echo "e2e: libfaketime is missing; skipped"
+    exit 77
+fi
+if [ ! -x "$bin/quelvo" ]; then
+    echo "e2e: no quelvo in $bin" >&2
+    exit 1
+fi
+
+tmp=$(mktemp -d)
+xpid=""
+qpid=""
+cleanup() {
+    # Only what this script started, by PID.
+    if [ -n "$qpid" ]; then kill "$qpid" 2>/dev/null; fi
+    if [ -n "$xpid" ]; then kill "$xpid" 2>/dev/null; fi
+    wait 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+failures=0
+fail() {
+    echo "e2e: FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# ---- The X server: a free display chosen by Xvfb itself, reachable only locally, with a cookie.
+cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+# A wildcard entry (no address, no display number) fits whichever display Xvfb picks.
+auth=()
+if printf 'ffff 0000 0000 0012 %s 0010 %s\n' "$(printf 'MIT-MAGIC-COOKIE-1' | od -An -tx1 | tr -d ' \n')" "$cookie" |
+    xauth -q -f "$tmp/Xauthority" nmerge - 2>/dev/null; then
+    export XAUTHORITY="$tmp/Xauthority"
+    auth=(-auth "$tmp/Xauthority")
+fi
+Xvfb -displayfd 3 -nolisten tcp "${auth[@]}" -screen 0 1280x800x24 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+xpid=$!
+for _ in $(seq 100); do
+    [ -s "$tmp/display" ] && break
+    sleep 0.1
+done
+if [ ! -s "$tmp/display" ]; then
+    echo "e2e: Xvfb did not start; skipped"
+    cat "$tmp/xvfb.log"
+    exit 77
+fi
+display=":$(head -n1 "$tmp/display")"
+
+# ---- One run of the program.
+# prepare NAME: a fresh home with its own settings, data and lock folders.
+prepare() {
+    home="$tmp/$1"
+    mkdir -p "$home/config/quelvo" "$home/data" "$home/events"
+    mkdir -m 700 -p "$home/runtime"
+}
+
+# settings LINES...: the whole settings.ini.
+settings() {
+    { echo "[quelvo/data]"; printf '%s\n' "$@"; } >"$home/config/quelvo/settings.ini"
+}
+
+# events LINES...: the whole events.ini, CR LF.
+events() {
+    printf '%s\r\n' "$@" >"$home/events/events.ini"
+}
+
+alive() {
+    local state
+    state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 1
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# launch "YYYY-MM-DD HH:MM:SS": starts quelvo on a fake clock showing that second (UTC) now. The fake
+# clock is the real one shifted by whole seconds, so its second boundaries keep the real clock's
+# random phase to the program's start, as in real use. Every stdout line is logged with the real
+# time it was read, as seconds after the whole real second that showed as the given one.
+launch() {
+    log="$home/stdout.log"
+    : >"$log"
+    local t0 base offset
+    t0=$EPOCHREALTIME
+    base=${t0%.*}
+    offset=$(($(date -u -d "$1" +%s) - base))
+    HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" \
+        DISPLAY="$display" QT_QPA_PLATFORM=xcb QUELVO_DRY_RUN=1 TZ=UTC \
+        DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-bus \
+        ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
+        FAKETIME="$(printf '%+d' "$offset")" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$faketime_lib" \
+        "$bin/quelvo" --dry-run --folder "$home/events" 2>"$home/stderr.log" > >(
+            while IFS= read -r line; do
+                now=$EPOCHREALTIME
+                printf '%s %s\n' "$(awk -v a="$now" -v b="$base" 'BEGIN { printf "%.3f", a - b }')" "$line"
+            done >>"$log"
+        ) &
+    qpid=$!
+}
+
+# await TEXT SECONDS: waits until a line ending in TEXT is logged; prints its time after the launch.
+await() {
+    local deadline=$((SECONDS + $2)) hit
+    while [ $SECONDS -le $deadline ]; do
+        hit=$(grep -F -- " $1" "$log" | head -n1)
+        if [ -n "$hit" ]; then
+            echo "${hit%% *}"
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# finish SECONDS: waits for quelvo to end by itself; 0 when it did, with rc holding its status.
+finish() {
+    local deadline=$((SECONDS + $1))
+    while alive "$qpid" && [ $SECONDS -le $deadline ]; do
+        sleep 0.05
+    done
+    if alive "$qpid"; then
+        stop
+        return 1
+    fi
+    wait "$qpid"
+    rc=$?
+    qpid=""
+    sleep 0.2 # the reader's last line
+    return 0
+}
+
+stop() {
+    kill "$qpid" 2>/dev/null
+    wait "$qpid" 2>/dev/null
+    qpid=""
+}
+
+# in_range VALUE LOW HIGH
+in_range() {
+    awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(v >= lo && v <= hi) }'
+}
+
+show_run() {
+    echo "--- stdout of $1"
+    cat "$log"
+    echo "--- stderr of $1"
+    tail -n 30 "$home/stderr.log"
+}
+
+# ---- A run that fires: NAME START KIND POWER_LINE EXPECTED_EVENTS_FILE
+# A shutdown request ends the program; the reboot window stays open at zero.
+fires() {
+    local name=$1 start=$2 kind=$3 power=$4 expected=$5 opened powered
+    launch "$start"
+    if ! opened=$(await "countdown: open $kind" $((lead + 15))); then
+        fail "$name: no countdown opened"
+        stop
+        show_run "$name"
+        return
+    fi
+    delay=$(awk -v t="$opened" -v l="$lead" 'BEGIN { printf "%.3f", t - l }')
+    echo "e2e: $name: countdown opened ${delay} s after the minute started"
+    in_range "$delay" -0.05 1.0 || fail "$name: countdown opened ${delay} s after the minute started"
+    if ! powered=$(await "$power" 20); then
+        fail "$name: no '$power'"
+    else
+        local gap
+        gap=$(awk -v a="$powered" -v b="$opened" 'BEGIN { printf "%.3f", a - b }')
+        in_range "$gap" 9.5 11.5 || fail "$name: the request came ${gap} s after the countdown opened"
+    fi
+    if [ "$kind" = shutdown ]; then
+        if ! finish 10; then
+            fail "$name: the program did not end after the request"
+        elif [ "$rc" -ne 0 ]; then
+            fail "$name: the program ended with status $rc"
+        fi
+    else
+        sleep 2 # long enough for a second request, were one made
+        alive "$qpid" || fail "$name: the program ended after a reboot request"
+        stop
+    fi
+    local count
+    count=$(grep -c " countdown: open" "$log")
+    [ "$count" -eq 1 ] || fail "$name: $count countdowns opened, not one"
+    count=$(grep -c " power: " "$log")
+    [ "$count" -eq 1 ] || fail "$name: $count power requests, not one"
+    if ! cmp -s "$expected" "$home/events/events.ini"; then
+        fail "$name: events.ini is not as expected"
+        echo "expected:"
+        od -c "$expected"
+        echo "found:"
+        od -c "$home/events/events.ini"
+    fi
+    if [ $failures -gt 0 ]; then show_run "$name"; fi
+}
+
+if [ "$measure" -gt 0 ]; then
+    delays=()
+    for i in $(seq "$measure"); do
+        prepare "m$i"
+        settings "24hr=True"
+        events "On Wed at 09:30   , Shut Down, Don't repeat"
+        launch "2024-01-03 09:29:$((60 - lead))"
+        if opened=$(await "countdown: open shutdown" $((lead + 15))); then
+            delay=$(awk -v t="$opened" -v l="$lead" 'BEGIN { printf "%.3f", t - l }')
+            delays+=("$delay")
+            echo "run $i: ${delay} s"
+        else
+            echo "run $i: no countdown"
+        fi
+        # Only the opening is timed; the dry request ten seconds later is not waited for.
+        stop
+    done
+    [ ${#delays[@]} -gt 0 ] || exit 1
+    printf '%s\n' "${delays[@]}" | sort -n | awk '
+        { v[NR] = $1 }
+        END {
+            median = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+            printf "runs %d  min %.3f s  median %.3f s  max %.3f s\n", NR, v[1], median, v[NR]
+        }'
+    exit 0
+fi
+
+# ---- 1. 24-hour mode, Wednesday 09:30: the one-off shutdown fires; the repeating reboot of the same
+# minute comes later in the file and must not fire within that minute.
+prepare day24
+settings "24hr=True"
+events "On Mon at 07:15   , Shut Down, Repeat daily" \
+    "On Wed at 09:30   , Shut Down, Don't repeat" \
+    "oN WED at 09:30   , REBOOT,    Repeat Daily" \
+    "On Wed at 09:31 AM, Shut Down, Don't repeat"
+printf '%s\r\n' "on mon at 07:15   , shut down, repeat daily" \
+    "on wed at 09:30   , reboot,    repeat daily" \
+    "on wed at 09:31 am, shut down, don't repeat" >"$tmp/expected24"
+fires day24 "2024-01-03 09:29:$((60 - lead))" shutdown "power: ShutdownSystem 8" "$tmp/expected24"
+
+# ---- 2. 12-hour mode, Saturday 13:05: a 24-hour line of that time and a morning line do not match; the
+# one-off reboot fires and the repeating shutdown of the same minute stays.
+prepare day12
+settings "24hr=False"
+events "On Sat at 13:05   , Shut Down, Don't repeat" \
+    "On Sat at 01:05 AM, Shut Down, Don't repeat" \
+    "On Sat at 01:05 PM, Reboot,    Don't repeat" \
+    "On Sat at 01:05 PM, Shut Down, Repeat daily"
+printf '%s\r\n' "on sat at 13:05   , shut down, don't repeat" \
+    "on sat at 01:05 am, shut down, don't repeat" \
+    "on sat at 01:05 pm, shut down, repeat daily" >"$tmp/expected12"
+fires day12 "2024-01-06 13:04:$((60 - lead))" reboot "power: ShutdownSystem 2" "$tmp/expected12"
+
+# ---- 3. Restarted within the minute that fired (a fast reboot): the repeating shutdown of that minute
+# is still in the file, but the minute is recorded as fired, so nothing opens.
+if grep -q "^lastfired=2024-01-06 13:05$" "$home/config/quelvo/settings.ini"; then
+    cp "$home/events/events.ini" "$tmp/before-restart"
+    launch "2024-01-06 13:05:20"
+    if await "countdown: open" 5 >/dev/null; then
+        fail "restart: a countdown opened again in the minute that had fired"
+        show_run restart
+    fi
+    alive "$qpid" || fail "restart: the program did not keep running"
+    stop
+    cmp -s "$tmp/before-restart" "$home/events/events.ini" || fail "restart: events.ini changed"
+
+    # The same start without the record does fire, so the quiet above is the record's doing.
+    sed -i '/^lastfired=/d' "$home/config/quelvo/settings.ini"
+    launch "2024-01-06 13:05:20"
+    await "countdown: open shutdown" 8 >/dev/null || fail "restart without the record: nothing opened"
+    stop
+else
+    fail "day12: the fired minute was not recorded in settings.ini"
+    cat "$home/config/quelvo/settings.ini"
+fi
+
+if [ $failures -gt 0 ]; then
+    echo "e2e: $failures failure(s)"
+    exit 1
+fi
+echo "e2e: all passed"
+exit 0
