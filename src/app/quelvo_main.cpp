@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -33,6 +34,8 @@ const char* const kUsage = "usage: quelvo [--dry-run] [--folder DIR]\n"
                            "  --dry-run     print every power request instead of making it\n"
                            "                (also QUELVO_DRY_RUN=1)\n"
                            "  --folder DIR  keep events.ini in DIR instead of the program folder\n";
+
+constexpr int kBuildMainWindowAfterMs = 100;
 
 struct Options
 {
@@ -115,7 +118,8 @@ int main(int argc, char** argv)
 
     std::unique_ptr<FrmMain> mainWindow;
     QPointer<SplashWindow> splash = new SplashWindow(settings, clock, [&] {
-        mainWindow = std::make_unique<FrmMain>(services);
+        if (!mainWindow)
+            mainWindow = std::make_unique<FrmMain>(services);
         if (!mainWindow->Form_Load([&splash] {
                 if (splash)
                     splash->close();
@@ -127,6 +131,12 @@ int main(int argc, char** argv)
         mainWindow->show();
     });
     splash->show();
+    // The main window's widgets are built while the splash waits for its first tick, once the
+    // splash has had time to appear, so that the tick only has to start the window up and show it.
+    QTimer::singleShot(kBuildMainWindowAfterMs, [&] {
+        if (!mainWindow)
+            mainWindow = std::make_unique<FrmMain>(services);
+    });
     const int rc = QApplication::exec();
     if (splash)
         delete splash.data();
