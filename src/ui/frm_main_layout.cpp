@@ -75,6 +75,22 @@ void addToFoot(QHBoxLayout* row, QWidget* widget)
     row->insertWidget(row->count() - 2, widget);
 }
 
+// The width of the event list with its three columns side by side and room for a scroll bar;
+// the window is never narrower, so wrapped texts are laid out for at least this width.
+int listWidth(const QWidget& window, int frameWidth)
+{
+    const int column = twipsToPixels(kListColumnTwips, logicalDpiOf(window));
+    return 3 * column + 2 * frameWidth + window.style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+           scaledPixels(2, window);
+}
+
+// A wrapped text asks for the lines it needs at the narrowest the window gets: the minimum size of a
+// window does not follow wrapping, and a window squeezed to it would clip the controls below.
+void keepWrappedLines(QLabel* label, int width)
+{
+    label->setMinimumHeight(label->heightForWidth(width));
+}
+
 } // namespace
 
 QPushButton* FrmMain::makeHidePicture(const char* objectName)
@@ -111,6 +127,7 @@ QWidget* FrmMain::buildAboutTab()
 
     Label2 = named(new QLabel(QString::fromLatin1(kDescription)), "Label2");
     Label2->setWordWrap(true);
+    keepWrappedLines(Label2, listWidth(*this, 1));
     layout->addWidget(Label2);
     layout->addSpacing(layout->spacing());
 
@@ -143,6 +160,7 @@ QWidget* FrmMain::buildSettingsTab()
 
     auto* intro = new QLabel(QString::fromLatin1(kInstructions));
     intro->setWordWrap(true);
+    keepWrappedLines(intro, listWidth(*this, 1));
     layout->addWidget(intro);
 
     auto* days = new QGroupBox(QStringLiteral("Day selection"));
@@ -162,8 +180,11 @@ QWidget* FrmMain::buildSettingsTab()
     layout->addWidget(days);
 
     auto* timeBox = new QGroupBox(QStringLiteral("Time and event settings"));
-    auto* grid = new QGridLayout(timeBox);
-    grid->setVerticalSpacing(grid->verticalSpacing() + 2);
+    auto* timeLayout = new QVBoxLayout(timeBox);
+    auto* timeRow = new QHBoxLayout;
+    timeLayout->addLayout(timeRow);
+    auto* grid = new QGridLayout;
+    timeRow->addLayout(grid);
     txt_hr = editableCombo("txt_hr", "Enter the hour of the event in here");
     txt_min = editableCombo("txt_min", "Enter the minute of the event in here");
     com_am = editableCombo("com_am", "Choose from AM or PM");
@@ -196,17 +217,20 @@ QWidget* FrmMain::buildSettingsTab()
                        "Click here to make the event Re Boot the computer");
     actionLayout->addWidget(chk_shutdown);
     actionLayout->addWidget(chk_reboot);
-    grid->setColumnMinimumWidth(3, layout->spacing());
-    grid->addWidget(action, 0, 4, 2, 1);
-    grid->setColumnStretch(5, 1);
+    timeRow->addSpacing(layout->spacing() * 2);
+    timeRow->addWidget(action, 0, Qt::AlignBottom);
+    timeRow->addStretch(1);
 
     chk_repeat =
         named(new QCheckBox(QStringLiteral("Repeat")), "chk_repeat", "Clicking here will make the appointment repeat");
     com_save = named(new QPushButton(QStringLiteral("&Save")), "com_save", "Click here to save this event");
     com_save->setDefault(true);
     com_save->setMinimumWidth(scaledPixels(96, *this));
-    grid->addWidget(chk_repeat, 2, 0, 1, 3);
-    grid->addWidget(com_save, 2, 4, 1, 2, Qt::AlignRight);
+    auto* saveRow = new QHBoxLayout;
+    timeLayout->addLayout(saveRow);
+    saveRow->addWidget(chk_repeat);
+    saveRow->addStretch(1);
+    saveRow->addWidget(com_save);
     layout->addWidget(timeBox);
     layout->addStretch(1);
 
@@ -238,9 +262,8 @@ QWidget* FrmMain::buildSchedulesTab()
     header->setMinimumSectionSize(column / 2);
     for (int i = 0; i < 3; ++i)
         ListView1->setColumnWidth(i, column);
-    // The three columns fit side by side with room for a scroll bar; the window follows from this.
-    ListView1->setMinimumWidth(3 * column + 2 * ListView1->frameWidth() +
-                               style()->pixelMetric(QStyle::PM_ScrollBarExtent) + scaledPixels(2, *this));
+    // The window's width follows from the list's.
+    ListView1->setMinimumWidth(listWidth(*this, ListView1->frameWidth()));
     layout->addWidget(ListView1);
 
     // The raw lines in file order; never shown, the checker scans them.
