@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -36,6 +37,8 @@ const char* const kUsage = "usage: quelvo [--dry-run] [--folder DIR]\n"
                            "  --dry-run     print every power request instead of making it\n"
                            "                (also QUELVO_DRY_RUN=1)\n"
                            "  --folder DIR  keep events.ini in DIR instead of the program folder\n";
+
+constexpr int kBuildMainWindowAfterMs = 100;
 
 struct Options
 {
@@ -135,7 +138,8 @@ int main(int argc, char** argv)
 
     std::unique_ptr<FrmMain> mainWindow;
     QPointer<SplashWindow> splash = new SplashWindow(settings, clock, [&] {
-        mainWindow = std::make_unique<FrmMain>(services);
+        if (!mainWindow)
+            mainWindow = std::make_unique<FrmMain>(services);
         if (!mainWindow->Form_Load([&splash] {
                 if (splash)
                     splash->close();
@@ -149,6 +153,12 @@ int main(int argc, char** argv)
             reportTray(*mainWindow->tray());
     });
     splash->show();
+    // The main window's widgets are built while the splash waits for its first tick, once the
+    // splash has had time to appear, so that the tick only has to start the window up and show it.
+    QTimer::singleShot(kBuildMainWindowAfterMs, [&] {
+        if (!mainWindow)
+            mainWindow = std::make_unique<FrmMain>(services);
+    });
     const int rc = QApplication::exec();
     if (splash)
         delete splash.data();

@@ -17,6 +17,7 @@ namespace {
 
 const QString kAppIconPath = QStringLiteral(":/quelvo/quelvo.svg");
 const QString kCancelPath = QStringLiteral(":/quelvo/cancel.svg");
+const QString kHidePath = QStringLiteral(":/quelvo/hide.svg");
 
 // Renders the SVG ourselves rather than through the icon-engine plugin, which a
 // minimal Qt installation may lack.
@@ -41,6 +42,15 @@ QIcon appIcon()
     QIcon icon;
     for (const int side : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addPixmap(renderSvg(kAppIconPath, QSize(side, side), 1.0));
+    return icon;
+}
+
+QIcon hideToTrayIcon()
+{
+    // One 16-pixel design, rendered for the common scales rather than stretched.
+    QIcon icon;
+    for (const qreal ratio : {1.0, 1.25, 1.5, 2.0})
+        icon.addPixmap(renderSvg(kHidePath, QSize(16, 16), ratio));
     return icon;
 }
 

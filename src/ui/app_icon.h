@@ -10,6 +10,8 @@ namespace quelvo {
 QIcon appIcon();
 /// The cancel picture of the countdown windows at `size` logical pixels, sharp at `devicePixelRatio`.
 QPixmap cancelPicture(QSize size, qreal devicePixelRatio);
+/// The small picture on the hide-to-tray buttons, sharp at every scale.
+QIcon hideToTrayIcon();
 /// Makes the program's icon the default of every window.
 void applyApplicationIcon();
 

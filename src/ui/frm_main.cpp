@@ -121,6 +121,8 @@ FrmMain::~FrmMain()
 void FrmMain::buildWindow()
 {
     auto* layout = new QVBoxLayout(this);
+    // Never smaller than its contents, even on a small screen where adjustSize would squeeze it.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->addTab(buildAboutTab(), QStringLiteral("About"));

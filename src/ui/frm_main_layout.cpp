@@ -1,6 +1,9 @@
 // The widgets of the main window: captions, tooltips and object names.
 #include "ui/frm_main.h"
 
+#include "ui/app_icon.h"
+#include "ui/twips.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,10 +13,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quelvo {
 
@@ -48,13 +54,54 @@ QComboBox* editableCombo(const char* objectName, const char* tip)
     return box;
 }
 
+// Each column of the event list is this wide, whatever the screen.
+constexpr double kListColumnTwips = 2380;
+constexpr int kAboutIconAt96 = 48;
+constexpr int kHideIconAt96 = 16;
+
+// The row at the foot of every tab: the tab's own controls on the left, the hide picture on the right.
+QHBoxLayout* footRow(QVBoxLayout* page, QPushButton* hidePicture)
+{
+    auto* row = new QHBoxLayout;
+    page->addLayout(row);
+    row->addStretch(1);
+    row->addWidget(hidePicture, 0, Qt::AlignBottom);
+    return row;
+}
+
+// Adds `widget` to the foot row, before the stretch that pushes the hide picture right.
+void addToFoot(QHBoxLayout* row, QWidget* widget)
+{
+    row->insertWidget(row->count() - 2, widget);
+}
+
+// The width of the event list with its three columns side by side and room for a scroll bar;
+// the window is never narrower, so wrapped texts are laid out for at least this width.
+int listWidth(const QWidget& window, int frameWidth)
+{
+    const int column = twipsToPixels(kListColumnTwips, logicalDpiOf(window));
+    return 3 * column + 2 * frameWidth + window.style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+           scaledPixels(2, window);
+}
+
+// A wrapped text asks for the lines it needs at the narrowest the window gets: the minimum size of a
+// window does not follow wrapping, and a window squeezed to it would clip the controls below.
+void keepWrappedLines(QLabel* label, int width)
+{
+    label->setMinimumHeight(label->heightForWidth(width));
+}
+
 } // namespace
 
 QPushButton* FrmMain::makeHidePicture(const char* objectName)
 {
     auto* button = named(new QPushButton(tr("Hide to tray")), objectName, "Hide this window in the notification area");
-    button->setFlat(true);
+    const int side = scaledPixels(kHideIconAt96, *this);
+    button->setIcon(hideToTrayIcon());
+    button->setIconSize(QSize(side, side));
     button->setCursor(Qt::PointingHandCursor);
+    // A picture, not a default button: Return belongs to "Save".
+    button->setAutoDefault(false);
     return button;
 }
 
@@ -64,24 +111,33 @@ QWidget* FrmMain::buildAboutTab()
     auto* layout = new QVBoxLayout(page);
 
     auto* header = new QHBoxLayout;
+    header->setSpacing(layout->spacing() * 2);
     imgicon = named(new QLabel, "imgicon");
-    imgicon->setFixedSize(48, 48);
-    imgicon->setScaledContents(true);
+    const int side = scaledPixels(kAboutIconAt96, *this);
+    imgicon->setFixedSize(side, side);
+    imgicon->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
     header->addWidget(imgicon, 0, Qt::AlignTop);
     Label1 = named(new QLabel, "Label1");
     Label1->setWordWrap(true);
     Label1->setOpenExternalLinks(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     header->addWidget(Label1, 1);
     layout->addLayout(header);
+    layout->addSpacing(layout->spacing());
 
     Label2 = named(new QLabel(QString::fromLatin1(kDescription)), "Label2");
     Label2->setWordWrap(true);
+    keepWrappedLines(Label2, listWidth(*this, 1));
     layout->addWidget(Label2);
+    layout->addSpacing(layout->spacing());
 
     lab_vers = named(new QLabel, "lab_vers");
     lab_windows = named(new QLabel, "lab_windows");
-    layout->addWidget(lab_vers);
-    layout->addWidget(lab_windows);
+    for (QLabel* line : {lab_vers, lab_windows}) {
+        line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        line->setForegroundRole(QPalette::PlaceholderText);
+        layout->addWidget(line);
+    }
     layout->addStretch(1);
 
     chk_lww = named(new QCheckBox(QStringLiteral("Load with windows")), "chk_lww",
@@ -93,7 +149,7 @@ QWidget* FrmMain::buildAboutTab()
     layout->addWidget(chk_pause);
 
     hidePictures[0] = makeHidePicture("image3");
-    layout->addWidget(hidePictures[0], 0, Qt::AlignRight);
+    footRow(layout, hidePictures[0]);
     return page;
 }
 
@@ -104,6 +160,7 @@ QWidget* FrmMain::buildSettingsTab()
 
     auto* intro = new QLabel(QString::fromLatin1(kInstructions));
     intro->setWordWrap(true);
+    keepWrappedLines(intro, listWidth(*this, 1));
     layout->addWidget(intro);
 
     auto* days = new QGroupBox(QStringLiteral("Day selection"));
@@ -117,22 +174,40 @@ QWidget* FrmMain::buildSettingsTab()
     dayRow->addStretch(1);
     Command1 = named(new QPushButton(QStringLiteral("Select all")), "Command1",
                      "Click here to select or de-select all of the days");
+    Command1->setAutoDefault(false);
     dayRow->addWidget(Command1);
     daysLayout->addLayout(dayRow);
     layout->addWidget(days);
 
     auto* timeBox = new QGroupBox(QStringLiteral("Time and event settings"));
-    auto* grid = new QGridLayout(timeBox);
+    auto* timeLayout = new QVBoxLayout(timeBox);
+    auto* timeRow = new QHBoxLayout;
+    timeLayout->addLayout(timeRow);
+    auto* grid = new QGridLayout;
+    timeRow->addLayout(grid);
     txt_hr = editableCombo("txt_hr", "Enter the hour of the event in here");
     txt_min = editableCombo("txt_min", "Enter the minute of the event in here");
     com_am = editableCombo("com_am", "Choose from AM or PM");
+    // The three boxes share one width, wide enough for "00" or "AM" and the arrow.
+    const int comboWidth = std::max(fontMetrics().horizontalAdvance(QStringLiteral("00000")),
+                                    fontMetrics().horizontalAdvance(QStringLiteral("AMPM"))) +
+                           style()->pixelMetric(QStyle::PM_ScrollBarExtent) + scaledPixels(16, *this);
+    for (QComboBox* box : {txt_hr, txt_min, com_am})
+        box->setFixedWidth(comboWidth);
     Label9 = named(new QLabel(QStringLiteral("AM/PM")), "Label9");
-    grid->addWidget(new QLabel(QStringLiteral("Hour")), 0, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Minute")), 0, 1);
+    auto* hourLabel = new QLabel(QStringLiteral("Hour"));
+    auto* minuteLabel = new QLabel(QStringLiteral("Minute"));
+    hourLabel->setBuddy(txt_hr);
+    minuteLabel->setBuddy(txt_min);
+    Label9->setBuddy(com_am);
+    grid->addWidget(hourLabel, 0, 0);
+    grid->addWidget(minuteLabel, 0, 1);
     grid->addWidget(Label9, 0, 2);
     grid->addWidget(txt_hr, 1, 0);
     grid->addWidget(txt_min, 1, 1);
     grid->addWidget(com_am, 1, 2);
+    // The AM/PM column keeps its place when the 24-hour clock hides it, so nothing jumps.
+    grid->setColumnMinimumWidth(2, comboWidth);
 
     auto* action = new QGroupBox(QStringLiteral("Action"));
     auto* actionLayout = new QHBoxLayout(action);
@@ -142,28 +217,30 @@ QWidget* FrmMain::buildSettingsTab()
                        "Click here to make the event Re Boot the computer");
     actionLayout->addWidget(chk_shutdown);
     actionLayout->addWidget(chk_reboot);
-    grid->addWidget(action, 0, 3, 2, 1);
+    timeRow->addSpacing(layout->spacing() * 2);
+    timeRow->addWidget(action, 0, Qt::AlignBottom);
+    timeRow->addStretch(1);
 
     chk_repeat =
         named(new QCheckBox(QStringLiteral("Repeat")), "chk_repeat", "Clicking here will make the appointment repeat");
     com_save = named(new QPushButton(QStringLiteral("&Save")), "com_save", "Click here to save this event");
     com_save->setDefault(true);
-    grid->addWidget(chk_repeat, 2, 0);
-    grid->addWidget(com_save, 2, 3);
-    grid->setColumnStretch(4, 1);
+    com_save->setMinimumWidth(scaledPixels(96, *this));
+    auto* saveRow = new QHBoxLayout;
+    timeLayout->addLayout(saveRow);
+    saveRow->addWidget(chk_repeat);
+    saveRow->addStretch(1);
+    saveRow->addWidget(com_save);
     layout->addWidget(timeBox);
+    layout->addStretch(1);
 
-    auto* options = new QHBoxLayout;
     Check1 = named(new QCheckBox(QStringLiteral("Use 24 hour clock")), "Check1",
                    "Click here to use a 24 hour clock instead of 12 hour.");
     chk_forced = named(new QCheckBox(QStringLiteral("Forced shut down")), "chk_forced");
-    options->addWidget(Check1);
-    options->addWidget(chk_forced);
-    options->addStretch(1);
     hidePictures[1] = makeHidePicture("Image2");
-    options->addWidget(hidePictures[1]);
-    layout->addLayout(options);
-    layout->addStretch(1);
+    QHBoxLayout* foot = footRow(layout, hidePictures[1]);
+    addToFoot(foot, Check1);
+    addToFoot(foot, chk_forced);
     return page;
 }
 
@@ -174,27 +251,35 @@ QWidget* FrmMain::buildSchedulesTab()
     ListView1 = named(new QTreeWidget, "ListView1");
     ListView1->setRootIsDecorated(false);
     ListView1->setUniformRowHeights(true);
+    ListView1->setAlternatingRowColors(true);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setHeaderLabels(
         {QStringLiteral("Time and Date"), QStringLiteral("Action"), QStringLiteral("Repeated?")});
-    ListView1->header()->setSectionsClickable(false);
+    QHeaderView* header = ListView1->header();
+    header->setSectionsClickable(false);
+    header->setStretchLastSection(false);
+    const int column = twipsToPixels(kListColumnTwips, logicalDpiOf(*this));
+    header->setMinimumSectionSize(column / 2);
+    for (int i = 0; i < 3; ++i)
+        ListView1->setColumnWidth(i, column);
+    // The window's width follows from the list's.
+    ListView1->setMinimumWidth(listWidth(*this, ListView1->frameWidth()));
     layout->addWidget(ListView1);
 
     // The raw lines in file order; never shown, the checker scans them.
     lst_events = named(new QListWidget(page), "lst_events");
     lst_events->hide();
 
-    auto* buttons = new QHBoxLayout;
     com_del = named(new QPushButton(QStringLiteral("Delete Selected")), "com_del",
                     "Select an event from the aboce list and then click here to Delete them");
     Command2 = named(new QPushButton(QStringLiteral("Delete All")), "Command2",
                      "Click here to delete all entries from the above list");
-    buttons->addWidget(com_del);
-    buttons->addWidget(Command2);
-    buttons->addStretch(1);
+    for (QPushButton* button : {com_del, Command2})
+        button->setAutoDefault(false);
     hidePictures[2] = makeHidePicture("Image1");
-    buttons->addWidget(hidePictures[2]);
-    layout->addLayout(buttons);
+    QHBoxLayout* foot = footRow(layout, hidePictures[2]);
+    addToFoot(foot, com_del);
+    addToFoot(foot, Command2);
     return page;
 }
 
@@ -205,9 +290,11 @@ QWidget* FrmMain::buildSleepTab()
     const char* const captions[4] = {"5 minutes", "15 minutes", "30 minutes", "60 minutes"};
     const char* const minutes[4] = {"5", "15", "30", "60"};
     auto* frames = new QHBoxLayout;
+    frames->setSpacing(layout->spacing() * 2);
     for (int group = 0; group < 2; ++group) {
         auto* frame = new QGroupBox(group == 0 ? QStringLiteral("ShutDown") : QStringLiteral("ReBoot"));
         auto* column = new QVBoxLayout(frame);
+        column->setSpacing(column->spacing() + 2);
         for (int i = 0; i < 4; ++i) {
             const int index = group * 4 + i;
             const QString name = QStringLiteral("Command%1").arg(index + 3);
@@ -217,6 +304,8 @@ QWidget* FrmMain::buildSleepTab()
             auto* button = new QPushButton(QString::fromLatin1(captions[i]));
             button->setObjectName(name);
             button->setToolTip(tip);
+            button->setAutoDefault(false);
+            button->setMinimumHeight(button->sizeHint().height() + scaledPixels(4, *this));
             quickButtons[index] = button;
             column->addWidget(button);
         }
@@ -225,7 +314,7 @@ QWidget* FrmMain::buildSleepTab()
     layout->addLayout(frames);
     layout->addStretch(1);
     hidePictures[3] = makeHidePicture("Picture1");
-    layout->addWidget(hidePictures[3], 0, Qt::AlignRight);
+    footRow(layout, hidePictures[3]);
     return page;
 }
 
