@@ -169,20 +169,15 @@ void FrmMain::connectControls()
     // Only a pointer release over these boxes has its own effect; the keyboard just toggles them.
     for (QCheckBox* box : {chk_shutdown, chk_reboot, chk_lww})
         box->installEventFilter(this);
-    connect(chk_shutdown, &QCheckBox::clicked, this, [this] {
-        if (std::exchange(m_pointerReleased, nullptr) != chk_shutdown)
-            return;
-        const ActionBoxes boxes = actionMouseUp(false);
-        chk_shutdown->setChecked(boxes.shutdown);
-        chk_reboot->setChecked(boxes.reboot);
-    });
-    connect(chk_reboot, &QCheckBox::clicked, this, [this] {
-        if (std::exchange(m_pointerReleased, nullptr) != chk_reboot)
-            return;
-        const ActionBoxes boxes = actionMouseUp(true);
-        chk_shutdown->setChecked(boxes.shutdown);
-        chk_reboot->setChecked(boxes.reboot);
-    });
+    for (QCheckBox* box : {chk_shutdown, chk_reboot}) {
+        connect(box, &QCheckBox::clicked, this, [this, box] {
+            if (std::exchange(m_pointerReleased, nullptr) != box)
+                return;
+            const ActionBoxes boxes = actionMouseUp(box == chk_reboot);
+            chk_shutdown->setChecked(boxes.shutdown);
+            chk_reboot->setChecked(boxes.reboot);
+        });
+    }
     connect(chk_lww, &QCheckBox::clicked, this, [this] {
         if (std::exchange(m_pointerReleased, nullptr) != chk_lww)
             return;
