@@ -18,11 +18,11 @@ std::string scheduleBytes(int lines)
     std::string bytes;
     for (int i = 0; i < lines; ++i) {
         const std::string minute = std::to_string(10 + i % 50);
-        EventSpec spec{kEditorDays[i % 7], kHours[(i / 7) % 12], minute,    i % 2 ? "PM" : "AM",
-                       i % 3 == 0,         i % 5 == 0,           i % 4 == 0};
-        if (spec.twentyFourHour)
-            spec.hour = kHours[i % 12];
-        bytes += composeEventLine(spec);
+        EventSpec event{kEditorDays[i % 7], kHours[(i / 7) % 12], minute,    i % 2 ? "PM" : "AM",
+                        i % 3 == 0,         i % 5 == 0,           i % 4 == 0};
+        if (event.twentyFourHour)
+            event.hour = kHours[i % 12];
+        bytes += composeEventLine(event);
         bytes += kLineEnd;
     }
     return bytes;

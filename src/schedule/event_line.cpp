@@ -2,25 +2,25 @@
 
 namespace quelvo {
 
-std::string composeEventLine(const EventSpec& spec)
+std::string composeEventLine(const EventSpec& event)
 {
     std::string line;
     line.reserve(kEventLineLength);
     line += "On ";
-    line += spec.day;
+    line += event.day;
     line += " at ";
-    line += spec.hour;
+    line += event.hour;
     line += ':';
-    line += spec.minute;
-    if (spec.twentyFourHour) {
+    line += event.minute;
+    if (event.twentyFourHour) {
         line += "   , ";
     } else {
         line += ' ';
-        line += spec.ampm;
+        line += event.ampm;
         line += ", ";
     }
-    line += spec.reboot ? "Reboot,    " : "Shut Down, ";
-    line += spec.repeat ? "Repeat daily" : "Don't repeat";
+    line += event.reboot ? "Reboot,    " : "Shut Down, ";
+    line += event.repeat ? "Repeat daily" : "Don't repeat";
     return line;
 }
 

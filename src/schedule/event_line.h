@@ -25,7 +25,7 @@ struct EventSpec
 };
 
 /// Composes one event line in the 12- or 24-hour form.
-std::string composeEventLine(const EventSpec& spec);
+std::string composeEventLine(const EventSpec& event);
 
 /// The three column texts of the visible list; leading blanks are part of them.
 struct DisplayRow
