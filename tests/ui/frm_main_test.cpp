@@ -10,11 +10,13 @@
 #include "ui/message_box.h"
 #include "ui/sys_tray.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -529,6 +531,40 @@ private slots:
         QCOMPARE(f.settings.get("24hr", ""), std::string("False"));
         QCOMPARE(w.com_am->count(), 2);
         QCOMPARE(w.txt_hr->count(), 12);
+    }
+
+    void pointerMovesStoreThePositionInTwipsAndOnlyTheLeftButtonDrags()
+    {
+        Fixture f;
+        f.settings.save("x", "1500");
+        f.settings.save("y", "3000");
+        FrmMain& w = f.start();
+        w.show();
+        QCOMPARE(w.pos(), QPoint(100, 200)); // 15 twips per pixel at 96 dpi
+        QWidget* page = w.SSTab1->widget(0);
+        const QPoint inside(5, page->height() - 5);
+
+        // A move without a button writes the unchanged position; the store sees no change.
+        const int writes = f.settings.writes;
+        QTest::mouseMove(page, inside);
+        QCOMPARE(f.settings.get("x", ""), std::string("1500"));
+
+        // The right button does not drag.
+        QTest::mousePress(page, Qt::RightButton, {}, inside);
+        QTest::mouseMove(page, inside + QPoint(30, 0));
+        QTest::mouseRelease(page, Qt::RightButton, {}, inside + QPoint(30, 0));
+        QCOMPARE(w.pos(), QPoint(100, 200));
+
+        // The left button on the tab control's background moves the window and stores where it stands.
+        QTest::mousePress(page, Qt::LeftButton, {}, inside);
+        QMouseEvent move(QEvent::MouseMove, QPointF(inside + QPoint(20, 10)),
+                         QPointF(page->mapToGlobal(inside + QPoint(20, 10))), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(page, &move);
+        QTest::mouseRelease(page, Qt::LeftButton, {}, inside + QPoint(20, 10));
+        QCOMPARE(w.pos(), QPoint(120, 210));
+        QCOMPARE(f.settings.get("x", ""), std::string("1800"));
+        QCOMPARE(f.settings.get("y", ""), std::string("3150"));
+        QVERIFY(f.settings.writes > writes);
     }
 
     void autostartFollowsThePointerNotTheKeyboard()
