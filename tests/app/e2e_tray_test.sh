@@ -129,8 +129,10 @@ has_line "^tray: chose shutdown$" 1 || fail "the keyboard chose something else: 
 wait_for 20 has_line "^power: " 1
 took=$(($(now_ms) - chosen))
 has_line "^power: " 1 || fail "no power request after \"&Shut down PC now!\""
-# Acts at the countdown's next tick; half a second of slack for a loaded machine.
-[ "$took" -le 1500 ] || fail "the power request took $took ms"
+# Acts at the countdown's next tick, at most a second away; CI runs this under sanitizers
+# beside other tests, so a second of slack keeps a busy machine from failing it.
+echo "e2e: the power request came $took ms after the choice"
+[ "$took" -le 2000 ] || fail "the power request took $took ms"
 wait_for 50 ended "$run1" || fail "the program did not end after the shutdown request"
 
 # --- Run 2: "&Exit" while a due event counts down. The event is due this minute or the next,
