@@ -1,4 +1,5 @@
 #include "app/ctl.h"
+#include "schedule/clock_mode.h"
 #include "schedule/event_editor.h"
 #include "schedule/quick_action.h"
 #include "schedule/schedule_checker.h"
@@ -24,18 +25,6 @@ int usage(CtlContext& ctx, std::string_view line)
 {
     ctx.err << "usage: quelvoctl " << line << '\n';
     return kCtlUsage;
-}
-
-// The editor writes lines in 24-hour form only when the setting says so in exactly these letters.
-bool editorTwentyFour(const Settings& settings)
-{
-    return settings.get("24hr", "") == "True";
-}
-
-// The checker reads the setting the other way round: only "False" (or nothing) is the 12-hour clock.
-bool checkerTwentyFour(const Settings& settings)
-{
-    return settings.get("24hr", "False") != "False";
 }
 
 // "mon,fri" as the editor's boxes; nullopt names the first word that is no day.
@@ -97,7 +86,7 @@ int saveInput(CtlContext& ctx, const EditorInput& input)
 int add(CtlContext& ctx, const std::vector<std::string>& args)
 {
     EditorInput input;
-    input.twentyFour = editorTwentyFour(ctx.settings);
+    input.twentyFour = savesIn24HourForm(ctx.settings);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (option == "--shutdown") {
@@ -185,7 +174,7 @@ int due(CtlContext& ctx, const std::vector<std::string>& args)
     }
     // Read only: a missing schedule is an empty one, and neither the file nor `lastfired` is touched.
     const std::vector<std::string> lines = ScheduleFile(ctx.fs, ctx.folder).readLines();
-    const bool twentyFour = checkerTwentyFour(ctx.settings);
+    const bool twentyFour = matchesIn24HourForm(ctx.settings);
     // The checker reports its match lower-cased; asking it line by line keeps the line as stored.
     for (const std::string& line : lines) {
         const auto match = findDue({line}, *when, twentyFour);
@@ -211,7 +200,7 @@ int in(CtlContext& ctx, const std::vector<std::string>& args)
     if (member == nullptr)
         return usage(ctx, kInUsage);
 
-    const bool twentyFour = editorTwentyFour(ctx.settings);
+    const bool twentyFour = savesIn24HourForm(ctx.settings);
     const QuickActionFill fill = quickaction(member->minutes, reboot, twentyFour, ctx.clock);
     // In 24-hour mode the AM/PM box keeps its text and plays no part; the program starts it at "AM".
     if (int code = saveInput(ctx, editorInputFor(fill, "AM", twentyFour)); code != kCtlOk)

@@ -4,6 +4,16 @@
 
 namespace quelvo {
 
+bool savesIn24HourForm(const Settings& settings)
+{
+    return settings.get("24hr", "False") == "True";
+}
+
+bool matchesIn24HourForm(const Settings& settings)
+{
+    return settings.get("24hr", "False") != "False";
+}
+
 namespace {
 
 std::string twoDigits(int value)

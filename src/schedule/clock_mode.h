@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "schedule/user_message.h"
+#include "shell/settings.h"
 
 #include <optional>
 #include <string>
@@ -28,6 +29,12 @@ struct ClockModeChange
     std::optional<std::vector<std::string>> ampmList; // 12-hour mode only: replaces the list of `com_am`
     std::optional<std::string> ampmText;              // 12-hour mode only
 };
+
+/// The mode new lines are written in: 24-hour only when `24hr` is exactly "True".
+bool savesIn24HourForm(const Settings& settings);
+
+/// The mode the checker compares in: 12-hour only when `24hr` is exactly "False" or missing.
+bool matchesIn24HourForm(const Settings& settings);
 
 /// `setclockmode`: the box's new state, `24hr` as stored before (read with default "False") and the time now.
 ClockModeChange setclockmode(bool checked, std::string_view stored24hr, const LocalTime& now);

@@ -1,5 +1,7 @@
 #include "schedule/schedule_checker.h"
 
+#include "schedule/clock_mode.h"
+
 #include "schedule/event_line.h"
 #include "schedule/tray_hint_count.h"
 
@@ -114,7 +116,7 @@ void ScheduleChecker::scan(const LocalTime& now)
     if (m_settings.get(kLastFiredKey, "") == stamp)
         return;
 
-    const bool twentyFour = m_settings.get("24hr", "False") != "False";
+    const bool twentyFour = matchesIn24HourForm(m_settings);
     const auto due = findDue(m_host.lstEvents(), now, twentyFour);
     if (!due)
         return;

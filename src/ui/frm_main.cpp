@@ -340,7 +340,7 @@ void FrmMain::closeEvent(QCloseEvent* event)
 
 bool FrmMain::twentyFourHour() const
 {
-    return m_services.settings.get("24hr", kFalse) == kTrue;
+    return savesIn24HourForm(m_services.settings);
 }
 
 bool FrmMain::trayAvailable() const
