@@ -15,6 +15,8 @@
 #include "ui/hint_window.h"
 #include "ui/message_box.h"
 #include "ui/sys_tray.h"
+#include "ui/text.h"
+#include "ui/twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -74,16 +76,6 @@ constexpr MenuEntry kTrayMenu[] = {
     {"-", ""},
     {"&Exit", "exit"},
 };
-
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ss(const QString& text)
-{
-    return text.toStdString();
-}
 
 MessageBox::Icon iconOf(MessageIcon icon)
 {
@@ -272,7 +264,7 @@ bool FrmMain::Form_Load(const std::function<void()>& closeSplash)
         const QRect g = screen->availableGeometry();
         screens.push_back({g.x(), g.y(), g.width(), g.height()});
     }
-    const double dpi = screen() ? screen()->logicalDotsPerInchX() : 96.0;
+    const double dpi = logicalDpiOf(*this);
     const PixelRect placed =
         placeWindow(settings.get("x", "50"), settings.get("y", "200"), {x(), y(), width(), height()}, dpi, screens);
     move(placed.left, placed.top);
@@ -652,9 +644,9 @@ void FrmMain::mouseReleaseEvent(QMouseEvent* event)
 
 void FrmMain::storePosition()
 {
-    const double perPixel = twipsPerPixel(screen() ? screen()->logicalDotsPerInchX() : 96.0);
-    m_services.settings.save("x", formatTwips(static_cast<float>(x() * perPixel)));
-    m_services.settings.save("y", formatTwips(static_cast<float>(y() * perPixel)));
+    const double dpi = logicalDpiOf(*this);
+    m_services.settings.save("x", formatTwips(static_cast<float>(pixelsToTwips(x(), dpi))));
+    m_services.settings.save("y", formatTwips(static_cast<float>(pixelsToTwips(y(), dpi))));
 }
 
 } // namespace quelvo

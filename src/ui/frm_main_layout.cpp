@@ -1,7 +1,11 @@
 // The widgets of the main window: captions, tooltips and object names.
 #include "ui/frm_main.h"
 
+#include "schedule/event_line.h"
+#include "schedule/quick_action.h"
+
 #include "ui/app_icon.h"
+#include "ui/text.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>
@@ -26,7 +30,6 @@ namespace quelvo {
 namespace {
 
 constexpr const char* kDayNames[7] = {"chk_mon", "chk_tue", "chk_wed", "chk_thu", "chk_fri", "chk_sat", "chk_sun"};
-constexpr const char* kDayCaptions[7] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
 constexpr const char* kDayTips[7] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
 
 const char* const kDescription =
@@ -168,7 +171,7 @@ QWidget* FrmMain::buildSettingsTab()
     daysLayout->addWidget(new QLabel(QStringLiteral("Select which days you wish this event to run")));
     auto* dayRow = new QHBoxLayout;
     for (int i = 0; i < 7; ++i) {
-        chk_days[i] = named(new QCheckBox(QString::fromLatin1(kDayCaptions[i])), kDayNames[i], kDayTips[i]);
+        chk_days[i] = named(new QCheckBox(qs(kEditorDays[i])), kDayNames[i], kDayTips[i]);
         dayRow->addWidget(chk_days[i]);
     }
     dayRow->addStretch(1);
@@ -287,23 +290,19 @@ QWidget* FrmMain::buildSleepTab()
 {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    const char* const captions[4] = {"5 minutes", "15 minutes", "30 minutes", "60 minutes"};
-    const char* const minutes[4] = {"5", "15", "30", "60"};
     auto* frames = new QHBoxLayout;
     frames->setSpacing(layout->spacing() * 2);
+    // The buttons come from the quick actions' table, four to a frame.
     for (int group = 0; group < 2; ++group) {
-        auto* frame = new QGroupBox(group == 0 ? QStringLiteral("ShutDown") : QStringLiteral("ReBoot"));
+        auto* frame = new QGroupBox(qs(kQuickActions[static_cast<std::size_t>(group * 4)].frame));
         auto* column = new QVBoxLayout(frame);
         column->setSpacing(column->spacing() + 2);
         for (int i = 0; i < 4; ++i) {
             const int index = group * 4 + i;
-            const QString name = QStringLiteral("Command%1").arg(index + 3);
-            const QString tip = QStringLiteral("This will %1 your computer in %2 minutes")
-                                    .arg(group == 0 ? QStringLiteral("shut down") : QStringLiteral("re boot"),
-                                         QString::fromLatin1(minutes[i]));
-            auto* button = new QPushButton(QString::fromLatin1(captions[i]));
-            button->setObjectName(name);
-            button->setToolTip(tip);
+            const QuickActionMember& member = kQuickActions[static_cast<std::size_t>(index)];
+            auto* button = new QPushButton(qs(member.caption));
+            button->setObjectName(qs(member.button));
+            button->setToolTip(qs(member.tooltip));
             button->setAutoDefault(false);
             button->setMinimumHeight(button->sizeHint().height() + scaledPixels(4, *this));
             quickButtons[index] = button;
