@@ -1,13 +1,16 @@
 #include "ui/countdown_window.h"
 
+#include "schedule/user_message.h"
+
 #include "ui/app_icon.h"
 #include "ui/clickable_image.h"
+#include "ui/message_box.h"
+#include "ui/text.h"
 #include "ui/twips.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -32,7 +35,6 @@ constexpr Design kShutdownDesign{"frm_shutdown", "Quelvo: Shut down", "lab_shutd
 constexpr Design kRebootDesign{"frm_reboot", "Quelvo: Re boot", "lab_reboot", "RE BOOT", 4470, 4500};
 
 const char* const kCancelTip = "Click here to cancel";
-const char* const kErrorTitle = "Error!";
 constexpr QSize kCancelSizeAt96{127, 29};
 constexpr int kImage1SideAt96 = 64;
 
@@ -57,10 +59,7 @@ QFont arial(qreal points, QFont::Weight weight)
 
 void showModelessError(const QString& message)
 {
-    auto* box = new QMessageBox(QMessageBox::Critical, QString::fromUtf8(kErrorTitle), message, QMessageBox::Ok);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setModal(false);
-    box->show();
+    MessageBox::notify(nullptr, qs(kErrorTitle), message, MessageBox::Icon::Stop);
 }
 
 } // namespace

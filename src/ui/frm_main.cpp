@@ -342,8 +342,7 @@ bool FrmMain::trayAvailable() const
 
 void FrmMain::showIoError(const QString& what, const IoResult& result)
 {
-    MessageBox::notify(this, QStringLiteral("Error!"), what + QStringLiteral(": ") + qs(result.error),
-                       MessageBox::Icon::Stop);
+    MessageBox::notify(this, qs(kErrorTitle), what + QStringLiteral(": ") + qs(result.error), MessageBox::Icon::Stop);
 }
 
 // ---- Event list
