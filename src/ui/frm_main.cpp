@@ -199,8 +199,15 @@ bool FrmMain::Form_Load(const std::function<void()>& closeSplash)
 {
     Settings& settings = m_services.settings;
     // 1. One copy per user. The running copy hears of this one; a failed knock changes nothing here.
-    if (!m_services.instance.acquire()) {
+    switch (m_services.instance.acquire()) {
+    case SingleInstance::State::Only:
+        break;
+    case SingleInstance::State::AnotherCopyRuns:
         (void)m_services.messenger.knock();
+        return false;
+    case SingleInstance::State::NoLock:
+        showIoError(QStringLiteral("Sorry, Quelvo cannot make sure that it runs only once, so it ends now"),
+                    IoResult::failure(m_services.instance.lockError()));
         return false;
     }
     (void)m_services.messenger.listen([window = QPointer<FrmMain>(this)] {
