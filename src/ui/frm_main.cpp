@@ -153,6 +153,9 @@ void FrmMain::connectControls()
         // Read before the work of the tick, which may take a while when an event fires.
         const bool inPhase = tickInPhase(static_cast<int>(QDateTime::currentMSecsSinceEpoch() % 1000));
         keepReachable();
+        // Changes made by other programs count from the next scan on.
+        if (m_eventList.changedOnDisk())
+            loadlist();
         m_checker.checkevents();
         if (!inPhase)
             alignTimer1();
