@@ -35,15 +35,15 @@ void checkComposed(fuzz::Input& in)
 {
     static const char* const kDigits[] = {"00", "01", "07", "09", "10", "11", "12", "13", "23", "30", "45", "59"};
     const std::uint8_t pick = in.byte();
-    EventSpec spec;
-    spec.day = kEditorDays[pick % 7];
-    spec.hour = kDigits[in.byte() % std::size(kDigits)];
-    spec.minute = kDigits[in.byte() % std::size(kDigits)];
-    spec.ampm = (pick & 0x08) ? "PM" : "AM";
-    spec.reboot = (pick & 0x10) != 0;
-    spec.repeat = (pick & 0x20) != 0;
-    spec.twentyFourHour = (pick & 0x40) != 0;
-    const std::string line = composeEventLine(spec);
+    EventSpec event;
+    event.day = kEditorDays[pick % 7];
+    event.hour = kDigits[in.byte() % std::size(kDigits)];
+    event.minute = kDigits[in.byte() % std::size(kDigits)];
+    event.ampm = (pick & 0x08) ? "PM" : "AM";
+    event.reboot = (pick & 0x10) != 0;
+    event.repeat = (pick & 0x20) != 0;
+    event.twentyFourHour = (pick & 0x40) != 0;
+    const std::string line = composeEventLine(event);
     fuzz::require(line.size() == kEventLineLength, "a composed line has the fixed length");
     const auto row = splitForDisplay(line);
     fuzz::require(row.has_value() && rowToLine(*row) == line, "a composed line survives the round trip");
