@@ -153,6 +153,9 @@ void FrmMain::connectControls()
         // Read before the work of the tick, which may take a while when an event fires.
         const bool inPhase = tickInPhase(static_cast<int>(QDateTime::currentMSecsSinceEpoch() % 1000));
         keepReachable();
+        // Changes made by other programs count from the next scan on.
+        if (m_eventList.changedOnDisk())
+            loadlist();
         m_checker.checkevents();
         if (!inPhase)
             alignTimer1();
@@ -199,8 +202,15 @@ bool FrmMain::Form_Load(const std::function<void()>& closeSplash)
 {
     Settings& settings = m_services.settings;
     // 1. One copy per user. The running copy hears of this one; a failed knock changes nothing here.
-    if (!m_services.instance.acquire()) {
+    switch (m_services.instance.acquire()) {
+    case SingleInstance::State::Only:
+        break;
+    case SingleInstance::State::AnotherCopyRuns:
         (void)m_services.messenger.knock();
+        return false;
+    case SingleInstance::State::NoLock:
+        showIoError(QStringLiteral("Sorry, Quelvo cannot make sure that it runs only once, so it ends now"),
+                    IoResult::failure(m_services.instance.lockError()));
         return false;
     }
     (void)m_services.messenger.listen([window = QPointer<FrmMain>(this)] {

@@ -52,8 +52,12 @@ public:
 class FakeInstance final : public SingleInstance
 {
 public:
-    bool acquire() override { return !otherCopyRuns; }
-    bool otherCopyRuns = false;
+    State acquire() override { return state; }
+    [[nodiscard]] std::string lockError() const override
+    {
+        return state == State::NoLock ? "cannot create /run/user/1000/quelvo.lock: Read-only file system" : "";
+    }
+    State state = State::Only;
 };
 
 // Keeps the listener, so a test can play the later copy's knock.
@@ -210,16 +214,27 @@ private slots:
 
     void secondCopyEndsWithoutTouchingAnything()
     {
-        Fixture f;
-        f.instance.otherCopyRuns = true;
-        f.start();
-        QVERIFY(!f.loaded);
-        QCOMPARE(f.fs.writes, 0);
-        QCOMPARE(f.settings.writes, 0);
-        QVERIFY(f.window->tray() == nullptr);
-        // The running copy was told; this one does not listen in its place.
-        QCOMPARE(f.messenger.knocks, 1);
-        QVERIFY(!f.messenger.listener);
+        // The user's other copy runs: it is told, silently. No lock at all: this copy says so.
+        for (const auto state : {SingleInstance::State::AnotherCopyRuns, SingleInstance::State::NoLock}) {
+            const int before = MessageBox::count();
+            Fixture f;
+            f.instance.state = state;
+            f.start();
+            QVERIFY(!f.loaded);
+            QCOMPARE(f.fs.writes, 0);
+            QCOMPARE(f.settings.writes, 0);
+            QVERIFY(f.window->tray() == nullptr);
+            QVERIFY(!f.messenger.listener); // this copy never listens in the running one's place
+            const bool noLock = state == SingleInstance::State::NoLock;
+            QCOMPARE(f.messenger.knocks, noLock ? 0 : 1);
+            QCOMPARE(MessageBox::count(), before + (noLock ? 1 : 0));
+            if (noLock) {
+                QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Error!"));
+                QCOMPARE(MessageBox::lastText(),
+                         QStringLiteral("Sorry, Quelvo cannot make sure that it runs only once, so it ends now: "
+                                        "cannot create /run/user/1000/quelvo.lock: Read-only file system"));
+            }
+        }
     }
 
     void laterCopyBringsTheWindowForwardOnlyWithoutATray()
