@@ -28,7 +28,7 @@
 
 namespace {
 
-const char* const kUsage = "usage: quelvo [--dry-run] [--folder DIR]\n"
+const char* const kUsage = "usage: quelvo [--dry-run] [--show] [--folder DIR]\n"
                            "       quelvo --help | --version\n"
                            "\n"
                            "Shuts the computer down or restarts it at the times you chose, from an icon\n"
@@ -36,6 +36,7 @@ const char* const kUsage = "usage: quelvo [--dry-run] [--folder DIR]\n"
                            "\n"
                            "  --dry-run     print every power request instead of making it\n"
                            "                (also QUELVO_DRY_RUN=1)\n"
+                           "  --show        when Quelvo already runs, show its main window\n"
                            "  --folder DIR  keep events.ini in DIR instead of the program folder\n";
 
 constexpr int kBuildMainWindowAfterMs = 100;
@@ -43,6 +44,7 @@ constexpr int kBuildMainWindowAfterMs = 100;
 struct Options
 {
     bool dryRun = false;
+    bool show = false;
     std::string folder;
 };
 
@@ -61,6 +63,8 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options)
         }
         if (arg == "--dry-run") {
             options.dryRun = true;
+        } else if (arg == "--show") {
+            options.show = true;
         } else if (arg == "--folder" && i + 1 < argc) {
             options.folder = argv[++i];
         } else {
@@ -111,6 +115,8 @@ int main(int argc, char** argv)
     DesktopAutostart autostart(fs, autostartEntryPath());
     LockFileInstance instance;
     LocalSocketMessenger messenger;
+    if (options.show)
+        messenger.askToShowWindow();
     std::unique_ptr<PowerBackend> power = makePowerBackend(options.dryRun);
     if (options.folder.empty())
         options.folder = programFolder();

@@ -213,9 +213,9 @@ bool FrmMain::Form_Load(const std::function<void()>& closeSplash)
                     IoResult::failure(m_services.instance.lockError()));
         return false;
     }
-    (void)m_services.messenger.listen([window = QPointer<FrmMain>(this)] {
+    (void)m_services.messenger.listen([window = QPointer<FrmMain>(this)](bool showWindow) {
         if (window)
-            window->anotherCopyStarted();
+            window->anotherCopyStarted(showWindow);
     });
     // 2. The splash has done its work.
     if (closeSplash)
@@ -513,10 +513,11 @@ void FrmMain::keepReachable()
         showMinimized();
 }
 
-void FrmMain::anotherCopyStarted()
+void FrmMain::anotherCopyStarted(bool showWindow)
 {
-    // With an icon in the notification area the user has a way back already; leave the window alone.
-    if (!m_loaded || trayAvailable())
+    // With an icon in the notification area the user has a way back already; leave the window
+    // alone unless the later copy came from the application menu to show it.
+    if (!m_loaded || (!showWindow && trayAvailable()))
         return;
     showmainwindow(-1);
 }

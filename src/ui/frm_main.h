@@ -78,8 +78,9 @@ public:
     /// Fills the editor for a delayed action and saves it; `index` 0..7 is Command3..Command10.
     void quickaction(int index);
     void hidetotray();
-    /// A later copy was started: come forward when there is no tray icon to be found by.
-    void anotherCopyStarted();
+    /// A later copy was started: come forward when there is no tray icon to be found by, or
+    /// when that copy was started to show the window.
+    void anotherCopyStarted(bool showWindow);
     /// Shows the window on a tab (-1 keeps the selected one), as the tray's show commands do.
     void showmainwindow(int tab);
     /// A tray menu choice, by its key.

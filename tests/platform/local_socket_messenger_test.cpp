@@ -17,14 +17,15 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("quelvo.socket"));
         LocalSocketMessenger running(path);
-        int knocks = 0;
-        QVERIFY(running.listen([&knocks] { ++knocks; }));
+        QList<bool> knocks; // whether each asked to show the window
+        QVERIFY(running.listen([&knocks](bool showWindow) { knocks.append(showWindow); }));
         LocalSocketMessenger second(path);
         QVERIFY(second.knock());
-        QTRY_COMPARE(knocks, 1);
-        LocalSocketMessenger third(path);
+        QTRY_COMPARE(knocks, QList<bool>{false});
+        LocalSocketMessenger third(path); // started from the application menu
+        third.askToShowWindow();
         QVERIFY(third.knock());
-        QTRY_COMPARE(knocks, 2);
+        QTRY_COMPARE(knocks, (QList<bool>{false, true}));
     }
 
     void nobodyListeningMeansNoAnswer()
@@ -43,7 +44,7 @@ private slots:
         stale.close();
         LocalSocketMessenger running(path);
         int knocks = 0;
-        QVERIFY(running.listen([&knocks] { ++knocks; }));
+        QVERIFY(running.listen([&knocks](bool) { ++knocks; }));
         QVERIFY(LocalSocketMessenger(path).knock());
         QTRY_COMPARE(knocks, 1);
     }
@@ -54,7 +55,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("quelvo.socket"));
         {
             LocalSocketMessenger running(path);
-            QVERIFY(running.listen([] {}));
+            QVERIFY(running.listen([](bool) {}));
             QVERIFY(QFile::exists(path));
         }
         QVERIFY(!QFile::exists(path));
@@ -66,7 +67,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("quelvo.socket"));
         LocalSocketMessenger running(path);
         int knocks = 0;
-        QVERIFY(running.listen([&knocks] { ++knocks; }));
+        QVERIFY(running.listen([&knocks](bool) { ++knocks; }));
         for (const QByteArray& words : {QByteArrayLiteral("hello\n"), QByteArrayLiteral("show"), QByteArray()}) {
             QLocalSocket stranger;
             stranger.connectToServer(path);

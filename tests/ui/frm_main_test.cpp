@@ -64,7 +64,7 @@ public:
 class FakeMessenger final : public InstanceMessenger
 {
 public:
-    bool listen(std::function<void()> onKnock) override
+    bool listen(std::function<void(bool)> onKnock) override
     {
         listener = std::move(onKnock);
         return true;
@@ -74,7 +74,7 @@ public:
         ++knocks;
         return true;
     }
-    std::function<void()> listener;
+    std::function<void(bool)> listener;
     int knocks = 0;
 };
 
@@ -253,11 +253,18 @@ private slots:
             QVERIFY(w.isMinimized());
             QCOMPARE(f.settings.get("hide", ""), std::string("1"));
 
-            f.messenger.listener();
+            f.messenger.listener(false);
             QCOMPARE(w.isVisible(), !trayThere);
             QCOMPARE(w.isMinimized(), trayThere); // with a tray the running copy is left as it was
             QCOMPARE(f.settings.get("hide", ""), std::string(trayThere ? "1" : "0"));
             QCOMPARE(w.SSTab1->currentIndex(), int(FrmMain::TabSleep));
+
+            // A start from the application menu asks for the window, tray or not.
+            w.hidetotray();
+            f.messenger.listener(true);
+            QVERIFY(w.isVisible());
+            QVERIFY(!w.isMinimized());
+            QCOMPARE(f.settings.get("hide", ""), std::string("0"));
         }
     }
 
@@ -278,7 +285,7 @@ private slots:
         f.trayThere = true; // the desktop's notification area has started since
         w.hidetotray();
         QVERIFY(!w.isVisible());
-        f.messenger.listener();
+        f.messenger.listener(false);
         QVERIFY(!w.isVisible());
         w.runTrayCommand(QStringLiteral("show"));
         QVERIFY(w.isVisible());

@@ -9,8 +9,10 @@ namespace quelvo {
 
 namespace {
 
-// One line per knock; anything else on the socket is not ours and is ignored.
+// One line per knock; anything else on the socket is not ours and is ignored. The second line
+// comes from a start in the application menu, which wants the window whatever the desktop.
 const QByteArray kShowLine = QByteArrayLiteral("show\n");
+const QByteArray kShowWindowLine = QByteArrayLiteral("show window\n");
 
 QString defaultSocketPath()
 {
@@ -30,7 +32,7 @@ LocalSocketMessenger::~LocalSocketMessenger()
         m_server->close(); // removes the socket file, so the next copy finds nothing stale
 }
 
-bool LocalSocketMessenger::listen(std::function<void()> onKnock)
+bool LocalSocketMessenger::listen(std::function<void(bool showWindow)> onKnock)
 {
     m_onKnock = std::move(onKnock);
     if (m_server)
@@ -52,10 +54,10 @@ void LocalSocketMessenger::accept()
         auto consume = [this, client] {
             if (!client->canReadLine())
                 return;
-            const bool show = client->readLine(kShowLine.size() + 1) == kShowLine;
+            const QByteArray line = client->readLine(kShowWindowLine.size() + 1);
             client->disconnectFromServer();
-            if (show && m_onKnock)
-                m_onKnock();
+            if ((line == kShowLine || line == kShowWindowLine) && m_onKnock)
+                m_onKnock(line == kShowWindowLine);
         };
         QObject::connect(client, &QLocalSocket::readyRead, client, consume);
         // A knock may be read only as the other side has already gone.
@@ -75,7 +77,8 @@ bool LocalSocketMessenger::knock()
     socket.connectToServer(m_path);
     if (!socket.waitForConnected(kKnockTimeoutMs))
         return false;
-    if (socket.write(kShowLine) != kShowLine.size())
+    const QByteArray& line = m_askToShowWindow ? kShowWindowLine : kShowLine;
+    if (socket.write(line) != line.size())
         return false;
     socket.waitForBytesWritten(kKnockTimeoutMs);
     const bool sent = socket.bytesToWrite() == 0;

@@ -19,11 +19,13 @@ public:
     /// `path` empty: quelvo.socket in the per-user runtimeFolder() (locations.h); with none
     /// to be had, nobody listens and a knock reaches no one.
     explicit LocalSocketMessenger(QString path = {});
+    /// Makes this copy's knock ask the running copy to show its main window in any case.
+    void askToShowWindow() { m_askToShowWindow = true; }
     ~LocalSocketMessenger() override;
     LocalSocketMessenger(const LocalSocketMessenger&) = delete;
     LocalSocketMessenger& operator=(const LocalSocketMessenger&) = delete;
 
-    bool listen(std::function<void()> onKnock) override;
+    bool listen(std::function<void(bool showWindow)> onKnock) override;
     bool knock() override;
     [[nodiscard]] const QString& path() const { return m_path; }
 
@@ -35,7 +37,8 @@ private:
 
     QString m_path;
     std::unique_ptr<QLocalServer> m_server;
-    std::function<void()> m_onKnock;
+    std::function<void(bool showWindow)> m_onKnock;
+    bool m_askToShowWindow = false;
 };
 
 } // namespace quelvo
