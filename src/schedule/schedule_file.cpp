@@ -56,6 +56,23 @@ IoResult ScheduleFile::createIfMissing()
     return m_fs.append(eventsPath(), {});
 }
 
+ScheduleFile::Replaced ScheduleFile::replaceLines(const std::vector<std::string>& lines)
+{
+    if (m_fs.exists(eventsPath()) && readLines() == lines)
+        return {IoResult::success(), true};
+    if (IoResult r = m_fs.makeFolders(m_folder); !r.ok())
+        return {r, false};
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes.append(line).append(kLineEnd);
+    IoResult r = m_fs.writeDurably(tempPath(), bytes);
+    if (r.ok())
+        r = m_fs.replace(tempPath(), eventsPath());
+    if (!r.ok())
+        (void)m_fs.remove(tempPath());
+    return {r, false};
+}
+
 IoResult ScheduleFile::empty()
 {
     // Deleting and re-creating would leave a moment without a schedule; a replace never does.
