@@ -33,7 +33,7 @@ void BM_Loadlist(benchmark::State& state)
     bench::BenchFolder folder;
     PosixFileSystem fs;
     ScheduleFile file(fs, folder.path());
-    if (!fs.writeDurably(file.eventsPath(), scheduleBytes(kLines)).ok()) {
+    if (!fs.replaceContents(file.eventsPath(), "setup.ini", scheduleBytes(kLines), NewFileAccess::Readable).ok()) {
         state.SkipWithError("cannot write the schedule");
         return;
     }
@@ -57,7 +57,7 @@ void BM_Rewrite(benchmark::State& state)
     const auto variant = static_cast<ScheduleFile::RewriteVariant>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        const bool ready = fs.writeDurably(file.eventsPath(), bytes).ok();
+        const bool ready = fs.replaceContents(file.eventsPath(), "setup.ini", bytes, NewFileAccess::Readable).ok();
         state.ResumeTiming();
         if (!ready || !file.removeEvent(target, variant).ok()) {
             state.SkipWithError("rewrite failed");

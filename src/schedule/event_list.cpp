@@ -23,9 +23,31 @@ EventLists buildEventLists(std::vector<std::string> lines)
 EventList::EventList(ScheduleFile& file) : m_file(file)
 {}
 
-void EventList::loadlist()
+void EventList::reload()
 {
-    m_lists = buildEventLists(m_file.readLines());
+    ScheduleRead file = m_file.read();
+    m_loadResult = std::move(file.io);
+    // A failed read keeps what the list had: an empty list would look like no events at all.
+    if (m_loadResult.ok())
+        m_lists = buildEventLists(std::move(file.lines));
+}
+
+std::optional<UserMessage> EventList::loadlist()
+{
+    reload();
+    if (m_loadResult.ok()) {
+        m_reported.clear();
+        return std::nullopt;
+    }
+    if (m_loadResult.error == m_reported)
+        return std::nullopt;
+    m_reported = m_loadResult.error;
+    return unreadable(m_loadResult);
+}
+
+UserMessage EventList::unreadable(const IoResult& result)
+{
+    return {std::string(kErrorTitle), std::string(kUnreadableScheduleText) + result.error, MessageIcon::Stop};
 }
 
 UserMessage EventList::nothingSelected()
@@ -52,14 +74,14 @@ ListOutcome EventList::deleteevent(std::optional<std::size_t> selectedRow)
     if (!equalsIgnoringCase(target, row.sourceLine))
         target = row.sourceLine;
     IoResult io = m_file.deleteevent(target);
-    loadlist();
+    reload();
     return {std::nullopt, std::move(io)};
 }
 
 IoResult EventList::dropevent(std::string_view line)
 {
     IoResult io = m_file.dropevent(line);
-    loadlist();
+    reload();
     return io;
 }
 
@@ -68,7 +90,7 @@ IoResult EventList::answerDeleteAll(bool yes)
     if (!yes)
         return IoResult::success();
     IoResult io = m_file.empty();
-    loadlist();
+    reload();
     return io;
 }
 
