@@ -160,10 +160,11 @@ const SettingsStore::Snapshot& SettingsStore::current() const
     Snapshot fresh;
     fresh.stamp = stamp;
     if (stamp) {
-        const std::optional<std::string> text = m_fs.read(m_path, kMaxSettingsBytes).bytes;
-        fresh.readable = text.has_value();
-        if (text)
-            fresh.values = parse(*text);
+        const ReadResult file = m_fs.read(m_path, kMaxSettingsBytes);
+        fresh.readable = file.bytes.has_value();
+        fresh.read = file.io;
+        if (file.bytes)
+            fresh.values = parse(*file.bytes);
     }
     m_cache = std::move(fresh);
     return *m_cache;
@@ -197,7 +198,8 @@ IoResult SettingsStore::SaveSetting(std::string_view app, std::string_view secti
     const Snapshot& snapshot = current();
     if (!snapshot.readable) {
         // Writing now would replace every other setting in the file with nothing.
-        return IoResult::failure("cannot read " + m_path + "; not overwriting it");
+        return IoResult::failure((snapshot.read.ok() ? "cannot read " + m_path : snapshot.read.error) +
+                                 "; not overwriting it");
     }
     if (const auto it = snapshot.values.find(addr); it != snapshot.values.end() && it->second == value)
         return IoResult::success();
@@ -207,7 +209,7 @@ IoResult SettingsStore::SaveSetting(std::string_view app, std::string_view secti
     const std::string name = m_path.substr(m_path.find_last_of('/') + 1);
     if (IoResult r = m_fs.replaceContents(m_path, name + ".tmp", serialize(updated), NewFileAccess::OwnerOnly); !r.ok())
         return r;
-    m_cache = Snapshot{m_fs.stamp(m_path), true, std::move(updated)};
+    m_cache = Snapshot{m_fs.stamp(m_path), true, {}, std::move(updated)};
     return IoResult::success();
 }
 

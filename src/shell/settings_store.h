@@ -30,6 +30,8 @@ public:
     IoResult SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                          std::string_view value) override;
 
+    [[nodiscard]] IoResult readState() const override { return current().read; }
+
     /// Path of the settings file.
     [[nodiscard]] const std::string& filePath() const { return m_path; }
 
@@ -54,6 +56,7 @@ private:
     {
         std::optional<FileStamp> stamp; // nullopt: the file was missing
         bool readable = true;
+        IoResult read; // why the file could not be read
         Values values;
     };
 

@@ -298,6 +298,11 @@ TEST(PosixFileSystem, OnlyRegularFilesAreReadOrWritten)
         const bool regular = S_ISREG(modeOf(schedule.eventsPath()));
         EXPECT_EQ(schedule.append(kLineA).ok(), regular) << c.what;
         EXPECT_EQ(schedule.empty().ok(), regular) << c.what;
+        // Settings in the way are an error too, and never overwritten.
+        SettingsStore settings(fs, folder + "/settings.ini");
+        c.make(settings.filePath());
+        EXPECT_NE(settings.readState().error.find(c.reason), std::string::npos) << c.what;
+        EXPECT_FALSE(settings.save("x", "1").ok()) << c.what;
     }
 }
 
