@@ -125,7 +125,7 @@ bool PosixFileSystem::exists(const std::string& path) const
 ReadResult PosixFileSystem::read(const std::string& path, std::int64_t maxBytes) const
 {
     // O_NONBLOCK: opening a FIFO must not wait for a writer; fstat then refuses it.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return {};
@@ -176,7 +176,7 @@ IoResult PosixFileSystem::append(const std::string& path, std::string_view bytes
 {
     const bool existed = exists(path);
     // Read access too, for a look at the last byte.
-    Fd fd(m_calls.open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644));
+    Fd fd(m_calls.open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644));
     if (fd.get() < 0)
         return openFailure("cannot open", path, errno);
     struct stat st
@@ -288,7 +288,7 @@ IoResult PosixFileSystem::replaceContents(const std::string& path, std::string_v
 
 LockResult PosixFileSystem::lock(const std::string& path, LockMode mode)
 {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
     if (fd < 0 && (errno == EACCES || errno == EROFS)) // flock needs no write access
         fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
