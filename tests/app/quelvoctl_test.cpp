@@ -134,6 +134,51 @@ TEST_F(QuelvoctlTest, AScheduleThatCantBeReadIsAnErrorNotAnEmptyList)
     }
 }
 
+TEST_F(QuelvoctlTest, EveryFailedChangeSaysWhyAndKeepsTheSchedule)
+{
+    const std::string kTemp = "/opt/quelvo/temp.ini";
+    const struct
+    {
+        const char* what;
+        void (*inject)(test::FakeFileSystem&);
+        std::string reason;
+    } faults[] = {
+        {"no lock", [](test::FakeFileSystem& fs) { fs.failLock = true; }, "cannot lock"},
+        {"no write", [](test::FakeFileSystem& fs) { fs.failWrite.insert(kEvents); }, "injected"},
+        {"no scratch file", [](test::FakeFileSystem& fs) { fs.failCreate.insert("/opt/quelvo/temp.ini"); },
+         "cannot create /opt/quelvo/temp.ini"},
+        {"no rename", [](test::FakeFileSystem& fs) { fs.failReplace = true; }, "cannot rename over"},
+        {"a leftover that stays",
+         [](test::FakeFileSystem& fs) {
+             fs.put("/opt/quelvo/temp.ini", "left");
+             fs.failRemove.insert("/opt/quelvo/temp.ini");
+         },
+         "cannot remove"},
+    };
+    const std::vector<std::string> commands[] = {
+        {"add", "--days", "mon", "--hour", "7", "--minute", "30", "--ampm", "AM", "--shutdown"},
+        {"delete", "1"},
+        {"clear", "--yes"},
+    };
+    for (const auto& f : faults) {
+        for (const auto& args : commands) {
+            const bool writesInPlace = args[0] == "add";
+            if (writesInPlace && std::string(f.what) != "no lock" && std::string(f.what) != "no write")
+                continue; // an append has no scratch file
+            fs = test::FakeFileSystem();
+            fs.put(kEvents, kWed + "\r\n");
+            f.inject(fs);
+            const Result r = run(args);
+            EXPECT_EQ(r.code, kCtlFailed) << f.what << ' ' << args[0];
+            EXPECT_NE(r.err.find(f.reason), std::string::npos) << f.what << ' ' << args[0] << ": " << r.err;
+            EXPECT_EQ(fs.content(kEvents), kWed + "\r\n") << f.what << ' ' << args[0];
+            EXPECT_EQ(fs.content(kTemp), std::string(f.what) == "a leftover that stays"
+                                             ? std::optional<std::string>("left")
+                                             : std::nullopt);
+        }
+    }
+}
+
 TEST_F(QuelvoctlTest, EveryChangeHoldsTheLockAndAddStartsOnANewLine)
 {
     fs.put(kEvents, kMon); // no final line end

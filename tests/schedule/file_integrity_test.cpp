@@ -117,7 +117,8 @@ TEST_F(FileIntegrity, AKilledWriterLeavesWholeFilesAndNothingThatChangesTheNextR
     };
     // The next run removes a line: its result is what the file held, less that line, whatever
     // scratch file the killed writer left behind.
-    const auto nextRun = [this] {
+    int run = 0;
+    const auto nextRun = [this, &run] {
         const std::string before = fs.readAll(schedule.eventsPath()).value_or("");
         std::string expected;
         for (const std::string& line : splitLines(before)) {
@@ -127,6 +128,12 @@ TEST_F(FileIntegrity, AKilledWriterLeavesWholeFilesAndNothingThatChangesTheNextR
         ASSERT_TRUE(schedule.deleteevent(kLines[1]).ok());
         EXPECT_EQ(fs.readAll(schedule.eventsPath()), expected);
         ASSERT_TRUE(schedule.append(kLines[1]).ok());
+        // Likewise a save keeps what the killed writer left and adds its own value.
+        const std::string left = SettingsStore(fs, settingsPath).get("x1", "none");
+        ASSERT_TRUE(SettingsStore(fs, settingsPath).save("next", std::to_string(++run)).ok());
+        SettingsStore after(fs, settingsPath);
+        EXPECT_EQ(after.get("next", ""), std::to_string(run));
+        EXPECT_EQ(after.get("x1", "none"), left);
     };
     EXPECT_EQ(killWriterRepeatedly(*this, 200, writer, nextRun), 0);
 }
