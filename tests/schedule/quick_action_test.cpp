@@ -47,7 +47,7 @@ TEST(QuickAction, FillsTheEditorWithTheTargetMoment)
     };
     for (const auto& c : cases) {
         for (bool reboot : {false, true}) {
-            const QuickActionFill fill = quickaction(c.minutes, reboot, c.twentyFour, c.now);
+            const QuickActionFill fill = quickaction(c.minutes, reboot, c.twentyFour, test::FakeClock(c.now));
             EXPECT_EQ(checkedBox(fill.days), c.dayBox) << c.note;
             EXPECT_EQ(fill.hour, c.hour) << c.note;
             EXPECT_EQ(fill.minute, c.minute) << c.note;
@@ -59,6 +59,43 @@ TEST(QuickAction, FillsTheEditorWithTheTargetMoment)
     }
 }
 
+TEST(QuickAction, CountsRealMinutesAcrossADaylightSavingChange)
+{
+    const struct
+    {
+        const char* note;
+        test::FakeZone zone;
+        LocalTime now; // where the zone repeats it, the first pass
+        int minutes;
+        LocalTime target;
+    } cases[] = {
+        {"Berlin, over the spring gap",
+         test::FakeZone::europeBerlin2026(),
+         {2026, 3, 29, 1, 50, 0, 0},
+         15,
+         {2026, 3, 29, 3, 5, 0, 0}},
+        {"Berlin, summer time into the repeated hour",
+         test::FakeZone::europeBerlin2026(),
+         {2026, 10, 25, 2, 50, 0, 0},
+         15,
+         {2026, 10, 25, 2, 5, 0, 0}},
+        {"New York, over the spring gap",
+         test::FakeZone::americaNewYork2026(),
+         {2026, 3, 8, 1, 30, 10, 0},
+         60,
+         {2026, 3, 8, 3, 30, 10, 0}},
+        {"New York, into the repeated hour",
+         test::FakeZone::americaNewYork2026(),
+         {2026, 11, 1, 1, 45, 0, 0},
+         30,
+         {2026, 11, 1, 1, 15, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        const QuickActionFill fill = quickaction(c.minutes, false, true, test::FakeClock(c.now, c.zone));
+        EXPECT_EQ(fill.target, c.target) << c.note;
+    }
+}
+
 TEST(QuickAction, FamilyTableAndMessages)
 {
     ASSERT_EQ(kQuickActions.size(), 8u);
@@ -66,7 +103,7 @@ TEST(QuickAction, FamilyTableAndMessages)
     EXPECT_EQ(kQuickActions.back().button, "Command10");
     for (const QuickActionMember& member : kQuickActions) {
         EXPECT_EQ(findQuickAction(member.minutes, member.reboot), &member);
-        const QuickActionFill fill = quickaction(member.minutes, member.reboot, false, LocalTime{});
+        const QuickActionFill fill = quickaction(member.minutes, member.reboot, false, test::FakeClock());
         EXPECT_EQ(fill.message, member.message);
         EXPECT_EQ(member.caption, std::to_string(member.minutes) + " minutes");
     }
@@ -98,9 +135,9 @@ TEST(QuickAction, SavedEventFiresAtTheStartOfItsMinuteFromOneClockReading)
 
 TEST(QuickAction, TwentyFourHourModeKeepsTheAmPmText)
 {
-    const QuickActionFill fill = quickaction(5, false, true, LocalTime{2026, 12, 7, 9, 0, 0, 1});
-    EXPECT_EQ(editorInputFor(fill, "PM", true).ampm, "PM");
-    EXPECT_EQ(editorInputFor(quickaction(5, false, false, fill.target), "PM", false).ampm, "AM");
+    const test::FakeClock clock({2026, 12, 7, 9, 0, 0, 1});
+    EXPECT_EQ(editorInputFor(quickaction(5, false, true, clock), "PM", true).ampm, "PM");
+    EXPECT_EQ(editorInputFor(quickaction(5, false, false, clock), "PM", false).ampm, "AM");
 }
 
 } // namespace
