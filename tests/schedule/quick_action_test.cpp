@@ -61,38 +61,23 @@ TEST(QuickAction, FillsTheEditorWithTheTargetMoment)
 
 TEST(QuickAction, CountsRealMinutesAcrossADaylightSavingChange)
 {
+    const auto berlin = test::FakeZone::europeBerlin2026();
+    const auto newYork = test::FakeZone::americaNewYork2026();
     const struct
     {
-        const char* note;
         test::FakeZone zone;
-        LocalTime now; // where the zone repeats it, the first pass
-        int minutes;
-        LocalTime target;
+        int month, day, hour, minute; // 2026, local; where the zone repeats it, the first pass
+        int add;
+        const char* target;
     } cases[] = {
-        {"Berlin, over the spring gap",
-         test::FakeZone::europeBerlin2026(),
-         {2026, 3, 29, 1, 50, 0, 0},
-         15,
-         {2026, 3, 29, 3, 5, 0, 0}},
-        {"Berlin, summer time into the repeated hour",
-         test::FakeZone::europeBerlin2026(),
-         {2026, 10, 25, 2, 50, 0, 0},
-         15,
-         {2026, 10, 25, 2, 5, 0, 0}},
-        {"New York, over the spring gap",
-         test::FakeZone::americaNewYork2026(),
-         {2026, 3, 8, 1, 30, 10, 0},
-         60,
-         {2026, 3, 8, 3, 30, 10, 0}},
-        {"New York, into the repeated hour",
-         test::FakeZone::americaNewYork2026(),
-         {2026, 11, 1, 1, 45, 0, 0},
-         30,
-         {2026, 11, 1, 1, 15, 0, 0}},
+        {berlin, 3, 29, 1, 50, 15, "2026-03-29 03:05"},  // over the spring gap
+        {berlin, 10, 25, 2, 50, 15, "2026-10-25 02:05"}, // from summer time into the repeated hour
+        {newYork, 3, 8, 1, 30, 60, "2026-03-08 03:30"},
+        {newYork, 11, 1, 1, 45, 30, "2026-11-01 01:15"},
     };
     for (const auto& c : cases) {
-        const QuickActionFill fill = quickaction(c.minutes, false, true, test::FakeClock(c.now, c.zone));
-        EXPECT_EQ(fill.target, c.target) << c.note;
+        const test::FakeClock clock({2026, c.month, c.day, c.hour, c.minute, 0, 0}, c.zone);
+        EXPECT_EQ(minuteStamp(quickaction(c.add, false, true, clock).target), c.target);
     }
 }
 

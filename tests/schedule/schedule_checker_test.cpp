@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <map>
 #include <random>
+#include <sstream>
 
 namespace quelvo {
 namespace {
@@ -444,141 +445,97 @@ TEST(ScheduleCheckerTick, FirstTickOfARunStillScansAMinuteThatFiredNothing)
 
 // ------------------------------------------------------------------ whatever the clock does
 
-std::string line24(const char* day, const char* time, bool reboot = false)
+std::vector<std::string> split(const std::string& text)
 {
-    return std::string("On ") + day + " at " + time + "   , " + (reboot ? "Reboot,   " : "Shut Down,") +
-           " Repeat daily";
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in >> std::ws, part, ',');)
+        parts.push_back(part);
+    return parts;
 }
 
-struct Move
+std::string joined(const std::vector<std::string>& parts)
 {
-    char kind; // 'r' run: a tick every second; 's' stall: time passes, one late tick; 'j' the wall clock
-               // alone jumps (a resume from sleep, the clock set by hand), then a tick
-    int seconds;
-};
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : ", ") + part;
+    return text;
+}
 
 TEST(ScheduleCheckerClock, FiresEachLineOnceInItsMinute)
 {
     const FakeZone utc{};
     const FakeZone berlin = FakeZone::europeBerlin2026();
     const FakeZone newYork = FakeZone::americaNewYork2026();
+    const auto sunday = [](int month, int day, int hour, int minute, int second) {
+        return LocalTime{2026, month, day, hour, minute, second, 0};
+    };
+    // Events "Day HH:MM action" (24-hour lines, repeating); moves: r<n> ticks every second for n seconds,
+    // s<n> time passes with no tick (a late program), j<n> the wall clock alone jumps (a resume from
+    // sleep, the clock set by hand); each move but r ends with one tick. Fired: minute scanned, action.
     const struct
     {
         const char* note;
         FakeZone zone;
         LocalTime start;
-        std::vector<std::string> events;
-        std::vector<Move> moves;
-        std::vector<std::string> fired; // local minute scanned, action
+        const char* events;
+        const char* moves;
+        const char* fired;
     } cases[] = {
-        {"set forward an hour to a due minute",
-         utc,
-         at(kMon, 9, 30, 5),
-         {line24("Mon", "10:30")},
-         {{'r', 1}, {'j', 3600 + 6}, {'r', 60}},
-         {"10:30 shutdown"}},
-        {"set back an hour over a fired minute",
-         utc,
-         at(kMon, 9, 29, 50),
-         {line24("Mon", "09:30")},
-         {{'r', 20}, {'j', -3600}, {'r', 3600}},
-         {"09:30 shutdown"}},
-        {"set back over two fired minutes",
-         utc,
-         at(kMon, 9, 30, 50),
-         {line24("Mon", "09:31"), line24("Mon", "09:32", true)},
-         {{'r', 150}, {'j', -180}, {'r', 180}},
-         {"09:31 shutdown", "09:32 reboot"}},
-        {"two lines of one minute: the first, even when scanned again",
-         utc,
-         at(kMon, 9, 30, 50),
-         {line24("Mon", "09:31", true), line24("Mon", "09:31")},
-         {{'r', 20}, {'j', -60}, {'r', 60}},
-         {"09:31 reboot"}},
-        {"set forward by minutes: no burst",
-         utc,
-         at(kMon, 9, 30, 30),
-         {line24("Mon", "09:31"), line24("Mon", "09:33", true)},
-         {{'j', 150}, {'r', 60}},
-         {"09:33 reboot"}},
-        {"resume from sleep: no burst, then on as usual",
-         utc,
-         at(kMon, 9, 30, 30),
-         {line24("Mon", "09:31"), line24("Mon", "09:35"), line24("Mon", "09:40", true)},
-         {{'r', 10}, {'j', 8 * 60}, {'r', 120}},
-         {"09:40 reboot"}},
-        {"resume the next morning",
-         utc,
-         at(kMon, 23, 0, 0),
-         {line24("Mon", "23:30"), line24("Tue", "07:00", true)},
-         {{'j', 8 * 3600 - 30}, {'r', 60}},
-         {"07:00 reboot"}},
-        {"late by a few minutes: scanned",
-         utc,
-         at(kMon, 9, 30, 50),
-         {line24("Mon", "09:31")},
-         {{'s', 200}},
-         {"09:31 shutdown"}},
-        {"late by more than five minutes: only the last five",
-         utc,
-         at(kMon, 9, 30, 50),
-         {line24("Mon", "09:31"), line24("Mon", "09:33", true)},
-         {{'s', 7 * 60}},
-         {"09:33 reboot"}},
-        {"Berlin autumn: the repeated hour fires nothing again",
-         berlin,
-         {2026, 10, 25, 2, 29, 30, 0},
-         {line24("Sun", "02:30"), line24("Sun", "02:31", true)},
-         {{'r', 3600 + 120}},
-         {"02:30 shutdown", "02:31 reboot"}},
-        {"Berlin spring: the skipped minutes right after the change, the first match",
-         berlin,
-         {2026, 3, 29, 1, 59, 30, 0},
-         {line24("Sun", "02:40"), line24("Sun", "02:15", true), line24("Sun", "03:01")},
-         {{'r', 120}},
-         {"02:15 reboot", "03:01 shutdown"}},
-        {"Berlin spring, late over the change",
-         berlin,
-         {2026, 3, 29, 1, 57, 30, 0},
-         {line24("Sun", "02:59"), line24("Sun", "03:00", true)},
-         {{'s', 150}},
-         {"02:59 shutdown"}},
-        {"New York spring",
-         newYork,
-         {2026, 3, 8, 1, 59, 50, 0},
-         {line24("Sun", "02:30", true)},
-         {{'r', 20}},
-         {"02:30 reboot"}},
-        {"New York autumn",
-         newYork,
-         {2026, 11, 1, 1, 29, 30, 0},
-         {line24("Sun", "01:30")},
-         {{'r', 3600 + 60}},
-         {"01:30 shutdown"}},
+        {"set forward an hour to a due minute", utc, at(kMon, 9, 30, 5), "Mon 10:30 shutdown", "r1, j3606, r60",
+         "10:30 shutdown"},
+        {"set back an hour over a fired minute", utc, at(kMon, 9, 29, 50), "Mon 09:30 shutdown", "r20, j-3600, r3600",
+         "09:30 shutdown"},
+        {"set back over two fired minutes", utc, at(kMon, 9, 30, 50), "Mon 09:31 shutdown, Mon 09:32 reboot",
+         "r150, j-180, r180", "09:31 shutdown, 09:32 reboot"},
+        {"two lines of one minute: the first, also when scanned again", utc, at(kMon, 9, 30, 50),
+         "Mon 09:31 reboot, Mon 09:31 shutdown", "r20, j-60, r60", "09:31 reboot"},
+        {"set forward by minutes: no burst", utc, at(kMon, 9, 30, 30), "Mon 09:31 shutdown, Mon 09:33 reboot",
+         "j150, r60", "09:33 reboot"},
+        {"resume from sleep: no burst, then on as usual", utc, at(kMon, 9, 30, 30),
+         "Mon 09:31 shutdown, Mon 09:35 shutdown, Mon 09:40 reboot", "r10, j480, r120", "09:40 reboot"},
+        {"late by a few minutes: scanned", utc, at(kMon, 9, 30, 50), "Mon 09:31 shutdown", "s200", "09:31 shutdown"},
+        {"late by more than five minutes: the last five", utc, at(kMon, 9, 30, 50),
+         "Mon 09:31 shutdown, Mon 09:33 reboot", "s420", "09:33 reboot"},
+        {"Berlin autumn: the repeated hour fires nothing again", berlin, sunday(10, 25, 2, 29, 30),
+         "Sun 02:30 shutdown, Sun 02:31 reboot", "r3720", "02:30 shutdown, 02:31 reboot"},
+        {"Berlin autumn: a line made in the first pass for the second", berlin, sunday(10, 25, 2, 50, 0),
+         "Sun 02:05 reboot", "r960", "02:05 reboot"},
+        {"Berlin spring: the skipped minutes right after the change, first match", berlin, sunday(3, 29, 1, 59, 30),
+         "Sun 02:40 shutdown, Sun 02:15 reboot, Sun 03:01 shutdown", "r120", "02:15 reboot, 03:01 shutdown"},
+        {"Berlin spring, late over the change", berlin, sunday(3, 29, 1, 57, 30),
+         "Sun 02:59 shutdown, Sun 03:00 reboot", "s150", "02:59 shutdown"},
+        {"New York spring", newYork, sunday(3, 8, 1, 59, 50), "Sun 02:30 reboot", "r20", "02:30 reboot"},
+        {"New York autumn", newYork, sunday(11, 1, 1, 29, 30), "Sun 01:30 shutdown", "r3660", "01:30 shutdown"},
     };
     for (const auto& c : cases) {
         FakeSettings settings;
         settings.save("24hr", "True");
         FakeClock clock{c.start, c.zone};
         FakeHost host{settings};
-        host.events = c.events;
+        for (const std::string& event : split(c.events)) {
+            const bool reboot = event.substr(10) == "reboot";
+            host.events.push_back("On " + event.substr(0, 3) + " at " + event.substr(4, 5) + "   , " +
+                                  (reboot ? "Reboot,   " : "Shut Down,") + " Repeat daily");
+        }
         ScheduleChecker checker{host, settings, clock};
         checker.checkevents();
-        for (const Move& m : c.moves) {
-            if (m.kind == 'r') {
-                for (int i = 0; i < m.seconds; ++i) {
+        for (const std::string& move : split(c.moves)) {
+            const int n = std::stoi(move.substr(1));
+            if (move[0] == 'r') {
+                for (int i = 0; i < n; ++i) {
                     clock.advanceSeconds(1);
                     checker.checkevents();
                 }
                 continue;
             }
-            if (m.kind == 's')
-                clock.advanceSeconds(m.seconds);
+            if (move[0] == 's')
+                clock.advanceSeconds(n);
             else
-                clock.jumpWall(std::chrono::seconds(m.seconds));
+                clock.jumpWall(std::chrono::seconds(n));
             checker.checkevents();
         }
-        EXPECT_EQ(host.firedMinutes, c.fired) << c.note;
+        EXPECT_EQ(joined(host.firedMinutes), c.fired) << c.note;
     }
 }
 
