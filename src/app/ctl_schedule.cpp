@@ -24,6 +24,15 @@ bool prepare(CtlContext& ctx, ScheduleFile& file)
     return true;
 }
 
+// A schedule that exists but can't be read is an error, never an empty list.
+bool readable(CtlContext& ctx, const EventList& events)
+{
+    if (events.loadResult().ok())
+        return true;
+    ctx.err << "quelvoctl: " << events.loadResult().error << '\n';
+    return false;
+}
+
 int list(CtlContext& ctx, const std::vector<std::string>& args)
 {
     const bool raw = args.size() == 1 && args[0] == "--raw";
@@ -36,7 +45,9 @@ int list(CtlContext& ctx, const std::vector<std::string>& args)
     // Listing works from a read-only place too: a schedule that can't be created is empty.
     (void)file.createIfMissing();
     EventList events(file);
-    events.loadlist();
+    (void)events.loadlist();
+    if (!readable(ctx, events))
+        return kCtlFailed;
     if (raw) {
         for (const auto& line : events.lst_events())
             ctx.out << line << '\n';
@@ -77,7 +88,9 @@ int remove(CtlContext& ctx, const std::vector<std::string>& args)
     if (!prepare(ctx, file))
         return kCtlFailed;
     EventList events(file);
-    events.loadlist();
+    (void)events.loadlist();
+    if (!readable(ctx, events))
+        return kCtlFailed;
     const std::optional<std::size_t> row = args.empty() ? std::nullopt : parseRow(args[0]);
     const ListOutcome outcome = events.deleteevent(row);
     if (outcome.message) {
@@ -137,12 +150,13 @@ int exportSchedule(CtlContext& ctx, const std::vector<std::string>& args)
     }
     // The bytes as stored, line ends included, so that an import of them changes nothing.
     const ScheduleFile file(ctx.fs, ctx.folder);
-    const std::optional<std::string> bytes = ctx.fs.readAll(file.eventsPath());
-    if (!bytes && ctx.fs.exists(file.eventsPath())) {
-        ctx.err << "quelvoctl: cannot read " << file.eventsPath() << '\n';
+    const LockResult lock = ctx.fs.lock(file.lockPath(), LockMode::Shared);
+    const ReadResult read = ctx.fs.read(file.eventsPath(), kMaxScheduleBytes);
+    if (!read.io.ok()) {
+        ctx.err << "quelvoctl: " << read.io.error << '\n';
         return kCtlFailed;
     }
-    ctx.out << bytes.value_or("");
+    ctx.out << read.bytes.value_or("");
     return kCtlOk;
 }
 
@@ -157,18 +171,19 @@ struct CheckedFile
 CheckedFile readAndCheck(CtlContext& ctx, const std::string& path)
 {
     // "-" is standard input, so that a deployment needs no file of its own on the machine.
-    std::optional<std::string> bytes;
+    ReadResult file;
     if (path == "-") {
         std::ostringstream all;
         all << ctx.in.rdbuf();
-        bytes = all.str();
+        file.bytes = all.str();
     } else {
-        bytes = ctx.fs.readAll(path);
+        file = ctx.fs.read(path, kMaxScheduleBytes);
     }
-    if (!bytes || ctx.in.bad()) {
-        ctx.err << "quelvoctl: cannot read " << path << '\n';
+    if (!file.bytes || ctx.in.bad()) {
+        ctx.err << "quelvoctl: " << (file.io.ok() ? "cannot read " + path : file.io.error) << '\n';
         return {kCtlFailed, {}};
     }
+    const std::optional<std::string>& bytes = file.bytes;
     CheckedFile checked;
     const bool twentyFour = matchesIn24HourForm(ctx.settings);
     std::size_t number = 0;

@@ -189,8 +189,8 @@ void CountdownWindow::tick()
         close();
         showError(error);
         break;
-    case AfterAction::ReportError:
-        showError(error);
+    case AfterAction::Close:
+        close();
         break;
     }
 }

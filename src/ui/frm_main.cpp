@@ -359,7 +359,12 @@ void FrmMain::showIoError(const QString& what, const IoResult& result)
 
 void FrmMain::loadlist()
 {
-    m_eventList.loadlist();
+    // Not modal: the checker goes on with the events the list had.
+    if (const auto message = m_eventList.loadlist())
+        MessageBox::notify(this, qs(message->title), qs(message->text), iconOf(message->icon));
+    // A failed load kept the lists, so the widgets already show them (and keep their selection).
+    if (!m_eventList.loadResult().ok())
+        return;
     ListView1->clear();
     lst_events->clear();
     for (const auto& line : m_eventList.lst_events())

@@ -131,6 +131,14 @@ TEST_F(QuelvoctlExchangeTest, ImportReplacesAllOrNothing)
     const Result failed = run({"import", "/tmp/in.ini"});
     EXPECT_EQ(failed.code, 3);
     EXPECT_EQ(fs.content(kEvents), kWed + "\r\n");
+
+    // A schedule that can't be read is not replaced unseen.
+    fs.failReplace = false;
+    fs.failRead.insert(kEvents);
+    EXPECT_EQ(run({"import", "/tmp/in.ini"}).code, 3);
+    EXPECT_EQ(run({"export"}).code, 3);
+    fs.failRead.clear();
+    EXPECT_EQ(fs.content(kEvents), kWed + "\r\n");
 }
 
 TEST_F(QuelvoctlExchangeTest, CheckValidatesAndWarnsAboutTheOtherClockForm)

@@ -132,7 +132,7 @@ TEST(Countdown, FiredRebootRestsAtZeroUntilReloaded)
     EXPECT_EQ(countdown.SecondsLeft(), 10);
 }
 
-TEST(Countdown, FailedRequestsAreReportedInsteadOfEndingTheProgram)
+TEST(Countdown, WhatFollowsTheRequest)
 {
     struct Case
     {
@@ -149,10 +149,13 @@ TEST(Countdown, FailedRequestsAreReportedInsteadOfEndingTheProgram)
          "The computer could not be shut down: logind refused"},
         {CountdownKind::Shutdown, {true, ""}, AfterAction::CloseAndReportError, "The computer could not be shut down."},
         {CountdownKind::Reboot, {false, ""}, AfterAction::None, ""},
+        // A reboot that is not on its way closes, so that the next reboot opens a window that acts.
         {CountdownKind::Reboot,
          {true, "no helper"},
-         AfterAction::ReportError,
+         AfterAction::CloseAndReportError,
          "The computer could not be restarted: no helper"},
+        {CountdownKind::Reboot, {false, "", true}, AfterAction::Close, ""},
+        {CountdownKind::Shutdown, {false, "", true}, AfterAction::EndProgram, ""},
     };
     for (const auto& c : cases) {
         PowerLog power;
@@ -164,6 +167,7 @@ TEST(Countdown, FailedRequestsAreReportedInsteadOfEndingTheProgram)
         const auto step = countdown.fire();
         EXPECT_EQ(step.after, c.after) << c.message;
         EXPECT_EQ(step.errorMessage, c.message);
+        EXPECT_EQ(countdown.state(), c.after == AfterAction::None ? Countdown::State::Fired : Countdown::State::Closed);
     }
 }
 

@@ -222,6 +222,25 @@ private slots:
         QCOMPARE(m_record.ends, 0);
         QTRY_VERIFY(!CountdownWindow::find(CountdownKind::Shutdown));
     }
+
+    void rebootThatDoesNotHappenClosesSoTheNextOneActs()
+    {
+        // A failed request, then a dry run: each closes, and the next reboot makes its own request.
+        const PowerOutcome answers[] = {{true, "no helper"}, {false, "", true}};
+        for (const PowerOutcome& answer : answers) {
+            m_record = {};
+            m_record.answer = answer;
+            for (int round = 1; round <= 2; ++round) {
+                auto* w = CountdownWindow::open(CountdownKind::Reboot, hooks());
+                QCOMPARE(w->SecondsLeft(), 10);
+                w->zerocount();
+                speedUp(w);
+                QTRY_VERIFY(!CountdownWindow::find(CountdownKind::Reboot));
+                QCOMPARE(m_record.acts.size(), round);
+            }
+            QCOMPARE(m_record.errors.size(), answer.failed ? 2 : 0);
+        }
+    }
 };
 
 } // namespace quelvo

@@ -613,6 +613,22 @@ private slots:
         QVERIFY(w.chk_lww->isChecked()); // the entry still holds the program
     }
 
+    void unreadableScheduleIsSaidOnceAndTheProgramRuns()
+    {
+        Fixture f;
+        f.fs.special.insert(kEvents); // a FIFO in the schedule's place
+        const int before = MessageBox::count();
+        FrmMain& w = f.start();
+        QVERIFY(f.loaded);
+        QCOMPARE(MessageBox::count(), before + 1);
+        QCOMPARE(MessageBox::lastTitle(), QStringLiteral("Error!"));
+        QCOMPARE(MessageBox::lastText(), QStringLiteral("Sorry, the list of events could not be read: "
+                                                        "/prog/events.ini is a FIFO, not a regular file"));
+        w.loadlist(); // the checker's next reload says nothing new
+        QCOMPARE(MessageBox::count(), before + 1);
+        QVERIFY(w.Timer1->isActive());
+    }
+
     void actionPairFollowsTheMouseRelease()
     {
         Fixture f;
