@@ -38,14 +38,6 @@ struct FakeCountdownFactory
         built.push_back({kind, std::make_unique<FakeCountdownView>()});
         return built.back().second.get();
     }
-    /// The last window of a kind, or null.
-    FakeCountdownView* last(CountdownKind kind) const
-    {
-        for (auto it = built.rbegin(); it != built.rend(); ++it)
-            if (it->first == kind)
-                return it->second.get();
-        return nullptr;
-    }
     std::vector<std::pair<CountdownKind, std::unique_ptr<FakeCountdownView>>> built;
 };
 
@@ -83,7 +75,7 @@ struct FakeTrayView final : TrayView
     int popUps = 0;
 };
 
-/// The main window as plain values; questions are answered from `answers`, Yes when it is empty.
+/// The main window as plain values.
 struct FakeMainView final : MainView
 {
     void setLabel(MainLabel label, const std::string& text) override { labels[label] = text; }
@@ -104,10 +96,7 @@ struct FakeMainView final : MainView
     bool ask(const UserQuestion& question) override
     {
         messages.push_back(question.title + "|" + question.text);
-        const bool yes = answers.empty() || answers.front();
-        if (!answers.empty())
-            answers.erase(answers.begin());
-        return yes;
+        return answer;
     }
     void showError(const std::string& text) override { messages.push_back("Error!|" + text); }
     void setBusy(bool on) override { busy.push_back(on); }
@@ -150,7 +139,7 @@ struct FakeMainView final : MainView
     std::vector<ListRow> rows;
     std::optional<std::size_t> selected;
     std::vector<std::string> messages; // "title|text"
-    std::vector<bool> answers;
+    bool answer = true;                // to every question
     std::vector<bool> busy;
     bool hidden = false;
     bool minimised = false;
