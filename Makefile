@@ -2,8 +2,10 @@
 # missing first, so they work on a fresh Debian machine.
 JOBS ?= $(shell nproc)
 ARGS ?=
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := event_line settings_file autostart_entry
 
-.PHONY: all deps build run test format format-check bench clean
+.PHONY: all deps build run test fuzz format format-check bench clean
 
 all: build
 
@@ -27,6 +29,19 @@ bench: deps
 	cmake --preset release -DQUELVO_BUILD_BENCH=ON
 	cmake --build --preset release -j $(JOBS)
 	@for b in build/release/bin/bench_*; do $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+# Fuzzes each target for FUZZ_SECONDS. New inputs go to build/fuzz/corpus; the seeds in
+# fuzz/corpus are only read. A finding stops with its input in build/fuzz/artifacts.
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	@mkdir -p build/fuzz/artifacts
+	@for t in $(FUZZ_TARGETS); do \
+		mkdir -p build/fuzz/corpus/$$t; \
+		echo "fuzz: $$t for $(FUZZ_SECONDS) s"; \
+		build/fuzz/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
+			-artifact_prefix=build/fuzz/artifacts/$$t- build/fuzz/corpus/$$t fuzz/corpus/$$t || exit 1; \
+	done
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -144,8 +144,9 @@ int main(int argc, char** argv)
                 if (splash)
                     splash->close();
             })) {
-            // Another copy runs: end without a word, touching nothing.
-            QCoreApplication::exit(0);
+            // Another copy runs: end without a word, touching nothing. Without any lock the
+            // window has said so.
+            QCoreApplication::exit(instance.lockError().empty() ? 0 : 1);
             return;
         }
         mainWindow->show();

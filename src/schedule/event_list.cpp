@@ -25,7 +25,15 @@ EventList::EventList(ScheduleFile& file) : m_file(file)
 
 void EventList::loadlist()
 {
+    // Stamped before reading: a change during the read shows as a change at the next look.
+    m_loadedStamp = m_file.stamp();
+    m_loaded = true;
     m_lists = buildEventLists(m_file.readLines());
+}
+
+bool EventList::changedOnDisk() const
+{
+    return !m_loaded || m_file.stamp() != m_loadedStamp;
 }
 
 UserMessage EventList::nothingSelected()

@@ -60,6 +60,10 @@ public:
 
     /// Rebuilds both lists from the schedule file.
     void loadlist();
+    /// True when events.ini is no longer the version the lists were built from: another
+    /// program (quelvoctl, an editor, a deployment) changed, replaced or removed it. The
+    /// program's own changes reload the lists at once, so they never count here.
+    [[nodiscard]] bool changedOnDisk() const;
 
     /// The raw lines in file order, as the checker scans them.
     [[nodiscard]] const std::vector<std::string>& lst_events() const { return m_lists.lst_events; }
@@ -81,6 +85,8 @@ public:
 private:
     ScheduleFile& m_file;
     EventLists m_lists;
+    bool m_loaded = false;
+    std::optional<FileStamp> m_loadedStamp; // nullopt: the file was missing
 };
 
 } // namespace quelvo

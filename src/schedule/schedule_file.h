@@ -2,6 +2,7 @@
 
 #include "platform/file_system.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,8 @@ public:
     /// Path of the scratch file temp.ini.
     [[nodiscard]] std::string tempPath() const;
 
+    /// Identity and stamp of events.ini as it is now; nullopt when it is missing.
+    [[nodiscard]] std::optional<FileStamp> stamp() const { return m_fs.stamp(eventsPath()); }
     /// All lines in file order, line ends removed; empty when the file is missing or unreadable.
     [[nodiscard]] std::vector<std::string> readLines() const;
     /// Adds one line and CR LF at the end, creating the file when missing.

@@ -41,8 +41,18 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
 {
     Settings& settings = m_services.settings;
     // 1. One copy per user. The running copy hears of this one; a failed knock changes nothing here.
-    if (!m_services.instance.acquire()) {
+    switch (m_services.instance.acquire()) {
+    case SingleInstance::State::Only:
+        break;
+    case SingleInstance::State::AnotherCopyRuns:
         (void)m_services.messenger.knock();
+        return false;
+    case SingleInstance::State::NoLock:
+        // The program ends right after this, so the message waits for the user's OK.
+        m_view.showMessage({std::string(kErrorTitle),
+                            "Sorry, Quelvo cannot make sure that it runs only once, so it ends now: " +
+                                m_services.instance.lockError(),
+                            MessageIcon::Stop});
         return false;
     }
     (void)m_services.messenger.listen([this] { anotherCopyStarted(); });
@@ -118,6 +128,9 @@ void MainPresenter::Form_Unload()
 void MainPresenter::tick()
 {
     keepReachable();
+    // Changes made by other programs count from the next scan on.
+    if (m_eventList.changedOnDisk())
+        loadlist();
     m_checker.checkevents();
 }
 

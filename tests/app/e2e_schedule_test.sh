@@ -2,7 +2,8 @@
 # The tray program end to end, in dry runs only: started under its own Xvfb with libfaketime a few
 # seconds before the events of a fixture schedule, it must open the countdown as the minute starts,
 # make the power request ten seconds later, end by itself, drop the one-off line and lower-case the
-# rest. Then a restart within the minute that fired must fire nothing.
+# rest. Then a restart within the minute that fired must fire nothing, and changes quelvoctl makes
+# while the program runs count from the next minute on.
 #
 # usage: e2e_schedule_test.sh BIN_DIR               the test (exit 0 pass, 1 fail, 77 skipped)
 #        e2e_schedule_test.sh BIN_DIR --measure N   N timed runs; prints the countdown's delays
@@ -291,6 +292,34 @@ else
     fail "day12: the fired minute was not recorded in settings.ini"
     cat "$home/config/quelvo/settings.ini"
 fi
+
+# ---- 4. Changed by quelvoctl while the program runs: the shutdown it deletes must not fire, the reboot
+# it adds for the same minute must. Had the program kept its list, the shutdown (first in the file)
+# would open; without the added line nothing would.
+prepare live
+settings "24hr=True"
+events "On Wed at 10:01   , Shut Down, Don't repeat"
+launch "2024-01-03 10:00:50"
+for _ in $(seq 50); do
+    [ -S "$home/runtime/quelvo.socket" ] && break
+    sleep 0.1
+done
+sleep 0.5 # the list is read right after the socket is made
+ctl() {
+    HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
+        "$bin/quelvoctl" --folder "$home/events" "$@" >>"$home/ctl.log" 2>&1
+}
+if ! ctl delete 1 || ! ctl add --days wed --hour 10 --minute 01 --reboot --repeat; then
+    fail "live: quelvoctl failed"
+    cat "$home/ctl.log"
+fi
+if ! await "countdown: open reboot" 15 >/dev/null; then
+    fail "live: the reboot added while the program ran did not fire"
+fi
+sleep 1
+grep -q " countdown: open shutdown" "$log" && fail "live: the shutdown deleted while the program ran fired"
+stop
+if [ $failures -gt 0 ]; then show_run live; fi
 
 if [ $failures -gt 0 ]; then
     echo "e2e: $failures failure(s)"

@@ -31,7 +31,11 @@ struct FakeAutostart final : Autostart
 /// can play a later copy's knock.
 struct FakeInstance final : SingleInstance, InstanceMessenger
 {
-    bool acquire() override { return !otherCopyRuns; }
+    State acquire() override { return state; }
+    [[nodiscard]] std::string lockError() const override
+    {
+        return state == State::NoLock ? "cannot create /run/user/1000/quelvo.lock: Read-only file system" : "";
+    }
     bool listen(std::function<void()> onKnock) override
     {
         listener = std::move(onKnock);
@@ -39,7 +43,7 @@ struct FakeInstance final : SingleInstance, InstanceMessenger
     }
     bool knock() override { return ++knocks > 0; }
 
-    bool otherCopyRuns = false;
+    State state = State::Only;
     std::function<void()> listener;
     int knocks = 0;
 };

@@ -147,5 +147,53 @@ TEST_F(EventListTest, DeleteAllAsksAndActsOnlyOnYes)
     EXPECT_TRUE(list.rows().empty());
 }
 
+TEST_F(EventListTest, NoticesChangesByOthersButNotItsOwn)
+{
+    const std::string a = "On Mon at 07:30 AM, Shut Down, Repeat daily";
+    const std::string b = "On Fri at 11:45 PM, Reboot,    Don't repeat";
+    struct Case
+    {
+        const char* what;
+        bool startMissing;
+        void (*change)(EventListTest&);
+        bool noticed;
+    };
+    const Case cases[] = {
+        {"nothing happens", false, [](EventListTest&) {}, false},
+        {"quelvoctl adds a line", false,
+         [](EventListTest& t) {
+             t.fs.put(kEvents, *t.fs.content(kEvents) + "On Sat at 09:00 AM, Reboot,    Repeat daily\r\n");
+         },
+         true},
+        {"quelvoctl deletes a line", false,
+         [](EventListTest& t) { t.fs.put(kEvents, "On Mon at 07:30 AM, Shut Down, Repeat daily\r\n"); }, true},
+        {"someone removes the file", false, [](EventListTest& t) { (void)t.fs.remove(kEvents); }, true},
+        {"a deployment creates it", true, [](EventListTest& t) { t.fs.put(kEvents, "x\r\n"); }, true},
+        {"still missing", true, [](EventListTest&) {}, false},
+        {"the user deletes a row", false, [](EventListTest& t) { (void)t.list.deleteevent(0); }, false},
+        {"an event fires", false,
+         [](EventListTest& t) { (void)t.list.dropevent("on fri at 11:45 pm, reboot,    don't repeat"); }, false},
+        {"Delete All", false, [](EventListTest& t) { (void)t.list.answerDeleteAll(true); }, false},
+        {"the editor saves", false,
+         [](EventListTest& t) {
+             (void)t.file.append("On Sun at 23:05   , Shut Down, Don't repeat");
+             t.list.loadlist();
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        (void)fs.remove(kEvents);
+        if (!c.startMissing)
+            fs.put(kEvents, fileOf({a, b}));
+        list.loadlist();
+        ASSERT_FALSE(list.changedOnDisk());
+        c.change(*this);
+        EXPECT_EQ(list.changedOnDisk(), c.noticed);
+        list.loadlist();
+        EXPECT_FALSE(list.changedOnDisk());
+    }
+}
+
 } // namespace
 } // namespace quelvo

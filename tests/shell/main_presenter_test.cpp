@@ -125,16 +125,24 @@ TEST_F(MainPresenterTest, FirstStartAndStoredModes)
 
 TEST_F(MainPresenterTest, SecondCopyEndsWithoutTouchingAnything)
 {
-    instance.otherCopyRuns = true;
-    start();
-    EXPECT_FALSE(loaded);
-    EXPECT_EQ(fs.writes, 0);
-    EXPECT_EQ(settings.writes, 0);
-    EXPECT_FALSE(view.trayView.shown);
-    EXPECT_TRUE(view.labels.empty());
-    // The running copy was told; this one does not listen in its place.
-    EXPECT_EQ(instance.knocks, 1);
-    EXPECT_FALSE(instance.listener);
+    // The user's other copy runs: it is told, silently. No lock at all: this copy says so.
+    for (const auto state : {SingleInstance::State::AnotherCopyRuns, SingleInstance::State::NoLock}) {
+        restart();
+        instance.state = state;
+        instance.knocks = 0;
+        start();
+        EXPECT_FALSE(loaded);
+        EXPECT_EQ(fs.writes, 0);
+        EXPECT_EQ(settings.writes, 0);
+        EXPECT_FALSE(view.trayView.shown);
+        EXPECT_FALSE(instance.listener); // this copy never listens in the running one's place
+        const bool noLock = state == SingleInstance::State::NoLock;
+        EXPECT_EQ(instance.knocks, noLock ? 0 : 1);
+        EXPECT_EQ(view.messages, noLock ? std::vector<std::string>{"Error!|Sorry, Quelvo cannot make sure that it "
+                                                                   "runs only once, so it ends now: cannot create "
+                                                                   "/run/user/1000/quelvo.lock: Read-only file system"}
+                                        : std::vector<std::string>{});
+    }
 }
 
 TEST_F(MainPresenterTest, LaterCopyBringsTheWindowForwardOnlyWithoutATray)
@@ -286,6 +294,15 @@ TEST_F(MainPresenterTest, ShutdownNowCutsADueEventsCountShort)
     EXPECT_EQ(requests, (std::vector<std::pair<CountdownKind, bool>>{{CountdownKind::Shutdown, true}}));
     EXPECT_EQ(ended, 1);
     EXPECT_FALSE(window->open);
+}
+
+TEST_F(MainPresenterTest, ScheduleChangedByAnotherProgramIsReadBeforeTheNextScan)
+{
+    MainPresenter& p = start();
+    fs.put(kEvents, "On Mon at 09:41 AM, Reboot,    Repeat daily\r\n");
+    p.tick();
+    EXPECT_EQ(view.lines, std::vector<std::string>{"On Mon at 09:41 AM, Reboot,    Repeat daily"});
+    EXPECT_NE(countdown(CountdownKind::Reboot), nullptr);
 }
 
 TEST_F(MainPresenterTest, ExitDuringACountdownEndsWithoutARequest)

@@ -1,11 +1,9 @@
 #include "platform/linux/local_socket_messenger.h"
 
+#include "platform/linux/locations.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
-
-#include <cstdlib>
-
-#include <unistd.h>
 
 namespace quelvo {
 
@@ -16,9 +14,8 @@ const QByteArray kShowLine = QByteArrayLiteral("show\n");
 
 QString defaultSocketPath()
 {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/')
-        return QString::fromLocal8Bit(runtime) + QStringLiteral("/quelvo.socket");
-    return QStringLiteral("/tmp/quelvo-%1.socket").arg(::getuid());
+    const std::string folder = runtimeFolder().path;
+    return folder.empty() ? QString() : QString::fromLocal8Bit(folder + "/quelvo.socket");
 }
 
 } // namespace
@@ -38,8 +35,10 @@ bool LocalSocketMessenger::listen(std::function<void()> onKnock)
     m_onKnock = std::move(onKnock);
     if (m_server)
         return m_server->isListening();
+    if (m_path.isEmpty())
+        return false;
     m_server = std::make_unique<QLocalServer>();
-    // Only the same user may knock, also in the shared /tmp fallback.
+    // Only the same user may knock.
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     QObject::connect(m_server.get(), &QLocalServer::newConnection, m_server.get(), [this] { accept(); });
     // The caller holds the single-instance lock: a socket file left here belongs to a copy that died.
@@ -70,6 +69,8 @@ void LocalSocketMessenger::accept()
 
 bool LocalSocketMessenger::knock()
 {
+    if (m_path.isEmpty())
+        return false;
     QLocalSocket socket;
     socket.connectToServer(m_path);
     if (!socket.waitForConnected(kKnockTimeoutMs))

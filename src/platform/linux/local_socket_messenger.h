@@ -16,7 +16,8 @@ namespace quelvo {
 class LocalSocketMessenger final : public InstanceMessenger
 {
 public:
-    /// `path` empty: $XDG_RUNTIME_DIR/quelvo.socket, else /tmp/quelvo-<uid>.socket.
+    /// `path` empty: quelvo.socket in the per-user runtimeFolder() (locations.h); with none
+    /// to be had, nobody listens and a knock reaches no one.
     explicit LocalSocketMessenger(QString path = {});
     ~LocalSocketMessenger() override;
     LocalSocketMessenger(const LocalSocketMessenger&) = delete;

@@ -1,8 +1,11 @@
 #include "platform/linux/locations.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <limits.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quelvo {
@@ -24,6 +27,30 @@ std::string xdgFolder(const char* variable, const char* fallbackUnderHome)
     if (const char* value = std::getenv(variable); value && value[0] == '/')
         return value;
     return homeFolder() + "/" + fallbackUnderHome;
+}
+
+// Creates the folder and its missing parents; the last one only for this user.
+bool makePrivateFolder(const std::string& path)
+{
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        (void)::mkdir(path.substr(0, slash).c_str(), 0700);
+    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+// Empty when the folder is this user's own and closed to others; else why it may not be used.
+std::string privateFolderProblem(const std::string& path)
+{
+    struct stat st
+    {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return "cannot use " + path + ": " + std::strerror(errno);
+    if (!S_ISDIR(st.st_mode))
+        return path + " is not a folder";
+    if (st.st_uid != ::getuid())
+        return path + " belongs to another user";
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return path + " may be written by other users";
+    return {};
 }
 
 } // namespace
@@ -50,6 +77,24 @@ std::string programFolder()
 std::string settingsFilePath()
 {
     return xdgFolder("XDG_CONFIG_HOME", ".config") + "/quelvo/settings.ini";
+}
+
+RuntimeFolder runtimeFolder()
+{
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/') {
+        // Followed when it is a link: some systems point it elsewhere.
+        struct stat st
+        {};
+        if (::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+            (st.st_mode & (S_IWGRP | S_IWOTH)) == 0)
+            return {runtime, {}};
+    }
+    const std::string folder = xdgFolder("XDG_CACHE_HOME", ".cache") + "/quelvo";
+    if (!makePrivateFolder(folder))
+        return {{}, "cannot create " + folder + ": " + std::strerror(errno)};
+    if (std::string problem = privateFolderProblem(folder); !problem.empty())
+        return {{}, std::move(problem)};
+    return {folder, {}};
 }
 
 std::string autostartEntryPath()

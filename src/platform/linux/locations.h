@@ -16,6 +16,17 @@ std::string programFolder();
 /// (default ~/.config/quelvo/settings.ini).
 std::string settingsFilePath();
 
+/// The per-user folder of the single-instance lock and the instance socket:
+/// $XDG_RUNTIME_DIR when it names a folder of this user, otherwise
+/// $XDG_CACHE_HOME/quelvo (default ~/.cache/quelvo), created 0700. A folder that
+/// belongs to someone else, or that others may write to, is never used.
+struct RuntimeFolder
+{
+    std::string path;  // empty when there is none to be had
+    std::string error; // why, when path is empty
+};
+RuntimeFolder runtimeFolder();
+
 /// The per-user autostart entry: $XDG_CONFIG_HOME/autostart/quelvo.desktop
 /// (default ~/.config/autostart/quelvo.desktop).
 std::string autostartEntryPath();

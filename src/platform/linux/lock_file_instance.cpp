@@ -1,6 +1,9 @@
 #include "platform/linux/lock_file_instance.h"
 
-#include <cstdlib>
+#include "platform/linux/locations.h"
+
+#include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,19 +11,14 @@
 
 namespace quelvo {
 
-namespace {
-
-std::string defaultLockPath()
+LockFileInstance::LockFileInstance(std::string path) : m_path(std::move(path))
 {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/')
-        return std::string(runtime) + "/quelvo.lock";
-    return "/tmp/quelvo-" + std::to_string(::getuid()) + ".lock";
+    if (m_path.empty()) {
+        const RuntimeFolder folder = runtimeFolder();
+        m_path = folder.path.empty() ? std::string() : folder.path + "/quelvo.lock";
+        m_error = folder.error;
+    }
 }
-
-} // namespace
-
-LockFileInstance::LockFileInstance(std::string path) : m_path(path.empty() ? defaultLockPath() : std::move(path))
-{}
 
 LockFileInstance::~LockFileInstance()
 {
@@ -28,19 +26,29 @@ LockFileInstance::~LockFileInstance()
         ::close(m_fd);
 }
 
-bool LockFileInstance::acquire()
+SingleInstance::State LockFileInstance::acquire()
 {
     if (m_fd >= 0)
-        return true;
-    const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return true; // no lock file to be had: better a second copy than none at all
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return false;
+        return State::Only;
+    if (m_path.empty())
+        return State::NoLock; // m_error says why
+    // Running on without a lock would let every copy fire each event.
+    const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        m_error = "cannot create " + m_path + ": " + std::strerror(errno);
+        return State::NoLock;
     }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK)
+            return State::AnotherCopyRuns;
+        m_error = "cannot lock " + m_path + ": " + std::strerror(error);
+        return State::NoLock;
+    }
+    m_error.clear();
     m_fd = fd;
-    return true;
+    return State::Only;
 }
 
 } // namespace quelvo

@@ -11,17 +11,19 @@ namespace quelvo {
 class LockFileInstance final : public SingleInstance
 {
 public:
-    /// `path` empty: $XDG_RUNTIME_DIR/quelvo.lock, else /tmp/quelvo-<uid>.lock.
+    /// `path` empty: quelvo.lock in the per-user runtimeFolder() (locations.h).
     explicit LockFileInstance(std::string path = {});
     ~LockFileInstance() override;
     LockFileInstance(const LockFileInstance&) = delete;
     LockFileInstance& operator=(const LockFileInstance&) = delete;
 
-    bool acquire() override;
+    State acquire() override;
+    [[nodiscard]] std::string lockError() const override { return m_error; }
     [[nodiscard]] const std::string& path() const { return m_path; }
 
 private:
     std::string m_path;
+    std::string m_error;
     int m_fd = -1;
 };
 
