@@ -173,7 +173,12 @@ int due(CtlContext& ctx, const std::vector<std::string>& args)
         return usage(ctx, kDueUsage);
     }
     // Read only: a missing schedule is an empty one, and neither the file nor `lastfired` is touched.
-    const std::vector<std::string> lines = ScheduleFile(ctx.fs, ctx.folder).readLines();
+    const ScheduleRead file = ScheduleFile(ctx.fs, ctx.folder).read();
+    if (!file.io.ok()) {
+        ctx.err << "quelvoctl: " << file.io.error << '\n';
+        return kCtlFailed;
+    }
+    const std::vector<std::string>& lines = file.lines;
     const bool twentyFour = matchesIn24HourForm(ctx.settings);
     // The checker reports its match lower-cased; asking it line by line keeps the line as stored.
     for (const std::string& line : lines) {

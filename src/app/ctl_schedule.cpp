@@ -21,6 +21,15 @@ bool prepare(CtlContext& ctx, ScheduleFile& file)
     return true;
 }
 
+// A schedule that exists but can't be read is an error, never an empty list.
+bool readable(CtlContext& ctx, const EventList& events)
+{
+    if (events.loadResult().ok())
+        return true;
+    ctx.err << "quelvoctl: " << events.loadResult().error << '\n';
+    return false;
+}
+
 int list(CtlContext& ctx, const std::vector<std::string>& args)
 {
     const bool raw = args.size() == 1 && args[0] == "--raw";
@@ -32,7 +41,9 @@ int list(CtlContext& ctx, const std::vector<std::string>& args)
     // Listing works from a read-only place too: a schedule that can't be created is empty.
     (void)file.createIfMissing();
     EventList events(file);
-    events.loadlist();
+    (void)events.loadlist();
+    if (!readable(ctx, events))
+        return kCtlFailed;
     if (raw) {
         for (const auto& line : events.lst_events())
             ctx.out << line << '\n';
@@ -62,7 +73,9 @@ int remove(CtlContext& ctx, const std::vector<std::string>& args)
     if (!prepare(ctx, file))
         return kCtlFailed;
     EventList events(file);
-    events.loadlist();
+    (void)events.loadlist();
+    if (!readable(ctx, events))
+        return kCtlFailed;
     const std::optional<std::size_t> row = args.empty() ? std::nullopt : parseRow(args[0]);
     const ListOutcome outcome = events.deleteevent(row);
     if (outcome.message) {

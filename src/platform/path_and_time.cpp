@@ -12,6 +12,11 @@ std::string joinPath(std::string_view folder, std::string_view name)
     return path;
 }
 
+std::string lockPathFor(const std::string& path)
+{
+    return path + ".lock";
+}
+
 namespace {
 
 // Days since 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's algorithm).

@@ -23,12 +23,36 @@ EventLists buildEventLists(std::vector<std::string> lines)
 EventList::EventList(ScheduleFile& file) : m_file(file)
 {}
 
-void EventList::loadlist()
+void EventList::reload()
 {
     // Stamped before reading: a change during the read shows as a change at the next look.
-    m_loadedStamp = m_file.stamp();
-    m_loaded = true;
-    m_lists = buildEventLists(m_file.readLines());
+    const std::optional<FileStamp> stamp = m_file.stamp();
+    ScheduleRead file = m_file.read();
+    m_loadResult = std::move(file.io);
+    // A failed read keeps what the list had: an empty list would look like no events at all.
+    // It is tried again at the next look, since a mended permission leaves the stamp as it was.
+    m_loaded = m_loadResult.ok();
+    m_loadedStamp = stamp;
+    if (m_loadResult.ok())
+        m_lists = buildEventLists(std::move(file.lines));
+}
+
+std::optional<UserMessage> EventList::loadlist()
+{
+    reload();
+    if (m_loadResult.ok()) {
+        m_reported.clear();
+        return std::nullopt;
+    }
+    if (m_loadResult.error == m_reported)
+        return std::nullopt;
+    m_reported = m_loadResult.error;
+    return unreadable(m_loadResult);
+}
+
+UserMessage EventList::unreadable(const IoResult& result)
+{
+    return {std::string(kErrorTitle), std::string(kUnreadableScheduleText) + result.error, MessageIcon::Stop};
 }
 
 bool EventList::changedOnDisk() const
@@ -60,14 +84,14 @@ ListOutcome EventList::deleteevent(std::optional<std::size_t> selectedRow)
     if (!equalsIgnoringCase(target, row.sourceLine))
         target = row.sourceLine;
     IoResult io = m_file.deleteevent(target);
-    loadlist();
+    reload();
     return {std::nullopt, std::move(io)};
 }
 
 IoResult EventList::dropevent(std::string_view line)
 {
     IoResult io = m_file.dropevent(line);
-    loadlist();
+    reload();
     return io;
 }
 
@@ -76,7 +100,7 @@ IoResult EventList::answerDeleteAll(bool yes)
     if (!yes)
         return IoResult::success();
     IoResult io = m_file.empty();
-    loadlist();
+    reload();
     return io;
 }
 

@@ -19,6 +19,9 @@ inline constexpr std::string_view kNothingSelectedText =
 inline constexpr std::string_view kDeleteAllQuestion =
     "Are you sure you want to delete all of the events from the list?";
 
+/// The start of the message for a schedule that can't be read; the reason follows.
+inline constexpr std::string_view kUnreadableScheduleText = "Sorry, the list of events could not be read: ";
+
 /// A question with Yes and No buttons and no icon; only Yes goes ahead.
 struct UserQuestion
 {
@@ -58,11 +61,15 @@ class EventList final
 public:
     explicit EventList(ScheduleFile& file);
 
-    /// Rebuilds both lists from the schedule file.
-    void loadlist();
+    /// Rebuilds both lists from the schedule file. When it can't be read the lists stay as
+    /// they were, and the first load that fails for a reason returns the message to show;
+    /// later loads that fail the same way return none, so a checking program says it once.
+    std::optional<UserMessage> loadlist();
+    /// Why the last load could not read the schedule; success when it could.
+    [[nodiscard]] const IoResult& loadResult() const { return m_loadResult; }
     /// True when events.ini is no longer the version the lists were built from: another
-    /// program (quelvoctl, an editor, a deployment) changed, replaced or removed it. The
-    /// program's own changes reload the lists at once, so they never count here.
+    /// program (quelvoctl, an editor, a deployment) changed, replaced or removed it, or the last
+    /// load failed. The program's own changes reload the lists at once, so they never count here.
     [[nodiscard]] bool changedOnDisk() const;
 
     /// The raw lines in file order, as the checker scans them.
@@ -82,11 +89,18 @@ public:
     /// The message shown when "Delete Selected" has no row to work on.
     [[nodiscard]] static UserMessage nothingSelected();
 
+    /// The message for a schedule that could not be read.
+    [[nodiscard]] static UserMessage unreadable(const IoResult& result);
+
 private:
+    void reload();
+
     ScheduleFile& m_file;
     EventLists m_lists;
-    bool m_loaded = false;
+    bool m_loaded = false;                  // the lists match m_loadedStamp
     std::optional<FileStamp> m_loadedStamp; // nullopt: the file was missing
+    IoResult m_loadResult;
+    std::string m_reported; // the load failure last shown; empty after a good load
 };
 
 } // namespace quelvo

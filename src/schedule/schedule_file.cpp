@@ -33,10 +33,19 @@ std::string ScheduleFile::tempPath() const
     return joinPath(m_folder, kTempFileName);
 }
 
-std::vector<std::string> ScheduleFile::readLines() const
+std::string ScheduleFile::lockPath() const
 {
-    const std::optional<std::string> bytes = m_fs.readAll(eventsPath());
-    return bytes ? splitLines(*bytes) : std::vector<std::string>{};
+    return lockPathFor(eventsPath());
+}
+
+ScheduleRead ScheduleFile::read() const
+{
+    // A folder where no lock file can be made (read-only) takes no writer of ours either.
+    const LockResult lock = m_fs.lock(lockPath(), LockMode::Shared);
+    ReadResult file = m_fs.read(eventsPath(), kMaxScheduleBytes);
+    if (!file.bytes)
+        return {{}, std::move(file.io)};
+    return {splitLines(*file.bytes), {}};
 }
 
 IoResult ScheduleFile::append(std::string_view line)
@@ -44,7 +53,10 @@ IoResult ScheduleFile::append(std::string_view line)
     std::string bytes;
     bytes.reserve(line.size() + kLineEnd.size());
     bytes.append(line).append(kLineEnd);
-    return m_fs.append(eventsPath(), bytes);
+    const LockResult lock = m_fs.lock(lockPath(), LockMode::Exclusive);
+    if (!lock.io.ok())
+        return lock.io;
+    return m_fs.append(eventsPath(), bytes, kLineEnd);
 }
 
 IoResult ScheduleFile::createIfMissing()
@@ -53,6 +65,9 @@ IoResult ScheduleFile::createIfMissing()
         return IoResult::success();
     if (IoResult r = m_fs.makeFolders(m_folder); !r.ok())
         return r;
+    const LockResult lock = m_fs.lock(lockPath(), LockMode::Exclusive);
+    if (!lock.io.ok())
+        return lock.io;
     return m_fs.append(eventsPath(), {});
 }
 
@@ -61,30 +76,26 @@ IoResult ScheduleFile::empty()
     // Deleting and re-creating would leave a moment without a schedule; a replace never does.
     if (IoResult r = m_fs.makeFolders(m_folder); !r.ok())
         return r;
-    IoResult r = m_fs.writeDurably(tempPath(), {});
-    if (r.ok())
-        r = m_fs.replace(tempPath(), eventsPath());
-    if (!r.ok())
-        (void)m_fs.remove(tempPath());
-    return r;
+    const LockResult lock = m_fs.lock(lockPath(), LockMode::Exclusive);
+    if (!lock.io.ok())
+        return lock.io;
+    return m_fs.replaceContents(eventsPath(), kTempFileName, {}, NewFileAccess::Readable);
 }
 
 IoResult ScheduleFile::removeEvent(std::string_view target, RewriteVariant variant)
 {
-    // A temp.ini left behind by an interrupted run is stale; writeDurably truncates it anyway.
-    (void)m_fs.remove(tempPath());
-
-    const std::optional<std::string> bytes = m_fs.readAll(eventsPath());
-    if (!bytes) {
-        if (!m_fs.exists(eventsPath()))
-            return IoResult::success(); // no schedule, nothing to remove
-        return IoResult::failure("cannot read " + eventsPath());
-    }
+    // Held from the read to the rename, so a line another program appends in between is kept.
+    const LockResult lock = m_fs.lock(lockPath(), LockMode::Exclusive);
+    if (!lock.io.ok())
+        return lock.io;
+    const ReadResult file = m_fs.read(eventsPath(), kMaxScheduleBytes);
+    if (!file.bytes)
+        return file.io; // success when there is no schedule: nothing to remove
 
     std::string kept;
-    kept.reserve(bytes->size());
+    kept.reserve(file.bytes->size());
     std::size_t removed = 0;
-    for (const std::string& line : splitLines(*bytes)) {
+    for (const std::string& line : splitLines(*file.bytes)) {
         if (equalsIgnoringCase(line, target)) {
             ++removed;
             continue;
@@ -95,15 +106,7 @@ IoResult ScheduleFile::removeEvent(std::string_view target, RewriteVariant varia
     // Nothing to remove: leave the file, its line ends and letter case included, exactly as it is.
     if (removed == 0)
         return IoResult::success();
-
-    IoResult r = m_fs.writeDurably(tempPath(), kept);
-    if (r.ok())
-        r = m_fs.replace(tempPath(), eventsPath());
-    if (!r.ok()) {
-        (void)m_fs.remove(tempPath());
-        return r;
-    }
-    return IoResult::success();
+    return m_fs.replaceContents(eventsPath(), kTempFileName, kept, NewFileAccess::Readable);
 }
 
 IoResult ScheduleFile::deleteevent(std::string_view target)

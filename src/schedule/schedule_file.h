@@ -2,6 +2,7 @@
 
 #include "platform/file_system.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,15 +14,27 @@ namespace quelvo {
 inline constexpr std::string_view kEventsFileName = "events.ini";
 inline constexpr std::string_view kTempFileName = "temp.ini";
 
+/// The largest schedule that is read; a larger one is refused rather than loaded.
+inline constexpr std::int64_t kMaxScheduleBytes = 16 * 1024 * 1024;
+
 /// The line end of every line the program writes.
 inline constexpr std::string_view kLineEnd = "\r\n";
 
 /// Splits file bytes into lines at CR LF, LF or a lone CR; a missing final line end is fine.
 std::vector<std::string> splitLines(std::string_view bytes);
 
+/// What reading the schedule found: its lines, or why it could not be read.
+struct ScheduleRead
+{
+    std::vector<std::string> lines; // empty when the file is missing or could not be read
+    IoResult io;                    // the reason when it exists but could not be read
+};
+
 /// The schedule file events.ini: one event line per text line, bytes kept as they are.
 /// Every change is durable before the call returns, and none can leave the file
-/// missing or half-written.
+/// missing or half-written. Every change holds the lock beside the file exclusively
+/// from its read to its write, and reads hold it shared, so programs sharing the file
+/// never lose one another's changes nor see a half-written file.
 class ScheduleFile final
 {
 public:
@@ -38,11 +51,16 @@ public:
     /// Path of the scratch file temp.ini.
     [[nodiscard]] std::string tempPath() const;
 
+    /// Path of the lock file that guards events.ini.
+    [[nodiscard]] std::string lockPath() const;
+
     /// Identity and stamp of events.ini as it is now; nullopt when it is missing.
     [[nodiscard]] std::optional<FileStamp> stamp() const { return m_fs.stamp(eventsPath()); }
-    /// All lines in file order, line ends removed; empty when the file is missing or unreadable.
-    [[nodiscard]] std::vector<std::string> readLines() const;
-    /// Adds one line and CR LF at the end, creating the file when missing.
+    /// All lines in file order, line ends removed. A missing file has no lines; a file that is
+    /// not a regular file, larger than kMaxScheduleBytes or unreadable is an error.
+    [[nodiscard]] ScheduleRead read() const;
+    /// Adds one line and CR LF at the end, creating the file when missing; the line starts on
+    /// a line of its own when the file's last line has no line end.
     IoResult append(std::string_view line);
     /// Creates the folder and an empty events.ini when they are missing.
     IoResult createIfMissing();

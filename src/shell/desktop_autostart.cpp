@@ -24,13 +24,8 @@ IoResult DesktopAutostart::SetRegString(std::string_view command)
     }
     const std::string text = composeAutostartEntry(command.empty() ? std::string() : quoteExecArgument(command));
     // Written beside the entry and renamed over it, so a failure leaves the old entry whole.
-    const std::string temp = m_path + ".new";
-    IoResult r = m_fs.writeDurably(temp, text);
-    if (r.ok())
-        r = m_fs.replace(temp, m_path);
-    if (!r.ok())
-        m_fs.remove(temp);
-    return r;
+    const std::string name = m_path.substr(slash == std::string::npos ? 0 : slash + 1);
+    return m_fs.replaceContents(m_path, name + ".new", text, NewFileAccess::OwnerOnly);
 }
 
 } // namespace quelvo

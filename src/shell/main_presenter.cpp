@@ -178,7 +178,9 @@ void MainPresenter::autostartReleased()
 
 void MainPresenter::loadlist()
 {
-    m_eventList.loadlist();
+    // Not modal: the checker goes on with the events the list had.
+    if (const auto message = m_eventList.loadlist())
+        m_view.showError(message->text);
     m_view.showEvents(m_eventList.lst_events(), m_eventList.rows());
 }
 

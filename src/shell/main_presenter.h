@@ -58,7 +58,7 @@ public:
     /// The checker's tick, once a second.
     void tick();
 
-    /// Rebuilds both event lists from the schedule file.
+    /// Rebuilds both event lists from the schedule file; says once that it can't be read.
     void loadlist();
     void deleteevent();
     void deleteall();

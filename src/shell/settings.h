@@ -25,6 +25,10 @@ public:
     virtual IoResult SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                                  std::string_view value) = 0;
 
+    /// Why the stored settings could not be read (the defaults are used then); success when
+    /// they could, or when there are none yet.
+    [[nodiscard]] virtual IoResult readState() const { return IoResult::success(); }
+
     /// Shorthands for the program's own section.
     [[nodiscard]] std::string get(std::string_view key, std::string_view def) const
     {

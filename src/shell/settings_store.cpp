@@ -160,10 +160,11 @@ const SettingsStore::Snapshot& SettingsStore::current() const
     Snapshot fresh;
     fresh.stamp = stamp;
     if (stamp) {
-        const std::optional<std::string> text = m_fs.readAll(m_path);
-        fresh.readable = text.has_value();
-        if (text)
-            fresh.values = parse(*text);
+        const ReadResult file = m_fs.read(m_path, kMaxSettingsBytes);
+        fresh.readable = file.bytes.has_value();
+        fresh.read = file.io;
+        if (file.bytes)
+            fresh.values = parse(*file.bytes);
     }
     m_cache = std::move(fresh);
     return *m_cache;
@@ -180,29 +181,35 @@ std::string SettingsStore::GetSetting(std::string_view app, std::string_view sec
 IoResult SettingsStore::SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                                     std::string_view value)
 {
+    // The stored value already: no lock, no write.
+    Address addr = address(app, section, key);
+    if (const Snapshot& cached = current(); cached.readable) {
+        if (const auto it = cached.values.find(addr); it != cached.values.end() && it->second == value)
+            return IoResult::success();
+    }
+
+    if (IoResult r = m_fs.makeFolders(folderOf(m_path)); !r.ok())
+        return r;
+    // Held from the read to the rename, so a value another process saves in between is kept.
+    const LockResult lock = m_fs.lock(lockPathFor(m_path), LockMode::Exclusive);
+    if (!lock.io.ok())
+        return lock.io;
+    m_cache.reset(); // read afresh under the lock: a stamp can repeat after a replace
     const Snapshot& snapshot = current();
     if (!snapshot.readable) {
         // Writing now would replace every other setting in the file with nothing.
-        return IoResult::failure("cannot read " + m_path + "; not overwriting it");
+        return IoResult::failure((snapshot.read.ok() ? "cannot read " + m_path : snapshot.read.error) +
+                                 "; not overwriting it");
     }
-    Address addr = address(app, section, key);
     if (const auto it = snapshot.values.find(addr); it != snapshot.values.end() && it->second == value)
         return IoResult::success();
 
     Values updated = snapshot.values;
     updated[std::move(addr)] = std::string(value);
-
-    if (IoResult r = m_fs.makeFolders(folderOf(m_path)); !r.ok())
+    const std::string name = m_path.substr(m_path.find_last_of('/') + 1);
+    if (IoResult r = m_fs.replaceContents(m_path, name + ".tmp", serialize(updated), NewFileAccess::OwnerOnly); !r.ok())
         return r;
-    const std::string temp = m_path + ".tmp";
-    IoResult r = m_fs.writeDurably(temp, serialize(updated));
-    if (r.ok())
-        r = m_fs.replace(temp, m_path);
-    if (!r.ok()) {
-        (void)m_fs.remove(temp);
-        return r;
-    }
-    m_cache = Snapshot{m_fs.stamp(m_path), true, std::move(updated)};
+    m_cache = Snapshot{m_fs.stamp(m_path), true, {}, std::move(updated)};
     return IoResult::success();
 }
 

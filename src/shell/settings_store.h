@@ -2,11 +2,15 @@
 
 #include "shell/settings.h"
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
 
 namespace quelvo {
+
+/// The largest settings file that is read.
+inline constexpr std::int64_t kMaxSettingsBytes = 16 * 1024 * 1024;
 
 /// The per-user settings file: one human-readable INI-like file, rewritten
 /// whole and durably on every change.
@@ -14,7 +18,8 @@ namespace quelvo {
 /// Layout: a "[app/section]" line opens a section, "key=value" lines follow.
 /// Names are stored lower-cased; in names and values a backslash, a line end
 /// or another control byte is written as an escape ("\\", "\n", "\r",
-/// "\xHH"), so every value reads back exactly.
+/// "\xHH"), so every value reads back exactly. A save holds the lock beside the file
+/// (settings.ini.lock) from its read to its write; a new file is readable by its owner only.
 class SettingsStore final : public Settings
 {
 public:
@@ -24,6 +29,8 @@ public:
                                          std::string_view def) const override;
     IoResult SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                          std::string_view value) override;
+
+    [[nodiscard]] IoResult readState() const override { return current().read; }
 
     /// Path of the settings file.
     [[nodiscard]] const std::string& filePath() const { return m_path; }
@@ -49,6 +56,7 @@ private:
     {
         std::optional<FileStamp> stamp; // nullopt: the file was missing
         bool readable = true;
+        IoResult read; // why the file could not be read
         Values values;
     };
 

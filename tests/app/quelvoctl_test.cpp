@@ -105,6 +105,93 @@ TEST_F(QuelvoctlTest, ReportsAFailedDeleteAndKeepsTheSchedule)
     EXPECT_EQ(fs.content(kEvents), kMon + "\r\n");
 }
 
+TEST_F(QuelvoctlTest, AScheduleThatCantBeReadIsAnErrorNotAnEmptyList)
+{
+    const struct
+    {
+        const char* what;
+        void (*inject)(test::FakeFileSystem&);
+        std::string err;
+    } faults[] = {
+        {"unreadable", [](test::FakeFileSystem& fs) { fs.failRead.insert(kEvents); },
+         "quelvoctl: injected: cannot read /opt/quelvo/events.ini\n"},
+        {"a FIFO", [](test::FakeFileSystem& fs) { fs.special.insert(kEvents); },
+         "quelvoctl: /opt/quelvo/events.ini is a FIFO, not a regular file\n"},
+    };
+    for (const auto& f : faults) {
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"list"}, {"list", "--raw"}, {"delete", "1"}, {"due", "2026-12-07 07:30"}}) {
+            fs.put(kEvents, kMon + "\r\n");
+            f.inject(fs);
+            const Result r = run(args);
+            EXPECT_EQ(r.code, kCtlFailed) << f.what << ' ' << args[0];
+            EXPECT_EQ(r.err, f.err) << f.what << ' ' << args[0];
+            EXPECT_EQ(r.out, "") << f.what << ' ' << args[0];
+            EXPECT_EQ(fs.content(kEvents), kMon + "\r\n");
+            fs.failRead.clear();
+            fs.special.clear();
+        }
+    }
+}
+
+TEST_F(QuelvoctlTest, EveryFailedChangeSaysWhyAndKeepsTheSchedule)
+{
+    const std::string kTemp = "/opt/quelvo/temp.ini";
+    const struct
+    {
+        const char* what;
+        void (*inject)(test::FakeFileSystem&);
+        std::string reason;
+    } faults[] = {
+        {"no lock", [](test::FakeFileSystem& fs) { fs.failLock = true; }, "cannot lock"},
+        {"no write", [](test::FakeFileSystem& fs) { fs.failWrite.insert(kEvents); }, "injected"},
+        {"no scratch file", [](test::FakeFileSystem& fs) { fs.failCreate.insert("/opt/quelvo/temp.ini"); },
+         "cannot create /opt/quelvo/temp.ini"},
+        {"no rename", [](test::FakeFileSystem& fs) { fs.failReplace = true; }, "cannot rename over"},
+        {"a leftover that stays",
+         [](test::FakeFileSystem& fs) {
+             fs.put("/opt/quelvo/temp.ini", "left");
+             fs.failRemove.insert("/opt/quelvo/temp.ini");
+         },
+         "cannot remove"},
+    };
+    const std::vector<std::string> commands[] = {
+        {"add", "--days", "mon", "--hour", "7", "--minute", "30", "--ampm", "AM", "--shutdown"},
+        {"delete", "1"},
+        {"clear", "--yes"},
+    };
+    for (const auto& f : faults) {
+        for (const auto& args : commands) {
+            const bool writesInPlace = args[0] == "add";
+            if (writesInPlace && std::string(f.what) != "no lock" && std::string(f.what) != "no write")
+                continue; // an append has no scratch file
+            fs = test::FakeFileSystem();
+            fs.put(kEvents, kWed + "\r\n");
+            f.inject(fs);
+            const Result r = run(args);
+            EXPECT_EQ(r.code, kCtlFailed) << f.what << ' ' << args[0];
+            EXPECT_NE(r.err.find(f.reason), std::string::npos) << f.what << ' ' << args[0] << ": " << r.err;
+            EXPECT_EQ(fs.content(kEvents), kWed + "\r\n") << f.what << ' ' << args[0];
+            EXPECT_EQ(fs.content(kTemp), std::string(f.what) == "a leftover that stays"
+                                             ? std::optional<std::string>("left")
+                                             : std::nullopt);
+        }
+    }
+}
+
+TEST_F(QuelvoctlTest, EveryChangeHoldsTheLockAndAddStartsOnANewLine)
+{
+    fs.put(kEvents, kMon); // no final line end
+    settings.save("24hr", "False");
+    EXPECT_EQ(run({"add", "--days", "wed", "--hour", "11", "--minute", "45", "--ampm", "PM", "--reboot"}).code, kCtlOk);
+    EXPECT_EQ(fs.content(kEvents), kMon + "\r\n" + kWed + "\r\n");
+    EXPECT_EQ(run({"delete", "1"}).code, kCtlOk);
+    EXPECT_EQ(run({"clear", "--yes"}).code, kCtlOk);
+    EXPECT_EQ(fs.content(kEvents), "");
+    EXPECT_EQ(fs.unlockedWrites, 0);
+    EXPECT_EQ(fs.exclusiveHeld + fs.sharedHeld, 0); // none held after the command
+}
+
 TEST_F(QuelvoctlTest, ClearActsOnlyOnYes)
 {
     const struct

@@ -3,6 +3,7 @@
 #include "platform/file_system.h"
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -15,13 +16,19 @@ class FakeFileSystem final : public FileSystem
 public:
     [[nodiscard]] bool exists(const std::string& path) const override { return m_files.count(path) != 0; }
 
-    [[nodiscard]] std::optional<std::string> readAll(const std::string& path) const override
+    [[nodiscard]] ReadResult read(const std::string& path, std::int64_t maxBytes = kNoSizeLimit) const override
     {
         ++reads;
         const auto it = m_files.find(path);
-        if (it == m_files.end() || failRead.count(path) != 0)
-            return std::nullopt;
-        return it->second.bytes;
+        if (special.count(path) != 0)
+            return {std::nullopt, IoResult::failure(path + " is a FIFO, not a regular file")};
+        if (it == m_files.end())
+            return {};
+        if (failRead.count(path) != 0)
+            return {std::nullopt, IoResult::failure("injected: cannot read " + path)};
+        if (static_cast<std::int64_t>(it->second.bytes.size()) > maxBytes)
+            return {std::nullopt, IoResult::failure(path + " is too large")};
+        return {it->second.bytes, {}};
     }
 
     [[nodiscard]] std::optional<FileStamp> stamp(const std::string& path) const override
@@ -32,36 +39,48 @@ public:
         return FileStamp{it->second.version, static_cast<std::int64_t>(it->second.bytes.size()), it->second.inode};
     }
 
-    IoResult append(const std::string& path, std::string_view bytes) override
+    IoResult append(const std::string& path, std::string_view bytes, std::string_view lineBreak = {}) override
     {
+        noteWrite();
         if (failWrite.count(path) != 0 || (!exists(path) && failCreate.count(path) != 0))
             return IoResult::failure("injected: cannot append to " + path);
+        if (special.count(path) != 0)
+            return IoResult::failure(path + " is a FIFO, not a regular file");
         ++writes;
         File& f = touch(path);
+        if (!f.bytes.empty() && f.bytes.back() != '\n' && f.bytes.back() != '\r')
+            f.bytes.append(lineBreak);
         f.bytes.append(bytes);
         return IoResult::success();
     }
 
-    IoResult writeDurably(const std::string& path, std::string_view bytes) override
+    IoResult replaceContents(const std::string& path, std::string_view scratchName, std::string_view bytes,
+                             NewFileAccess access) override
     {
-        if (failWrite.count(path) != 0 || (!exists(path) && failCreate.count(path) != 0))
-            return IoResult::failure("injected: cannot write " + path);
+        noteWrite();
+        const std::string scratch = joinPath(path.substr(0, path.find_last_of('/')), scratchName);
+        if (exists(scratch) && failRemove.count(scratch) != 0)
+            return IoResult::failure("injected: cannot remove the old scratch file " + scratch);
+        m_files.erase(scratch);
+        if (special.count(path) != 0)
+            return IoResult::failure(path + " is a FIFO, not a regular file");
+        if (failWrite.count(path) != 0 || failCreate.count(scratch) != 0)
+            return IoResult::failure("injected: cannot create " + scratch);
+        if (failReplace)
+            return IoResult::failure("injected: cannot rename over " + path);
         ++writes;
+        if (!exists(path))
+            newFileAccess[path] = access;
         touch(path).bytes = std::string(bytes);
         return IoResult::success();
     }
 
-    IoResult replace(const std::string& from, const std::string& to) override
+    LockResult lock(const std::string& path, LockMode mode) override
     {
-        if (failReplace)
-            return IoResult::failure("injected: cannot rename over " + to);
-        const auto it = m_files.find(from);
-        if (it == m_files.end())
-            return IoResult::failure("no such file " + from);
-        ++writes;
-        m_files[to] = it->second;
-        m_files.erase(from);
-        return IoResult::success();
+        if (failLock)
+            return {nullptr, IoResult::failure("injected: cannot lock " + path)};
+        ++locksTaken;
+        return {std::make_unique<Held>(mode == LockMode::Exclusive ? exclusiveHeld : sharedHeld), {}};
     }
 
     IoResult remove(const std::string& path) override
@@ -92,14 +111,34 @@ public:
     std::set<std::string> failCreate; // writing a file of this path that doesn't exist yet fails
     std::set<std::string> failWrite;  // every write to this path fails
     std::set<std::string> failRead;   // the file exists but cannot be read
-    std::set<std::string> failRemove;
+    std::set<std::string> failRemove; // a leftover scratch file of this path can't be removed
+    std::set<std::string> special;    // a FIFO in the file's place: refused by reads and writes
     bool failReplace = false;
+    bool failLock = false;
+    int exclusiveHeld = 0; // locks held now
+    int sharedHeld = 0;
+    int locksTaken = 0;
+    int unlockedWrites = 0;                             // writes made without an exclusive lock held
+    std::map<std::string, NewFileAccess> newFileAccess; // how each file a replace created may be read
     bool failMakeFolders = false;
     std::set<std::string> folders;
     mutable int reads = 0;
     int writes = 0;
 
 private:
+    struct Held final : FileLock
+    {
+        explicit Held(int& count) : m_count(count) { ++m_count; }
+        ~Held() override { --m_count; }
+        int& m_count;
+    };
+
+    void noteWrite()
+    {
+        if (exclusiveHeld == 0)
+            ++unlockedWrites;
+    }
+
     struct File
     {
         std::string bytes;

@@ -195,5 +195,24 @@ TEST_F(EventListTest, NoticesChangesByOthersButNotItsOwn)
     }
 }
 
+TEST_F(EventListTest, AnUnreadableScheduleIsReportedOnceAndTheListKept)
+{
+    load({"On Mon at 07:30 AM, Shut Down, Repeat daily"});
+    fs.failRead.insert(kEvents);
+    const UserMessage expected{
+        "Error!", "Sorry, the list of events could not be read: injected: cannot read " + kEvents, MessageIcon::Stop};
+    EXPECT_EQ(list.loadlist(), expected);
+    EXPECT_EQ(list.loadlist(), std::nullopt); // the checker's next tick says nothing new
+    EXPECT_EQ(list.lst_events(), std::vector<std::string>{"On Mon at 07:30 AM, Shut Down, Repeat daily"});
+    EXPECT_EQ(firstColumns(list), std::vector<std::string>{" Mon at 07:30 AM"});
+    // Readable again, then unreadable again: said again.
+    fs.failRead.clear();
+    EXPECT_EQ(list.loadlist(), std::nullopt);
+    fs.special.insert(kEvents);
+    ASSERT_TRUE(list.loadlist().has_value());
+    EXPECT_EQ(list.loadlist(), std::nullopt);
+    EXPECT_EQ(list.lst_events().size(), 1u);
+}
+
 } // namespace
 } // namespace quelvo

@@ -46,7 +46,7 @@ TEST(ScheduleFile, ReadsEveryKindOfFileToItsEnd)
         test::FakeFileSystem fs;
         if (c.bytes)
             fs.put(kEvents, *c.bytes);
-        EXPECT_EQ(ScheduleFile(fs, kFolder).readLines(), c.lines) << c.what;
+        EXPECT_EQ(ScheduleFile(fs, kFolder).read().lines, c.lines) << c.what;
     }
 }
 
@@ -55,7 +55,7 @@ TEST(ScheduleFile, ReadsATenMegabyteLine)
     test::FakeFileSystem fs;
     const std::string huge(10 * 1024 * 1024, 'x');
     fs.put(kEvents, huge + "\r\n" + kLineA);
-    const Lines lines = ScheduleFile(fs, kFolder).readLines();
+    const Lines lines = ScheduleFile(fs, kFolder).read().lines;
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].size(), huge.size());
     EXPECT_EQ(lines[1], kLineA);
@@ -128,6 +128,19 @@ TEST(ScheduleFile, RewriteRemovesEveryCopyInBothVariants)
     EXPECT_EQ(fs.content(kEvents), toLowerAscii(kLineB) + "\r\n");
     ASSERT_TRUE(file.deleteevent(kLineB).ok());
     EXPECT_EQ(fs.content(kEvents), "");
+}
+
+TEST(ScheduleFile, RewriteRemovesOnlyWholeLines)
+{
+    // Lines that start with the target, extend it, or are a part of it all stay.
+    const std::string near =
+        kLineA + " \r\n" + kLineA + "X\r\n" + " " + kLineA + "\r\n" + kLineA.substr(0, 42) + "\r\n" + kLineA + "\t\r\n";
+    for (const Variant variant : {Variant::DeleteEvent, Variant::DropEvent}) {
+        test::FakeFileSystem fs;
+        fs.put(kEvents, near + "on mon at 07:30 am, shut down, repeat daily\r\n");
+        ASSERT_TRUE(ScheduleFile(fs, kFolder).removeEvent(kLineA, variant).ok());
+        EXPECT_EQ(fs.content(kEvents), variant == Variant::DeleteEvent ? near : toLowerAscii(near));
+    }
 }
 
 TEST(ScheduleFile, RewriteWithoutAMatchLeavesTheFileAlone)

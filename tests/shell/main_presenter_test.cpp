@@ -305,6 +305,18 @@ TEST_F(MainPresenterTest, ScheduleChangedByAnotherProgramIsReadBeforeTheNextScan
     EXPECT_NE(countdown(CountdownKind::Reboot), nullptr);
 }
 
+TEST_F(MainPresenterTest, UnreadableScheduleIsSaidOnceAndTheProgramRuns)
+{
+    fs.special.insert(kEvents); // a FIFO in the schedule's place
+    MainPresenter& p = start();
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(view.messages, std::vector<std::string>{"Error!|Sorry, the list of events could not be read: "
+                                                      "/prog/events.ini is a FIFO, not a regular file"});
+    p.tick(); // the checker's next reload says nothing new
+    EXPECT_EQ(view.messages.size(), 1U);
+    EXPECT_TRUE(view.checkerRuns);
+}
+
 TEST_F(MainPresenterTest, ExitDuringACountdownEndsWithoutARequest)
 {
     MainPresenter& p = start();

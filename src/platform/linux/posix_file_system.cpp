@@ -1,9 +1,12 @@
 #include "platform/linux/posix_file_system.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,9 +14,14 @@ namespace quelvo {
 
 namespace {
 
-IoResult errnoFailure(const char* what, const std::string& path)
+std::string reason(int error)
 {
-    return IoResult::failure(std::string(what) + " " + path + ": " + std::strerror(errno));
+    return std::strerror(error);
+}
+
+IoResult failure(const char* what, const std::string& path, int error)
+{
+    return IoResult::failure(std::string(what) + " " + path + ": " + reason(error));
 }
 
 // Closes a descriptor on every path out of a function.
@@ -42,19 +50,18 @@ private:
     int m_fd;
 };
 
-bool writeFully(int fd, std::string_view bytes)
+class FlockHeld final : public FileLock
 {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
+public:
+    explicit FlockHeld(int fd) : m_fd(fd) {}
+    ~FlockHeld() override { ::close(m_fd); } // closing the descriptor releases the lock
+
+    FlockHeld(const FlockHeld&) = delete;
+    FlockHeld& operator=(const FlockHeld&) = delete;
+
+private:
+    int m_fd;
+};
 
 std::string parentFolder(const std::string& path)
 {
@@ -66,31 +73,47 @@ std::string parentFolder(const std::string& path)
     return path.substr(0, slash);
 }
 
-IoResult writeWithFlags(const std::string& path, std::string_view bytes, int flags)
+// Why a file of this kind is refused, or empty for a regular file.
+std::string refusal(const struct stat& st, const std::string& path)
 {
-    Fd fd(::open(path.c_str(), flags | O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
-    if (fd.get() < 0)
-        return errnoFailure("cannot open", path);
-    if (!writeFully(fd.get(), bytes))
-        return errnoFailure("cannot write", path);
-    if (::fsync(fd.get()) != 0)
-        return errnoFailure("cannot flush", path);
-    if (fd.release() != 0)
-        return errnoFailure("cannot close", path);
-    return IoResult::success();
+    if (S_ISREG(st.st_mode))
+        return {};
+    const char* kind = S_ISDIR(st.st_mode)                          ? "a folder"
+                       : S_ISFIFO(st.st_mode)                       ? "a FIFO"
+                       : S_ISSOCK(st.st_mode)                       ? "a socket"
+                       : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
+                                                                    : "not a regular file";
+    return path + " is " + kind + ", not a regular file";
 }
 
-IoResult syncFolder(const std::string& folder)
+// The reason an open failed; a FIFO without a writer or a socket fails with ENXIO, which says
+// less than naming what is in the file's place.
+IoResult openFailure(const char* what, const std::string& path, int error)
 {
-    Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return errnoFailure("cannot open folder", folder);
-    if (::fsync(fd.get()) != 0 && errno != EINVAL)
-        return errnoFailure("cannot flush folder", folder);
-    return IoResult::success();
+    struct stat st
+    {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (std::string why = refusal(st, path); !why.empty())
+            return IoResult::failure(why);
+    }
+    return failure(what, path, error);
 }
 
 } // namespace
+
+PosixCalls PosixCalls::system()
+{
+    return {
+        [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
+        [](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); },
+        [](int fd) { return ::fsync(fd); },
+        [](const char* from, const char* to) { return ::rename(from, to); },
+        [](const char* path) { return ::unlink(path); },
+    };
+}
+
+PosixFileSystem::PosixFileSystem(PosixCalls calls) : m_calls(std::move(calls))
+{}
 
 bool PosixFileSystem::exists(const std::string& path) const
 {
@@ -99,16 +122,26 @@ bool PosixFileSystem::exists(const std::string& path) const
     return ::stat(path.c_str(), &st) == 0;
 }
 
-std::optional<std::string> PosixFileSystem::readAll(const std::string& path) const
+ReadResult PosixFileSystem::read(const std::string& path, std::int64_t maxBytes) const
 {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return std::nullopt;
-    std::string data;
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; fstat then refuses it.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return {};
+        return {std::nullopt, openFailure("cannot read", path, errno)};
+    }
     struct stat st
     {};
-    if (::fstat(fd.get(), &st) == 0 && st.st_size > 0)
-        data.reserve(static_cast<std::size_t>(st.st_size));
+    if (::fstat(fd.get(), &st) != 0)
+        return {std::nullopt, failure("cannot read", path, errno)};
+    if (std::string why = refusal(st, path); !why.empty())
+        return {std::nullopt, IoResult::failure(why)};
+    const std::string tooLarge = path + " is larger than " + std::to_string(maxBytes) + " bytes";
+    if (st.st_size > maxBytes)
+        return {std::nullopt, IoResult::failure(tooLarge)};
+    std::string data;
+    data.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[64 * 1024];
     for (;;) {
         const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
@@ -117,11 +150,13 @@ std::optional<std::string> PosixFileSystem::readAll(const std::string& path) con
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return std::nullopt;
+            return {std::nullopt, failure("cannot read", path, errno)};
         }
         data.append(buffer, static_cast<std::size_t>(n));
+        if (static_cast<std::int64_t>(data.size()) > maxBytes) // it grew while being read
+            return {std::nullopt, IoResult::failure(tooLarge)};
     }
-    return data;
+    return {std::move(data), {}};
 }
 
 std::optional<FileStamp> PosixFileSystem::stamp(const std::string& path) const
@@ -137,31 +172,145 @@ std::optional<FileStamp> PosixFileSystem::stamp(const std::string& path) const
     return s;
 }
 
-IoResult PosixFileSystem::append(const std::string& path, std::string_view bytes)
+IoResult PosixFileSystem::append(const std::string& path, std::string_view bytes, std::string_view lineBreak)
 {
     const bool existed = exists(path);
-    IoResult r = writeWithFlags(path, bytes, O_APPEND);
-    if (r.ok() && !existed)
-        r = syncFolder(parentFolder(path));
-    return r;
+    // Read access too, for a look at the last byte.
+    Fd fd(m_calls.open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644));
+    if (fd.get() < 0)
+        return openFailure("cannot open", path, errno);
+    struct stat st
+    {};
+    if (::fstat(fd.get(), &st) != 0)
+        return failure("cannot open", path, errno);
+    if (std::string why = refusal(st, path); !why.empty())
+        return IoResult::failure(why);
+
+    const off_t before = st.st_size;
+    std::string all;
+    char last = '\n';
+    if (before > 0 && !lineBreak.empty() && ::pread(fd.get(), &last, 1, before - 1) == 1 && last != '\n' &&
+        last != '\r')
+        all.append(lineBreak);
+    all.append(bytes);
+
+    // Cuts the file back to its old length, so a failure leaves no partial line to glue onto.
+    const auto undo = [&](const char* what) {
+        const int error = errno;
+        if (::ftruncate(fd.get(), before) == 0)
+            (void)::fsync(fd.get());
+        if (!existed)
+            (void)::unlink(path.c_str());
+        return failure(what, path, error);
+    };
+    if (!all.empty()) {
+        // One write, so that readers and other writers see the whole line or none of it.
+        const ssize_t n = m_calls.write(fd.get(), all.data(), all.size());
+        if (n != static_cast<ssize_t>(all.size())) {
+            if (n >= 0)
+                errno = ENOSPC; // a short write on a regular file: the disk is full
+            return undo("cannot write");
+        }
+    }
+    if (m_calls.fsync(fd.get()) != 0)
+        return undo("cannot flush");
+    if (fd.release() != 0)
+        return failure("cannot close", path, errno);
+    if (!existed) {
+        if (IoResult r = syncFolder(parentFolder(path)); !r.ok()) {
+            (void)::unlink(path.c_str());
+            return r;
+        }
+    }
+    return IoResult::success();
 }
 
-IoResult PosixFileSystem::writeDurably(const std::string& path, std::string_view bytes)
+IoResult PosixFileSystem::replaceContents(const std::string& path, std::string_view scratchName, std::string_view bytes,
+                                          NewFileAccess access)
 {
-    return writeWithFlags(path, bytes, O_TRUNC);
+    // A symbolic link to a regular file (a dotfile manager's) is followed, and stays a link.
+    std::string target = path;
+    struct stat st
+    {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    const bool existed = ::lstat(target.c_str(), &st) == 0;
+    if (existed && !S_ISLNK(st.st_mode)) {
+        if (std::string why = refusal(st, path); !why.empty())
+            return IoResult::failure(why);
+    }
+
+    const std::string folder = parentFolder(target);
+    const std::string scratch = joinPath(folder, scratchName);
+    // A leftover (from a crash, or planted as a link) is removed, never opened.
+    if (m_calls.unlink(scratch.c_str()) != 0 && errno != ENOENT)
+        return failure("cannot remove the old scratch file", scratch, errno);
+    const mode_t createMode = existed || access == NewFileAccess::OwnerOnly ? 0600 : 0644;
+    Fd fd(m_calls.open(scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, createMode));
+    if (fd.get() < 0)
+        return failure("cannot create", scratch, errno);
+
+    const auto discard = [&](IoResult r) {
+        (void)m_calls.unlink(scratch.c_str());
+        return r;
+    };
+    if (existed && S_ISREG(st.st_mode)) {
+        // The owner and group only where the system permits; the mode always.
+        (void)::fchown(fd.get(), st.st_uid, st.st_gid);
+        (void)::fchmod(fd.get(), st.st_mode & 07777);
+    }
+    std::string_view rest = bytes;
+    while (!rest.empty()) {
+        const ssize_t n = m_calls.write(fd.get(), rest.data(), rest.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return discard(failure("cannot write", scratch, errno));
+        }
+        rest.remove_prefix(static_cast<std::size_t>(n));
+    }
+    // The content is on disk before the rename makes it the file, so a crash never
+    // leaves a renamed but empty file.
+    if (m_calls.fsync(fd.get()) != 0)
+        return discard(failure("cannot flush", scratch, errno));
+    if (fd.release() != 0)
+        return discard(failure("cannot close", scratch, errno));
+    if (m_calls.rename(scratch.c_str(), target.c_str()) != 0)
+        return discard(failure("cannot rename over", target, errno));
+    return syncFolder(folder);
 }
 
-IoResult PosixFileSystem::replace(const std::string& from, const std::string& to)
+LockResult PosixFileSystem::lock(const std::string& path, LockMode mode)
 {
-    if (::rename(from.c_str(), to.c_str()) != 0)
-        return errnoFailure("cannot rename over", to);
-    return syncFolder(parentFolder(to));
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) // flock needs no write access
+        fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {nullptr, failure("cannot open the lock file", path, errno)};
+    auto held = std::make_unique<FlockHeld>(fd);
+    struct stat st
+    {};
+    if (::fstat(fd, &st) != 0)
+        return {nullptr, failure("cannot open the lock file", path, errno)};
+    if (std::string why = refusal(st, path); !why.empty())
+        return {nullptr, IoResult::failure(why)};
+    while (::flock(fd, mode == LockMode::Exclusive ? LOCK_EX : LOCK_SH) != 0) {
+        if (errno != EINTR)
+            return {nullptr, failure("cannot lock", path, errno)};
+    }
+    return {std::move(held), {}};
 }
 
 IoResult PosixFileSystem::remove(const std::string& path)
 {
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
-        return errnoFailure("cannot delete", path);
+        return failure("cannot delete", path, errno);
     return IoResult::success();
 }
 
@@ -175,8 +324,18 @@ IoResult PosixFileSystem::makeFolders(const std::string& path)
         if (partial.empty())
             continue;
         if (::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST)
-            return errnoFailure("cannot create folder", partial);
+            return failure("cannot create folder", partial, errno);
     }
+    return IoResult::success();
+}
+
+IoResult PosixFileSystem::syncFolder(const std::string& folder)
+{
+    Fd fd(m_calls.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
+    if (fd.get() < 0)
+        return failure("cannot open folder", folder, errno);
+    if (m_calls.fsync(fd.get()) != 0 && errno != EINVAL)
+        return failure("cannot flush folder", folder, errno);
     return IoResult::success();
 }
 

@@ -2,20 +2,47 @@
 
 #include "platform/file_system.h"
 
+#include <cstddef>
+#include <functional>
+
+#include <sys/types.h>
+
 namespace quelvo {
 
-/// FileSystem over POSIX calls, with fsync where durability is promised.
+/// The system calls whose failure decides what is left on disk. Tests replace them to
+/// fail one call, cut a write short or record the order of the calls.
+struct PosixCalls
+{
+    std::function<int(const char* path, int flags, mode_t mode)> open;
+    std::function<ssize_t(int fd, const void* data, std::size_t size)> write;
+    std::function<int(int fd)> fsync;
+    std::function<int(const char* from, const char* to)> rename;
+    std::function<int(const char* path)> unlink;
+
+    /// The real calls.
+    static PosixCalls system();
+};
+
+/// FileSystem over POSIX calls, with fsync where durability is promised and flock for locks.
 class PosixFileSystem final : public FileSystem
 {
 public:
+    explicit PosixFileSystem(PosixCalls calls = PosixCalls::system());
+
     [[nodiscard]] bool exists(const std::string& path) const override;
-    [[nodiscard]] std::optional<std::string> readAll(const std::string& path) const override;
+    [[nodiscard]] ReadResult read(const std::string& path, std::int64_t maxBytes = kNoSizeLimit) const override;
     [[nodiscard]] std::optional<FileStamp> stamp(const std::string& path) const override;
-    IoResult append(const std::string& path, std::string_view bytes) override;
-    IoResult writeDurably(const std::string& path, std::string_view bytes) override;
-    IoResult replace(const std::string& from, const std::string& to) override;
+    IoResult append(const std::string& path, std::string_view bytes, std::string_view lineBreak = {}) override;
+    IoResult replaceContents(const std::string& path, std::string_view scratchName, std::string_view bytes,
+                             NewFileAccess access) override;
+    LockResult lock(const std::string& path, LockMode mode) override;
     IoResult remove(const std::string& path) override;
     IoResult makeFolders(const std::string& path) override;
+
+private:
+    IoResult syncFolder(const std::string& folder);
+
+    PosixCalls m_calls;
 };
 
 } // namespace quelvo
