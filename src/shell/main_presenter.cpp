@@ -181,6 +181,9 @@ void MainPresenter::loadlist()
     // Not modal: the checker goes on with the events the list had.
     if (const auto message = m_eventList.loadlist())
         m_view.showError(message->text);
+    // A failed load kept the lists, so the window already shows them (and keeps its selection).
+    if (!m_eventList.loadResult().ok())
+        return;
     m_view.showEvents(m_eventList.lst_events(), m_eventList.rows());
 }
 

@@ -312,8 +312,10 @@ TEST_F(MainPresenterTest, UnreadableScheduleIsSaidOnceAndTheProgramRuns)
     EXPECT_TRUE(loaded);
     EXPECT_EQ(view.messages, std::vector<std::string>{"Error!|Sorry, the list of events could not be read: "
                                                       "/prog/events.ini is a FIFO, not a regular file"});
-    p.tick(); // the checker's next reload says nothing new
+    view.lines = {"as shown"};
+    p.tick(); // the checker's next reload says nothing new, and leaves the list as it stands
     EXPECT_EQ(view.messages.size(), 1U);
+    EXPECT_EQ(view.lines, std::vector<std::string>{"as shown"});
     EXPECT_TRUE(view.checkerRuns);
 }
 
