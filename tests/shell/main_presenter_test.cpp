@@ -115,7 +115,6 @@ TEST_F(MainPresenterTest, FirstStartAndStoredModes)
     autostart.stored = "/old/quelvo";
     start();
     EXPECT_FALSE(view.checked(MainBox::TwentyFour));
-    EXPECT_EQ(view.texts[MainCombo::AmPm], "AM");
     EXPECT_TRUE(view.checked(MainBox::Pause));
     EXPECT_FALSE(view.checked(MainBox::Forced));
     EXPECT_TRUE(view.checked(MainBox::Autostart)); // a non-empty entry ticks the box, writing nothing
@@ -380,7 +379,6 @@ TEST_F(MainPresenterTest, SaveChecksAppendsAndReportsAFailedWrite)
     EXPECT_EQ(view.messages.back().rfind("Error!|", 0), 0U);
     EXPECT_NE(view.messages.back().find(kEvents), std::string::npos);
     EXPECT_EQ(view.tab, MainTab::Settings);
-    EXPECT_EQ(view.busy.back(), false);
 }
 
 TEST_F(MainPresenterTest, DeletingNeedsASelectedRowAndAsksBeforeDeletingAll)
@@ -420,7 +418,6 @@ TEST_F(MainPresenterTest, ClockModeSwitchWarnsAndRefillsTheEditor)
     p.setclockmode();
     EXPECT_EQ(settings.get("24hr", ""), "False");
     EXPECT_TRUE(view.ampmVisible);
-    EXPECT_EQ(view.lists[MainCombo::AmPm].size(), 2U);
     EXPECT_EQ(view.lists[MainCombo::Hour].size(), 12U);
 }
 
