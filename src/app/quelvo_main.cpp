@@ -139,10 +139,10 @@ int main(int argc, char** argv)
     }
 
     std::unique_ptr<FrmMain> mainWindow;
-    QPointer<SplashWindow> splash = new SplashWindow(settings, clock, [&] {
+    QPointer<SplashWindow> splash = new SplashWindow(settings, [&] {
         if (!mainWindow)
             mainWindow = std::make_unique<FrmMain>(services);
-        if (!mainWindow->Form_Load([&splash] {
+        if (!mainWindow->presenter().Form_Load([&splash] {
                 if (splash)
                     splash->close();
             })) {
@@ -153,7 +153,7 @@ int main(int argc, char** argv)
         }
         mainWindow->show();
         if (options.dryRun)
-            reportTray(*mainWindow->tray());
+            reportTray(*mainWindow->sysTray());
     });
     splash->show();
     // The main window's widgets are built while the splash waits for its first tick, once the
