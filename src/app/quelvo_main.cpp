@@ -145,10 +145,10 @@ int main(int argc, char** argv)
     }
 
     std::unique_ptr<FrmMain> mainWindow;
-    QPointer<SplashWindow> splash = new SplashWindow(settings, clock, [&] {
+    QPointer<SplashWindow> splash = new SplashWindow(settings, [&] {
         if (!mainWindow)
             mainWindow = std::make_unique<FrmMain>(services);
-        if (!mainWindow->Form_Load([&splash] {
+        if (!mainWindow->presenter().Form_Load([&splash] {
                 if (splash)
                     splash->close();
             })) {
@@ -159,7 +159,7 @@ int main(int argc, char** argv)
         }
         mainWindow->show();
         if (options.dryRun)
-            reportTray(*mainWindow->tray());
+            reportTray(*mainWindow->sysTray());
     });
     splash->show();
     // The main window's widgets are built while the splash waits for its first tick, once the

@@ -20,27 +20,26 @@ struct QuickActionMember
     int minutes = 0;
     bool reboot = false;
     std::string_view message; // the confirmation shown in the hint window
-    std::string_view menuKey; // the tray menu entry that presses the button
 };
 
 /// The family, in button order.
 inline constexpr std::array<QuickActionMember, 8> kQuickActions = {{
     {"Command3", "ShutDown", "5 minutes", "This will shut down your computer in 5 minutes", 5, false,
-     "This computer will ShutDown in 5 minutes", "s5"},
+     "This computer will ShutDown in 5 minutes"},
     {"Command4", "ShutDown", "15 minutes", "This will shut down your computer in 15 minutes", 15, false,
-     "This computer will ShutDown in 15 minutes", "s15"},
+     "This computer will ShutDown in 15 minutes"},
     {"Command5", "ShutDown", "30 minutes", "This will shut down your computer in 30 minutes", 30, false,
-     "This computer will ShutDown in 30 minutes", "s30"},
+     "This computer will ShutDown in 30 minutes"},
     {"Command6", "ShutDown", "60 minutes", "This will shut down your computer in 60 minutes", 60, false,
-     "This computer will ShutDown in 60 minutes", "s60"},
+     "This computer will ShutDown in 60 minutes"},
     {"Command7", "ReBoot", "5 minutes", "This will re boot your computer in 5 minutes", 5, true,
-     "This computer will ReBoot in 5 minutes", "r5"},
+     "This computer will ReBoot in 5 minutes"},
     {"Command8", "ReBoot", "15 minutes", "This will re boot your computer in 15 minutes", 15, true,
-     "This computer will ReBoot in 15 minutes", "r15"},
+     "This computer will ReBoot in 15 minutes"},
     {"Command9", "ReBoot", "30 minutes", "This will re boot your computer in 30 minutes", 30, true,
-     "This computer will ReBoot in 30 minutes", "r30"},
+     "This computer will ReBoot in 30 minutes"},
     {"Command10", "ReBoot", "60 minutes", "This will re boot your computer in 60 minutes", 60, true,
-     "This computer will ReBoot in 60 minutes", "r60"},
+     "This computer will ReBoot in 60 minutes"},
 }};
 
 /// The member with that many minutes and that action; nullptr when the family has none.

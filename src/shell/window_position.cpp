@@ -10,6 +10,11 @@ double twipsPerPixel(double logicalDpi)
     return logicalDpi > 0 ? 1440.0 / logicalDpi : 15.0;
 }
 
+int twipsToPixels(double twips, double logicalDpi)
+{
+    return static_cast<int>(std::lround(twips * logicalDpi / 1440.0));
+}
+
 std::optional<float> parseTwips(std::string_view text)
 {
     // Blanks around the number are allowed, as the stored texts may have been edited by hand.

@@ -23,6 +23,9 @@ struct PixelRect
 /// Twips per pixel at a logical dpi (15 at 96 dpi, 10 at 144 dpi).
 double twipsPerPixel(double logicalDpi);
 
+/// Pixels for a length in twips at a logical dpi, rounded to the nearest.
+int twipsToPixels(double twips, double logicalDpi);
+
 /// A stored coordinate as a number; nullopt when the text is not a number.
 std::optional<float> parseTwips(std::string_view text);
 

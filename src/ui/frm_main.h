@@ -1,59 +1,27 @@
 #pragma once
 
-#include "countdown/countdown.h"
-#include "schedule/event_list.h"
-#include "schedule/schedule_checker.h"
-#include "schedule/schedule_file.h"
+#include "shell/main_presenter.h"
 
-#include <QPointer>
+#include <QCheckBox>
+#include <QTabWidget>
+#include <QTimer>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
-#include <string>
 
-class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
-class QTabWidget;
-class QTimer;
 class QTreeWidget;
 
 namespace quelvo {
 
-class Autostart;
-class Clock;
-class FileSystem;
-class InstanceMessenger;
-class Settings;
-class SingleInstance;
 class SysTray;
-struct CountdownHooks;
 
-/// What the main window works with; the program builds the real ones, tests fakes.
-struct MainWindowServices
-{
-    Settings& settings;
-    FileSystem& fs;
-    const Clock& clock;
-    Autostart& autostart;
-    SingleInstance& instance;
-    InstanceMessenger& messenger; // lets a second copy bring this one forward
-    std::string folder;           // where events.ini lives
-    std::string programPath;      // the running program, for the autostart entry
-    std::string versionName;      // the operating system's family name
-    std::string amPmDesignator;   // the user's AM text ("AM", "a.m.", or empty)
-    std::function<PowerOutcome(CountdownKind, bool forced)> powerAction;
-    std::function<void()> endProgram;                   // ends the program at once
-    std::function<bool()> trayAvailable;                // a notification area is there to hide into
-    std::function<void(CountdownKind)> countdownOpened; // optional: told when a countdown opens
-};
-
-/// The program's one working window: four tabs, the event list, the editor and the
-/// quick actions. It shows what the logic decides and passes the user's actions on.
-class FrmMain final : public QWidget, public CheckerHost
+/// The program's one working window in Qt: four tabs, the event list, the editor and the
+/// quick actions. It draws what MainPresenter decides and passes the user's actions on.
+class FrmMain final : public QWidget, public MainView
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FrmMain)
@@ -62,44 +30,40 @@ public:
     explicit FrmMain(MainWindowServices services, QWidget* parent = nullptr);
     ~FrmMain() override;
 
-    /// Start-up. False when another copy already runs: this one must end, nothing was touched
-    /// (the running copy was told, to come forward when it has no notification area).
-    bool Form_Load(const std::function<void()>& closeSplash = {});
-    /// Removes the tray icon and ends the program.
-    void Form_Unload();
+    [[nodiscard]] MainPresenter& presenter() { return *m_presenter; }
+    [[nodiscard]] SysTray* sysTray() const { return m_frmSysTray; }
 
-    /// Rebuilds both event lists from the schedule file.
-    void loadlist();
-    void deleteevent();
-    void deleteall();
-    void saveevent();
-    void selectalldays();
-    void setclockmode();
-    /// Fills the editor for a delayed action and saves it; `index` 0..7 is Command3..Command10.
-    void quickaction(int index);
-    void hidetotray();
-    /// A later copy was started: come forward when there is no tray icon to be found by, or
-    /// when that copy was started to show the window.
-    void anotherCopyStarted(bool showWindow);
-    /// Shows the window on a tab (-1 keeps the selected one), as the tray's show commands do.
-    void showmainwindow(int tab);
-    /// A tray menu choice, by its key.
-    void runTrayCommand(const QString& key);
-
-    [[nodiscard]] SysTray* tray() const { return m_frmSysTray; }
-    [[nodiscard]] ScheduleChecker& checker() { return m_checker; }
-    [[nodiscard]] const EventList& eventList() const { return m_eventList; }
-
-    // CheckerHost
-    [[nodiscard]] bool windowIsNormal() const override;
-    bool hideToTray() override;
-    void openHint() override;
-    [[nodiscard]] const std::vector<std::string>& lstEvents() const override;
-    IoResult dropevent(const std::string& matchedLine) override;
-    void openCountdown(bool reboot) override;
-
-    /// Tabs of SSTab1.
-    enum Tab { TabAbout = 0, TabSettings = 1, TabSchedules = 2, TabSleep = 3 };
+    // MainView
+    void setLabel(MainLabel label, const std::string& text) override;
+    void selectTab(MainTab tab) override { SSTab1->setCurrentIndex(static_cast<int>(tab)); }
+    [[nodiscard]] bool checked(MainBox which) const override { return box(which)->isChecked(); }
+    void setChecked(MainBox which, bool on) override { box(which)->setChecked(on); }
+    [[nodiscard]] std::string text(MainCombo combo) const override;
+    void setText(MainCombo combo, const std::string& text) override;
+    void fill(MainCombo combo, const std::vector<std::string>& items) override;
+    void setAmPmVisible(bool visible) override;
+    void showEvents(const std::vector<std::string>& lines, const std::vector<ListRow>& rows) override;
+    [[nodiscard]] std::optional<std::size_t> selectedRow() const override;
+    void showMessage(const UserMessage& message) override;
+    bool ask(const UserQuestion& question) override;
+    void showError(const std::string& text) override;
+    void setBusy(bool busy) override;
+    void restoreWindow() override;
+    void minimiseWindow() override { showMinimized(); }
+    void hideWindow() override { hide(); }
+    [[nodiscard]] bool windowHidden() const override { return isHidden(); }
+    [[nodiscard]] bool windowMinimised() const override { return isMinimized(); }
+    [[nodiscard]] bool windowMaximised() const override { return isMaximized(); }
+    [[nodiscard]] PixelRect fitToContents() override;
+    [[nodiscard]] PixelRect frame() const override { return {x(), y(), width(), height()}; }
+    void moveTo(int left, int top) override { move(left, top); }
+    [[nodiscard]] double logicalDpi() const override;
+    [[nodiscard]] std::vector<PixelRect> screens() const override;
+    void startChecker() override;
+    void stopChecker() override { Timer1->stop(); }
+    TrayView& tray() override;
+    CountdownView* makeCountdown(CountdownKind kind, CountdownPresenter& presenter) override;
+    HintView* makeHint(HintPresenter& presenter) override;
 
     // About
     QLabel* Label1 = nullptr;
@@ -145,16 +109,9 @@ protected:
 private:
     void buildWindow();
     void connectControls();
-    void buildTray();
     void alignTimer1();
-    void powerNow(CountdownKind kind, bool forced);
-    void keepReachable();
-    CountdownHooks countdownHooks();
-    void storePosition();
-    void applyClockModeChange();
-    [[nodiscard]] bool trayAvailable() const;
-    [[nodiscard]] bool twentyFourHour() const;
-    void showIoError(const QString& what, const IoResult& result);
+    [[nodiscard]] QCheckBox* box(MainBox which) const;
+    [[nodiscard]] QComboBox* combo(MainCombo which) const;
 
     QWidget* buildAboutTab();
     QWidget* buildSettingsTab();
@@ -162,19 +119,11 @@ private:
     QWidget* buildSleepTab();
     QPushButton* makeHidePicture(const char* objectName);
 
-    MainWindowServices m_services;
-    ScheduleFile m_schedule;
-    EventList m_eventList;
-    ScheduleChecker m_checker;
     SysTray* m_frmSysTray = nullptr;
+    std::unique_ptr<MainPresenter> m_presenter;
 
-    // Dragging by the background or the tab control.
-    bool m_dragging = false;
-    QPoint m_grab;
-    QPoint m_dragStart;
     // A check box was released under the pointer (as opposed to toggled by the keyboard).
     QObject* m_pointerReleased = nullptr;
-    bool m_loaded = false;
     bool m_aligning = false;
 };
 

@@ -1,8 +1,10 @@
 #include "ui/hint_window.h"
 
 #include "ui/app_icon.h"
+#include "ui/text.h"
 #include "ui/twips.h"
 
+#include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -31,31 +33,14 @@ constexpr int kIconSideAt96 = 32;
 
 } // namespace
 
-QPointer<HintWindow> HintWindow::s_open;
-
-HintWindow* HintWindow::open()
-{
-    if (s_open) {
-        s_open->show();
-        return s_open;
-    }
-    s_open = new HintWindow;
-    s_open->show();
-    return s_open;
-}
-
-HintWindow* HintWindow::current()
-{
-    return s_open;
-}
-
 QString HintWindow::defaultText()
 {
     return QString::fromUtf8(kDefaultText);
 }
 
-HintWindow::HintWindow()
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+HintWindow::HintWindow(HintPresenter& presenter)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
+      m_presenter(&presenter)
 {
     setObjectName(QStringLiteral("frm_message"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -90,29 +75,17 @@ HintWindow::HintWindow()
     const int side = scaledPixels(kIconSideAt96, *this);
     m_image->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
     m_image->setFixedSize(side, side);
-    placeIcon();
+    // Centre the icon in the blank gap of the default text, whatever the font's widths.
+    const QFontMetrics metrics(font);
+    const int before = metrics.horizontalAdvance(QString::fromUtf8(kTextBeforeGap) + QLatin1Char(' '));
+    const int gap = metrics.horizontalAdvance(QString(kGapBlanks - 1, QLatin1Char(' ')));
+    m_image->move(m_label->x() + before + (gap - m_image->width()) / 2, (height() - m_image->height()) / 2);
 
     // Top-left of the desktop's free area, where the topmost request puts it anyway.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().topLeft());
 
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setSingleShot(true);
-    m_timer->setInterval(kLifetimeMs);
-    connect(m_timer, &QTimer::timeout, this, &QWidget::close);
-    m_timer->start();
-}
-
-void HintWindow::placeIcon()
-{
-    // Centre the icon in the blank gap of the default text, whatever the font's widths.
-    const QFontMetrics metrics(m_label->font());
-    const int before = metrics.horizontalAdvance(QString::fromUtf8(kTextBeforeGap) + QLatin1Char(' '));
-    const int gap = metrics.horizontalAdvance(QString(kGapBlanks - 1, QLatin1Char(' ')));
-    const int x = m_label->x() + before + (gap - m_image->width()) / 2;
-    const int y = (height() - m_image->height()) / 2;
-    m_image->move(x, y);
+    show();
 }
 
 void HintWindow::paintEvent(QPaintEvent*)
@@ -124,26 +97,32 @@ void HintWindow::paintEvent(QPaintEvent*)
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void HintWindow::setText(const QString& text)
+void HintWindow::showConfirmation(const std::string& text)
 {
-    m_label->setText(text);
+    m_image->setVisible(false);
+    m_label->setText(qs(text));
+    m_label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
 }
 
-void HintWindow::setIconVisible(bool visible)
+void HintWindow::closeAfter(int ms)
 {
-    m_image->setVisible(visible);
+    QTimer::singleShot(ms, this, [this] {
+        if (m_presenter)
+            m_presenter->elapsed();
+    });
 }
 
-void HintWindow::setTextAlignment(Qt::Alignment alignment)
+void HintWindow::closeEvent(QCloseEvent* event)
 {
-    m_label->setAlignment(alignment | Qt::AlignVCenter);
+    if (HintPresenter* presenter = std::exchange(m_presenter, nullptr))
+        presenter->closed();
+    QWidget::closeEvent(event);
 }
 
-void HintWindow::showConfirmation(const QString& text)
+void HintWindow::closeWindow()
 {
-    setIconVisible(false);
-    setText(text);
-    setTextAlignment(Qt::AlignHCenter);
+    m_presenter = nullptr;
+    close();
 }
 
 } // namespace quelvo

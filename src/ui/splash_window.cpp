@@ -1,15 +1,13 @@
 #include "ui/splash_window.h"
 
-#include "platform/clock.h"
-#include "shell/settings.h"
 #include "ui/twips.h"
-#include "ui/wait_seconds.h"
 
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QTimer>
 
+#include <algorithm>
 #include <utility>
 
 namespace quelvo {
@@ -23,10 +21,9 @@ constexpr double kClientHeightTwips = 810;
 
 } // namespace
 
-SplashWindow::SplashWindow(Settings& settings, const Clock& clock, std::function<void()> openMainWindow,
-                           QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), m_settings(settings), m_clock(clock),
-      m_openMainWindow(std::move(openMainWindow))
+SplashWindow::SplashWindow(const Settings& settings, std::function<void()> openMainWindow, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint),
+      m_presenter(settings, *this, std::move(openMainWindow))
 {
     setObjectName(QStringLiteral("frm_load"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -36,59 +33,35 @@ SplashWindow::SplashWindow(Settings& settings, const Clock& clock, std::function
     setFixedSize(client);
 
     // A thin accent frame inside the border; purely decorative.
-    m_shape = new QFrame(this);
-    m_shape->setObjectName(QStringLiteral("Shape1"));
-    m_shape->setFrameShape(QFrame::NoFrame);
-    m_shape->setStyleSheet(QStringLiteral("#Shape1 { border: 2px solid #2f5fd0; border-radius: 6px; }"));
+    auto* shape = new QFrame(this);
+    shape->setObjectName(QStringLiteral("Shape1"));
+    shape->setFrameShape(QFrame::NoFrame);
+    shape->setStyleSheet(QStringLiteral("#Shape1 { border: 2px solid #2f5fd0; border-radius: 6px; }"));
     const int inset = client.height() / 9;
-    m_shape->setGeometry(rect().adjusted(inset, inset, -inset, -inset));
+    shape->setGeometry(rect().adjusted(inset, inset, -inset, -inset));
 
-    m_label = new QLabel(QString::fromUtf8(kLoadingText), this);
-    m_label->setObjectName(QStringLiteral("Label1"));
+    auto* label = new QLabel(QString::fromUtf8(kLoadingText), this);
+    label->setObjectName(QStringLiteral("Label1"));
     QFont font;
     font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Helvetica")});
     font.setPointSizeF(14.25);
     font.setWeight(QFont::Normal);
-    m_label->setFont(font);
-    m_label->setAlignment(Qt::AlignCenter);
-    m_label->setGeometry(rect());
+    label->setFont(font);
+    label->setAlignment(Qt::AlignCenter);
     // A wider fallback font must not clip the text.
-    const int needed = m_label->sizeHint().width() + 2 * inset + 8;
-    if (needed > client.width()) {
-        setFixedSize(needed, client.height());
-        m_shape->setGeometry(rect().adjusted(inset, inset, -inset, -inset));
-        m_label->setGeometry(rect());
-    }
+    setFixedSize(std::max(client.width(), label->sizeHint().width() + 2 * inset + 8), client.height());
+    shape->setGeometry(rect().adjusted(inset, inset, -inset, -inset));
+    label->setGeometry(rect());
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setInterval(kFirstTickMs);
-    connect(m_timer, &QTimer::timeout, this, &SplashWindow::firstTick);
-    m_timer->start();
-}
-
-void SplashWindow::firstTick()
-{
-    if (m_started)
-        return;
-    m_started = true;
-    m_timer->stop();
-
-    // The hook may close (and so delete) this window: keep what is needed on the stack.
-    auto openMainWindow = m_openMainWindow;
-    if (m_settings.get("pause", "False") == "True") {
-        m_waiting = true;
-        waitseconds(kStartupDelaySeconds, m_clock);
-        m_waiting = false;
-    }
-    if (openMainWindow)
-        openMainWindow();
+    connect(m_timer, &QTimer::timeout, this, [this] { m_presenter.tick(); });
+    m_presenter.load();
 }
 
 void SplashWindow::closeEvent(QCloseEvent* event)
 {
-    // Deleting the window while its own wait runs would pull the ground from under it.
-    if (m_waiting) {
+    if (!m_presenter.mayClose()) {
         event->ignore();
         return;
     }

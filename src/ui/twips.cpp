@@ -3,19 +3,7 @@
 #include <QSize>
 #include <QWidget>
 
-#include <cmath>
-
 namespace quelvo {
-
-int twipsToPixels(double twips, double logicalDpi)
-{
-    return static_cast<int>(std::lround(twips * logicalDpi / kTwipsPerInch));
-}
-
-double pixelsToTwips(double pixels, double logicalDpi)
-{
-    return logicalDpi > 0 ? pixels * kTwipsPerInch / logicalDpi : pixels * 15.0;
-}
 
 double logicalDpiOf(const QWidget& widget)
 {

@@ -63,22 +63,6 @@ TEST(Countdown, ShowsNineToOneThenFiresOnTheTenthTick)
     EXPECT_TRUE(power.calls[0].forced);
 }
 
-TEST(Countdown, ZerocountFiresOnTheNextTick)
-{
-    PowerLog power;
-    auto countdown = power.make(CountdownKind::Reboot);
-    countdown.load();
-    countdown.tick();
-    countdown.zerocount();
-    const auto step = countdown.tick();
-    EXPECT_TRUE(step.due);
-    EXPECT_EQ(step.secondsText, "0");
-    countdown.fire();
-    ASSERT_EQ(power.calls.size(), 1U);
-    EXPECT_EQ(power.calls[0].kind, CountdownKind::Reboot);
-    EXPECT_EQ(power.forcedReads, 0); // the box only matters to a shutdown
-}
-
 TEST(Countdown, ForcedIsReadAtZeroNotAtOpening)
 {
     PowerLog power;
@@ -93,43 +77,6 @@ TEST(Countdown, ForcedIsReadAtZeroNotAtOpening)
     ASSERT_EQ(power.calls.size(), 1U);
     EXPECT_FALSE(power.calls[0].forced);
     EXPECT_EQ(power.forcedReads, 1);
-}
-
-TEST(Countdown, CancelAndReloadCountsFromTen)
-{
-    PowerLog power;
-    auto countdown = power.make(CountdownKind::Shutdown);
-    countdown.load();
-    countdown.tick();
-    countdown.tick();
-    countdown.cancel();
-    EXPECT_EQ(countdown.state(), Countdown::State::Closed);
-    EXPECT_FALSE(countdown.tick().due);
-    countdown.load();
-    EXPECT_EQ(countdown.SecondsLeft(), 10);
-    EXPECT_TRUE(countdown.actionLabelVisible());
-    EXPECT_EQ(countdown.tick().secondsText, "9");
-    EXPECT_TRUE(power.calls.empty());
-}
-
-TEST(Countdown, FiredRebootRestsAtZeroUntilReloaded)
-{
-    PowerLog power;
-    auto countdown = power.make(CountdownKind::Reboot);
-    countdown.load();
-    countdown.zerocount();
-    ASSERT_TRUE(countdown.tick().due);
-    EXPECT_EQ(countdown.fire().after, AfterAction::None);
-    EXPECT_EQ(countdown.state(), Countdown::State::Fired);
-    // Reopened through the tray: zerocount alone starts nothing, and no stray tick acts again.
-    countdown.zerocount();
-    EXPECT_FALSE(countdown.tick().due);
-    countdown.fire();
-    EXPECT_EQ(power.calls.size(), 1U);
-    countdown.cancel();
-    countdown.load();
-    EXPECT_EQ(countdown.state(), Countdown::State::Counting);
-    EXPECT_EQ(countdown.SecondsLeft(), 10);
 }
 
 TEST(Countdown, WhatFollowsTheRequest)

@@ -1,64 +1,40 @@
 #include "ui/countdown_window.h"
 
 #include <QLabel>
-#include <QSignalSpy>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
 namespace quelvo {
 
-// Drives the windows through their own timers, sped up, and records what they ask for.
+// The real windows under a presenter whose request is only counted.
 class CountdownWindowTest final : public QObject
 {
     Q_OBJECT
 
-    struct Record
+    static QLabel* label(QWidget* w, const char* name) { return w->findChild<QLabel*>(QString::fromUtf8(name)); }
+
+    QPointer<CountdownWindow> m_window;
+    int m_acts = 0;
+
+    CountdownPresenter::ViewFactory factory()
     {
-        int forcedReads = 0;
-        bool forced = true;
-        QList<QPair<CountdownKind, bool>> acts;
-        QStringList secondsAtAct;
-        int ends = 0;
-        QStringList errors;
-        PowerOutcome answer;
-    };
-
-    Record m_record;
-
+        return [this](CountdownKind kind, CountdownPresenter& p) {
+            m_window = new CountdownWindow(kind, p);
+            return m_window.data();
+        };
+    }
     CountdownHooks hooks()
     {
-        CountdownHooks h;
-        h.forcedAtZero = [this] {
-            ++m_record.forcedReads;
-            return m_record.forced;
-        };
-        h.act = [this](CountdownKind kind, bool forced) {
-            m_record.acts.append({kind, forced});
-            if (auto* w = CountdownWindow::find(kind))
-                m_record.secondsAtAct.append(w->findChild<QLabel*>(QStringLiteral("lab_sec"))->text());
-            return m_record.answer;
-        };
-        h.endProgram = [this] { ++m_record.ends; };
-        h.showError = [this](const QString& message) { m_record.errors.append(message); };
-        return h;
+        return {{},
+                [this](CountdownKind, bool) {
+                    ++m_acts;
+                    return PowerOutcome{};
+                },
+                [] {}};
     }
-
-    static QTimer* timerOf(QWidget* w) { return w->findChild<QTimer*>(QStringLiteral("Timer1")); }
-    static QLabel* label(QWidget* w, const char* name) { return w->findChild<QLabel*>(QString::fromUtf8(name)); }
-    static void speedUp(QWidget* w, int ms = 10) { timerOf(w)->setInterval(ms); }
 
 private slots:
-    void init() { m_record = {}; }
-
-    void cleanup()
-    {
-        for (const auto kind : {CountdownKind::Shutdown, CountdownKind::Reboot}) {
-            if (auto* w = CountdownWindow::find(kind))
-                w->cancel();
-        }
-        QTRY_VERIFY(!CountdownWindow::find(CountdownKind::Shutdown) && !CountdownWindow::find(CountdownKind::Reboot));
-    }
-
     void loadsWithItsDesign_data()
     {
         QTest::addColumn<CountdownKind>("kind");
@@ -86,7 +62,9 @@ private slots:
         QFETCH(QString, actionText);
         QFETCH(int, width);
 
-        auto* w = CountdownWindow::open(kind, hooks());
+        CountdownPresenter presenter(kind, hooks(), factory());
+        presenter.open();
+        CountdownWindow* w = m_window;
         QCOMPARE(w->objectName(), name);
         QCOMPARE(w->windowTitle(), title);
         QVERIFY(w->isVisible());
@@ -100,146 +78,29 @@ private slots:
         QCOMPARE(w->findChild<QLabel*>(actionName)->text(), actionText);
         QVERIFY(label(w, "Image1"));
         QLabel* cancel = label(w, "Image2");
-        QVERIFY(cancel);
         QCOMPARE(cancel->toolTip(), QStringLiteral("Click here to cancel"));
         if (at96)
             QCOMPARE(cancel->size(), QSize(127, 29));
-        QTimer* timer = timerOf(w);
+        auto* timer = w->findChild<QTimer*>(QStringLiteral("Timer1"));
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 1000);
         QCOMPARE(timer->timerType(), Qt::PreciseTimer);
     }
 
-    void shutdownCountsDownThenEndsTheProgram()
+    void timerAndCancelPictureReachThePresenter()
     {
-        auto* w = CountdownWindow::open(CountdownKind::Shutdown, hooks());
-        QLabel* action = label(w, "lab_shutdown");
-        speedUp(w, 100);
-        QTRY_VERIFY(w->SecondsLeft() < 10);
-        const int left = w->SecondsLeft();
-        QCOMPARE(label(w, "lab_sec")->text(), QString::number(left));
-        QCOMPARE(action->isHidden(), left % 2 == 1); // blinks: hidden after odd ticks
-        speedUp(w);
-        QTRY_COMPARE(m_record.ends, 1);
-        QCOMPARE(m_record.acts.size(), 1);
-        QCOMPARE(m_record.acts[0].second, true);
-        QCOMPARE(m_record.secondsAtAct, QStringList{QStringLiteral("0")});
-        QCOMPARE(m_record.forcedReads, 1);
-        QTRY_VERIFY(!CountdownWindow::find(CountdownKind::Shutdown));
-    }
-
-    void forcedIsReadAtZero()
-    {
-        m_record.forced = true;
-        auto* w = CountdownWindow::open(CountdownKind::Shutdown, hooks());
-        m_record.forced = false; // cleared during the count
-        w->zerocount();
-        speedUp(w);
-        QTRY_COMPARE(m_record.acts.size(), 1);
-        QCOMPARE(m_record.acts[0].second, false);
-    }
-
-    void openingAnOpenWindowChangesNothing()
-    {
-        auto* first = CountdownWindow::open(CountdownKind::Shutdown, hooks());
-        speedUp(first, 100);
-        QTRY_VERIFY(first->SecondsLeft() < 10);
-        timerOf(first)->stop();
-        const int left = first->SecondsLeft();
-        int otherCalls = 0;
-        CountdownHooks other;
-        other.act = [&](CountdownKind, bool) {
-            ++otherCalls;
-            return PowerOutcome{};
-        };
-        auto* second = CountdownWindow::open(CountdownKind::Shutdown, other);
-        QCOMPARE(second, first);
-        QCOMPARE(second->SecondsLeft(), left);
-        QCOMPARE(label(second, "lab_sec")->text(), QString::number(left));
-        QVERIFY(!timerOf(second)->isActive());
-        // The other kind is a window of its own.
-        auto* reboot = CountdownWindow::open(CountdownKind::Reboot, hooks());
-        QVERIFY(reboot != first);
-        QCOMPARE(reboot->SecondsLeft(), 10);
-        // Its first hooks stay in force.
-        second->zerocount();
-        timerOf(second)->start(10);
-        QTRY_COMPARE(m_record.ends, 1);
-        QCOMPARE(otherCalls, 0);
-    }
-
-    void cancelledWindowCountsAfreshWhenReopened()
-    {
-        auto* w = CountdownWindow::open(CountdownKind::Shutdown, hooks());
-        speedUp(w, 100);
-        QTRY_VERIFY(w->SecondsLeft() < 10);
-        QTest::mouseClick(label(w, "Image2"), Qt::LeftButton);
-        QTRY_VERIFY(!CountdownWindow::find(CountdownKind::Shutdown));
-        auto* again = CountdownWindow::open(CountdownKind::Shutdown, hooks());
-        QCOMPARE(again->SecondsLeft(), 10);
-        QCOMPARE(label(again, "lab_sec")->text(), QStringLiteral("10"));
-        QVERIFY(timerOf(again)->isActive());
-        QVERIFY(m_record.acts.isEmpty());
-    }
-
-    void firedRebootWindowRestsAtZero()
-    {
-        auto* w = CountdownWindow::open(CountdownKind::Reboot, hooks());
-        // What the tray's "now" command does.
-        w->setSecondsText(QStringLiteral("0"));
-        w->zerocount();
-        speedUp(w);
-        QTRY_COMPARE(m_record.acts.size(), 1);
-        QCOMPARE(m_record.acts[0].first, CountdownKind::Reboot);
-        QCOMPARE(m_record.forcedReads, 0);
-        QCOMPARE(m_record.ends, 0);
-        QVERIFY(!timerOf(w)->isActive());
-        QCOMPARE(label(w, "lab_sec")->text(), QStringLiteral("0"));
-
-        // Opened again through the tray: same window, nothing restarts.
-        auto* again = CountdownWindow::open(CountdownKind::Reboot, hooks());
-        QCOMPARE(again, w);
-        again->setSecondsText(QStringLiteral("0"));
-        again->zerocount();
-        QVERIFY(!timerOf(w)->isActive());
-        QCOMPARE(w->state(), Countdown::State::Fired);
-
-        w->cancel();
-        QTRY_VERIFY(!CountdownWindow::find(CountdownKind::Reboot));
-        auto* fresh = CountdownWindow::open(CountdownKind::Reboot, hooks());
-        QCOMPARE(fresh->SecondsLeft(), 10);
-        QVERIFY(timerOf(fresh)->isActive());
-    }
-
-    void failedShutdownClosesAndReportsInsteadOfEnding()
-    {
-        m_record.answer = {true, "permission denied"};
-        auto* w = CountdownWindow::open(CountdownKind::Shutdown, hooks());
-        w->zerocount();
-        speedUp(w);
-        QTRY_COMPARE(m_record.errors.size(), 1);
-        QCOMPARE(m_record.errors[0], QStringLiteral("The computer could not be shut down: permission denied"));
-        QCOMPARE(m_record.ends, 0);
-        QTRY_VERIFY(!CountdownWindow::find(CountdownKind::Shutdown));
-    }
-
-    void rebootThatDoesNotHappenClosesSoTheNextOneActs()
-    {
-        // A failed request, then a dry run: each closes, and the next reboot makes its own request.
-        const PowerOutcome answers[] = {{true, "no helper"}, {false, "", true}};
-        for (const PowerOutcome& answer : answers) {
-            m_record = {};
-            m_record.answer = answer;
-            for (int round = 1; round <= 2; ++round) {
-                auto* w = CountdownWindow::open(CountdownKind::Reboot, hooks());
-                QCOMPARE(w->SecondsLeft(), 10);
-                w->zerocount();
-                speedUp(w);
-                QTRY_VERIFY(!CountdownWindow::find(CountdownKind::Reboot));
-                QCOMPARE(m_record.acts.size(), round);
-            }
-            QCOMPARE(m_record.errors.size(), answer.failed ? 2 : 0);
-        }
+        CountdownPresenter presenter(CountdownKind::Shutdown, hooks(), factory());
+        presenter.open();
+        m_window->findChild<QTimer*>(QStringLiteral("Timer1"))->setInterval(50);
+        QTRY_VERIFY(label(m_window, "lab_sec")->text() != QStringLiteral("10"));
+        QTest::mouseClick(label(m_window, "Image2"), Qt::LeftButton);
+        QVERIFY(!presenter.isOpen());
+        QTRY_VERIFY(!m_window);
+        // Closed by the window manager instead: the presenter hears of it.
+        presenter.open();
+        m_window->close();
+        QVERIFY(!presenter.isOpen());
+        QCOMPARE(m_acts, 0);
     }
 };
 

@@ -1,0 +1,88 @@
+#include "countdown/countdown_presenter.h"
+
+#include <utility>
+
+namespace quelvo {
+
+CountdownPresenter::CountdownPresenter(CountdownKind kind, CountdownHooks hooks, ViewFactory makeView)
+    : m_countdown(kind, hooks.forcedAtZero, hooks.act), m_hooks(std::move(hooks)), m_makeView(std::move(makeView))
+{}
+
+CountdownPresenter::~CountdownPresenter()
+{
+    // The window goes with the program; its action must not follow.
+    cancel();
+}
+
+void CountdownPresenter::open()
+{
+    if (!m_view) {
+        m_view = m_makeView(m_countdown.kind(), *this);
+        m_countdown.load();
+        m_view->setSecondsText(std::to_string(Countdown::kStartSeconds));
+        m_view->setActionVisible(true);
+        m_view->startTicking(kTickMs);
+    }
+    m_view->showWindow();
+}
+
+void CountdownPresenter::openAtZero()
+{
+    open();
+    m_view->setSecondsText("0");
+    m_countdown.zerocount();
+}
+
+void CountdownPresenter::tick()
+{
+    if (!m_view)
+        return;
+    const TickStep step = m_countdown.tick();
+    m_view->setSecondsText(step.secondsText);
+    m_view->setActionVisible(step.actionLabelVisible);
+    if (step.stopTimer)
+        m_view->stopTicking();
+    if (!step.due)
+        return;
+
+    const FireStep fired = m_countdown.fire();
+    switch (fired.after) {
+    case AfterAction::None:
+        break;
+    case AfterAction::EndProgram:
+        closeView();
+        if (m_hooks.endProgram)
+            m_hooks.endProgram();
+        break;
+    case AfterAction::CloseAndReportError:
+        // The message stands on its own: it stays after the window has gone.
+        m_view->showError(fired.errorMessage);
+        closeView();
+        break;
+    case AfterAction::Close:
+        closeView();
+        break;
+    }
+}
+
+void CountdownPresenter::cancel()
+{
+    m_countdown.cancel();
+    closeView();
+}
+
+void CountdownPresenter::closed()
+{
+    m_countdown.cancel();
+    m_view = nullptr;
+}
+
+void CountdownPresenter::closeView()
+{
+    if (CountdownView* view = std::exchange(m_view, nullptr)) {
+        view->stopTicking();
+        view->closeWindow();
+    }
+}
+
+} // namespace quelvo

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "countdown/countdown.h"
+
+#include <functional>
+#include <string>
+
+namespace quelvo {
+
+/// A countdown window as a window system draws it.
+class CountdownView
+{
+public:
+    virtual ~CountdownView() = default;
+
+    /// Brings the window into sight (on top, without taking the focus).
+    virtual void showWindow() = 0;
+    /// The window goes; it may finish deleting itself later but never calls back again.
+    virtual void closeWindow() = 0;
+    virtual void setSecondsText(const std::string& text) = 0;
+    /// The blinking SHUT DOWN / RE BOOT label.
+    virtual void setActionVisible(bool visible) = 0;
+    /// Starts the repeating tick of `ms` milliseconds; each tick calls CountdownPresenter::tick.
+    virtual void startTicking(int ms) = 0;
+    virtual void stopTicking() = 0;
+    /// A message with the title "Error!" that does not block the caller.
+    virtual void showError(const std::string& text) = 0;
+};
+
+/// What a countdown needs from the rest of the program.
+struct CountdownHooks
+{
+    /// "Forced shut down" at the moment the count reaches zero.
+    Countdown::ForcedQuery forcedAtZero;
+    /// Carries out the request: DoShutdown / DoForcedShutdown / DoReboot.
+    Countdown::Action act;
+    /// Ends the program after a successful shutdown request.
+    std::function<void()> endProgram;
+};
+
+/// The last-chance window `frm_shutdown` or `frm_reboot`, whichever `kind` says: at most one is
+/// open; it counts ten seconds down, then carries out its action unless the user cancels.
+class CountdownPresenter final
+{
+public:
+    /// Builds the window of a kind; the window calls back tick(), cancel() and closed().
+    using ViewFactory = std::function<CountdownView*(CountdownKind, CountdownPresenter&)>;
+
+    CountdownPresenter(CountdownKind kind, CountdownHooks hooks, ViewFactory makeView);
+    ~CountdownPresenter();
+    CountdownPresenter(const CountdownPresenter&) = delete;
+    CountdownPresenter& operator=(const CountdownPresenter&) = delete;
+
+    /// Shows the window, loading it first when it is not open; an open one keeps its count and timer.
+    void open();
+    /// The tray's "now" commands: opens the window at "0", so the action follows at the next tick.
+    void openAtZero();
+    /// One second of the window's timer.
+    void tick();
+    /// Stops the count and closes the window, as a click on the cancel picture does.
+    void cancel();
+    /// The window was closed from outside (by the window manager): nothing more happens.
+    void closed();
+
+    [[nodiscard]] bool isOpen() const { return m_view != nullptr; }
+    [[nodiscard]] const Countdown& countdown() const { return m_countdown; }
+
+    static constexpr int kTickMs = 1000;
+
+private:
+    void closeView();
+
+    Countdown m_countdown;
+    CountdownHooks m_hooks;
+    ViewFactory m_makeView;
+    CountdownView* m_view = nullptr;
+};
+
+} // namespace quelvo

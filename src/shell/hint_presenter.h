@@ -1,0 +1,52 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace quelvo {
+
+/// The hint `frm_message` as a window system draws it: a strip above all windows that shows
+/// its default text with the icon in the text's gap until told otherwise.
+class HintView
+{
+public:
+    virtual ~HintView() = default;
+
+    /// Hides the icon and shows `text` centred: how a scheduled action is confirmed.
+    virtual void showConfirmation(const std::string& text) = 0;
+    /// Calls HintPresenter::elapsed once, `ms` milliseconds from now.
+    virtual void closeAfter(int ms) = 0;
+    /// The window goes; it may finish deleting itself later but never calls back again.
+    virtual void closeWindow() = 0;
+};
+
+/// The hint's timing: at most one is open, and it closes two seconds after it opened.
+class HintPresenter final
+{
+public:
+    using ViewFactory = std::function<HintView*(HintPresenter&)>;
+
+    explicit HintPresenter(ViewFactory makeView) : m_makeView(std::move(makeView)) {}
+    ~HintPresenter() { elapsed(); }
+    HintPresenter(const HintPresenter&) = delete;
+    HintPresenter& operator=(const HintPresenter&) = delete;
+
+    /// Shows the hint; an open one stays as it is, its timer left running.
+    void open();
+    /// Opens the hint and shows the confirmation in it.
+    void confirm(const std::string& text);
+    /// The hint's time is up.
+    void elapsed();
+    /// The window was closed from outside.
+    void closed() { m_view = nullptr; }
+
+    [[nodiscard]] bool isOpen() const { return m_view != nullptr; }
+
+    static constexpr int kLifetimeMs = 2000;
+
+private:
+    ViewFactory m_makeView;
+    HintView* m_view = nullptr;
+};
+
+} // namespace quelvo

@@ -1,0 +1,468 @@
+#include "shell/main_presenter.h"
+
+#include "platform/autostart.h"
+#include "platform/instance_messenger.h"
+#include "platform/single_instance.h"
+#include "schedule/clock_mode.h"
+#include "schedule/event_editor.h"
+#include "schedule/quick_action.h"
+#include "schedule/tray_hint_count.h"
+
+namespace quelvo {
+
+namespace {
+
+const char* const kWelcome = "Welcome to Quelvo! from Velmor Software. Please visit <a "
+                             "href=\"https://quelvo.example.org\">https://quelvo.example.org</a> for more "
+                             "information and the latest updates for this software.";
+const char* const kTrue = "True";
+const char* const kFalse = "False";
+
+MainBox dayBox(std::size_t day)
+{
+    return static_cast<MainBox>(static_cast<int>(MainBox::Monday) + static_cast<int>(day));
+}
+
+} // namespace
+
+MainPresenter::MainPresenter(MainWindowServices services, MainView& view)
+    : m_services(std::move(services)), m_view(view), m_schedule(m_services.fs, m_services.folder),
+      m_eventList(m_schedule), m_checker(*this, m_services.settings, m_services.clock),
+      m_hint([this](HintPresenter& p) { return m_view.makeHint(p); }),
+      m_shutdown(CountdownKind::Shutdown, countdownHooks(),
+                 [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
+      m_reboot(CountdownKind::Reboot, countdownHooks(),
+               [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); })
+{}
+
+MainPresenter::~MainPresenter() = default;
+
+bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
+{
+    Settings& settings = m_services.settings;
+    // 1. One copy per user. The running copy hears of this one; a failed knock changes nothing here.
+    switch (m_services.instance.acquire()) {
+    case SingleInstance::State::Only:
+        break;
+    case SingleInstance::State::AnotherCopyRuns:
+        (void)m_services.messenger.knock();
+        return false;
+    case SingleInstance::State::NoLock:
+        // The program ends right after this, so the message waits for the user's OK.
+        m_view.showMessage({std::string(kErrorTitle),
+                            "Sorry, Quelvo cannot make sure that it runs only once, so it ends now: " +
+                                m_services.instance.lockError(),
+                            MessageIcon::Stop});
+        return false;
+    }
+    (void)m_services.messenger.listen([this](bool showWindow) { anotherCopyStarted(showWindow); });
+    // 2. The splash has done its work.
+    if (closeSplash)
+        closeSplash();
+    // 3. A tray program on this desktop keeps its task bar entry while its window shows.
+    // 4. Welcome text.
+    m_view.setLabel(MainLabel::Welcome, kWelcome);
+    // 5. The checker's timer; its ticks are handled once start-up is over.
+    m_view.startChecker();
+    // 6. The system line.
+    m_view.setLabel(MainLabel::System, "You are using " + m_services.versionName);
+    // 7. First start: a user whose clock shows no AM/PM gets the 24-hour mode.
+    if (settings.get("24hr", "").empty() && firstStartPrefers24Hour(m_services.amPmDesignator))
+        (void)settings.save("24hr", kTrue);
+    // 8. The "About" tab.
+    m_view.selectTab(MainTab::About);
+    // 9. The stored mode; the box agrees with it, so no warning.
+    const bool twentyFour = twentyFourHour();
+    if (twentyFour) {
+        m_view.setChecked(MainBox::TwentyFour, true);
+        m_view.setAmPmVisible(false);
+    }
+    // 10. The schedule exists from now on.
+    m_schedule.createIfMissing();
+    // 11, 12. The event list.
+    loadlist();
+    // 13 to 15, 21, 22. The editor's lists, preset to the current time.
+    const EditorPresets presets = startupPresets(twentyFour, m_services.clock.now());
+    m_view.fill(MainCombo::AmPm, presets.ampmList);
+    m_view.fill(MainCombo::Minute, presets.minuteList);
+    m_view.fill(MainCombo::Hour, presets.hourList);
+    // 16, 17. The option boxes; ticking them stores them again, as a click would.
+    if (settings.get("forced", kTrue) == kTrue)
+        setOption(MainBox::Forced, "forced", true);
+    if (settings.get("pause", kFalse) == kTrue)
+        setOption(MainBox::Pause, "pause", true);
+    // 18. The icon in the notification area.
+    m_tray = std::make_unique<SysTrayModel>(m_view.tray(), kProgramIcon, kFileDescription);
+    fillTrayMenu(*m_tray);
+    m_tray->setIconHandle(kProgramIcon); // settrayicon
+    m_view.tray().setMenu(m_tray->items(), m_tray->DefaultMenuIndex());
+    // 19. The version line.
+    m_view.setLabel(MainLabel::Version, std::string("This is version ") + QUELVO_VERSION);
+    // 20. Start with the session; ticking here writes nothing.
+    if (!m_services.autostart.GetRegString("").empty())
+        m_view.setChecked(MainBox::Autostart, true);
+    m_view.setText(MainCombo::Hour, presets.hourText);
+    if (presets.ampmText)
+        m_view.setText(MainCombo::AmPm, *presets.ampmText);
+    m_view.setText(MainCombo::Minute, presets.minuteText);
+    // 23. Where the window last stood.
+    const PixelRect design = m_view.fitToContents();
+    const PixelRect placed =
+        placeWindow(settings.get("x", "50"), settings.get("y", "200"), design, m_view.logicalDpi(), m_view.screens());
+    m_view.moveTo(placed.left, placed.top);
+    m_loaded = true;
+    return true;
+}
+
+void MainPresenter::Form_Unload()
+{
+    m_view.stopChecker();
+    // A running countdown goes with the program: its action must not follow.
+    m_shutdown.cancel();
+    m_reboot.cancel();
+    m_tray.reset(); // the icon goes now; the menu may still be finishing this choice
+    if (m_services.endProgram)
+        m_services.endProgram();
+}
+
+void MainPresenter::tick()
+{
+    keepReachable();
+    // Changes made by other programs count from the next scan on.
+    if (m_eventList.changedOnDisk())
+        loadlist();
+    m_checker.checkevents();
+}
+
+bool MainPresenter::twentyFourHour() const
+{
+    return savesIn24HourForm(m_services.settings);
+}
+
+bool MainPresenter::trayAvailable() const
+{
+    return !m_services.trayAvailable || m_services.trayAvailable();
+}
+
+void MainPresenter::setOption(MainBox box, std::string_view key, bool on)
+{
+    m_view.setChecked(box, on);
+    (void)m_services.settings.save(key, on ? kTrue : kFalse);
+}
+
+void MainPresenter::optionClicked(MainBox box)
+{
+    if (box == MainBox::Forced || box == MainBox::Pause)
+        setOption(box, box == MainBox::Forced ? "forced" : "pause", m_view.checked(box));
+}
+
+void MainPresenter::actionReleased(MainBox box)
+{
+    const ActionBoxes boxes = actionMouseUp(box == MainBox::Reboot);
+    m_view.setChecked(MainBox::Shutdown, boxes.shutdown);
+    m_view.setChecked(MainBox::Reboot, boxes.reboot);
+}
+
+void MainPresenter::autostartReleased()
+{
+    const bool on = m_view.checked(MainBox::Autostart);
+    const IoResult r = m_services.autostart.SetRegString(on ? m_services.programPath : std::string());
+    if (!r.ok()) {
+        // Show the entry's real state rather than the one the user asked for.
+        m_view.setChecked(MainBox::Autostart, !m_services.autostart.GetRegString("").empty());
+        m_view.showError("Sorry, the start-up entry could not be changed: " + r.error);
+    }
+}
+
+// ---- Event list
+
+void MainPresenter::loadlist()
+{
+    // Not modal: the checker goes on with the events the list had.
+    if (const auto message = m_eventList.loadlist())
+        m_view.showError(message->text);
+    // A failed load kept the lists, so the window already shows them (and keeps its selection).
+    if (!m_eventList.loadResult().ok())
+        return;
+    m_view.showEvents(m_eventList.lst_events(), m_eventList.rows());
+}
+
+void MainPresenter::deleteevent()
+{
+    const ListOutcome outcome = m_eventList.deleteevent(m_view.selectedRow());
+    if (outcome.message) {
+        m_view.showMessage(*outcome.message);
+        return;
+    }
+    if (!outcome.io.ok())
+        m_view.showError("Sorry, the event could not be deleted: " + outcome.io.error);
+    loadlist();
+}
+
+void MainPresenter::deleteall()
+{
+    if (!m_view.ask(EventList::deleteall()))
+        return;
+    const IoResult r = m_eventList.answerDeleteAll(true);
+    if (!r.ok())
+        m_view.showError("Sorry, the events could not be deleted: " + r.error);
+    loadlist();
+}
+
+// ---- Editor
+
+void MainPresenter::saveevent()
+{
+    EditorInput input;
+    for (std::size_t i = 0; i < input.days.size(); ++i)
+        input.days[i] = m_view.checked(dayBox(i));
+    input.hour = m_view.text(MainCombo::Hour);
+    input.minute = m_view.text(MainCombo::Minute);
+    input.ampm = m_view.text(MainCombo::AmPm);
+    input.shutdown = m_view.checked(MainBox::Shutdown);
+    input.reboot = m_view.checked(MainBox::Reboot);
+    input.repeat = m_view.checked(MainBox::Repeat);
+    input.twentyFour = twentyFourHour();
+
+    const SavePlan plan = planSave(input);
+    if (!plan.ok()) {
+        m_view.showMessage(*plan.error);
+        return;
+    }
+    m_view.setBusy(true);
+    m_view.setText(MainCombo::Hour, plan.hour);
+    m_view.setText(MainCombo::Minute, plan.minute);
+    if (!input.twentyFour)
+        m_view.setText(MainCombo::AmPm, plan.ampm);
+    IoResult failed;
+    for (const auto& line : plan.lines) {
+        if (IoResult r = m_schedule.append(line); !r.ok()) {
+            failed = r;
+            break;
+        }
+    }
+    loadlist();
+    m_view.setBusy(false);
+    if (!failed.ok()) {
+        m_view.showMessage(saveFailedMessage(m_schedule.eventsPath(), failed.error));
+        return;
+    }
+    m_view.selectTab(MainTab::Schedules);
+}
+
+void MainPresenter::selectalldays()
+{
+    DayBoxes days{};
+    for (std::size_t i = 0; i < days.size(); ++i)
+        days[i] = m_view.checked(dayBox(i));
+    const DayBoxes next = quelvo::selectalldays(days);
+    for (std::size_t i = 0; i < next.size(); ++i)
+        m_view.setChecked(dayBox(i), next[i]);
+}
+
+void MainPresenter::setclockmode()
+{
+    const ClockModeChange change = quelvo::setclockmode(
+        m_view.checked(MainBox::TwentyFour), m_services.settings.get("24hr", kFalse), m_services.clock.now());
+    if (change.warning)
+        m_view.showMessage(*change.warning);
+    (void)m_services.settings.save("24hr", change.store24hr);
+    m_view.setAmPmVisible(change.ampmVisible);
+    m_view.fill(MainCombo::Hour, change.hourList);
+    m_view.setText(MainCombo::Hour, change.hourText);
+    if (change.ampmList) {
+        m_view.fill(MainCombo::AmPm, *change.ampmList);
+        m_view.setText(MainCombo::AmPm, change.ampmText.value_or(""));
+    }
+}
+
+void MainPresenter::quickaction(std::size_t index)
+{
+    const QuickActionMember& member = kQuickActions.at(index);
+    const QuickActionFill fill =
+        quelvo::quickaction(member.minutes, member.reboot, m_view.checked(MainBox::TwentyFour), m_services.clock);
+    m_view.setChecked(MainBox::Repeat, fill.repeat);
+    for (std::size_t i = 0; i < fill.days.size(); ++i)
+        m_view.setChecked(dayBox(i), fill.days[i]);
+    m_view.setText(MainCombo::Hour, fill.hour);
+    m_view.setText(MainCombo::Minute, fill.minute);
+    if (fill.ampm)
+        m_view.setText(MainCombo::AmPm, *fill.ampm);
+    m_view.setChecked(MainBox::Shutdown, fill.shutdown);
+    m_view.setChecked(MainBox::Reboot, fill.reboot);
+    saveevent();
+    m_hint.confirm(fill.message);
+}
+
+// ---- Tray, hiding and showing
+
+void MainPresenter::hidetotray()
+{
+    m_view.minimiseWindow();
+    // Without a notification area the window could not be brought back: keep it on the task bar.
+    if (trayAvailable())
+        m_view.hideWindow();
+    (void)m_services.settings.save("hide", "1");
+    if (countHideToTray(m_services.settings))
+        openHint();
+}
+
+void MainPresenter::keepReachable()
+{
+    // A notification area that went away took the only way back to a hidden window with it.
+    if (m_loaded && m_view.windowHidden() && !trayAvailable())
+        m_view.minimiseWindow();
+}
+
+void MainPresenter::anotherCopyStarted(bool showWindow)
+{
+    // With an icon in the notification area the user has a way back already; leave the window
+    // alone unless the later copy came from the application menu to show it.
+    if (m_loaded && (showWindow || !trayAvailable()))
+        showmainwindow(std::nullopt);
+}
+
+void MainPresenter::showmainwindow(std::optional<MainTab> tab)
+{
+    m_view.restoreWindow();
+    if (tab)
+        m_view.selectTab(*tab);
+    m_checker.setAutohidden(false);
+    (void)m_services.settings.save("hide", "0");
+}
+
+void MainPresenter::pointerPressed(int button, int screenX, int screenY)
+{
+    if (button != 1 || m_dragging)
+        return;
+    m_dragging = true;
+    m_grabX = screenX;
+    m_grabY = screenY;
+    m_dragStart = m_view.frame();
+}
+
+void MainPresenter::pointerMoved(int screenX, int screenY)
+{
+    if (m_dragging)
+        m_view.moveTo(m_dragStart.left + screenX - m_grabX, m_dragStart.top + screenY - m_grabY);
+    const PixelRect frame = m_view.frame();
+    const double twips = twipsPerPixel(m_view.logicalDpi());
+    (void)m_services.settings.save("x", formatTwips(static_cast<float>(frame.left * twips)));
+    (void)m_services.settings.save("y", formatTwips(static_cast<float>(frame.top * twips)));
+}
+
+CountdownPresenter& MainPresenter::countdown(CountdownKind kind)
+{
+    return kind == CountdownKind::Shutdown ? m_shutdown : m_reboot;
+}
+
+void MainPresenter::powerNow(CountdownKind kind, bool forced)
+{
+    if (forced)
+        setOption(MainBox::Forced, "forced", true);
+    countdown(kind).openAtZero();
+}
+
+void MainPresenter::runTrayCommand(std::string_view key)
+{
+    if (const TrayCommand* command = findTrayCommand(key))
+        runTrayAction(command->action, command->quickAction);
+}
+
+void MainPresenter::runTrayAction(TrayAction action, std::size_t quick)
+{
+    switch (action) {
+    case TrayAction::ShowWindow:
+        showmainwindow(std::nullopt);
+        break;
+    case TrayAction::ShowSettings:
+        showmainwindow(MainTab::Settings);
+        break;
+    case TrayAction::ShowSchedules:
+        showmainwindow(MainTab::Schedules);
+        break;
+    case TrayAction::ShowAbout:
+        showmainwindow(MainTab::About);
+        break;
+    case TrayAction::ShutdownNow:
+        powerNow(CountdownKind::Shutdown, false);
+        break;
+    case TrayAction::ForcedShutdownNow:
+        powerNow(CountdownKind::Shutdown, true);
+        break;
+    case TrayAction::RebootNow:
+        powerNow(CountdownKind::Reboot, false);
+        break;
+    case TrayAction::QuickAction:
+        quickaction(quick);
+        break;
+    case TrayAction::Exit:
+        Form_Unload();
+        break;
+    }
+}
+
+void MainPresenter::trayDoubleClick()
+{
+    runTrayAction(kTrayDoubleClick, 0);
+}
+
+void MainPresenter::trayMouseDown(int button)
+{
+    if (trayButtonOpensMenu(button))
+        m_view.tray().popUpMenu();
+}
+
+// ---- CheckerHost
+
+bool MainPresenter::windowIsNormal() const
+{
+    return !m_view.windowMinimised() && !m_view.windowMaximised();
+}
+
+bool MainPresenter::hideToTray()
+{
+    // Without a notification area a hidden window could not be brought back.
+    if (!trayAvailable())
+        return false;
+    m_view.minimiseWindow();
+    m_view.hideWindow();
+    return true;
+}
+
+void MainPresenter::openHint()
+{
+    m_hint.open();
+}
+
+const std::vector<std::string>& MainPresenter::lstEvents() const
+{
+    return m_eventList.lst_events();
+}
+
+IoResult MainPresenter::dropevent(const std::string& matchedLine)
+{
+    const IoResult r = m_schedule.dropevent(matchedLine);
+    loadlist();
+    return r;
+}
+
+CountdownHooks MainPresenter::countdownHooks()
+{
+    CountdownHooks hooks;
+    // "Forced shut down" counts as it stands when the count reaches zero.
+    hooks.forcedAtZero = [this] { return m_view.checked(MainBox::Forced); };
+    hooks.act = m_services.powerAction;
+    hooks.endProgram = m_services.endProgram;
+    return hooks;
+}
+
+void MainPresenter::openCountdown(bool reboot)
+{
+    const CountdownKind kind = reboot ? CountdownKind::Reboot : CountdownKind::Shutdown;
+    countdown(kind).open();
+    if (m_services.countdownOpened)
+        m_services.countdownOpened(kind);
+}
+
+} // namespace quelvo

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "countdown/countdown_presenter.h"
+#include "schedule/event_list.h"
+#include "schedule/schedule_checker.h"
+#include "schedule/schedule_file.h"
+#include "shell/hint_presenter.h"
+#include "shell/main_view.h"
+#include "tray/sys_tray_model.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quelvo {
+
+class Autostart;
+class InstanceMessenger;
+class SingleInstance;
+
+/// What the main window works with; the program builds the real ones, tests fakes.
+struct MainWindowServices
+{
+    Settings& settings;
+    FileSystem& fs;
+    const Clock& clock;
+    Autostart& autostart;
+    SingleInstance& instance;
+    InstanceMessenger& messenger; // lets a second copy bring this one forward
+    std::string folder;           // where events.ini lives
+    std::string programPath;      // the running program, for the autostart entry
+    std::string versionName;      // the operating system's family name
+    std::string amPmDesignator;   // the user's AM text ("AM", "a.m.", or empty)
+    std::function<PowerOutcome(CountdownKind, bool forced)> powerAction;
+    std::function<void()> endProgram;                   // ends the program at once
+    std::function<bool()> trayAvailable;                // a notification area is there to hide into
+    std::function<void(CountdownKind)> countdownOpened; // optional: told when the checker opens a countdown
+};
+
+/// Everything the main window decides: start-up, the event list, the editor, the quick actions,
+/// hiding to the tray, the tray's commands, the position memory and the checker's tick. It
+/// talks to the window only through MainView, so any window system can draw it.
+class MainPresenter final : public CheckerHost
+{
+public:
+    MainPresenter(MainWindowServices services, MainView& view);
+    ~MainPresenter() override;
+    MainPresenter(const MainPresenter&) = delete;
+    MainPresenter& operator=(const MainPresenter&) = delete;
+
+    /// Start-up. False when another copy already runs: this one must end, nothing was touched
+    /// (the running copy was told, to come forward when it has no notification area).
+    bool Form_Load(const std::function<void()>& closeSplash = {});
+    /// Stops the checker, cancels a running countdown, removes the tray icon and ends the program.
+    void Form_Unload();
+    /// The checker's tick, once a second.
+    void tick();
+
+    /// Rebuilds both event lists from the schedule file; says once that it can't be read.
+    void loadlist();
+    void deleteevent();
+    void deleteall();
+    void saveevent();
+    void selectalldays();
+    /// The user changed "Use 24 hour clock".
+    void setclockmode();
+    /// Fills the editor for a delayed action (0..7, as in kQuickActions) and saves it.
+    void quickaction(std::size_t index);
+    /// The user changed "Forced shut down" or the start-up delay: stored as it now stands.
+    void optionClicked(MainBox box);
+    /// A pointer release over chk_shutdown or chk_reboot: that one alone is checked.
+    void actionReleased(MainBox box);
+    /// A pointer release over "Load with windows": the entry follows the box.
+    void autostartReleased();
+
+    /// A hide picture or the window's close button.
+    void hidetotray();
+    /// A later copy was started: come forward when there is no tray icon to be found by, or
+    /// when that copy was started to show the window.
+    void anotherCopyStarted(bool showWindow);
+    /// Shows the window, on a tab when one is given, as the tray's show commands do.
+    void showmainwindow(std::optional<MainTab> tab);
+    /// A mouse button (1 left, 2 right) went down over the window's background, at a point on the
+    /// screen: the left one drags the window until it is released.
+    void pointerPressed(int button, int screenX, int screenY);
+    /// The pointer moved over the window's background: drags, and remembers where the window stands.
+    void pointerMoved(int screenX, int screenY);
+    void pointerReleased() { m_dragging = false; }
+
+    /// A tray menu choice, by its key.
+    void runTrayCommand(std::string_view key);
+    void trayDoubleClick();
+    void trayMouseDown(int button);
+
+    [[nodiscard]] ScheduleChecker& checker() { return m_checker; }
+    [[nodiscard]] const EventList& eventList() const { return m_eventList; }
+    /// The tray icon's model; null before start-up and after Form_Unload.
+    [[nodiscard]] const SysTrayModel* trayModel() const { return m_tray.get(); }
+    [[nodiscard]] CountdownPresenter& countdown(CountdownKind kind);
+    [[nodiscard]] HintPresenter& hint() { return m_hint; }
+
+    // CheckerHost
+    [[nodiscard]] bool windowIsNormal() const override;
+    bool hideToTray() override;
+    void openHint() override;
+    [[nodiscard]] const std::vector<std::string>& lstEvents() const override;
+    IoResult dropevent(const std::string& matchedLine) override;
+    void openCountdown(bool reboot) override;
+
+private:
+    [[nodiscard]] bool trayAvailable() const;
+    [[nodiscard]] bool twentyFourHour() const;
+    void setOption(MainBox box, std::string_view key, bool on);
+    void powerNow(CountdownKind kind, bool forced);
+    void runTrayAction(TrayAction action, std::size_t quick);
+    void keepReachable();
+    CountdownHooks countdownHooks();
+
+    MainWindowServices m_services;
+    MainView& m_view;
+    ScheduleFile m_schedule;
+    EventList m_eventList;
+    ScheduleChecker m_checker;
+    HintPresenter m_hint;
+    CountdownPresenter m_shutdown;
+    CountdownPresenter m_reboot;
+    std::unique_ptr<SysTrayModel> m_tray;
+    bool m_loaded = false;
+    // Dragging by the background or the tab control: where the pointer and the window started.
+    bool m_dragging = false;
+    int m_grabX = 0;
+    int m_grabY = 0;
+    PixelRect m_dragStart;
+};
+
+} // namespace quelvo

@@ -1,0 +1,460 @@
+#include "shell/main_presenter.h"
+
+#include "fakes/fake_clock.h"
+#include "fakes/fake_file_system.h"
+#include "fakes/fake_services.h"
+#include "fakes/fake_settings.h"
+#include "fakes/fake_views.h"
+
+#include <gtest/gtest.h>
+
+namespace quelvo {
+namespace {
+
+using test::FakeAutostart;
+using test::FakeClock;
+using test::FakeCountdownView;
+using test::FakeFileSystem;
+using test::FakeInstance;
+using test::FakeMainView;
+using test::FakeSettings;
+
+const char* const kEvents = "/prog/events.ini";
+
+// The main window's decisions over a fake window, started on Monday 2026-12-07 at 09:41.
+class MainPresenterTest : public ::testing::Test
+{
+protected:
+    MainPresenter& start()
+    {
+        const auto power = [this](CountdownKind kind, bool forced) {
+            requests.emplace_back(kind, forced);
+            return PowerOutcome{};
+        };
+        const auto end = [this] { ++ended; };
+        const auto tray = [this] { return trayThere; };
+        MainWindowServices services{
+            settings,  fs,           clock, autostart, instance, instance, "/prog", "/opt/quelvo/quelvo",
+            "unknown", amDesignator, power, end,       tray,     {}};
+        presenter = std::make_unique<MainPresenter>(services, view);
+        loaded = presenter->Form_Load();
+        return *presenter;
+    }
+    // A fresh window for the next start; the presenter that drew the old one goes first.
+    void restart()
+    {
+        presenter.reset();
+        view = {};
+    }
+    FakeCountdownView* countdown(CountdownKind kind)
+    {
+        for (auto& [k, window] : view.countdowns.built)
+            if (k == kind)
+                return window.get();
+        return nullptr;
+    }
+    std::optional<std::string> events() const { return fs.content(kEvents); }
+
+    FakeSettings settings;
+    FakeFileSystem fs;
+    FakeClock clock{{2026, 12, 7, 9, 41, 20, 1}};
+    FakeAutostart autostart;
+    FakeInstance instance;
+    FakeMainView view;
+    bool trayThere = true; // a notification area to hide into; may change while the window lives
+    std::string amDesignator = "AM";
+    std::vector<std::pair<CountdownKind, bool>> requests;
+    int ended = 0;
+    bool loaded = false;
+    std::unique_ptr<MainPresenter> presenter;
+};
+
+TEST_F(MainPresenterTest, StartUpFillsTheWindowAndTheTray)
+{
+    start();
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(view.tab, MainTab::About);
+    EXPECT_EQ(view.labels[MainLabel::Version], "This is version 2.1.5");
+    EXPECT_EQ(view.labels[MainLabel::Welcome].rfind("Welcome to Quelvo! from Velmor Software.", 0), 0U);
+    // A user with AM/PM gets no stored mode: the first-start test runs again next time.
+    EXPECT_EQ(settings.get("24hr", "none"), "none");
+    EXPECT_FALSE(view.checked(MainBox::TwentyFour));
+    EXPECT_TRUE(view.ampmVisible);
+    EXPECT_EQ(view.texts[MainCombo::Hour], "9");
+    EXPECT_EQ(view.texts[MainCombo::Minute], "41");
+    EXPECT_EQ(view.texts[MainCombo::AmPm], "AM");
+    EXPECT_EQ(view.lists[MainCombo::AmPm], (std::vector<std::string>{"AM", "PM"}));
+    // Forced shut down starts ticked and is stored as a click would store it.
+    EXPECT_TRUE(view.checked(MainBox::Forced));
+    EXPECT_EQ(settings.get("forced", ""), "True");
+    EXPECT_FALSE(view.checked(MainBox::Pause));
+    EXPECT_FALSE(view.checked(MainBox::Autostart));
+    EXPECT_EQ(events(), std::optional<std::string>("")); // the schedule exists from now on
+    EXPECT_TRUE(view.checkerRuns);
+    EXPECT_TRUE(view.trayView.shown);
+    EXPECT_EQ(view.trayView.tip, "Double click me for menu, Quelvo from Velmor Software.");
+    EXPECT_EQ(view.trayView.defaultItem, 23);
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(MainPresenterTest, FirstStartAndStoredModes)
+{
+    amDesignator = ""; // a clock without AM/PM: the 24-hour mode is stored
+    start();
+    EXPECT_EQ(settings.get("24hr", ""), "True");
+    EXPECT_TRUE(view.checked(MainBox::TwentyFour));
+    EXPECT_FALSE(view.ampmVisible);
+    EXPECT_EQ(view.texts[MainCombo::Hour], "09");
+    EXPECT_EQ(view.lists[MainCombo::Hour].size(), 24U);
+
+    // A stored 12-hour mode wins over the clock's habit.
+    restart();
+    settings.save("24hr", "False");
+    settings.save("pause", "True");
+    settings.save("forced", "False");
+    autostart.stored = "/old/quelvo";
+    start();
+    EXPECT_FALSE(view.checked(MainBox::TwentyFour));
+    EXPECT_TRUE(view.checked(MainBox::Pause));
+    EXPECT_FALSE(view.checked(MainBox::Forced));
+    EXPECT_TRUE(view.checked(MainBox::Autostart)); // a non-empty entry ticks the box, writing nothing
+    EXPECT_EQ(autostart.writes, 0);
+    EXPECT_TRUE(view.messages.empty()); // the stored mode agrees with the box: no warning
+}
+
+TEST_F(MainPresenterTest, SecondCopyEndsWithoutTouchingAnything)
+{
+    // The user's other copy runs: it is told, silently. No lock at all: this copy says so.
+    for (const auto state : {SingleInstance::State::AnotherCopyRuns, SingleInstance::State::NoLock}) {
+        restart();
+        instance.state = state;
+        instance.knocks = 0;
+        start();
+        EXPECT_FALSE(loaded);
+        EXPECT_EQ(fs.writes, 0);
+        EXPECT_EQ(settings.writes, 0);
+        EXPECT_FALSE(view.trayView.shown);
+        EXPECT_FALSE(instance.listener); // this copy never listens in the running one's place
+        const bool noLock = state == SingleInstance::State::NoLock;
+        EXPECT_EQ(instance.knocks, noLock ? 0 : 1);
+        EXPECT_EQ(view.messages, noLock ? std::vector<std::string>{"Error!|Sorry, Quelvo cannot make sure that it "
+                                                                   "runs only once, so it ends now: cannot create "
+                                                                   "/run/user/1000/quelvo.lock: Read-only file system"}
+                                        : std::vector<std::string>{});
+    }
+}
+
+TEST_F(MainPresenterTest, LaterCopyBringsTheWindowForwardOnlyWithoutATray)
+{
+    for (const bool tray : {true, false}) {
+        restart();
+        trayThere = tray;
+        MainPresenter& p = start();
+        ASSERT_TRUE(instance.listener);
+        view.tab = MainTab::Sleep;
+        p.hidetotray();
+        // Without a notification area the window waits on the task bar instead of vanishing.
+        EXPECT_EQ(view.hidden, tray);
+        EXPECT_TRUE(view.minimised);
+        EXPECT_EQ(settings.get("hide", ""), "1");
+
+        instance.listener(false);
+        EXPECT_EQ(view.minimised, tray); // with a tray the running copy is left as it was
+        EXPECT_EQ(settings.get("hide", ""), tray ? "1" : "0");
+        EXPECT_EQ(view.tab, MainTab::Sleep);
+
+        // A start from the application menu asks for the window, tray or not.
+        p.hidetotray();
+        instance.listener(true);
+        EXPECT_FALSE(view.hidden || view.minimised);
+        EXPECT_EQ(settings.get("hide", ""), "0");
+    }
+}
+
+TEST_F(MainPresenterTest, WithoutANotificationAreaTheWindowStaysReachable)
+{
+    trayThere = false;
+    settings.save("hide", "1"); // the user left the window hidden last time
+    MainPresenter& p = start();
+    p.tick();
+    // The checker's auto-hide has nowhere to hide into.
+    EXPECT_FALSE(view.hidden || view.minimised);
+
+    trayThere = true; // the desktop's notification area has started since
+    p.hidetotray();
+    p.tick();
+    EXPECT_TRUE(view.hidden && view.minimised);
+    EXPECT_EQ(view.hints.size(), 1U); // the first hides point at the icon
+    EXPECT_EQ(view.hints[0]->lifetimeMs, 2000);
+    EXPECT_EQ(settings.GetSetting("Quelvo", "data", "runs1", ""), "1");
+    trayThere = false; // the panel holding the icon has gone: the next tick brings the window back
+    p.tick();
+    EXPECT_TRUE(view.minimised && !view.hidden);
+}
+
+// Every command of the tray menu, found by its caption, and what it does.
+TEST_F(MainPresenterTest, EachTrayMenuCaptionDoesItsOwnThing)
+{
+    struct Case
+    {
+        const char* caption;
+        std::optional<MainTab> tab;       // the window shown on this tab
+        std::optional<CountdownKind> now; // this countdown opened at "0"
+        bool forced;                      // "Forced shut down" ticked by the command
+        const char* line;                 // the line a quick action saved
+        bool exits;
+    };
+    const std::nullopt_t none = std::nullopt;
+    const Case cases[] = {
+        {"&Show main window", MainTab::Sleep, none, false, nullptr, false},
+        {"&Shut down PC now!", none, CountdownKind::Shutdown, false, nullptr, false},
+        {"&Forced Shut down now!", none, CountdownKind::Shutdown, true, nullptr, false},
+        {"&Re Boot PC now!", none, CountdownKind::Reboot, false, nullptr, false},
+        {"&Set new event", MainTab::Settings, none, false, nullptr, false},
+        {"&Delete an event", MainTab::Schedules, none, false, nullptr, false},
+        {"ShutDown in 5 minutes", none, none, false, "On Mon at 09:46 AM, Shut Down, Don't repeat\r\n", false},
+        {"ShutDown in 15 minutes", none, none, false, "On Mon at 09:56 AM, Shut Down, Don't repeat\r\n", false},
+        {"ShutDown in 30 minutes", none, none, false, "On Mon at 10:11 AM, Shut Down, Don't repeat\r\n", false},
+        {"ShutDown in 60 minutes", none, none, false, "On Mon at 10:41 AM, Shut Down, Don't repeat\r\n", false},
+        {"ReBoot in 5 minutes", none, none, false, "On Mon at 09:46 AM, Reboot,    Don't repeat\r\n", false},
+        {"ReBoot in 15 minutes", none, none, false, "On Mon at 09:56 AM, Reboot,    Don't repeat\r\n", false},
+        {"ReBoot in 30 minutes", none, none, false, "On Mon at 10:11 AM, Reboot,    Don't repeat\r\n", false},
+        {"ReBoot in 60 minutes", none, none, false, "On Mon at 10:41 AM, Reboot,    Don't repeat\r\n", false},
+        {"&About Quelvo!", MainTab::About, none, false, nullptr, false},
+        {"&Exit", none, none, false, nullptr, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        restart();
+        fs = {};
+        settings.save("forced", "False");
+        ended = 0;
+        MainPresenter& p = start();
+        const auto& menu = view.trayView.menu;
+        ASSERT_EQ(menu.size(), 24U);
+        for (const std::size_t separator : {1, 4, 6, 8, 10, 15, 20, 22})
+            EXPECT_TRUE(menu[separator].isSeparator()) << separator;
+        const auto item = std::find_if(menu.begin(), menu.end(), [&](const auto& i) { return i.caption == c.caption; });
+        ASSERT_NE(item, menu.end());
+        view.tab = MainTab::Sleep;
+        p.hidetotray();
+
+        p.runTrayCommand(item->key);
+        EXPECT_EQ(!view.hidden, c.tab.has_value());
+        if (c.tab) {
+            EXPECT_EQ(view.tab, *c.tab);
+        }
+        for (const CountdownKind kind : {CountdownKind::Shutdown, CountdownKind::Reboot}) {
+            FakeCountdownView* window = countdown(kind);
+            ASSERT_EQ(window != nullptr, c.now == kind);
+            if (window) {
+                EXPECT_EQ(window->seconds, "0");
+            }
+        }
+        EXPECT_EQ(view.checked(MainBox::Forced), c.forced);
+        EXPECT_EQ(settings.get("forced", ""), c.forced ? "True" : "False");
+        EXPECT_EQ(events(), std::optional<std::string>(c.line ? c.line : ""));
+        EXPECT_EQ(ended, c.exits ? 1 : 0);
+        EXPECT_EQ(p.trayModel() == nullptr, c.exits);
+        EXPECT_EQ(view.trayView.shown, !c.exits);
+    }
+}
+
+TEST_F(MainPresenterTest, OtherTrayInput)
+{
+    MainPresenter& p = start();
+    const int writes = settings.writes;
+    for (const char* key : {"Show", "EXIT", "S5", "nothing", ""}) // unknown and wrong-case keys do nothing
+        p.runTrayCommand(key);
+    EXPECT_EQ(settings.writes, writes);
+    EXPECT_EQ(ended, 0);
+    EXPECT_TRUE(view.countdowns.built.empty());
+    EXPECT_EQ(events(), std::optional<std::string>(""));
+
+    p.trayMouseDown(1);
+    EXPECT_EQ(view.trayView.popUps, 0);
+    p.trayMouseDown(2); // the right button opens the menu
+    EXPECT_EQ(view.trayView.popUps, 1);
+    p.hidetotray();
+    view.tab = MainTab::Sleep;
+    p.trayDoubleClick(); // shows the window on "About"
+    EXPECT_FALSE(view.hidden);
+    EXPECT_EQ(view.tab, MainTab::About);
+}
+
+TEST_F(MainPresenterTest, ShutdownNowCutsADueEventsCountShort)
+{
+    fs.put(kEvents, "On Mon at 09:41 AM, Shut Down, Repeat daily\r\n");
+    MainPresenter& p = start();
+    p.tick();
+    FakeCountdownView* window = countdown(CountdownKind::Shutdown);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->seconds, "10");
+    p.countdown(CountdownKind::Shutdown).tick();
+    EXPECT_EQ(window->seconds, "9");
+    p.runTrayCommand("shutdown");
+    EXPECT_EQ(view.countdowns.built.size(), 1U); // the same window, not a new count
+    EXPECT_EQ(window->seconds, "0");
+    p.countdown(CountdownKind::Shutdown).tick(); // it acts at its next tick, not eight seconds later
+    EXPECT_EQ(requests, (std::vector<std::pair<CountdownKind, bool>>{{CountdownKind::Shutdown, true}}));
+    EXPECT_EQ(ended, 1);
+    EXPECT_FALSE(window->open);
+}
+
+TEST_F(MainPresenterTest, ExitDuringACountdownEndsWithoutARequest)
+{
+    MainPresenter& p = start();
+    p.openCountdown(false);
+    p.runTrayCommand("exit");
+    EXPECT_EQ(ended, 1);
+    EXPECT_FALSE(countdown(CountdownKind::Shutdown)->open);
+    EXPECT_FALSE(view.checkerRuns);
+    p.countdown(CountdownKind::Shutdown).tick();
+    EXPECT_TRUE(requests.empty());
+}
+
+TEST_F(MainPresenterTest, QuickActionFromTheTrayKeepsTheWindowHiddenAndConfirms)
+{
+    MainPresenter& p = start();
+    p.hidetotray();
+    p.hint().elapsed();
+    p.runTrayCommand("s15");
+    EXPECT_TRUE(view.hidden);
+    EXPECT_EQ(view.lines, (std::vector<std::string>{"On Mon at 09:56 AM, Shut Down, Don't repeat"}));
+    EXPECT_EQ(view.tab, MainTab::Schedules);
+    EXPECT_EQ(view.busy, (std::vector<bool>{true, false}));
+    ASSERT_TRUE(p.hint().isOpen());
+    EXPECT_EQ(view.hints.back()->confirmation, "This computer will ShutDown in 15 minutes");
+}
+
+TEST_F(MainPresenterTest, SaveChecksAppendsAndReportsAFailedWrite)
+{
+    MainPresenter& p = start();
+    view.tab = MainTab::Settings;
+    view.setChecked(MainBox::Friday, true);
+    view.setChecked(MainBox::Monday, true);
+    view.setText(MainCombo::Hour, "13");
+    p.saveevent();
+    EXPECT_NE(view.messages.back().find("between 1 and 12"), std::string::npos);
+    EXPECT_EQ(view.texts[MainCombo::Hour], "13"); // no padding after a failed check
+    EXPECT_EQ(events(), std::optional<std::string>(""));
+
+    view.setText(MainCombo::Hour, "7");
+    view.setText(MainCombo::Minute, "5");
+    view.setText(MainCombo::AmPm, "am");
+    view.setChecked(MainBox::Shutdown, true);
+    view.setChecked(MainBox::Repeat, true);
+    p.saveevent();
+    EXPECT_EQ(view.texts[MainCombo::Hour], "07");
+    EXPECT_EQ(view.texts[MainCombo::Minute], "05");
+    EXPECT_EQ(events(), std::optional<std::string>("On Mon at 07:05 AM, Shut Down, Repeat daily\r\n"
+                                                   "On Fri at 07:05 AM, Shut Down, Repeat daily\r\n"));
+    EXPECT_EQ(view.tab, MainTab::Schedules);
+    ASSERT_EQ(view.rows.size(), 2U);
+    EXPECT_EQ(view.rows[0].columns.timeAndDate, " Mon at 07:05 AM"); // descending on the first column
+
+    view.tab = MainTab::Settings;
+    fs.failWrite.insert(kEvents);
+    p.saveevent();
+    EXPECT_EQ(view.messages.back().rfind("Error!|", 0), 0U);
+    EXPECT_NE(view.messages.back().find(kEvents), std::string::npos);
+    EXPECT_EQ(view.tab, MainTab::Settings);
+}
+
+TEST_F(MainPresenterTest, DeletingNeedsASelectedRowAndAsksBeforeDeletingAll)
+{
+    fs.put(kEvents, "On Mon at 07:30 AM, Shut Down, Repeat daily\r\n"
+                    "On Fri at 11:45 PM, Reboot,    Don't repeat\r\n");
+    MainPresenter& p = start();
+    p.deleteevent();
+    EXPECT_EQ(view.messages.back(),
+              "Error!|Sorry, you have to select an entry from the above list before I can delete anything.");
+    view.selected = 0;
+    p.deleteevent();
+    EXPECT_EQ(events(), std::optional<std::string>("On Fri at 11:45 PM, Reboot,    Don't repeat\r\n"));
+    EXPECT_EQ(view.rows.size(), 1U);
+
+    view.answer = false;
+    p.deleteall();
+    EXPECT_EQ(view.messages.back(), "Warning!|Are you sure you want to delete all of the events from the list?");
+    EXPECT_EQ(view.lines.size(), 1U);
+    view.answer = true;
+    p.deleteall();
+    EXPECT_EQ(events(), std::optional<std::string>(""));
+    EXPECT_TRUE(view.lines.empty() && view.rows.empty());
+}
+
+TEST_F(MainPresenterTest, ClockModeSwitchWarnsAndRefillsTheEditor)
+{
+    MainPresenter& p = start();
+    view.setChecked(MainBox::TwentyFour, true);
+    p.setclockmode();
+    ASSERT_EQ(view.messages.size(), 1U);
+    EXPECT_EQ(view.messages[0].rfind("Warning!|", 0), 0U);
+    EXPECT_EQ(settings.get("24hr", ""), "True");
+    EXPECT_FALSE(view.ampmVisible);
+    EXPECT_EQ(view.lists[MainCombo::Hour].size(), 24U);
+    view.setChecked(MainBox::TwentyFour, false);
+    p.setclockmode();
+    EXPECT_EQ(settings.get("24hr", ""), "False");
+    EXPECT_TRUE(view.ampmVisible);
+    EXPECT_EQ(view.lists[MainCombo::Hour].size(), 12U);
+}
+
+TEST_F(MainPresenterTest, PositionIsPlacedAndStoredInTwipsAndOnlyTheLeftButtonDrags)
+{
+    settings.save("x", "1500");
+    settings.save("y", "3000");
+    view.dpi = 144;
+    MainPresenter& p = start();
+    EXPECT_EQ(view.place.left, 150); // 10 twips per pixel at 144 dpi
+    EXPECT_EQ(view.place.top, 300);
+
+    p.pointerPressed(2, 500, 500); // the right button does not drag
+    p.pointerMoved(530, 500);
+    p.pointerReleased();
+    EXPECT_EQ(view.place.left, 150);
+    EXPECT_EQ(settings.get("x", ""), "1500");
+
+    p.pointerPressed(1, 500, 500);
+    p.pointerMoved(520, 510);
+    p.pointerReleased();
+    p.pointerMoved(600, 600);
+    EXPECT_EQ(view.place.left, 170);
+    EXPECT_EQ(view.place.top, 310);
+    EXPECT_EQ(settings.get("x", ""), "1700");
+    EXPECT_EQ(settings.get("y", ""), "3100");
+}
+
+TEST_F(MainPresenterTest, OptionBoxesFollowTheUser)
+{
+    autostart.stored = "/old/quelvo";
+    MainPresenter& p = start();
+    view.setChecked(MainBox::Autostart, false);
+    p.autostartReleased();
+    EXPECT_EQ(autostart.stored, std::optional<std::string>(""));
+    view.setChecked(MainBox::Autostart, true);
+    p.autostartReleased();
+    EXPECT_EQ(autostart.stored, std::optional<std::string>("/opt/quelvo/quelvo"));
+    // A failed write says why and shows the entry's real state.
+    autostart.failWith = "read-only file system";
+    view.setChecked(MainBox::Autostart, false);
+    p.autostartReleased();
+    EXPECT_EQ(view.messages.back(), "Error!|Sorry, the start-up entry could not be changed: read-only file system");
+    EXPECT_TRUE(view.checked(MainBox::Autostart));
+
+    view.setChecked(MainBox::Pause, true);
+    p.optionClicked(MainBox::Pause);
+    view.setChecked(MainBox::Forced, false);
+    p.optionClicked(MainBox::Forced);
+    EXPECT_EQ(settings.get("pause", ""), "True");
+    EXPECT_EQ(settings.get("forced", ""), "False");
+
+    // A release over one of the action pair checks that one alone.
+    view.setChecked(MainBox::Shutdown, true);
+    p.actionReleased(MainBox::Reboot);
+    EXPECT_TRUE(view.checked(MainBox::Reboot) && !view.checked(MainBox::Shutdown));
+}
+
+} // namespace
+} // namespace quelvo
