@@ -244,7 +244,10 @@ int import(CtlContext& ctx, const std::vector<std::string>& args)
 std::vector<CtlCommand> scheduleCommands()
 {
     std::vector<CtlCommand> commands = {
-        {"list", "list [--raw|--json] the events as the list shows them (tab-separated), the raw lines, or JSON", list},
+        {"list",
+         "list [--raw|--json]\n                     the events as the list shows them (tab-separated), the raw "
+         "lines, or JSON",
+         list},
         {"delete", "delete ROW         delete the event of row ROW (1-based, in list order)", remove},
         {"clear", "clear [--yes]      delete all events (asks first unless --yes)", clear},
         {"export", "export             print the schedule exactly as stored", exportSchedule},
