@@ -39,10 +39,10 @@ endforeach()
 find_program(GZIP gzip REQUIRED)
 set(generated)
 foreach(page quelvo.1 quelvoctl.1)
+    configure_file(${QUELVO_DATA}/${page} ${QUELVO_GENERATED}/${page} @ONLY)
     add_custom_command(OUTPUT ${QUELVO_GENERATED}/${page}.gz
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${QUELVO_GENERATED}
-        COMMAND ${GZIP} -9nc ${QUELVO_DATA}/${page} > ${QUELVO_GENERATED}/${page}.gz
-        DEPENDS ${QUELVO_DATA}/${page} VERBATIM)
+        COMMAND ${GZIP} -9nc ${QUELVO_GENERATED}/${page} > ${QUELVO_GENERATED}/${page}.gz
+        DEPENDS ${QUELVO_GENERATED}/${page} VERBATIM)
     list(APPEND generated ${QUELVO_GENERATED}/${page}.gz)
     install(FILES ${QUELVO_GENERATED}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
