@@ -156,14 +156,14 @@ void MainPresenter::optionClicked(MainBox box)
         setOption(box, box == MainBox::Forced ? "forced" : "pause", m_view.checked(box));
 }
 
-void MainPresenter::actionReleased(MainBox box)
+void MainPresenter::actionClicked(MainBox box)
 {
     const ActionBoxes boxes = actionMouseUp(box == MainBox::Reboot);
     m_view.setChecked(MainBox::Shutdown, boxes.shutdown);
     m_view.setChecked(MainBox::Reboot, boxes.reboot);
 }
 
-void MainPresenter::autostartReleased()
+void MainPresenter::autostartClicked()
 {
     const bool on = m_view.checked(MainBox::Autostart);
     const IoResult r = m_services.autostart.SetRegString(on ? m_services.programPath : std::string());
@@ -299,10 +299,12 @@ void MainPresenter::quickaction(std::size_t index)
 void MainPresenter::hidetotray()
 {
     m_view.minimiseWindow();
-    // Without a notification area the window could not be brought back: keep it on the task bar.
-    if (trayAvailable())
-        m_view.hideWindow();
     (void)m_services.settings.save("hide", "1");
+    // Without a notification area the window could not be brought back: it stays on the task bar,
+    // and there is no icon for the hint to point at, so the hides are not counted either.
+    if (!trayAvailable())
+        return;
+    m_view.hideWindow();
     if (countHideToTray(m_services.settings))
         openHint();
 }
@@ -346,8 +348,10 @@ void MainPresenter::pointerMoved(int screenX, int screenY)
         m_view.moveTo(m_dragStart.left + screenX - m_grabX, m_dragStart.top + screenY - m_grabY);
     const PixelRect frame = m_view.frame();
     const double twips = twipsPerPixel(m_view.logicalDpi());
-    (void)m_services.settings.save("x", formatTwips(static_cast<float>(frame.left * twips)));
-    (void)m_services.settings.save("y", formatTwips(static_cast<float>(frame.top * twips)));
+    // Both edges in one write: the position never stands half stored.
+    const std::string x = formatTwips(static_cast<float>(frame.left * twips));
+    const std::string y = formatTwips(static_cast<float>(frame.top * twips));
+    (void)m_services.settings.save({{"x", x}, {"y", y}});
 }
 
 CountdownPresenter& MainPresenter::countdown(CountdownKind kind)

@@ -70,10 +70,10 @@ public:
     void quickaction(std::size_t index);
     /// The user changed "Forced shut down" or the start-up delay: stored as it now stands.
     void optionClicked(MainBox box);
-    /// A pointer release over chk_shutdown or chk_reboot: that one alone is checked.
-    void actionReleased(MainBox box);
-    /// A pointer release over "Load with windows": the entry follows the box.
-    void autostartReleased();
+    /// The user toggled chk_shutdown or chk_reboot (a click or the keyboard): that one alone is checked.
+    void actionClicked(MainBox box);
+    /// The user toggled "Load with windows" (a click or the keyboard): the entry follows the box.
+    void autostartClicked();
 
     /// A hide picture or the window's close button.
     void hidetotray();

@@ -157,6 +157,9 @@ TEST_F(MainPresenterTest, LaterCopyBringsTheWindowForwardOnlyWithoutATray)
         EXPECT_EQ(view.hidden, tray);
         EXPECT_TRUE(view.minimised);
         EXPECT_EQ(settings.get("hide", ""), "1");
+        // Nor is that hide counted or hinted at: there is no icon to point at.
+        EXPECT_EQ(view.hints.size(), tray ? 1U : 0U);
+        EXPECT_EQ(settings.GetSetting("Quelvo", "data", "runs1", ""), "1"); // from the first round only
 
         instance.listener();
         EXPECT_EQ(view.minimised, tray); // with a tray the running copy is left as it was
@@ -439,7 +442,9 @@ TEST_F(MainPresenterTest, PositionIsPlacedAndStoredInTwipsAndOnlyTheLeftButtonDr
     p.pointerPressed(1, 500, 500);
     p.pointerMoved(520, 510);
     p.pointerReleased();
+    const int writes = settings.writes;
     p.pointerMoved(600, 600);
+    EXPECT_EQ(settings.writes, writes + 1); // x and y together
     EXPECT_EQ(view.place.left, 170);
     EXPECT_EQ(view.place.top, 310);
     EXPECT_EQ(settings.get("x", ""), "1700");
@@ -451,15 +456,15 @@ TEST_F(MainPresenterTest, OptionBoxesFollowTheUser)
     autostart.stored = "/old/quelvo";
     MainPresenter& p = start();
     view.setChecked(MainBox::Autostart, false);
-    p.autostartReleased();
+    p.autostartClicked();
     EXPECT_EQ(autostart.stored, std::optional<std::string>(""));
     view.setChecked(MainBox::Autostart, true);
-    p.autostartReleased();
+    p.autostartClicked();
     EXPECT_EQ(autostart.stored, std::optional<std::string>("/opt/quelvo/quelvo"));
     // A failed write says why and shows the entry's real state.
     autostart.failWith = "read-only file system";
     view.setChecked(MainBox::Autostart, false);
-    p.autostartReleased();
+    p.autostartClicked();
     EXPECT_EQ(view.messages.back(), "Error!|Sorry, the start-up entry could not be changed: read-only file system");
     EXPECT_TRUE(view.checked(MainBox::Autostart));
 
@@ -470,10 +475,10 @@ TEST_F(MainPresenterTest, OptionBoxesFollowTheUser)
     EXPECT_EQ(settings.get("pause", ""), "True");
     EXPECT_EQ(settings.get("forced", ""), "False");
 
-    // A release over one of the action pair checks that one alone, even when it was checked.
+    // Toggling one of the action pair checks that one alone, even when it was checked.
     for (const MainBox box : {MainBox::Shutdown, MainBox::Reboot, MainBox::Reboot}) {
         view.setChecked(MainBox::Shutdown, true);
-        p.actionReleased(box);
+        p.actionClicked(box);
         EXPECT_EQ(view.checked(MainBox::Shutdown), box == MainBox::Shutdown);
         EXPECT_EQ(view.checked(MainBox::Reboot), box == MainBox::Reboot);
     }
