@@ -21,10 +21,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -108,7 +110,15 @@ int main(int argc, char** argv)
     PosixFileSystem fs;
     SettingsStore settings(fs, settingsFilePath());
     SystemClock clock;
-    DesktopAutostart autostart(fs, autostartEntryPath());
+    // A copy started with its own folder starts with the session on that folder too, wherever the
+    // session starts it from.
+    std::vector<std::string> autostartArguments;
+    if (!options.folder.empty()) {
+        std::error_code ignored;
+        autostartArguments = {"--folder",
+                              std::filesystem::absolute(options.folder, ignored).lexically_normal().string()};
+    }
+    DesktopAutostart autostart(fs, autostartEntryPath(), autostartArguments);
     LockFileInstance instance;
     LocalSocketMessenger messenger;
     std::unique_ptr<PowerBackend> power = makePowerBackend(options.dryRun);
