@@ -13,7 +13,6 @@
 #include "ui/sys_tray.h"
 
 #include <QApplication>
-#include <QLocale>
 #include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -130,7 +129,7 @@ int main(int argc, char** argv)
     services.folder = options.folder;
     services.programPath = QCoreApplication::applicationFilePath().toStdString();
     services.versionName = power->probe().GetWindowsVersionName();
-    services.amPmDesignator = QLocale::system().amText().toStdString();
+    services.dayHalves = userDayHalves();
     services.powerAction = [&power](CountdownKind kind, bool forced) {
         PowerCommands& commands = power->commands();
         if (kind == CountdownKind::Reboot)

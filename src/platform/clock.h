@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <string>
 
 namespace quelvo {
 
@@ -28,6 +29,13 @@ public:
     [[nodiscard]] virtual LocalTime now() const = 0;
     /// A clock that only moves forward, unaffected by midnight or clock changes.
     [[nodiscard]] virtual std::chrono::steady_clock::time_point steadyNow() const = 0;
+};
+
+/// The texts the user's clock puts after a 12-hour time ("AM"/"PM"; empty where it shows none).
+struct DayHalves
+{
+    std::string am;
+    std::string pm;
 };
 
 /// Adds whole minutes to a local time, carrying into hours, days, months and years.

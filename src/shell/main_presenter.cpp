@@ -67,7 +67,9 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
     // 6. The system line.
     m_view.setLabel(MainLabel::System, "You are using " + m_services.versionName);
     // 7. First start: a user whose clock shows no AM/PM gets the 24-hour mode.
-    if (settings.get("24hr", "").empty() && firstStartPrefers24Hour(m_services.amPmDesignator))
+    const DayHalves& halves = m_services.dayHalves;
+    if (settings.get("24hr", "").empty() &&
+        firstStartPrefers24Hour(m_services.clock.now().hour < 12 ? halves.am : halves.pm))
         (void)settings.save("24hr", kTrue);
     // 8. The "About" tab.
     m_view.selectTab(MainTab::About);

@@ -32,7 +32,7 @@ struct MainWindowServices
     std::string folder;           // where events.ini lives
     std::string programPath;      // the running program, for the autostart entry
     std::string versionName;      // the operating system's family name
-    std::string amPmDesignator;   // the user's AM text ("AM", "a.m.", or empty)
+    DayHalves dayHalves;          // the user's AM/PM texts ("AM", "a.m.", or empty)
     std::function<PowerOutcome(CountdownKind, bool forced)> powerAction;
     std::function<void()> endProgram;                   // ends the program at once
     std::function<bool()> trayAvailable;                // a notification area is there to hide into

@@ -34,8 +34,8 @@ protected:
         const auto end = [this] { ++ended; };
         const auto tray = [this] { return trayThere; };
         MainWindowServices services{
-            settings,  fs,           clock, autostart, instance, instance, "/prog", "/opt/quelvo/quelvo",
-            "unknown", amDesignator, power, end,       tray,     {}};
+            settings,  fs,        clock, autostart, instance, instance, "/prog", "/opt/quelvo/quelvo",
+            "unknown", dayHalves, power, end,       tray,     {}};
         presenter = std::make_unique<MainPresenter>(services, view);
         loaded = presenter->Form_Load();
         return *presenter;
@@ -62,7 +62,7 @@ protected:
     FakeInstance instance;
     FakeMainView view;
     bool trayThere = true; // a notification area to hide into; may change while the window lives
-    std::string amDesignator = "AM";
+    DayHalves dayHalves{"AM", "PM"};
     std::vector<std::pair<CountdownKind, bool>> requests;
     int ended = 0;
     bool loaded = false;
@@ -99,7 +99,7 @@ TEST_F(MainPresenterTest, StartUpFillsTheWindowAndTheTray)
 
 TEST_F(MainPresenterTest, FirstStartAndStoredModes)
 {
-    amDesignator = ""; // a clock without AM/PM: the 24-hour mode is stored
+    dayHalves = {"", "PM"}; // a morning start on a clock without AM: the 24-hour mode is stored
     start();
     EXPECT_EQ(settings.get("24hr", ""), "True");
     EXPECT_TRUE(view.checked(MainBox::TwentyFour));

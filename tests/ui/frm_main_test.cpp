@@ -34,8 +34,8 @@ struct Fixture
     FrmMain& start()
     {
         MainWindowServices services{
-            settings, fs, clock, autostart,           copy, copy, "/prog", "/opt/quelvo/quelvo", "unknown",
-            "AM",     {}, [] {}, [] { return true; }, {}};
+            settings,     fs, clock, autostart,           copy, copy, "/prog", "/opt/quelvo/quelvo", "unknown",
+            {"AM", "PM"}, {}, [] {}, [] { return true; }, {}};
         window = std::make_unique<FrmMain>(services);
         window->presenter().Form_Load();
         window->show();
