@@ -67,6 +67,10 @@ FireStep Countdown::fire()
     if (m_kind == CountdownKind::Shutdown) {
         // Ending the program after a failed request would leave the schedule unwatched.
         step.after = outcome.failed ? AfterAction::CloseAndReportError : AfterAction::EndProgram;
+        if (!outcome.failed && outcome.companion) {
+            step.after = AfterAction::AwaitCompanion;
+            step.companion = outcome.companion;
+        }
         m_state = State::Closed;
     } else if (outcome.failed) {
         // The reboot window stays at "0" either way; the user still hears why nothing happens.
