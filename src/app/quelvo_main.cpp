@@ -130,11 +130,13 @@ int main(int argc, char** argv)
     services.programPath = QCoreApplication::applicationFilePath().toStdString();
     services.versionName = power->probe().GetWindowsVersionName();
     services.dayHalves = userDayHalves();
-    services.powerAction = [&power](CountdownKind kind, bool forced) {
+    services.powerAction = [&power, dryRun = options.dryRun](CountdownKind kind, bool forced) {
         PowerCommands& commands = power->commands();
-        if (kind == CountdownKind::Reboot)
-            return commands.DoReboot();
-        return forced ? commands.DoForcedShutdown() : commands.DoShutdown();
+        PowerOutcome outcome = kind == CountdownKind::Reboot ? commands.DoReboot()
+                               : forced                      ? commands.DoForcedShutdown()
+                                                             : commands.DoShutdown();
+        outcome.simulated = dryRun;
+        return outcome;
     };
     services.endProgram = [] { QCoreApplication::exit(0); };
     services.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };

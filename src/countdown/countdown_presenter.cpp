@@ -59,8 +59,8 @@ void CountdownPresenter::tick()
         m_view->showError(fired.errorMessage);
         closeView();
         break;
-    case AfterAction::ReportError:
-        m_view->showError(fired.errorMessage);
+    case AfterAction::Close:
+        closeView();
         break;
     case AfterAction::AwaitCompanion:
         // The window rests at "0" while the companion works; the program keeps running meanwhile.
