@@ -53,14 +53,11 @@ private:
 /// exit request that was refused) and keep the program running.
 struct PowerOutcome
 {
-    PowerOutcome() = default;
-    PowerOutcome(bool failedNow, std::string why) : failed(failedNow), reason(std::move(why)) {}
-
     bool failed = false;
     std::string reason;     // every failed step's reason, in order, separated by "; "
     bool simulated = false; // a dry run: the request was only printed, nothing goes down
     /// Set when the whole request rests with a companion program whose end is reported later.
-    std::shared_ptr<CompanionWatch> companion;
+    std::shared_ptr<CompanionWatch> companion{};
 };
 
 } // namespace quelvo
