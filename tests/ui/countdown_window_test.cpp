@@ -81,6 +81,9 @@ private slots:
         QCOMPARE(cancel->toolTip(), QStringLiteral("Click here to cancel"));
         if (at96)
             QCOMPARE(cancel->size(), QSize(127, 29));
+        // The pictures rendered at build time are there, at the size the window draws.
+        QCOMPARE(cancel->pixmap().deviceIndependentSize().toSize(), cancel->size());
+        QVERIFY(!label(w, "Image1")->pixmap().isNull());
         auto* timer = w->findChild<QTimer*>(QStringLiteral("Timer1"));
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 1000);
