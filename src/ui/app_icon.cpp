@@ -1,6 +1,7 @@
 #include "ui/app_icon.h"
 
 #include <QApplication>
+#include <QImageReader>
 
 // The pictures are compiled into a static library, whose resource registration the
 // linker would drop: register them explicitly, once.
@@ -18,16 +19,23 @@ QPixmap rendered(const char* name, int width)
 {
     static const bool registered = (initQuelvoResources(), true);
     (void)registered;
-    return QPixmap(QStringLiteral(":/quelvo/%1-%2.png").arg(QLatin1String(name)).arg(width));
+    // Read as PNG without guessing, which would load every image-format plugin (SVG among them).
+    QImageReader reader(QStringLiteral(":/quelvo/%1-%2.png").arg(QLatin1String(name)).arg(width), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }
 
 } // namespace
 
 QIcon appIcon()
 {
-    QIcon icon;
-    for (const int side : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(rendered("quelvo", side));
+    // Made once and shared: every window, the tray and the hint hold the same pixmaps.
+    static const QIcon icon = [] {
+        QIcon made;
+        for (const int side : {16, 22, 24, 32, 48, 64, 128, 256})
+            made.addPixmap(rendered("quelvo", side));
+        return made;
+    }();
     return icon;
 }
 
