@@ -4,6 +4,7 @@
 #include "platform/linux/lock_file_instance.h"
 #include "platform/linux/posix_file_system.h"
 #include "platform/linux/power_backend.h"
+#include "platform/linux/status_notifier.h"
 #include "platform/linux/system_clock.h"
 #include "shell/desktop_autostart.h"
 #include "shell/settings_store.h"
@@ -140,6 +141,7 @@ int main(int argc, char** argv)
     };
     services.endProgram = [] { QCoreApplication::exit(0); };
     services.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    services.statusNotifierHost = [] { return statusNotifierHostRegistered(); };
     if (options.dryRun) {
         services.countdownOpened = [](CountdownKind kind) {
             std::printf("countdown: open %s\n", kind == CountdownKind::Reboot ? "reboot" : "shutdown");

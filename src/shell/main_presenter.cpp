@@ -416,6 +416,9 @@ void MainPresenter::trayMouseDown(int button)
 {
     if (trayButtonOpensMenu(button))
         m_view.tray().popUpMenu();
+    // A StatusNotifierItem host sends no double click, only its activation: it stands for one.
+    else if (button == 1 && m_services.statusNotifierHost && m_services.statusNotifierHost())
+        trayDoubleClick();
 }
 
 // ---- CheckerHost

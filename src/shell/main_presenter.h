@@ -37,6 +37,9 @@ struct MainWindowServices
     std::function<void()> endProgram;                   // ends the program at once
     std::function<bool()> trayAvailable;                // a notification area is there to hide into
     std::function<void(CountdownKind)> countdownOpened; // optional: told when the checker opens a countdown
+    /// Optional: the icon is served by a StatusNotifierItem host, whose activation (a click, or
+    /// a double click the host keeps for itself) is the only one the program hears.
+    std::function<bool()> statusNotifierHost{};
 };
 
 /// Everything the main window decides: start-up, the event list, the editor, the quick actions,

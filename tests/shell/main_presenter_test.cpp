@@ -36,6 +36,7 @@ protected:
         MainWindowServices services{
             settings,  fs,        clock, autostart, instance, instance, "/prog", "/opt/quelvo/quelvo",
             "unknown", dayHalves, power, end,       tray,     {}};
+        services.statusNotifierHost = [this] { return notifierHost; };
         presenter = std::make_unique<MainPresenter>(services, view);
         loaded = presenter->Form_Load();
         return *presenter;
@@ -61,7 +62,8 @@ protected:
     FakeAutostart autostart;
     FakeInstance instance;
     FakeMainView view;
-    bool trayThere = true; // a notification area to hide into; may change while the window lives
+    bool trayThere = true;     // a notification area to hide into; may change while the window lives
+    bool notifierHost = false; // the icon is served by a StatusNotifierItem host
     DayHalves dayHalves{"AM", "PM"};
     std::vector<std::pair<CountdownKind, bool>> requests;
     int ended = 0;
@@ -268,13 +270,26 @@ TEST_F(MainPresenterTest, OtherTrayInput)
     EXPECT_TRUE(view.countdowns.built.empty());
     EXPECT_EQ(events(), std::optional<std::string>(""));
 
-    p.trayMouseDown(1);
-    EXPECT_EQ(view.trayView.popUps, 0);
     p.trayMouseDown(2); // the right button opens the menu
     EXPECT_EQ(view.trayView.popUps, 1);
     p.hidetotray();
     view.tab = MainTab::Sleep;
+    p.trayMouseDown(1); // a single left click on an XEmbed tray does nothing
+    EXPECT_TRUE(view.hidden);
     p.trayDoubleClick(); // shows the window on "About"
+    EXPECT_FALSE(view.hidden);
+    EXPECT_EQ(view.tab, MainTab::About);
+    EXPECT_EQ(view.trayView.popUps, 1);
+}
+
+// On a StatusNotifierItem host the activation is all the program hears: it does what the double click does.
+TEST_F(MainPresenterTest, StatusNotifierActivationShowsTheWindow)
+{
+    notifierHost = true;
+    MainPresenter& p = start();
+    p.hidetotray();
+    view.tab = MainTab::Sleep;
+    p.trayMouseDown(1);
     EXPECT_FALSE(view.hidden);
     EXPECT_EQ(view.tab, MainTab::About);
 }
