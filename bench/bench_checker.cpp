@@ -1,4 +1,8 @@
+#include "bench_folder.h"
+#include "platform/linux/posix_file_system.h"
+#include "platform/linux/system_clock.h"
 #include "schedule/schedule_checker.h"
+#include "shell/settings_store.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,6 +40,62 @@ void scanTenThousandLines(benchmark::State& state)
     }
 }
 BENCHMARK(scanTenThousandLines)->Unit(benchmark::kMicrosecond);
+
+// The wall clock as the benchmark sets it, read in the machine's zone; the monotonic clock stands still.
+class SetClock final : public quelvo::Clock
+{
+public:
+    [[nodiscard]] quelvo::WallTime wallNow() const override { return wall; }
+    [[nodiscard]] quelvo::LocalTime toLocal(quelvo::WallTime t) const override { return m_system.toLocal(t); }
+    [[nodiscard]] std::chrono::steady_clock::time_point steadyNow() const override { return {}; }
+    quelvo::WallTime wall;
+
+private:
+    quelvo::SystemClock m_system;
+};
+
+class ListHost final : public quelvo::CheckerHost
+{
+public:
+    [[nodiscard]] bool windowIsNormal() const override { return false; }
+    bool hideToTray() override { return false; }
+    void openHint() override {}
+    [[nodiscard]] const std::vector<std::string>& lstEvents() const override { return lines; }
+    quelvo::IoResult dropevent(const std::string&) override { return quelvo::IoResult::success(); }
+    void openCountdown(bool) override { ++opened; }
+    std::vector<std::string> lines;
+    int opened = 0;
+};
+
+// A whole tick of the checker with the real settings store and zone conversion: "minute" alternates
+// between two minutes an hour apart that no line matches (a clock set back and forth: one full scan of
+// 10,000 lines per tick), "same minute" is the tick of every other second.
+void checkerTick(benchmark::State& state)
+{
+    const bool newMinute = state.range(0) != 0;
+    quelvo::bench::BenchFolder folder;
+    quelvo::PosixFileSystem fs;
+    quelvo::SettingsStore settings(fs, quelvo::joinPath(folder.path(), "quelvo/settings.ini"));
+    (void)settings.save("24hr", "False");
+    ListHost host;
+    host.lines = makeSchedule(10000);
+    SetClock clock;
+    const quelvo::WallTime start = std::chrono::system_clock::now();
+    // Minute 59: no line but the last has it.
+    clock.wall = std::chrono::floor<std::chrono::hours>(start) + std::chrono::minutes(59) + std::chrono::seconds(1);
+    quelvo::ScheduleChecker checker(host, settings, clock);
+    checker.checkevents();
+    bool later = false;
+    for (auto _ : state) {
+        if (newMinute) {
+            later = !later;
+            clock.wall += later ? std::chrono::hours(1) : -std::chrono::hours(1);
+        }
+        checker.checkevents();
+    }
+    state.counters["fired"] = host.opened;
+}
+BENCHMARK(checkerTick)->ArgName("minute")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -1,10 +1,24 @@
 #include "app/ctl.h"
 
+#include "schedule/event_line.h"
+
 #include <ostream>
+#include <string_view>
 
 namespace quelvo {
 
 namespace {
+
+// The flag settings and the two values the program itself writes for each; any other value would be
+// read differently by different parts of the program (the editor and the checker for `24hr`).
+struct FlagSetting
+{
+    std::string_view key;
+    std::string_view on;
+    std::string_view off;
+};
+constexpr FlagSetting kFlagSettings[] = {
+    {"24hr", "True", "False"}, {"forced", "True", "False"}, {"pause", "True", "False"}, {"hide", "1", "0"}};
 
 int get(CtlContext& ctx, const std::vector<std::string>& args)
 {
@@ -27,6 +41,12 @@ int set(CtlContext& ctx, const std::vector<std::string>& args)
         ctx.err << "usage: quelvoctl set KEY VALUE\n";
         return kCtlUsage;
     }
+    for (const FlagSetting& flag : kFlagSettings) {
+        if (equalsIgnoringCase(args[0], flag.key) && args[1] != flag.on && args[1] != flag.off) {
+            ctx.err << "usage: quelvoctl set " << flag.key << ' ' << flag.on << '|' << flag.off << '\n';
+            return kCtlUsage;
+        }
+    }
     if (IoResult r = ctx.settings.save(args[0], args[1]); !r.ok()) {
         ctx.err << "quelvoctl: " << r.error << '\n';
         return kCtlFailed;
@@ -40,7 +60,7 @@ std::vector<CtlCommand> settingsCommands()
 {
     return {
         {"get", "get KEY [DEFAULT]  print a setting, or DEFAULT (empty) when it is not stored", get},
-        {"set", "set KEY VALUE      store a setting", set},
+        {"set", "set KEY VALUE      store a setting (24hr, forced, pause: True or False; hide: 1 or 0)", set},
     };
 }
 

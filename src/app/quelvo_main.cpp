@@ -121,11 +121,13 @@ int main(int argc, char** argv)
     services.programPath = QCoreApplication::applicationFilePath().toStdString();
     services.versionName = power->probe().GetWindowsVersionName();
     services.amPmDesignator = QLocale::system().amText().toStdString();
-    services.powerAction = [&power](CountdownKind kind, bool forced) {
+    services.powerAction = [&power, dryRun = options.dryRun](CountdownKind kind, bool forced) {
         PowerCommands& commands = power->commands();
-        if (kind == CountdownKind::Reboot)
-            return commands.DoReboot();
-        return forced ? commands.DoForcedShutdown() : commands.DoShutdown();
+        PowerOutcome outcome = kind == CountdownKind::Reboot ? commands.DoReboot()
+                               : forced                      ? commands.DoForcedShutdown()
+                                                             : commands.DoShutdown();
+        outcome.simulated = dryRun;
+        return outcome;
     };
     services.endProgram = [] { QCoreApplication::exit(0); };
     services.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };

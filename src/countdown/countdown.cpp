@@ -68,9 +68,10 @@ FireStep Countdown::fire()
         // Ending the program after a failed request would leave the schedule unwatched.
         step.after = outcome.failed ? AfterAction::CloseAndReportError : AfterAction::EndProgram;
         m_state = State::Closed;
-    } else if (outcome.failed) {
-        // The reboot window stays at "0" either way; the user still hears why nothing happens.
-        step.after = AfterAction::ReportError;
+    } else if (outcome.failed || outcome.simulated) {
+        // Only a reboot on its way rests at "0"; a window left there would swallow the next reboot.
+        step.after = outcome.failed ? AfterAction::CloseAndReportError : AfterAction::Close;
+        m_state = State::Closed;
     }
     return step;
 }

@@ -13,10 +13,10 @@ enum class CountdownKind { Shutdown, Reboot };
 
 /// What the countdown window does after its action has been carried out.
 enum class AfterAction {
-    None,                // still counting, or the reboot window resting at "0"
+    None,                // still counting, or the reboot window resting at "0" while the machine restarts
     EndProgram,          // the shutdown request went out: close and end the program
-    CloseAndReportError, // the shutdown request failed: close, tell the user, go on
-    ReportError          // the reboot request failed: stay at "0" and tell the user
+    CloseAndReportError, // the request failed: close, tell the user, go on
+    Close                // a dry-run reboot: nothing restarts, so close and let a later reboot open it again
 };
 
 /// The result of one tick: the window shows it, then calls fire() when it is due.

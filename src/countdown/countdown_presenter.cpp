@@ -59,8 +59,8 @@ void CountdownPresenter::tick()
         m_view->showError(fired.errorMessage);
         closeView();
         break;
-    case AfterAction::ReportError:
-        m_view->showError(fired.errorMessage);
+    case AfterAction::Close:
+        closeView();
         break;
     }
 }

@@ -18,19 +18,34 @@ struct LocalTime
     bool operator==(const LocalTime&) const = default;
 };
 
-/// Time as a dependency: wall clock for schedules, steady clock for waits.
+/// An absolute moment on the wall clock (UTC), which the user or a time service may set.
+using WallTime = std::chrono::system_clock::time_point;
+
+/// Time as a dependency: the wall clock and its local reading for schedules, a steady clock for waits.
 class Clock
 {
 public:
     virtual ~Clock() = default;
 
-    /// The current local date and time.
-    [[nodiscard]] virtual LocalTime now() const = 0;
-    /// A clock that only moves forward, unaffected by midnight or clock changes.
+    /// The wall clock now.
+    [[nodiscard]] virtual WallTime wallNow() const = 0;
+    /// The local date and time at that moment in the user's time zone, daylight saving included.
+    [[nodiscard]] virtual LocalTime toLocal(WallTime t) const = 0;
+    /// A clock that only moves forward, unaffected by midnight or clock changes, and that stands
+    /// still while the machine sleeps.
     [[nodiscard]] virtual std::chrono::steady_clock::time_point steadyNow() const = 0;
+
+    /// The current local date and time.
+    [[nodiscard]] LocalTime now() const { return toLocal(wallNow()); }
 };
 
 /// Adds whole minutes to a local time, carrying into hours, days, months and years.
 LocalTime addMinutes(const LocalTime& t, int minutes);
+
+/// The local date and minute counted in minutes from 1970-01-01 00:00 of the same calendar; seconds are dropped.
+long long minuteNumber(const LocalTime& t);
+
+/// The local date and minute of a minute number, weekday included, second zero.
+LocalTime fromMinuteNumber(long long number);
 
 } // namespace quelvo

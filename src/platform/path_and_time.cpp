@@ -62,4 +62,20 @@ LocalTime addMinutes(const LocalTime& t, int minutes)
     return r;
 }
 
+long long minuteNumber(const LocalTime& t)
+{
+    return daysFromCivil(t.year, t.month, t.day) * 1440LL + t.hour * 60LL + t.minute;
+}
+
+LocalTime fromMinuteNumber(long long number)
+{
+    const LocalTime epoch{1970, 1, 1, 0, 0, 0, 4};
+    // Split into whole days first: addMinutes takes an int.
+    const long long days = number >= 0 ? number / 1440 : -((-number + 1439) / 1440);
+    LocalTime day = epoch;
+    civilFromDays(static_cast<long>(days), day.year, day.month, day.day);
+    day.weekday = static_cast<int>(((days % 7) + 7 + 4) % 7);
+    return addMinutes(day, static_cast<int>(number - days * 1440));
+}
+
 } // namespace quelvo

@@ -10,7 +10,8 @@ namespace quelvo {
 struct PowerOutcome
 {
     bool failed = false;
-    std::string reason; // every failed step's reason, in order, separated by "; "
+    std::string reason;     // every failed step's reason, in order, separated by "; "
+    bool simulated = false; // a dry run: the request was only printed, nothing goes down
 };
 
 } // namespace quelvo

@@ -11,10 +11,10 @@ const QuickActionMember* findQuickAction(int minutes, bool reboot)
     return nullptr;
 }
 
-QuickActionFill quickaction(int minutes, bool reboot, bool twentyFour, const LocalTime& now)
+QuickActionFill quickaction(int minutes, bool reboot, bool twentyFour, const Clock& clock)
 {
     QuickActionFill fill;
-    fill.target = addMinutes(now, minutes);
+    fill.target = clock.toLocal(clock.wallNow() + std::chrono::minutes(minutes));
     const LocalTime& t = fill.target;
     // LocalTime counts from Sunday; the editor's boxes start on Monday.
     fill.days[static_cast<std::size_t>((t.weekday + 6) % 7)] = true;
@@ -30,11 +30,6 @@ QuickActionFill quickaction(int minutes, bool reboot, bool twentyFour, const Loc
     fill.message = "This computer will " + std::string(reboot ? "ReBoot" : "ShutDown") + " in " +
                    std::to_string(minutes) + " minutes";
     return fill;
-}
-
-QuickActionFill quickaction(int minutes, bool reboot, bool twentyFour, const Clock& clock)
-{
-    return quickaction(minutes, reboot, twentyFour, clock.now());
 }
 
 EditorInput editorInputFor(const QuickActionFill& fill, std::string_view previousAmpm, bool twentyFour)

@@ -48,7 +48,7 @@ const QuickActionMember* findQuickAction(int minutes, bool reboot);
 /// What a quick action puts into the editor before it presses "&Save".
 struct QuickActionFill
 {
-    LocalTime target;                // now plus the minutes; its seconds play no part
+    LocalTime target;                // local time of now plus the minutes of real time; seconds play no part
     DayBoxes days{};                 // only the target's weekday, Monday first
     std::string hour;                // plain decimal: 0..23, or 1..12 on the 12-hour clock
     std::string minute;              // plain decimal: 0..59
@@ -59,10 +59,9 @@ struct QuickActionFill
     std::string message; // for the hint window after the save
 };
 
-/// `quickaction` from a given moment: `twentyFour` is the state of "Use 24 hour clock" (`Check1`).
-QuickActionFill quickaction(int minutes, bool reboot, bool twentyFour, const LocalTime& now);
-
-/// `quickaction` from one reading of the clock.
+/// `quickaction` from one reading of the clock: the target is that many minutes of real time later, in local
+/// time, so a daylight-saving change in between moves the clock time, not the delay. `twentyFour` is the
+/// state of "Use 24 hour clock" (`Check1`).
 QuickActionFill quickaction(int minutes, bool reboot, bool twentyFour, const Clock& clock);
 
 /// The editor's input after a quick action's fill, given what the AM/PM box showed before.

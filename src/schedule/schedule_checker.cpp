@@ -5,6 +5,7 @@
 #include "schedule/event_line.h"
 #include "schedule/tray_hint_count.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace quelvo {
@@ -64,23 +65,94 @@ bool tickInPhase(int msIntoSecond)
     return ms >= kTickPhaseMs / 2 && ms < kTickPhaseMs + 250;
 }
 
+namespace {
+
+// Comparing fields without regard to case equals lower-casing each line first, without a copy per line.
+bool matches(std::string_view line, std::string_view day, std::string_view time)
+{
+    return equalsIgnoringCase(field(line, 4, 3), day) && equalsIgnoringCase(field(line, 11, time.size()), time);
+}
+
+DueEvent dueEventOf(std::string_view entry)
+{
+    DueEvent due;
+    due.line = toLowerAscii(entry);
+    due.reboot = field(due.line, 21, 10) == "reboot,   ";
+    due.repeat = field(due.line, 32, 12) == "repeat daily";
+    return due;
+}
+
+// A minute scanned again keeps at most this many due lines in its entry, and the record this many entries.
+constexpr std::size_t kMaxKeysPerFiring = 16;
+constexpr std::size_t kMaxFirings = 512;
+
+} // namespace
+
 std::optional<DueEvent> findDue(const std::vector<std::string>& lstEvents, const LocalTime& now, bool twentyFour)
 {
     const std::string day = daytext(now);
     const std::string time = nowtext(now, twentyFour);
-    // Comparing fields without regard to case equals lower-casing each line first, without a copy per line.
     for (const std::string& entry : lstEvents) {
-        if (!equalsIgnoringCase(field(entry, 4, 3), day))
-            continue;
-        if (!equalsIgnoringCase(field(entry, 11, time.size()), time))
-            continue;
-        DueEvent due;
-        due.line = toLowerAscii(entry);
-        due.reboot = field(due.line, 21, 10) == "reboot,   ";
-        due.repeat = field(due.line, 32, 12) == "repeat daily";
-        return due;
+        if (matches(entry, day, time))
+            return dueEventOf(entry);
     }
     return std::nullopt;
+}
+
+std::string lineKey(std::string_view line)
+{
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char c : line) {
+        const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        hash ^= static_cast<unsigned char>(lower);
+        hash *= 1099511628211ULL;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
+std::vector<Firing> parseFirings(std::string_view text)
+{
+    std::vector<Firing> firings;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find(';'), text.size());
+        const std::string entry(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+
+        long long utc = 0;
+        LocalTime t{};
+        int used = 0;
+        if (std::sscanf(entry.c_str(), "%lld %4d-%2d-%2d %2d:%2d %n", &utc, &t.year, &t.month, &t.day, &t.hour,
+                        &t.minute, &used) != 6 ||
+            used <= 0)
+            continue;
+        Firing firing{utc, minuteNumber(t), {}};
+        std::string_view keys = std::string_view(entry).substr(static_cast<std::size_t>(used));
+        while (!keys.empty()) {
+            const std::size_t comma = std::min(keys.find(','), keys.size());
+            const std::string_view key = keys.substr(0, comma);
+            if (key.size() == 16 && key.find_first_not_of("0123456789abcdef") == std::string_view::npos)
+                firing.keys.emplace_back(key);
+            keys.remove_prefix(std::min(comma + 1, keys.size()));
+        }
+        if (!firing.keys.empty())
+            firings.push_back(std::move(firing));
+    }
+    return firings;
+}
+
+std::string formatFirings(const std::vector<Firing>& firings)
+{
+    std::string text;
+    for (const Firing& firing : firings) {
+        if (!text.empty())
+            text += ';';
+        text += std::to_string(firing.utcSeconds) + ' ' + minuteStamp(fromMinuteNumber(firing.localMinute)) + ' ';
+        for (std::size_t i = 0; i < firing.keys.size(); ++i)
+            text += (i ? "," : "") + firing.keys[i];
+    }
+    return text;
 }
 
 ScheduleChecker::ScheduleChecker(CheckerHost& host, Settings& settings, const Clock& clock)
@@ -89,14 +161,62 @@ ScheduleChecker::ScheduleChecker(CheckerHost& host, Settings& settings, const Cl
 
 void ScheduleChecker::checkevents()
 {
-    const LocalTime now = m_clock.now();
+    const WallTime wall = m_clock.wallNow();
+    const auto steady = m_clock.steadyNow();
+    const long long minute = minuteNumber(m_clock.toLocal(wall));
     autoHide();
 
-    const std::string minute = twoDigits(now.minute);
-    if (minute == m_lastminute)
+    const std::vector<long long> minutes = minutesToScan(wall, steady, minute);
+    m_ticked = true;
+    m_lastWall = wall;
+    m_lastSteady = steady;
+    m_lastMinute = minute;
+    if (minutes.empty())
         return;
-    m_lastminute = minute;
-    scan(now);
+    const bool twentyFour = matchesIn24HourForm(m_settings);
+    for (const long long scanned : minutes) {
+        // The first match fires; its countdown is what the user sees of this tick.
+        if (scan(scanned, wall, twentyFour))
+            return;
+    }
+}
+
+std::vector<long long> ScheduleChecker::minutesToScan(WallTime wall, std::chrono::steady_clock::time_point steady,
+                                                      long long minute) const
+{
+    using std::chrono::floor;
+    using std::chrono::minutes;
+    if (!m_ticked)
+        return {minute};
+    if (minute == m_lastMinute)
+        return {};
+    // A wall clock that moved unlike the steady clock was set, or the machine slept: events of the
+    // minutes in between are not fired in a burst; this minute, whichever it is, is scanned.
+    const auto unexplained = (wall - m_lastWall) - (steady - m_lastSteady);
+    if (unexplained > kClockJumpTolerance || unexplained < -kClockJumpTolerance)
+        return {minute};
+    const long long lastMoment = floor<minutes>(m_lastWall.time_since_epoch()).count();
+    const long long thisMoment = floor<minutes>(wall.time_since_epoch()).count();
+    if (thisMoment <= lastMoment)
+        return {minute};
+
+    // Both clocks moved together: the program was late. Walk the wall clock's minutes since the last
+    // tick, the latest few only, in local time; where the local minute leaps ahead of the wall clock
+    // the time zone skipped minutes (a spring-forward), and those are scanned too, in order.
+    const long long first = std::max(lastMoment, thisMoment - kLateMinutesScanned - 1);
+    const auto localMinuteAt = [this](long long moment) {
+        return minuteNumber(m_clock.toLocal(WallTime{} + minutes(moment)));
+    };
+    long long previous = first == lastMoment ? m_lastMinute : localMinuteAt(first);
+    std::vector<long long> out;
+    for (long long moment = first + 1; moment <= thisMoment; ++moment) {
+        const long long local = moment == thisMoment ? minute : localMinuteAt(moment);
+        for (long long skipped = previous + 1; skipped < local && skipped - previous <= 24 * 60; ++skipped)
+            out.push_back(skipped);
+        out.push_back(local);
+        previous = local;
+    }
+    return out;
 }
 
 void ScheduleChecker::autoHide()
@@ -109,26 +229,81 @@ void ScheduleChecker::autoHide()
         m_host.openHint();
 }
 
-void ScheduleChecker::scan(const LocalTime& now)
+void ScheduleChecker::loadFirings(WallTime wall)
 {
-    // A program restarted within the minute it fired in (a fast reboot) must not fire that minute again.
-    const std::string stamp = minuteStamp(now);
-    if (m_settings.get(kLastFiredKey, "") == stamp)
-        return;
+    if (!m_firingsLoaded) {
+        m_firings = parseFirings(m_settings.get(kLastFiredKey, ""));
+        m_firingsLoaded = true;
+    }
+    forgetOldFirings(wall);
+}
 
-    const bool twentyFour = matchesIn24HourForm(m_settings);
-    const auto due = findDue(m_host.lstEvents(), now, twentyFour);
+void ScheduleChecker::forgetOldFirings(WallTime wall)
+{
+    const long long now = std::chrono::floor<std::chrono::seconds>(wall.time_since_epoch()).count();
+    const long long memory = std::chrono::seconds(kFiringMemory).count();
+    std::erase_if(m_firings,
+                  [&](const Firing& f) { return f.utcSeconds < now - memory || f.utcSeconds > now + memory; });
+    if (m_firings.size() > kMaxFirings)
+        m_firings.erase(m_firings.begin(), m_firings.end() - static_cast<std::ptrdiff_t>(kMaxFirings));
+}
+
+bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour)
+{
+    const LocalTime t = fromMinuteNumber(localMinute);
+    const std::string day = daytext(t);
+    const std::string time = nowtext(t, twentyFour);
+    const std::vector<std::string>& lines = m_host.lstEvents();
+    std::optional<DueEvent> due;
+    std::vector<std::string> keys;
+    const Firing* known = nullptr;
+    bool looked = false;
+    for (const std::string& line : lines) {
+        if (!matches(line, day, time))
+            continue;
+        if (!looked) {
+            // Read once something is due: a restarted program must not fire a minute again.
+            loadFirings(wall);
+            const auto it = std::find_if(m_firings.begin(), m_firings.end(),
+                                         [&](const Firing& f) { return f.localMinute == localMinute; });
+            known = it == m_firings.end() ? nullptr : &*it;
+            looked = true;
+        }
+        std::string key = lineKey(line);
+        const bool fired = known && std::find(known->keys.begin(), known->keys.end(), key) != known->keys.end();
+        // The first due line that has not fired in this minute fires; the other due lines of the minute
+        // have had their turn and are recorded with it, so a minute scanned again fires none of them.
+        if (!due && !fired)
+            due = dueEventOf(line);
+        if (keys.size() < kMaxKeysPerFiring && std::find(keys.begin(), keys.end(), key) == keys.end())
+            keys.push_back(std::move(key));
+    }
     if (!due)
-        return;
+        return false;
 
+    const long long now = std::chrono::floor<std::chrono::seconds>(wall.time_since_epoch()).count();
+    auto entry =
+        std::find_if(m_firings.begin(), m_firings.end(), [&](const Firing& f) { return f.localMinute == localMinute; });
+    if (entry == m_firings.end()) {
+        m_firings.push_back({now, localMinute, std::move(keys)});
+    } else {
+        entry->utcSeconds = now;
+        for (std::string& key : keys) {
+            if (entry->keys.size() < kMaxKeysPerFiring &&
+                std::find(entry->keys.begin(), entry->keys.end(), key) == entry->keys.end())
+                entry->keys.push_back(std::move(key));
+        }
+    }
+    forgetOldFirings(wall);
     // Recorded before anything else happens, so a power-off moments later cannot lose it. A failed write
     // still fires: the countdown can be cancelled, a silently skipped shutdown cannot be noticed.
-    (void)m_settings.save(kLastFiredKey, stamp);
+    (void)m_settings.save(kLastFiredKey, formatFirings(m_firings));
     if (!due->repeat) {
         // When the removal fails the schedule stays as it was; the user still gets the shutdown asked for.
         (void)m_host.dropevent(due->line);
     }
     m_host.openCountdown(due->reboot);
+    return true;
 }
 
 } // namespace quelvo

@@ -4,14 +4,32 @@
 #include "platform/file_system.h"
 #include "shell/settings.h"
 
+#include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace quelvo {
 
-/// The setting that holds the local date and minute of the last firing, as "YYYY-MM-DD HH:MM".
+/// The setting that holds the record of firings: entries separated by ";", each
+/// "<UTC seconds> <YYYY-MM-DD HH:MM> <line key>[,<line key>...]", the local minute scanned and the
+/// lines that were due in it (the one that fired and those it took the minute from).
 inline constexpr std::string_view kLastFiredKey = "lastfired";
+
+/// How long a firing is remembered, either side of the wall clock: a repeated hour, or a clock set back
+/// by up to this much, does not fire the same line in the same local minute again.
+inline constexpr std::chrono::hours kFiringMemory{4};
+
+/// Missed minutes of a program that was merely late that are still scanned, the latest ones.
+inline constexpr int kLateMinutesScanned = 5;
+
+/// The wall clock running this far ahead of the steady clock (or behind it) between two ticks means
+/// a resume from sleep or a clock set by hand, not a late program.
+inline constexpr std::chrono::seconds kClockJumpTolerance{30};
+
+/// A line's key in the record: 16 hex digits of a 64-bit FNV-1a hash of the line, letter case ignored.
+std::string lineKey(std::string_view line);
 
 /// The weekday as event lines name it in lower case: "sun" .. "sat", whatever the user's language.
 std::string daytext(const LocalTime& t);
@@ -45,6 +63,20 @@ struct DueEvent
 /// The first line of the list that is due at that weekday and minute, in file order; nullopt when none is.
 std::optional<DueEvent> findDue(const std::vector<std::string>& lstEvents, const LocalTime& now, bool twentyFour);
 
+/// One scanned minute in which a line fired.
+struct Firing
+{
+    long long utcSeconds = 0;      // the wall clock when it fired
+    long long localMinute = 0;     // minuteNumber of the local minute scanned
+    std::vector<std::string> keys; // lineKey of each line due in that minute
+
+    bool operator==(const Firing&) const = default;
+};
+
+/// The record as stored in kLastFiredKey; entries that cannot be read are left out.
+std::vector<Firing> parseFirings(std::string_view text);
+std::string formatFirings(const std::vector<Firing>& firings);
+
 /// What the checker needs from the main window.
 class CheckerHost
 {
@@ -71,24 +103,32 @@ class ScheduleChecker final
 public:
     ScheduleChecker(CheckerHost& host, Settings& settings, const Clock& clock);
 
-    /// One tick: auto-hide, minute guard, scan, fire; all from one reading of the clock.
+    /// One tick: auto-hide, then each local minute not yet scanned (see minutesToScan), firing the first
+    /// due line that has not fired in its minute; from one reading of the wall and the steady clock.
     void checkevents();
 
     /// True when the checker has hidden the window since it was last shown from the tray.
     [[nodiscard]] bool autohidden() const { return m_autohidden; }
     /// The tray's show commands clear the flag, so the next hidden run hides it again.
     void setAutohidden(bool value) { m_autohidden = value; }
-    /// The two minute digits of the last scanned minute; empty before the first tick.
-    [[nodiscard]] const std::string& lastminute() const { return m_lastminute; }
 
 private:
     void autoHide();
-    void scan(const LocalTime& now);
+    [[nodiscard]] std::vector<long long> minutesToScan(WallTime wall, std::chrono::steady_clock::time_point steady,
+                                                       long long minute) const;
+    bool scan(long long localMinute, WallTime wall, bool twentyFour);
+    void loadFirings(WallTime wall);
+    void forgetOldFirings(WallTime wall);
 
     CheckerHost& m_host;
     Settings& m_settings;
     const Clock& m_clock;
-    std::string m_lastminute;
+    bool m_ticked = false;
+    WallTime m_lastWall{};
+    std::chrono::steady_clock::time_point m_lastSteady{};
+    long long m_lastMinute = 0; // minuteNumber of the last local minute scanned
+    bool m_firingsLoaded = false;
+    std::vector<Firing> m_firings;
     bool m_autohidden = false;
 };
 

@@ -77,7 +77,11 @@ void SysTray::setMenu(const std::vector<TrayMenuItem>& items, int defaultIndex)
         action->setVisible(item.visible);
         action->setEnabled(item.enabled);
         m_keys.push_back(QString::fromStdString(item.key));
-        connect(action, &QAction::triggered, this, [this, index] { emit MenuClick(index, m_keys[index]); });
+        connect(action, &QAction::triggered, this, [this, index] {
+            // A copy: a receiver may draw the menu anew while the others still read the key.
+            const QString key = m_keys[static_cast<std::size_t>(index)];
+            emit MenuClick(index, key);
+        });
         if (index == defaultIndex && !item.isSeparator()) {
             QFont font = action->font();
             font.setBold(true);

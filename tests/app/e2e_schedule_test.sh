@@ -96,22 +96,28 @@ alive() {
     [ -n "$state" ] && [ "$state" != Z ]
 }
 
-# launch "YYYY-MM-DD HH:MM:SS": starts quelvo on a fake clock showing that second (UTC) now. The fake
-# clock is the real one shifted by whole seconds, so its second boundaries keep the real clock's
-# random phase to the program's start, as in real use. Every stdout line is logged with the real
-# time it was read, as seconds after the whole real second that showed as the given one.
+# launch "YYYY-MM-DD HH:MM:SS" [ZONE [moving]]: starts quelvo on a fake clock showing that second (UTC)
+# now, in the time zone ZONE (default UTC). The fake clock is the real one shifted by whole seconds, so
+# its second boundaries keep the real clock's random phase to the program's start, as in real use; the
+# monotonic clock stays real. With "moving" the shift is read from a file at every reading, so that
+# move_to can set the clock while the program runs. Every stdout line is logged with the real time it
+# was read, as seconds after the whole real second that showed as the given one.
 launch() {
     log="$home/stdout.log"
     : >"$log"
-    local t0 base offset
+    local t0 fake
     t0=$EPOCHREALTIME
     base=${t0%.*}
-    offset=$(($(date -u -d "$1" +%s) - base))
+    move_to "$1"
+    fake=(FAKETIME="$(cat "$home/faketime")")
+    if [ "${3:-}" = moving ]; then
+        fake=(FAKETIME_TIMESTAMP_FILE="$home/faketime" FAKETIME_NO_CACHE=1)
+    fi
     HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" \
-        DISPLAY="$display" QT_QPA_PLATFORM=xcb QUELVO_DRY_RUN=1 TZ=UTC \
+        DISPLAY="$display" QT_QPA_PLATFORM=xcb QUELVO_DRY_RUN=1 TZ="${2:-UTC}" \
         DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-bus \
         ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
-        FAKETIME="$(printf '%+d' "$offset")" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$faketime_lib" \
+        env "${fake[@]}" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$faketime_lib" \
         "$bin/quelvo" --dry-run --folder "$home/events" 2>"$home/stderr.log" > >(
             while IFS= read -r line; do
                 now=$EPOCHREALTIME
@@ -119,6 +125,14 @@ launch() {
             done >>"$log"
         ) &
     qpid=$!
+}
+
+# move_to "YYYY-MM-DD HH:MM:SS": sets the fake clock (UTC) so that it shows that second now, shifted by
+# whole seconds only; the file is replaced in one rename, so no reading sees it half written.
+move_to() {
+    local now=$EPOCHREALTIME
+    printf '%+d\n' "$(($(date -u -d "$1" +%s) - ${now%.*}))" >"$home/faketime.new"
+    mv "$home/faketime.new" "$home/faketime"
 }
 
 # await TEXT SECONDS: waits until a line ending in TEXT is logged; prints its time after the launch.
@@ -272,7 +286,7 @@ fires day12 "2024-01-06 13:04:$((60 - lead))" reboot "power: ShutdownSystem 2" "
 
 # ---- 3. Restarted within the minute that fired (a fast reboot): the repeating shutdown of that minute
 # is still in the file, but the minute is recorded as fired, so nothing opens.
-if grep -q "^lastfired=2024-01-06 13:05$" "$home/config/quelvo/settings.ini"; then
+if grep -q "^lastfired=[0-9]* 2024-01-06 13:05 [0-9a-f,]*$" "$home/config/quelvo/settings.ini"; then
     cp "$home/events/events.ini" "$tmp/before-restart"
     launch "2024-01-06 13:05:20"
     if await "countdown: open" 5 >/dev/null; then
@@ -320,6 +334,70 @@ sleep 1
 grep -q " countdown: open shutdown" "$log" && fail "live: the shutdown deleted while the program ran fired"
 stop
 if [ $failures -gt 0 ]; then show_run live; fi
+
+# ---- The clock on the move, the program running throughout (dry runs: nothing restarts).
+# count TEXT: how many logged lines end in TEXT.
+count() {
+    grep -c -F -- " $1" "$log"
+}
+
+# ---- 5. Two reboots in one run: the first window closes (nothing restarted), so the second makes its
+# request too. Between them the clock is set forward within the minute (no minute is skipped).
+prepare reboots
+settings "24hr=True"
+events "On Wed at 09:30   , Reboot,    Repeat daily" "On Wed at 09:31   , Reboot,    Don't repeat"
+launch "2024-01-03 09:29:$((60 - lead))" UTC moving
+if await "power: ShutdownSystem 2" $((lead + 20)) >/dev/null; then
+    move_to "2024-01-03 09:30:56"
+    for _ in $(seq 200); do
+        [ "$(count "power: ShutdownSystem 2")" -ge 2 ] && break
+        sleep 0.1
+    done
+fi
+[ "$(count "countdown: open reboot")" -eq 2 ] || fail "reboots: $(count "countdown: open reboot") windows opened, not two"
+[ "$(count "power: ShutdownSystem 2")" -eq 2 ] || fail "reboots: $(count "power: ShutdownSystem 2") requests, not two"
+stop
+if [ $failures -gt 0 ]; then show_run reboots; fi
+
+# ---- 6. The autumn change in Berlin: 02:30 and 02:31 fire in the first pass of the repeated hour, and
+# neither fires again in the second (2026-10-25: 02:30 CEST is 00:30 UTC, 02:30 CET is 01:30 UTC).
+prepare autumn
+settings "24hr=True"
+events "On Sun at 02:30   , Reboot,    Repeat daily" "On Sun at 02:31   , Reboot,    Repeat daily"
+launch "2026-10-25 00:29:$((60 - lead))" Europe/Berlin moving
+await "countdown: open reboot" $((lead + 5)) >/dev/null || fail "autumn: 02:30 summer time did not fire"
+move_to "2026-10-25 00:30:57" # just before 02:31 summer time
+for _ in $(seq 150); do
+    [ "$(count "countdown: open reboot")" -ge 2 ] && break
+    sleep 0.1
+done
+move_to "2026-10-25 01:29:57" # the clocks went back: just before 02:30 winter time
+sleep 5
+move_to "2026-10-25 01:30:57" # just before 02:31 winter time
+sleep 6
+opened=$(count "countdown: open reboot")
+[ "$opened" -eq 2 ] || fail "autumn: $opened countdowns opened, not two (02:30 and 02:31 once each)"
+stop
+if [ $failures -gt 0 ]; then show_run autumn; fi
+
+# ---- 7. The clock set forward by a whole hour to a due minute fires it, though the minute digits are
+# those of the minute just scanned (09:30:0x to 10:30:12).
+prepare hour
+settings "24hr=True"
+events "On Wed at 09:30   , Reboot,    Don't repeat" "On Wed at 10:30   , Reboot,    Don't repeat"
+launch "2024-01-03 09:29:$((60 - lead))" UTC moving
+if await "countdown: open reboot" $((lead + 5)) >/dev/null; then
+    move_to "2024-01-03 10:30:12"
+    for _ in $(seq 50); do
+        [ "$(count "countdown: open reboot")" -ge 2 ] && break
+        sleep 0.1
+    done
+    [ "$(count "countdown: open reboot")" -eq 2 ] || fail "hour: the jump to 10:30 did not fire it"
+else
+    fail "hour: 09:30 did not fire"
+fi
+stop
+if [ $failures -gt 0 ]; then show_run hour; fi
 
 if [ $failures -gt 0 ]; then
     echo "e2e: $failures failure(s)"

@@ -489,6 +489,24 @@ TEST_F(QuelvoctlTest, GetsAndSetsSettings)
     EXPECT_EQ(settings.GetSetting("QUELVO", "Data", "forced", ""), "False");
     EXPECT_EQ(run({"get", "FORCED", "True"}).out, "False\n");
 
+    // Flag settings take only the values the program writes; other keys take anything.
+    const struct
+    {
+        std::vector<std::string> args;
+        int code;
+    } sets[] = {
+        {{"set", "24hr", "true"}, kCtlUsage}, {{"set", "24HR", "1"}, kCtlUsage},  {{"set", "pause", "yes"}, kCtlUsage},
+        {{"set", "hide", "True"}, kCtlUsage}, {{"set", "forced", ""}, kCtlUsage}, {{"set", "24hr", "True"}, kCtlOk},
+        {{"set", "pause", "False"}, kCtlOk},  {{"set", "hide", "1"}, kCtlOk},     {{"set", "x", "true"}, kCtlOk},
+    };
+    for (const auto& c : sets) {
+        const std::string before = settings.get(c.args[1], "(none)");
+        r = run(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args[1] << '=' << c.args[2];
+        EXPECT_EQ(settings.get(c.args[1], "(none)"), c.code == kCtlOk ? c.args[2] : before) << c.args[1];
+    }
+    EXPECT_EQ(run({"set", "24hr", "on"}).err, "usage: quelvoctl set 24hr True|False\n");
+
     settings.failWith = "disk full";
     r = run({"set", "x", "1"});
     EXPECT_EQ(r.code, kCtlFailed);

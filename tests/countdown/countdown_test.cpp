@@ -79,6 +79,45 @@ TEST(Countdown, ForcedIsReadAtZeroNotAtOpening)
     EXPECT_EQ(power.forcedReads, 1);
 }
 
+TEST(Countdown, WhatFollowsTheRequest)
+{
+    struct Case
+    {
+        CountdownKind kind;
+        PowerOutcome answer;
+        AfterAction after;
+        std::string message;
+    };
+    const Case cases[] = {
+        {CountdownKind::Shutdown, {false, ""}, AfterAction::EndProgram, ""},
+        {CountdownKind::Shutdown,
+         {true, "logind refused"},
+         AfterAction::CloseAndReportError,
+         "The computer could not be shut down: logind refused"},
+        {CountdownKind::Shutdown, {true, ""}, AfterAction::CloseAndReportError, "The computer could not be shut down."},
+        {CountdownKind::Reboot, {false, ""}, AfterAction::None, ""},
+        // A reboot that is not on its way closes, so that the next reboot opens a window that acts.
+        {CountdownKind::Reboot,
+         {true, "no helper"},
+         AfterAction::CloseAndReportError,
+         "The computer could not be restarted: no helper"},
+        {CountdownKind::Reboot, {false, "", true}, AfterAction::Close, ""},
+        {CountdownKind::Shutdown, {false, "", true}, AfterAction::EndProgram, ""},
+    };
+    for (const auto& c : cases) {
+        PowerLog power;
+        power.answer = c.answer;
+        auto countdown = power.make(c.kind);
+        countdown.load();
+        countdown.zerocount();
+        countdown.tick();
+        const auto step = countdown.fire();
+        EXPECT_EQ(step.after, c.after) << c.message;
+        EXPECT_EQ(step.errorMessage, c.message);
+        EXPECT_EQ(countdown.state(), c.after == AfterAction::None ? Countdown::State::Fired : Countdown::State::Closed);
+    }
+}
+
 TEST(Countdown, ThrowingRequestCountsAsFailure)
 {
     Countdown countdown(

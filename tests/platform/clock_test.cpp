@@ -1,6 +1,12 @@
 #include "platform/clock.h"
 
+#include "fakes/fake_clock.h"
+#include "platform/linux/system_clock.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
 
 namespace quelvo {
 namespace {
@@ -28,6 +34,36 @@ TEST(Clock, AddMinutesCarriesAcrossDaysMonthsAndYears)
     for (const auto& c : cases)
         EXPECT_EQ(addMinutes(c.from, c.minutes), c.expected)
             << c.from.day << " " << c.from.hour << ":" << c.from.minute;
+}
+
+TEST(SystemClock, ConvertsAsTheZoneTablesOfTheTestsSay)
+{
+    // The fakes' daylight-saving tables against the zone database, around each change.
+    const char* saved = std::getenv("TZ");
+    const std::string before = saved ? saved : "";
+    const struct
+    {
+        const char* tz;
+        test::FakeZone zone;
+    } zones[] = {{"Europe/Berlin", test::FakeZone::europeBerlin2026()},
+                 {"America/New_York", test::FakeZone::americaNewYork2026()}};
+    for (const auto& z : zones) {
+        ::setenv("TZ", z.tz, 1);
+        ::tzset();
+        const SystemClock real;
+        const test::FakeClock fake({}, z.zone);
+        for (const auto& step : z.zone.steps) {
+            for (const int minutes : {-61, -1, 0, 1, 59, 61}) {
+                const WallTime t = step.from + std::chrono::minutes(minutes) + std::chrono::seconds(7);
+                EXPECT_EQ(real.toLocal(t), fake.toLocal(t)) << z.tz << ' ' << minutes;
+            }
+        }
+    }
+    if (saved)
+        ::setenv("TZ", before.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
 }
 
 } // namespace

@@ -47,7 +47,7 @@ TEST(QuickAction, FillsTheEditorWithTheTargetMoment)
     };
     for (const auto& c : cases) {
         for (bool reboot : {false, true}) {
-            const QuickActionFill fill = quickaction(c.minutes, reboot, c.twentyFour, c.now);
+            const QuickActionFill fill = quickaction(c.minutes, reboot, c.twentyFour, test::FakeClock(c.now));
             EXPECT_EQ(checkedBox(fill.days), c.dayBox) << c.note;
             EXPECT_EQ(fill.hour, c.hour) << c.note;
             EXPECT_EQ(fill.minute, c.minute) << c.note;
@@ -59,6 +59,28 @@ TEST(QuickAction, FillsTheEditorWithTheTargetMoment)
     }
 }
 
+TEST(QuickAction, CountsRealMinutesAcrossADaylightSavingChange)
+{
+    const auto berlin = test::FakeZone::europeBerlin2026();
+    const auto newYork = test::FakeZone::americaNewYork2026();
+    const struct
+    {
+        test::FakeZone zone;
+        int month, day, hour, minute; // 2026, local; where the zone repeats it, the first pass
+        int add;
+        const char* target;
+    } cases[] = {
+        {berlin, 3, 29, 1, 50, 15, "2026-03-29 03:05"},  // over the spring gap
+        {berlin, 10, 25, 2, 50, 15, "2026-10-25 02:05"}, // from summer time into the repeated hour
+        {newYork, 3, 8, 1, 30, 60, "2026-03-08 03:30"},
+        {newYork, 11, 1, 1, 45, 30, "2026-11-01 01:15"},
+    };
+    for (const auto& c : cases) {
+        const test::FakeClock clock({2026, c.month, c.day, c.hour, c.minute, 0, 0}, c.zone);
+        EXPECT_EQ(minuteStamp(quickaction(c.add, false, true, clock).target), c.target);
+    }
+}
+
 TEST(QuickAction, FamilyTableAndMessages)
 {
     ASSERT_EQ(kQuickActions.size(), 8u);
@@ -66,7 +88,7 @@ TEST(QuickAction, FamilyTableAndMessages)
     EXPECT_EQ(kQuickActions.back().button, "Command10");
     for (const QuickActionMember& member : kQuickActions) {
         EXPECT_EQ(findQuickAction(member.minutes, member.reboot), &member);
-        const QuickActionFill fill = quickaction(member.minutes, member.reboot, false, LocalTime{});
+        const QuickActionFill fill = quickaction(member.minutes, member.reboot, false, test::FakeClock());
         EXPECT_EQ(fill.message, member.message);
         EXPECT_EQ(member.caption, std::to_string(member.minutes) + " minutes");
     }
@@ -98,9 +120,9 @@ TEST(QuickAction, SavedEventFiresAtTheStartOfItsMinuteFromOneClockReading)
 
 TEST(QuickAction, TwentyFourHourModeKeepsTheAmPmText)
 {
-    const QuickActionFill fill = quickaction(5, false, true, LocalTime{2026, 12, 7, 9, 0, 0, 1});
-    EXPECT_EQ(editorInputFor(fill, "PM", true).ampm, "PM");
-    EXPECT_EQ(editorInputFor(quickaction(5, false, false, fill.target), "PM", false).ampm, "AM");
+    const test::FakeClock clock({2026, 12, 7, 9, 0, 0, 1});
+    EXPECT_EQ(editorInputFor(quickaction(5, false, true, clock), "PM", true).ampm, "PM");
+    EXPECT_EQ(editorInputFor(quickaction(5, false, false, clock), "PM", false).ampm, "AM");
 }
 
 } // namespace

@@ -4,16 +4,24 @@
 
 namespace quelvo {
 
-LocalTime SystemClock::now() const
+WallTime SystemClock::wallNow() const
 {
-    const std::time_t t = std::time(nullptr);
+    return std::chrono::system_clock::now();
+}
+
+LocalTime SystemClock::toLocal(WallTime t) const
+{
+    // Whole seconds towards the past, so that a moment just before a minute stays in that minute.
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(t.time_since_epoch()).count();
+    const auto time = static_cast<std::time_t>(seconds);
     std::tm tm{};
-    ::localtime_r(&t, &tm);
+    ::localtime_r(&time, &tm);
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_wday};
 }
 
 std::chrono::steady_clock::time_point SystemClock::steadyNow() const
 {
+    // CLOCK_MONOTONIC: it stops while the machine sleeps, which tells a resume from a late program.
     return std::chrono::steady_clock::now();
 }
 

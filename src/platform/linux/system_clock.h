@@ -4,11 +4,12 @@
 
 namespace quelvo {
 
-/// The machine's clock in the user's time zone.
+/// The machine's clock in the user's time zone (TZ, else the system's), through localtime_r.
 class SystemClock final : public Clock
 {
 public:
-    [[nodiscard]] LocalTime now() const override;
+    [[nodiscard]] WallTime wallNow() const override;
+    [[nodiscard]] LocalTime toLocal(WallTime t) const override;
     [[nodiscard]] std::chrono::steady_clock::time_point steadyNow() const override;
 };
 

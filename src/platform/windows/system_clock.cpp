@@ -4,11 +4,24 @@
 
 namespace quelvo {
 
-LocalTime SystemClock::now() const
+WallTime SystemClock::wallNow() const
 {
-    SYSTEMTIME t{};
-    ::GetLocalTime(&t);
-    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wDayOfWeek};
+    return std::chrono::system_clock::now();
+}
+
+LocalTime SystemClock::toLocal(WallTime t) const
+{
+    // Whole seconds towards the past, so that a moment just before a minute stays in that minute.
+    const long long seconds = std::chrono::floor<std::chrono::seconds>(t.time_since_epoch()).count();
+    constexpr long long kEpochDifference = 11'644'473'600LL; // 1601-01-01 to 1970-01-01, in seconds
+    const auto ticks = static_cast<unsigned long long>(seconds + kEpochDifference) * 10'000'000ULL;
+    FILETIME file{static_cast<DWORD>(ticks & 0xffffffffULL), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    if (::FileTimeToSystemTime(&file, &utc) == FALSE ||
+        ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) == FALSE)
+        ::GetLocalTime(&local);
+    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond, local.wDayOfWeek};
 }
 
 std::chrono::steady_clock::time_point SystemClock::steadyNow() const

@@ -4,12 +4,13 @@
 
 namespace quelvo {
 
-/// The machine's clock in the user's time zone (GetLocalTime), and a steady clock that stands
-/// still while the computer sleeps (QueryUnbiasedInterruptTime), as the Linux edition's does.
+/// The machine's clock in the user's time zone (SystemTimeToTzSpecificLocalTime), and a steady
+/// clock that stands still while the computer sleeps (QueryUnbiasedInterruptTime).
 class SystemClock final : public Clock
 {
 public:
-    [[nodiscard]] LocalTime now() const override;
+    [[nodiscard]] WallTime wallNow() const override;
+    [[nodiscard]] LocalTime toLocal(WallTime t) const override;
     [[nodiscard]] std::chrono::steady_clock::time_point steadyNow() const override;
 };
 

@@ -151,11 +151,14 @@ TEST(WindowsSingleInstance, SecondCopySeesTheFirstUntilItEnds)
     EXPECT_EQ(third.acquire(), SingleInstance::State::Only);
 }
 
-TEST(WindowsClock, WeekdayAndSteadyClock)
+TEST(WindowsClock, LocalReadingAndSteadyClock)
 {
     SystemClock clock;
-    const LocalTime now = clock.now();
-    EXPECT_EQ(addMinutes(now, 0).weekday, now.weekday); // Sunday is 0, as GetLocalTime says
+    // 2026-03-29 00:30 UTC is a Sunday; the test's zone (TZ, which Wine follows) is Berlin:
+    // 01:30 winter time.
+    const WallTime t = std::chrono::sys_days{std::chrono::year{2026} / 3 / 29} + std::chrono::minutes(30);
+    EXPECT_EQ(clock.toLocal(t), (LocalTime{2026, 3, 29, 1, 30, 0, 0}));
+    EXPECT_EQ(clock.toLocal(t + std::chrono::hours(1)), (LocalTime{2026, 3, 29, 3, 30, 0, 0})); // summer time
     const auto before = clock.steadyNow();
     ::Sleep(100); // the interrupt time moves in ticks of about 16 ms
     EXPECT_GE(clock.steadyNow() - before, std::chrono::milliseconds(60));
