@@ -2,6 +2,7 @@
 #include "platform/windows/folder_process_starter.h"
 #include "platform/windows/locations.h"
 #include "platform/windows/mutex_instance.h"
+#include "platform/windows/registry_settings.h"
 #include "platform/windows/run_key_autostart.h"
 #include "platform/windows/system_clock.h"
 #include "platform/windows/windows_power.h"
@@ -136,6 +137,20 @@ TEST(WindowsRunEntry, WrittenReadAndSwitchedOff)
               ERROR_SUCCESS);
     ::RegDeleteValueW(key, L"QuelvoTestEntry");
     ::RegCloseKey(key);
+}
+
+TEST(WindowsSettings, RegistryRoundTripWithCaseInsensitiveNames)
+{
+    const std::string root = "Software\\QuelvoTest" + std::to_string(::GetCurrentProcessId());
+    RegistrySettings settings(root);
+    EXPECT_EQ(settings.keyPath("QUELVO", "Data"), root + "\\Quelvo\\Data");
+    EXPECT_EQ(settings.get("Left", "none"), "none");
+    const std::string value = "a=b;\\\xc5\x81 x"; // UTF-8 text, stored exactly
+    ASSERT_TRUE(settings.save("Left", value).ok());
+    EXPECT_EQ(settings.GetSetting("QUELVO", "DATA", "left", "none"), value);
+    ASSERT_TRUE(settings.save("LEFT", "").ok());
+    EXPECT_EQ(settings.get("left", "none"), "");
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, widePath(root).c_str());
 }
 
 TEST(WindowsSingleInstance, SecondCopySeesTheFirstUntilItEnds)
