@@ -4,6 +4,7 @@
 #include "platform/windows/mutex_instance.h"
 #include "platform/windows/registry_settings.h"
 #include "platform/windows/run_key_autostart.h"
+#include "platform/windows/shell_notify_icon.h"
 #include "platform/windows/system_clock.h"
 #include "platform/windows/windows_power.h"
 #include "power/shutdown_system.h"
@@ -177,6 +178,29 @@ TEST(WindowsClock, LocalReadingAndSteadyClock)
     const auto before = clock.steadyNow();
     ::Sleep(100); // the interrupt time moves in ticks of about 16 ms
     EXPECT_GE(clock.steadyNow() - before, std::chrono::milliseconds(60));
+}
+
+TEST(WindowsNotifyIcon, FirstVersionRecordWithFullWidthHandles)
+{
+    NotifyIconData data;
+    data.identifier = 7;
+    data.flags = kNotifyMessage | kNotifyIcon | kNotifyTip;
+    data.icon = 101;
+    const std::string tip(63, 't');
+    std::copy(tip.begin(), tip.end(), data.tip.begin());
+    const HWND window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x123456789aULL));
+    const HICON icon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(0xabcdef0123ULL));
+    const auto record = toShellRecord(data, window, kNotifyTip, [&](std::uint32_t n) {
+        EXPECT_EQ(n, 101U);
+        return icon;
+    });
+    EXPECT_EQ(record.cbSize, 104U); // 88 in a 32-bit program
+    EXPECT_EQ(record.hWnd, window);
+    EXPECT_EQ(record.hIcon, icon);
+    EXPECT_EQ(record.uID, 7U);
+    EXPECT_EQ(record.uFlags, 4U);
+    EXPECT_EQ(record.uCallbackMessage, 512U);
+    EXPECT_EQ(std::string(record.szTip), tip);
 }
 
 TEST(WindowsPaths, WideRoundTrip)
