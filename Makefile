@@ -5,7 +5,7 @@ ARGS ?=
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := event_line settings_file autostart_entry
 
-.PHONY: all deps build run test fuzz format format-check bench deb package-check clean
+.PHONY: all deps build run test test-windows fuzz format format-check bench deb package-check clean
 
 all: build
 
@@ -20,10 +20,18 @@ build: deps
 run: build
 	./build/release/bin/quelvo $(ARGS)
 
+# The Linux suite under ASan and UBSan, then the Windows edition's under Wine.
 test: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+	$(MAKE) --no-print-directory test-windows
+
+# Cross-built with mingw-w64; each test .exe runs under wine64 in a private prefix.
+test-windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+	ctest --preset windows -j $(JOBS)
 
 bench: deps
 	cmake --preset release -DQUELVO_BUILD_BENCH=ON

@@ -1,9 +1,14 @@
 #include "app/companion.h"
 
-#include "platform/linux/power_backend.h"
 #include "power/power_table.h"
 
+#ifdef _WIN32
+#include "platform/windows/power_backend.h"
+#else
+#include "platform/linux/power_backend.h"
+
 #include <QCoreApplication>
+#endif
 #include <iomanip>
 #include <iostream>
 #include <sstream>
@@ -67,8 +72,10 @@ int runCompanion(Companion which, int argc, char** argv)
         std::cerr << companionUsage(which);
         return 2;
     }
+#ifndef _WIN32
     // QtDBus wants an application object before the bus is used.
     QCoreApplication app(argc, argv);
+#endif
     const auto backend = makePowerBackend(request->dryRun || dryRunFromEnvironment());
     try {
         backend->shutdown().ShutdownSystem(request->flags);

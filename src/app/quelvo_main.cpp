@@ -4,6 +4,7 @@
 #include "platform/linux/lock_file_instance.h"
 #include "platform/linux/posix_file_system.h"
 #include "platform/linux/power_backend.h"
+#include "platform/linux/status_notifier.h"
 #include "platform/linux/system_clock.h"
 #include "shell/desktop_autostart.h"
 #include "shell/settings_store.h"
@@ -13,7 +14,6 @@
 #include "ui/sys_tray.h"
 
 #include <QApplication>
-#include <QLocale>
 #include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -21,10 +21,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -112,7 +114,15 @@ int main(int argc, char** argv)
     PosixFileSystem fs;
     SettingsStore settings(fs, settingsFilePath());
     SystemClock clock;
-    DesktopAutostart autostart(fs, autostartEntryPath());
+    // A copy started with its own folder starts with the session on that folder too, wherever the
+    // session starts it from.
+    std::vector<std::string> autostartArguments;
+    if (!options.folder.empty()) {
+        std::error_code ignored;
+        autostartArguments = {"--folder",
+                              std::filesystem::absolute(options.folder, ignored).lexically_normal().string()};
+    }
+    DesktopAutostart autostart(fs, autostartEntryPath(), autostartArguments);
     LockFileInstance instance;
     LocalSocketMessenger messenger;
     if (options.show)
@@ -126,7 +136,7 @@ int main(int argc, char** argv)
     services.folder = options.folder;
     services.programPath = QCoreApplication::applicationFilePath().toStdString();
     services.versionName = power->probe().GetWindowsVersionName();
-    services.amPmDesignator = QLocale::system().amText().toStdString();
+    services.dayHalves = userDayHalves();
     services.powerAction = [&power, dryRun = options.dryRun](CountdownKind kind, bool forced) {
         PowerCommands& commands = power->commands();
         PowerOutcome outcome = kind == CountdownKind::Reboot ? commands.DoReboot()
@@ -137,6 +147,7 @@ int main(int argc, char** argv)
     };
     services.endProgram = [] { QCoreApplication::exit(0); };
     services.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    services.statusNotifierHost = [] { return statusNotifierHostRegistered(); };
     if (options.dryRun) {
         services.countdownOpened = [](CountdownKind kind) {
             std::printf("countdown: open %s\n", kind == CountdownKind::Reboot ? "reboot" : "shutdown");

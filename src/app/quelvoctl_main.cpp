@@ -1,25 +1,45 @@
 #include "app/ctl.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#ifdef _WIN32
+#include "platform/windows/locations.h"
+#include "platform/windows/registry_settings.h"
+#include "platform/windows/system_clock.h"
+#include "platform/windows/windows_file_system.h"
+#include "platform/windows/windows_power.h"
+
+#include <io.h>
+#else
 #include "platform/linux/linux_power.h"
 #include "platform/linux/locations.h"
 #include "platform/linux/posix_file_system.h"
 #include "platform/linux/system_clock.h"
 #include "shell/settings_store.h"
 
-#include <cstdlib>
-#include <iostream>
 #include <unistd.h>
+#endif
 
 // Command-line tool over the same core as the tray program.
 int main(int argc, char** argv)
 {
     using namespace quelvo;
+#ifdef _WIN32
+    WindowsFileSystem fs;
+    RegistrySettings settings;
+    WindowsVersionQuery versionQuery;
+    const bool interactive = ::_isatty(::_fileno(stdin)) != 0;
+#else
     PosixFileSystem fs;
     SettingsStore settings(fs, settingsFilePath());
+    LinuxVersionQuery versionQuery;
+    const bool interactive = ::isatty(STDIN_FILENO) != 0;
+#endif
     SystemClock clock;
     CtlContext ctx{fs, settings, clock, programFolder(), std::cout, std::cerr, std::cin};
-    LinuxVersionQuery versionQuery;
     ctx.versionQuery = &versionQuery;
-    ctx.interactive = ::isatty(STDIN_FILENO) != 0;
+    ctx.interactive = interactive;
     const char* dry = std::getenv("QUELVO_DRY_RUN");
     ctx.dryRun = dry != nullptr && std::string(dry) == "1";
 

@@ -67,6 +67,10 @@ FireStep Countdown::fire()
     if (m_kind == CountdownKind::Shutdown) {
         // Ending the program after a failed request would leave the schedule unwatched.
         step.after = outcome.failed ? AfterAction::CloseAndReportError : AfterAction::EndProgram;
+        if (!outcome.failed && outcome.companion) {
+            step.after = AfterAction::AwaitCompanion;
+            step.companion = outcome.companion;
+        }
         m_state = State::Closed;
     } else if (outcome.failed || outcome.simulated) {
         // Only a reboot on its way rests at "0"; a window left there would swallow the next reboot.

@@ -16,6 +16,7 @@ enum class AfterAction {
     None,                // still counting, or the reboot window resting at "0" while the machine restarts
     EndProgram,          // the shutdown request went out: close and end the program
     CloseAndReportError, // the request failed: close, tell the user, go on
+    AwaitCompanion,      // the shutdown rests with a companion: stay at "0" until it has ended
     Close                // a dry-run reboot: nothing restarts, so close and let a later reboot open it again
 };
 
@@ -32,7 +33,8 @@ struct TickStep
 struct FireStep
 {
     AfterAction after = AfterAction::None;
-    std::string errorMessage; // for the "Error!" message when the request failed
+    std::string errorMessage;                  // for the "Error!" message when the request failed
+    std::shared_ptr<CompanionWatch> companion; // for AwaitCompanion
 };
 
 /// The ten-second countdown of the shutdown and reboot windows, without the window.

@@ -62,17 +62,50 @@ void CountdownPresenter::tick()
     case AfterAction::Close:
         closeView();
         break;
+    case AfterAction::AwaitCompanion:
+        // The window rests at "0" while the companion works; the program keeps running meanwhile.
+        m_awaitingCompanion = true;
+        fired.companion->onEnd([this, alive = std::weak_ptr<int>(m_alive)](const CompanionEnd& end) {
+            if (!alive.expired())
+                companionEnded(end);
+        });
+        break;
+    }
+}
+
+void CountdownPresenter::companionEnded(const CompanionEnd& end)
+{
+    if (!std::exchange(m_awaitingCompanion, false))
+        return; // the user closed the window meanwhile
+    switch (end.kind) {
+    case CompanionEnd::Kind::Succeeded:
+        closeView();
+        if (m_hooks.endProgram)
+            m_hooks.endProgram();
+        break;
+    case CompanionEnd::Kind::Failed:
+        // As a refused direct request: say why and keep watching the schedule.
+        if (m_view)
+            m_view->showError(powerFailureMessage(m_countdown.kind(), end.reason));
+        closeView();
+        break;
+    case CompanionEnd::Kind::StillRunning:
+        // A password prompt may still be open: keep watching, and say nothing.
+        closeView();
+        break;
     }
 }
 
 void CountdownPresenter::cancel()
 {
+    m_awaitingCompanion = false;
     m_countdown.cancel();
     closeView();
 }
 
 void CountdownPresenter::closed()
 {
+    m_awaitingCompanion = false;
     m_countdown.cancel();
     m_view = nullptr;
 }

@@ -3,6 +3,7 @@
 #include "countdown/countdown.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace quelvo {
@@ -69,11 +70,14 @@ public:
 
 private:
     void closeView();
+    void companionEnded(const CompanionEnd& end);
 
     Countdown m_countdown;
     CountdownHooks m_hooks;
     ViewFactory m_makeView;
     CountdownView* m_view = nullptr;
+    bool m_awaitingCompanion = false;
+    std::shared_ptr<int> m_alive = std::make_shared<int>(); // a companion's late word finds it gone
 };
 
 } // namespace quelvo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <string>
 
 namespace quelvo {
 
@@ -37,6 +38,13 @@ public:
 
     /// The current local date and time.
     [[nodiscard]] LocalTime now() const { return toLocal(wallNow()); }
+};
+
+/// The texts the user's clock puts after a 12-hour time ("AM"/"PM"; empty where it shows none).
+struct DayHalves
+{
+    std::string am;
+    std::string pm;
 };
 
 /// Adds whole minutes to a local time, carrying into hours, days, months and years.

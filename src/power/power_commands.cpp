@@ -12,6 +12,15 @@ void noteFailure(PowerOutcome& outcome, const std::string& reason)
     outcome.reason += reason;
 }
 
+CompanionEnd companionEnd(const std::string& commandLine, ProcessEnd end)
+{
+    if (end.timedOut)
+        return {CompanionEnd::Kind::StillRunning, {}};
+    if (end.status == 0)
+        return {CompanionEnd::Kind::Succeeded, {}};
+    return {CompanionEnd::Kind::Failed, "\"" + commandLine + "\" ended with status " + std::to_string(end.status)};
+}
+
 } // namespace
 
 PowerCommands::PowerCommands(VersionProbe& probe, ProcessStarter& processes, ShutdownService& shutdown)
@@ -37,14 +46,27 @@ PowerOutcome PowerCommands::run(PowerCommand command)
 {
     PowerOutcome outcome;
     const PowerPlan& plan = powerPlanFor(m_probe.GetWindowsVersionName(), command);
+    // A companion that is the whole request is waited for, so that its failure is seen.
+    const bool watchCompanion = plan.view().size() == 1;
     // Every step runs even when an earlier one failed: a companion that cannot be started must
     // not keep the direct request from being made.
     for (const PowerStep& step : plan.view()) {
         if (step.kind == PowerStep::Kind::Run) {
             const std::string commandLine(step.commandLine);
-            const StartResult started = m_processes.start(commandLine, step.showWindow);
+            if (!watchCompanion) {
+                const StartResult started = m_processes.start(commandLine, step.showWindow);
+                if (!started.started)
+                    noteFailure(outcome, "cannot start \"" + commandLine + "\": " + started.reason);
+                continue;
+            }
+            auto watch = std::make_shared<CompanionWatch>();
+            const StartResult started = m_processes.startWatched(
+                commandLine, step.showWindow, kCompanionWaitMs,
+                [watch, commandLine](ProcessEnd end) { watch->ended(companionEnd(commandLine, end)); });
             if (!started.started)
                 noteFailure(outcome, "cannot start \"" + commandLine + "\": " + started.reason);
+            else if (started.watched)
+                outcome.companion = std::move(watch);
             continue;
         }
         try {

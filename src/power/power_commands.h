@@ -10,6 +10,9 @@
 
 namespace quelvo {
 
+/// How long a companion that carries a request is waited for.
+inline constexpr int kCompanionWaitMs = 10000;
+
 /// Shutdown, forced shutdown and reboot, carried out by the command table of the running family.
 class PowerCommands final
 {

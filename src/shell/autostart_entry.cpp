@@ -88,7 +88,7 @@ std::string quoteExecArgument(std::string_view path)
     return arg;
 }
 
-std::string composeAutostartEntry(std::string_view command)
+std::string composeAutostartEntry(std::string_view command, std::string_view program)
 {
     std::string text = "[Desktop Entry]\n"
                        "Type=Application\n"
@@ -99,6 +99,8 @@ std::string composeAutostartEntry(std::string_view command)
                        "X-GNOME-Autostart-enabled=";
     text += command.empty() ? "false\n" : "true\n";
     text += "Exec=" + escapeValue(command) + "\n";
+    if (!command.empty() && !program.empty())
+        text += "TryExec=" + escapeValue(program) + "\n";
     if (command.empty())
         text += "Hidden=true\n";
     return text;
@@ -108,6 +110,7 @@ std::string autostartCommand(std::string_view entryText)
 {
     bool inMainGroup = false;
     bool hidden = false;
+    bool gnomeOff = false; // GNOME's own switch for the entry
     std::string exec;
     while (!entryText.empty()) {
         const auto end = entryText.find('\n');
@@ -128,8 +131,10 @@ std::string autostartCommand(std::string_view entryText)
             exec = unescapeValue(value);
         else if (key == "Hidden")
             hidden = value == "true";
+        else if (key == "X-GNOME-Autostart-enabled")
+            gnomeOff = value == "false";
     }
-    return hidden ? std::string() : exec;
+    return hidden || gnomeOff ? std::string() : exec;
 }
 
 } // namespace quelvo

@@ -4,7 +4,8 @@
 
 namespace quelvo {
 
-DesktopAutostart::DesktopAutostart(FileSystem& fs, std::string entryPath) : m_fs(fs), m_path(std::move(entryPath))
+DesktopAutostart::DesktopAutostart(FileSystem& fs, std::string entryPath, std::vector<std::string> arguments)
+    : m_fs(fs), m_path(std::move(entryPath)), m_arguments(std::move(arguments))
 {}
 
 std::string DesktopAutostart::GetRegString(std::string_view def) const
@@ -22,7 +23,13 @@ IoResult DesktopAutostart::SetRegString(std::string_view command)
         if (IoResult r = m_fs.makeFolders(m_path.substr(0, slash)); !r.ok())
             return r;
     }
-    const std::string text = composeAutostartEntry(command.empty() ? std::string() : quoteExecArgument(command));
+    std::string exec;
+    if (!command.empty()) {
+        exec = quoteExecArgument(command);
+        for (const std::string& argument : m_arguments)
+            exec += ' ' + quoteExecArgument(argument);
+    }
+    const std::string text = composeAutostartEntry(exec, command);
     // Written beside the entry and renamed over it, so a failure leaves the old entry whole.
     const std::string name = m_path.substr(slash == std::string::npos ? 0 : slash + 1);
     return m_fs.replaceContents(m_path, name + ".new", text, NewFileAccess::OwnerOnly);

@@ -67,7 +67,9 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
     // 6. The system line.
     m_view.setLabel(MainLabel::System, "You are using " + m_services.versionName);
     // 7. First start: a user whose clock shows no AM/PM gets the 24-hour mode.
-    if (settings.get("24hr", "").empty() && firstStartPrefers24Hour(m_services.amPmDesignator))
+    const DayHalves& halves = m_services.dayHalves;
+    if (settings.get("24hr", "").empty() &&
+        firstStartPrefers24Hour(m_services.clock.now().hour < 12 ? halves.am : halves.pm))
         (void)settings.save("24hr", kTrue);
     // 8. The "About" tab.
     m_view.selectTab(MainTab::About);
@@ -156,14 +158,14 @@ void MainPresenter::optionClicked(MainBox box)
         setOption(box, box == MainBox::Forced ? "forced" : "pause", m_view.checked(box));
 }
 
-void MainPresenter::actionReleased(MainBox box)
+void MainPresenter::actionClicked(MainBox box)
 {
     const ActionBoxes boxes = actionMouseUp(box == MainBox::Reboot);
     m_view.setChecked(MainBox::Shutdown, boxes.shutdown);
     m_view.setChecked(MainBox::Reboot, boxes.reboot);
 }
 
-void MainPresenter::autostartReleased()
+void MainPresenter::autostartClicked()
 {
     const bool on = m_view.checked(MainBox::Autostart);
     const IoResult r = m_services.autostart.SetRegString(on ? m_services.programPath : std::string());
@@ -299,10 +301,12 @@ void MainPresenter::quickaction(std::size_t index)
 void MainPresenter::hidetotray()
 {
     m_view.minimiseWindow();
-    // Without a notification area the window could not be brought back: keep it on the task bar.
-    if (trayAvailable())
-        m_view.hideWindow();
     (void)m_services.settings.save("hide", "1");
+    // Without a notification area the window could not be brought back: it stays on the task bar,
+    // and there is no icon for the hint to point at, so the hides are not counted either.
+    if (!trayAvailable())
+        return;
+    m_view.hideWindow();
     if (countHideToTray(m_services.settings))
         openHint();
 }
@@ -347,8 +351,10 @@ void MainPresenter::pointerMoved(int screenX, int screenY)
         m_view.moveTo(m_dragStart.left + screenX - m_grabX, m_dragStart.top + screenY - m_grabY);
     const PixelRect frame = m_view.frame();
     const double twips = twipsPerPixel(m_view.logicalDpi());
-    (void)m_services.settings.save("x", formatTwips(static_cast<float>(frame.left * twips)));
-    (void)m_services.settings.save("y", formatTwips(static_cast<float>(frame.top * twips)));
+    // Both edges in one write: the position never stands half stored.
+    const std::string x = formatTwips(static_cast<float>(frame.left * twips));
+    const std::string y = formatTwips(static_cast<float>(frame.top * twips));
+    (void)m_services.settings.save({{"x", x}, {"y", y}});
 }
 
 CountdownPresenter& MainPresenter::countdown(CountdownKind kind)
@@ -411,6 +417,9 @@ void MainPresenter::trayMouseDown(int button)
 {
     if (trayButtonOpensMenu(button))
         m_view.tray().popUpMenu();
+    // A StatusNotifierItem host sends no double click, only its activation: it stands for one.
+    else if (button == 1 && m_services.statusNotifierHost && m_services.statusNotifierHost())
+        trayDoubleClick();
 }
 
 // ---- CheckerHost

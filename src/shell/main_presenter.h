@@ -32,11 +32,14 @@ struct MainWindowServices
     std::string folder;           // where events.ini lives
     std::string programPath;      // the running program, for the autostart entry
     std::string versionName;      // the operating system's family name
-    std::string amPmDesignator;   // the user's AM text ("AM", "a.m.", or empty)
+    DayHalves dayHalves;          // the user's AM/PM texts ("AM", "a.m.", or empty)
     std::function<PowerOutcome(CountdownKind, bool forced)> powerAction;
     std::function<void()> endProgram;                   // ends the program at once
     std::function<bool()> trayAvailable;                // a notification area is there to hide into
     std::function<void(CountdownKind)> countdownOpened; // optional: told when the checker opens a countdown
+    /// Optional: the icon is served by a StatusNotifierItem host, whose activation (a click, or
+    /// a double click the host keeps for itself) is the only one the program hears.
+    std::function<bool()> statusNotifierHost{};
 };
 
 /// Everything the main window decides: start-up, the event list, the editor, the quick actions,
@@ -70,10 +73,10 @@ public:
     void quickaction(std::size_t index);
     /// The user changed "Forced shut down" or the start-up delay: stored as it now stands.
     void optionClicked(MainBox box);
-    /// A pointer release over chk_shutdown or chk_reboot: that one alone is checked.
-    void actionReleased(MainBox box);
-    /// A pointer release over "Load with windows": the entry follows the box.
-    void autostartReleased();
+    /// The user toggled chk_shutdown or chk_reboot (a click or the keyboard): that one alone is checked.
+    void actionClicked(MainBox box);
+    /// The user toggled "Load with windows" (a click or the keyboard): the entry follows the box.
+    void autostartClicked();
 
     /// A hide picture or the window's close button.
     void hidetotray();

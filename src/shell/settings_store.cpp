@@ -181,12 +181,26 @@ std::string SettingsStore::GetSetting(std::string_view app, std::string_view sec
 IoResult SettingsStore::SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                                     std::string_view value)
 {
-    // The stored value already: no lock, no write.
-    Address addr = address(app, section, key);
-    if (const Snapshot& cached = current(); cached.readable) {
-        if (const auto it = cached.values.find(addr); it != cached.values.end() && it->second == value)
-            return IoResult::success();
+    return SaveSettings(app, section, {{key, value}});
+}
+
+bool SettingsStore::holds(const Values& values, std::string_view app, std::string_view section,
+                          std::initializer_list<SettingValue> wanted)
+{
+    for (const SettingValue& v : wanted) {
+        const auto it = values.find(address(app, section, v.key));
+        if (it == values.end() || it->second != v.value)
+            return false;
     }
+    return true;
+}
+
+IoResult SettingsStore::SaveSettings(std::string_view app, std::string_view section,
+                                     std::initializer_list<SettingValue> values)
+{
+    // The stored values already: no lock, no write.
+    if (const Snapshot& cached = current(); cached.readable && holds(cached.values, app, section, values))
+        return IoResult::success();
 
     if (IoResult r = m_fs.makeFolders(folderOf(m_path)); !r.ok())
         return r;
@@ -201,11 +215,12 @@ IoResult SettingsStore::SaveSetting(std::string_view app, std::string_view secti
         return IoResult::failure((snapshot.read.ok() ? "cannot read " + m_path : snapshot.read.error) +
                                  "; not overwriting it");
     }
-    if (const auto it = snapshot.values.find(addr); it != snapshot.values.end() && it->second == value)
+    if (holds(snapshot.values, app, section, values))
         return IoResult::success();
 
     Values updated = snapshot.values;
-    updated[std::move(addr)] = std::string(value);
+    for (const SettingValue& v : values)
+        updated[address(app, section, v.key)] = std::string(v.value);
     const std::string name = m_path.substr(m_path.find_last_of('/') + 1);
     if (IoResult r = m_fs.replaceContents(m_path, name + ".tmp", serialize(updated), NewFileAccess::OwnerOnly); !r.ok())
         return r;

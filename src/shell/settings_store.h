@@ -29,6 +29,8 @@ public:
                                          std::string_view def) const override;
     IoResult SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                          std::string_view value) override;
+    IoResult SaveSettings(std::string_view app, std::string_view section,
+                          std::initializer_list<SettingValue> values) override;
 
     [[nodiscard]] IoResult readState() const override { return current().read; }
 
@@ -61,6 +63,9 @@ private:
     };
 
     const Snapshot& current() const;
+    // Whether every one of the wanted values is stored as it is.
+    static bool holds(const Values& values, std::string_view app, std::string_view section,
+                      std::initializer_list<SettingValue> wanted);
 
     FileSystem& m_fs;
     std::string m_path;

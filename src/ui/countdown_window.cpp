@@ -80,10 +80,14 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& present
     m_seconds->setObjectName(QStringLiteral("lab_sec"));
     m_seconds->setFont(arial(40));
     m_seconds->setAlignment(Qt::AlignCenter);
+    // Screen readers hear what the number is, not only the number.
+    m_seconds->setAccessibleName(QStringLiteral("Seconds left"));
 
     auto* cancel = new ClickableImage(this);
     cancel->setObjectName(QStringLiteral("Image2"));
     cancel->setToolTip(QString::fromUtf8(kCancelTip));
+    cancel->setAccessibleName(QStringLiteral("Cancel"));
+    cancel->setAccessibleDescription(QString::fromUtf8(kCancelTip));
     const QSize cancelSize(scaledPixels(kCancelSizeAt96.width(), *this), scaledPixels(kCancelSizeAt96.height(), *this));
     cancel->setPixmap(cancelPicture(cancelSize, devicePixelRatioF()));
     cancel->setFixedSize(cancelSize);

@@ -69,11 +69,16 @@ void FrmMain::buildWindow()
     SSTab1->addTab(buildSleepTab(), QStringLiteral("Sleep / timed off"));
     layout->addWidget(SSTab1);
 
-    // Pointer moves over the background and the tab control are tracked for the position memory.
+    // Pointer moves over the background, the tab control and its pages are tracked for the position
+    // memory. The pages sit in a stack inside the tab control, which must see the moves too.
     setMouseTracking(true);
-    SSTab1->setMouseTracking(true);
+    QList<QWidget*> surfaces{SSTab1};
     for (int i = 0; i < SSTab1->count(); ++i)
-        SSTab1->widget(i)->setMouseTracking(true);
+        surfaces << SSTab1->widget(i) << SSTab1->widget(i)->parentWidget();
+    for (QWidget* surface : surfaces) {
+        surface->setMouseTracking(true);
+        surface->installEventFilter(this);
+    }
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -105,29 +110,33 @@ void FrmMain::connectControls()
     connect(m_frmSysTray, &SysTray::SysTrayDoubleClick, this, [p](int) { p->trayDoubleClick(); });
     connect(m_frmSysTray, &SysTray::SysTrayMouseDown, this, [p](int button) { p->trayMouseDown(button); });
 
-    // Only a pointer release over these boxes has its own effect; the keyboard just toggles them.
-    for (QCheckBox* box : {chk_shutdown, chk_reboot, chk_lww}) {
-        box->installEventFilter(this);
-        connect(box, &QCheckBox::clicked, this, [this, p, box] {
-            if (std::exchange(m_pointerReleased, nullptr) != box)
-                return;
-            if (box == chk_lww)
-                p->autostartReleased();
-            else
-                p->actionReleased(box == chk_reboot ? MainBox::Reboot : MainBox::Shutdown);
-        });
-    }
+    // A toggle by the user, with the pointer or the keyboard, has its effect; a release that is no click
+    // (a right button, a drag off the box) and a change made by the program have none.
+    connect(chk_lww, &QCheckBox::clicked, this, [p] { p->autostartClicked(); });
+    connect(chk_shutdown, &QCheckBox::clicked, this, [p] { p->actionClicked(MainBox::Shutdown); });
+    connect(chk_reboot, &QCheckBox::clicked, this, [p] { p->actionClicked(MainBox::Reboot); });
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease) {
-        auto* box = qobject_cast<QCheckBox*>(watched);
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (box && box->rect().contains(mouse->position().toPoint()))
-            m_pointerReleased = box;
+    // The tab control and its pages are background too: the window is dragged by them and remembers
+    // where it stands on every pointer move over them. Taken here, so a move is handled once.
+    auto* mouse = dynamic_cast<QMouseEvent*>(event);
+    if (!mouse)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        mousePressEvent(mouse);
+        return true;
+    case QEvent::MouseMove:
+        mouseMoveEvent(mouse);
+        return true;
+    case QEvent::MouseButtonRelease:
+        mouseReleaseEvent(mouse);
+        return true;
+    default:
+        return QWidget::eventFilter(watched, event);
     }
-    return QWidget::eventFilter(watched, event);
 }
 
 void FrmMain::alignTimer1()

@@ -122,8 +122,6 @@ private:
     SysTray* m_frmSysTray = nullptr;
     std::unique_ptr<MainPresenter> m_presenter;
 
-    // A check box was released under the pointer (as opposed to toggled by the keyboard).
-    QObject* m_pointerReleased = nullptr;
     bool m_aligning = false;
 };
 

@@ -116,5 +116,41 @@ TEST(CountdownPresenter, OnlyARebootOnItsWayLeavesItsWindowAtZero)
     }
 }
 
+// A shutdown through a companion waits at "0" for its end: success ends the program, a failure is
+// said as a refused request is, and a companion still running after the wait is left alone.
+TEST(CountdownPresenter, ShutdownWaitsForItsCompanion)
+{
+    const struct
+    {
+        CompanionEnd end;
+        std::vector<std::string> errors;
+        int ends;
+    } cases[] = {
+        {{CompanionEnd::Kind::Succeeded, ""}, {}, 1},
+        {{CompanionEnd::Kind::Failed, "status 1"}, {"The computer could not be shut down: status 1"}, 0},
+        {{CompanionEnd::Kind::StillRunning, ""}, {}, 0},
+    };
+    for (const auto& c : cases) {
+        Countdowns d(CountdownKind::Shutdown);
+        d.answer.companion = std::make_shared<CompanionWatch>();
+        d.presenter.openAtZero();
+        d.ticks(1);
+        EXPECT_TRUE(d.window().open);
+        EXPECT_EQ(d.ends, 0);
+        d.answer.companion->ended(c.end);
+        EXPECT_FALSE(d.window().open);
+        EXPECT_EQ(d.window().errors, c.errors);
+        EXPECT_EQ(d.ends, c.ends);
+    }
+    // Closed by the user meanwhile: the companion's word changes nothing.
+    Countdowns d(CountdownKind::Shutdown);
+    d.answer.companion = std::make_shared<CompanionWatch>();
+    d.presenter.openAtZero();
+    d.ticks(1);
+    d.presenter.cancel();
+    d.answer.companion->ended({CompanionEnd::Kind::Succeeded, ""});
+    EXPECT_EQ(d.ends, 0);
+}
+
 } // namespace
 } // namespace quelvo

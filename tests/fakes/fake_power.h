@@ -47,7 +47,19 @@ public:
             return {false, "not found"};
         return {true, {}};
     }
+    // Watched starts keep the report, for the test to give it.
+    StartResult startWatched(const std::string& commandLine, int showWindow, int limitMs,
+                             std::function<void(ProcessEnd)> report) override
+    {
+        StartResult result = start(commandLine, showWindow);
+        waitedMs = limitMs;
+        ended = std::move(report);
+        result.watched = result.started;
+        return result;
+    }
 
+    std::function<void(ProcessEnd)> ended;
+    int waitedMs = 0;
     std::vector<std::string> ownLog;
     std::vector<std::string>* log = &ownLog; // may be shared to see the order across fakes
     std::set<std::string> missing;

@@ -28,6 +28,18 @@ public:
         return IoResult::success();
     }
 
+    // Several values at once count as one write, as the real store makes one.
+    IoResult SaveSettings(std::string_view app, std::string_view section,
+                          std::initializer_list<SettingValue> values) override
+    {
+        if (!failWith.empty())
+            return IoResult::failure(failWith);
+        ++writes;
+        for (const SettingValue& v : values)
+            m_values[address(app, section, v.key)] = std::string(v.value);
+        return IoResult::success();
+    }
+
     int writes = 0;
     std::string failWith; // when set, every save fails with this reason
 

@@ -1,5 +1,7 @@
 #include "platform/linux/folder_process_starter.h"
 
+#include <QCoreApplication>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -102,6 +104,45 @@ TEST_F(FolderProcessStarterTest, NonExecutableFileIsNotStarted)
     fs::permissions(m_folder / "velmorshutdown", fs::perms::owner_read | fs::perms::owner_write);
     FolderProcessStarter starter(m_folder.string());
     EXPECT_FALSE(starter.start("velmorshutdown.exe -u", 6).started);
+}
+
+// A watched companion reports its exit status, or that the wait ran out, from the event loop.
+TEST_F(FolderProcessStarterTest, WatchedCompanionReportsHowItEnded)
+{
+    int argc = 1;
+    char name[] = "folder_process_starter_test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    const struct
+    {
+        const char* body;
+        ProcessEnd expected;
+    } cases[] = {
+        {"exit 0", {false, 0}},
+        {"exit 3", {false, 3}},
+        {"kill -TERM $$", {false, 128 + 15}},
+        {"sleep 2", {true, 0}},
+    };
+    for (const auto& c : cases) {
+        {
+            std::ofstream script(m_folder / "velmorshutdown");
+            script << "#!/bin/sh\n" << c.body << "\n";
+        }
+        fs::permissions(m_folder / "velmorshutdown", fs::perms::owner_all);
+        FolderProcessStarter starter(m_folder.string());
+        std::optional<ProcessEnd> end;
+        const StartResult started =
+            starter.startWatched("velmorshutdown.exe -u", 6, 500, [&](ProcessEnd e) { end = e; });
+        ASSERT_TRUE(started.started && started.watched) << started.reason;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!end && std::chrono::steady_clock::now() < deadline) {
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_TRUE(end) << c.body;
+        EXPECT_EQ(end->timedOut, c.expected.timedOut) << c.body;
+        EXPECT_EQ(end->status, c.expected.status) << c.body;
+    }
 }
 
 } // namespace

@@ -147,7 +147,8 @@ std::vector<Operation> operations()
          }},
         {"autostart", "quelvo.desktop", "quelvo.desktop.new", "[Desktop Entry]\nExec=/usr/bin/quelvo\n",
          "[Desktop Entry]\nType=Application\nName=Quelvo\nComment=Shuts the computer down or restarts it at the times "
-         "you chose\nIcon=quelvo\nTerminal=false\nX-GNOME-Autostart-enabled=true\nExec=/opt/other\n",
+         "you "
+         "chose\nIcon=quelvo\nTerminal=false\nX-GNOME-Autostart-enabled=true\nExec=/opt/other\nTryExec=/opt/other\n",
          [](FileSystem& fs, const std::string& folder) {
              return DesktopAutostart(fs, folder + "/quelvo.desktop").SetRegString("/opt/other");
          }},

@@ -76,6 +76,34 @@ TEST(PowerCommands, BothFailuresOfOneCommandAreReported)
                               "have the privileges to shutdown this system. []");
 }
 
+TEST(PowerCommands, ACompanionCarryingTheRequestIsWaitedFor)
+{
+    const struct
+    {
+        ProcessEnd end;
+        CompanionEnd::Kind kind;
+        const char* reason;
+    } cases[] = {
+        {{false, 0}, CompanionEnd::Kind::Succeeded, ""},
+        {{false, 1}, CompanionEnd::Kind::Failed, "\"velmorshutdown.exe -u\" ended with status 1"},
+        {{true, 0}, CompanionEnd::Kind::StillRunning, ""},
+    };
+    for (const auto& c : cases) {
+        Rig rig(std::nullopt);
+        const PowerOutcome outcome = rig.commands.DoShutdown();
+        EXPECT_FALSE(outcome.failed);
+        ASSERT_TRUE(outcome.companion);
+        EXPECT_EQ(rig.processes.waitedMs, 10000);
+        std::optional<CompanionEnd> heard;
+        outcome.companion->onEnd([&](const CompanionEnd& end) { heard = end; });
+        EXPECT_FALSE(heard); // nothing before the companion ends
+        rig.processes.ended(c.end);
+        ASSERT_TRUE(heard);
+        EXPECT_EQ(heard->kind, c.kind);
+        EXPECT_EQ(heard->reason, c.reason);
+    }
+}
+
 TEST(PowerCommands, DryRunPrintsOneFlushedLinePerRequest)
 {
     test::FakeVersionQuery query; // fails, like on Linux

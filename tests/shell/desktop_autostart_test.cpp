@@ -93,6 +93,25 @@ TEST_F(DesktopAutostartTest, FailedWriteKeepsTheOldEntry)
     EXPECT_EQ(m_fs.readAll(entryPath()), before);
 }
 
+TEST_F(DesktopAutostartTest, EntryCarriesTheFolderAndNamesTheProgram)
+{
+    DesktopAutostart autostart(m_fs, entryPath(), {"--folder", "/home/ann/My Schedules"});
+    ASSERT_TRUE(autostart.SetRegString("/usr/bin/quelvo").ok());
+    const auto text = m_fs.readAll(entryPath());
+    ASSERT_TRUE(text.has_value());
+    EXPECT_NE(text->find("\nExec=/usr/bin/quelvo --folder \"/home/ann/My Schedules\"\n"), std::string::npos) << *text;
+    EXPECT_NE(text->find("\nTryExec=/usr/bin/quelvo\n"), std::string::npos) << *text;
+
+    // GNOME's own switch turned it off; ticking the box turns it on again.
+    ASSERT_TRUE(m_fs.replaceContents(entryPath(), "hand.tmp",
+                                     "[Desktop Entry]\nExec=/usr/bin/quelvo\nX-GNOME-Autostart-enabled=false\n",
+                                     NewFileAccess::OwnerOnly)
+                    .ok());
+    EXPECT_EQ(autostart.GetRegString("x"), "");
+    ASSERT_TRUE(autostart.SetRegString("/usr/bin/quelvo").ok());
+    EXPECT_EQ(autostart.GetRegString(""), "/usr/bin/quelvo --folder \"/home/ann/My Schedules\"");
+}
+
 TEST(AutostartEntry, ReadsOnlyTheDesktopEntryGroup)
 {
     EXPECT_EQ(autostartCommand("[Desktop Entry]\nExec=/a/b\n"), "/a/b");

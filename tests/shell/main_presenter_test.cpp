@@ -34,8 +34,9 @@ protected:
         const auto end = [this] { ++ended; };
         const auto tray = [this] { return trayThere; };
         MainWindowServices services{
-            settings,  fs,           clock, autostart, instance, instance, "/prog", "/opt/quelvo/quelvo",
-            "unknown", amDesignator, power, end,       tray,     {}};
+            settings,  fs,        clock, autostart, instance, instance, "/prog", "/opt/quelvo/quelvo",
+            "unknown", dayHalves, power, end,       tray,     {}};
+        services.statusNotifierHost = [this] { return notifierHost; };
         presenter = std::make_unique<MainPresenter>(services, view);
         loaded = presenter->Form_Load();
         return *presenter;
@@ -61,8 +62,9 @@ protected:
     FakeAutostart autostart;
     FakeInstance instance;
     FakeMainView view;
-    bool trayThere = true; // a notification area to hide into; may change while the window lives
-    std::string amDesignator = "AM";
+    bool trayThere = true;     // a notification area to hide into; may change while the window lives
+    bool notifierHost = false; // the icon is served by a StatusNotifierItem host
+    DayHalves dayHalves{"AM", "PM"};
     std::vector<std::pair<CountdownKind, bool>> requests;
     int ended = 0;
     bool loaded = false;
@@ -99,7 +101,7 @@ TEST_F(MainPresenterTest, StartUpFillsTheWindowAndTheTray)
 
 TEST_F(MainPresenterTest, FirstStartAndStoredModes)
 {
-    amDesignator = ""; // a clock without AM/PM: the 24-hour mode is stored
+    dayHalves = {"", "PM"}; // a morning start on a clock without AM: the 24-hour mode is stored
     start();
     EXPECT_EQ(settings.get("24hr", ""), "True");
     EXPECT_TRUE(view.checked(MainBox::TwentyFour));
@@ -157,6 +159,9 @@ TEST_F(MainPresenterTest, LaterCopyBringsTheWindowForwardOnlyWithoutATray)
         EXPECT_EQ(view.hidden, tray);
         EXPECT_TRUE(view.minimised);
         EXPECT_EQ(settings.get("hide", ""), "1");
+        // Nor is that hide counted or hinted at: there is no icon to point at.
+        EXPECT_EQ(view.hints.size(), tray ? 1U : 0U);
+        EXPECT_EQ(settings.GetSetting("Quelvo", "data", "runs1", ""), "1"); // from the first round only
 
         instance.listener(false);
         EXPECT_EQ(view.minimised, tray); // with a tray the running copy is left as it was
@@ -164,7 +169,6 @@ TEST_F(MainPresenterTest, LaterCopyBringsTheWindowForwardOnlyWithoutATray)
         EXPECT_EQ(view.tab, MainTab::Sleep);
 
         // A start from the application menu asks for the window, tray or not.
-        p.hidetotray();
         instance.listener(true);
         EXPECT_FALSE(view.hidden || view.minimised);
         EXPECT_EQ(settings.get("hide", ""), "0");
@@ -271,13 +275,26 @@ TEST_F(MainPresenterTest, OtherTrayInput)
     EXPECT_TRUE(view.countdowns.built.empty());
     EXPECT_EQ(events(), std::optional<std::string>(""));
 
-    p.trayMouseDown(1);
-    EXPECT_EQ(view.trayView.popUps, 0);
     p.trayMouseDown(2); // the right button opens the menu
     EXPECT_EQ(view.trayView.popUps, 1);
     p.hidetotray();
     view.tab = MainTab::Sleep;
+    p.trayMouseDown(1); // a single left click on an XEmbed tray does nothing
+    EXPECT_TRUE(view.hidden);
     p.trayDoubleClick(); // shows the window on "About"
+    EXPECT_FALSE(view.hidden);
+    EXPECT_EQ(view.tab, MainTab::About);
+    EXPECT_EQ(view.trayView.popUps, 1);
+}
+
+// On a StatusNotifierItem host the activation is all the program hears: it does what the double click does.
+TEST_F(MainPresenterTest, StatusNotifierActivationShowsTheWindow)
+{
+    notifierHost = true;
+    MainPresenter& p = start();
+    p.hidetotray();
+    view.tab = MainTab::Sleep;
+    p.trayMouseDown(1);
     EXPECT_FALSE(view.hidden);
     EXPECT_EQ(view.tab, MainTab::About);
 }
@@ -419,7 +436,9 @@ TEST_F(MainPresenterTest, PositionIsPlacedAndStoredInTwipsAndOnlyTheLeftButtonDr
     p.pointerPressed(1, 500, 500);
     p.pointerMoved(520, 510);
     p.pointerReleased();
+    const int writes = settings.writes;
     p.pointerMoved(600, 600);
+    EXPECT_EQ(settings.writes, writes + 1); // x and y together
     EXPECT_EQ(view.place.left, 170);
     EXPECT_EQ(view.place.top, 310);
     EXPECT_EQ(settings.get("x", ""), "1700");
@@ -431,15 +450,15 @@ TEST_F(MainPresenterTest, OptionBoxesFollowTheUser)
     autostart.stored = "/old/quelvo";
     MainPresenter& p = start();
     view.setChecked(MainBox::Autostart, false);
-    p.autostartReleased();
+    p.autostartClicked();
     EXPECT_EQ(autostart.stored, std::optional<std::string>(""));
     view.setChecked(MainBox::Autostart, true);
-    p.autostartReleased();
+    p.autostartClicked();
     EXPECT_EQ(autostart.stored, std::optional<std::string>("/opt/quelvo/quelvo"));
     // A failed write says why and shows the entry's real state.
     autostart.failWith = "read-only file system";
     view.setChecked(MainBox::Autostart, false);
-    p.autostartReleased();
+    p.autostartClicked();
     EXPECT_EQ(view.messages.back(), "Error!|Sorry, the start-up entry could not be changed: read-only file system");
     EXPECT_TRUE(view.checked(MainBox::Autostart));
 
@@ -450,9 +469,9 @@ TEST_F(MainPresenterTest, OptionBoxesFollowTheUser)
     EXPECT_EQ(settings.get("pause", ""), "True");
     EXPECT_EQ(settings.get("forced", ""), "False");
 
-    // A release over one of the action pair checks that one alone.
+    // Toggling one of the action pair checks that one alone.
     view.setChecked(MainBox::Shutdown, true);
-    p.actionReleased(MainBox::Reboot);
+    p.actionClicked(MainBox::Reboot);
     EXPECT_TRUE(view.checked(MainBox::Reboot) && !view.checked(MainBox::Shutdown));
 }
 

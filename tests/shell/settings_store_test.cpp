@@ -142,6 +142,20 @@ TEST(SettingsStore, SavingTheStoredValueTouchesNoFile)
     EXPECT_GT(fs.writes, writes);
 }
 
+TEST(SettingsStore, SeveralValuesAreOneWrite)
+{
+    test::FakeFileSystem fs;
+    fs.put(kPath, "[quelvo/data]\nx=1500\nforced=False\n");
+    SettingsStore store(fs, kPath);
+    const int writes = fs.writes;
+    ASSERT_TRUE(store.save({{"x", "1800"}, {"Y", "3150"}}).ok());
+    EXPECT_EQ(fs.writes, writes + 1);
+    EXPECT_EQ(fs.content(kPath), "# Quelvo settings. Names ignore letter case; values are exact.\n\n"
+                                 "[quelvo/data]\nforced=False\nx=1800\ny=3150\n");
+    ASSERT_TRUE(store.save({{"x", "1800"}, {"y", "3150"}}).ok()); // stored already: no write
+    EXPECT_EQ(fs.writes, writes + 1);
+}
+
 TEST(SettingsStore, SeesWhatAnotherProcessWrote)
 {
     test::FakeFileSystem fs;

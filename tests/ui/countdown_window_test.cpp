@@ -1,5 +1,6 @@
 #include "ui/countdown_window.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPointer>
 #include <QTest>
@@ -79,8 +80,17 @@ private slots:
         QVERIFY(label(w, "Image1"));
         QLabel* cancel = label(w, "Image2");
         QCOMPARE(cancel->toolTip(), QStringLiteral("Click here to cancel"));
+        // A screen reader names the picture used as a button and the number.
+        QCOMPARE(QAccessible::queryAccessibleInterface(cancel)->text(QAccessible::Name), QStringLiteral("Cancel"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(cancel)->text(QAccessible::Description),
+                 QStringLiteral("Click here to cancel"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(label(w, "lab_sec"))->text(QAccessible::Name),
+                 QStringLiteral("Seconds left"));
         if (at96)
             QCOMPARE(cancel->size(), QSize(127, 29));
+        // The pictures rendered at build time are there, at the size the window draws.
+        QCOMPARE(cancel->pixmap().deviceIndependentSize().toSize(), cancel->size());
+        QVERIFY(!label(w, "Image1")->pixmap().isNull());
         auto* timer = w->findChild<QTimer*>(QStringLiteral("Timer1"));
         QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 1000);

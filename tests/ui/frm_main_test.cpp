@@ -34,8 +34,8 @@ struct Fixture
     FrmMain& start()
     {
         MainWindowServices services{
-            settings, fs, clock, autostart,           copy, copy, "/prog", "/opt/quelvo/quelvo", "unknown",
-            "AM",     {}, [] {}, [] { return true; }, {}};
+            settings,     fs, clock, autostart,           copy, copy, "/prog", "/opt/quelvo/quelvo", "unknown",
+            {"AM", "PM"}, {}, [] {}, [] { return true; }, {}};
         window = std::make_unique<FrmMain>(services);
         window->presenter().Form_Load();
         window->show();
@@ -118,22 +118,41 @@ private slots:
         w.presenter().hint().elapsed();
     }
 
-    void pointerReleaseAndKeyboardDiffer()
+    // A click and the keyboard toggle alike; a release that is no click changes nothing.
+    void pointerAndKeyboardToggleAlike()
     {
         Fixture f;
         f.autostart.stored = "/old/quelvo";
         FrmMain& w = f.start();
         clickBox(w.chk_lww);
         QCOMPARE(f.autostart.stored, std::optional<std::string>(""));
-        QTest::keyClick(w.chk_lww, Qt::Key_Space); // the keyboard only toggles the box
+        QTest::keyClick(w.chk_lww, Qt::Key_Space);
+        QCOMPARE(f.autostart.stored, std::optional<std::string>("/opt/quelvo/quelvo"));
+        QTest::mouseClick(w.chk_lww, Qt::RightButton, {}, QPoint(6, w.chk_lww->height() / 2));
+        QTest::mousePress(w.chk_lww, Qt::LeftButton, {}, QPoint(6, w.chk_lww->height() / 2));
+        QTest::mouseRelease(w.chk_lww, Qt::LeftButton, {}, QPoint(-20, -20)); // dragged off the box
         QVERIFY(w.chk_lww->isChecked());
-        QCOMPARE(f.autostart.writes, 1);
+        QCOMPARE(f.autostart.writes, 2);
 
         clickBox(w.chk_shutdown);
         clickBox(w.chk_reboot);
         QVERIFY(w.chk_reboot->isChecked() && !w.chk_shutdown->isChecked());
-        QTest::keyClick(w.chk_shutdown, Qt::Key_Space); // the keyboard can check both
-        QVERIFY(w.chk_shutdown->isChecked() && w.chk_reboot->isChecked());
+        QTest::keyClick(w.chk_shutdown, Qt::Key_Space);
+        QVERIFY(w.chk_shutdown->isChecked() && !w.chk_reboot->isChecked());
+    }
+
+    // A move without a button over an empty spot of a tab page stores where the window stands.
+    void movingOverATabPageStoresThePosition()
+    {
+        Fixture f;
+        FrmMain& w = f.start();
+        QWidget* page = w.SSTab1->widget(1);
+        w.SSTab1->setCurrentIndex(1);
+        const QPoint empty(page->width() - 3, page->height() - 3);
+        QVERIFY(!page->childAt(empty));
+        QTest::mouseMove(w.windowHandle(), page->mapTo(&w, empty));
+        QCOMPARE(f.settings.get("x", ""), std::to_string(w.x() * 15));
+        QCOMPARE(f.settings.get("y", ""), std::to_string(w.y() * 15));
     }
 
     void draggingTheBackgroundMovesAndStoresTheWindow()

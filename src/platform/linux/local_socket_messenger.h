@@ -4,15 +4,18 @@
 
 #include <QString>
 
+#include <map>
 #include <memory>
+#include <string>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace quelvo {
 
-/// The running copy listens on a per-user local socket; a later copy connects and says so.
+/// The running copy listens on a per-user Unix socket; a later copy connects and says so.
 /// Whoever holds the single-instance lock owns the socket, so a stale file is removed before
-/// listening instead of being taken as a sign of life.
+/// listening instead of being taken as a sign of life. A plain socket watched from the event
+/// loop: no network library is loaded for it.
 class LocalSocketMessenger final : public InstanceMessenger
 {
 public:
@@ -33,10 +36,21 @@ public:
     static constexpr int kKnockTimeoutMs = 1000;
 
 private:
+    struct Client
+    {
+        int fd = -1;
+        std::unique_ptr<QSocketNotifier> notifier;
+        std::string received;
+    };
+
     void accept();
+    void read(int fd);
+    void drop(int fd);
 
     QString m_path;
-    std::unique_ptr<QLocalServer> m_server;
+    int m_listening = -1;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    std::map<int, Client> m_clients;
     std::function<void(bool showWindow)> m_onKnock;
     bool m_askToShowWindow = false;
 };

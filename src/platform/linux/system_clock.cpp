@@ -1,6 +1,8 @@
 #include "platform/linux/system_clock.h"
 
 #include <ctime>
+#include <langinfo.h>
+#include <locale.h>
 
 namespace quelvo {
 
@@ -23,6 +25,18 @@ std::chrono::steady_clock::time_point SystemClock::steadyNow() const
 {
     // CLOCK_MONOTONIC: it stops while the machine sleeps, which tells a resume from a late program.
     return std::chrono::steady_clock::now();
+}
+
+DayHalves userDayHalves()
+{
+    locale_t locale = ::newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
+    if (!locale)
+        locale = ::newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
+    if (!locale)
+        return {"AM", "PM"};
+    DayHalves halves{::nl_langinfo_l(AM_STR, locale), ::nl_langinfo_l(PM_STR, locale)};
+    ::freelocale(locale);
+    return halves;
 }
 
 } // namespace quelvo

@@ -13,4 +13,9 @@ public:
     [[nodiscard]] std::chrono::steady_clock::time_point steadyNow() const override;
 };
 
+/// The AM and PM texts of the locale the user's environment selects for times (LC_ALL,
+/// LC_TIME, LANG), as the C library defines them; the program's own locale is left alone.
+/// A locale that is not installed gives the C locale's "AM" and "PM".
+DayHalves userDayHalves();
+
 } // namespace quelvo

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/autostart.h"
+
+#include <string>
+
+namespace quelvo {
+
+/// Start with Windows: the value "Quelvo" under the per-user Run key
+/// (HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run), which a standard user
+/// and an administrator under UAC can both write. Reading also looks at the machine-wide key,
+/// so an entry an installer put there shows as on.
+class RunKeyAutostart final : public Autostart
+{
+public:
+    /// `valueName` empty: "Quelvo".
+    explicit RunKeyAutostart(std::string valueName = {});
+
+    [[nodiscard]] std::string GetRegString(std::string_view def) const override;
+    /// Writes the value and flushes the key; an empty command stores an empty value.
+    IoResult SetRegString(std::string_view command) override;
+
+private:
+    std::string m_valueName;
+};
+
+} // namespace quelvo

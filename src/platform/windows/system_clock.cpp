@@ -1,0 +1,36 @@
+#include "platform/windows/system_clock.h"
+
+#include <windows.h>
+
+namespace quelvo {
+
+WallTime SystemClock::wallNow() const
+{
+    return std::chrono::system_clock::now();
+}
+
+LocalTime SystemClock::toLocal(WallTime t) const
+{
+    // Whole seconds towards the past, so that a moment just before a minute stays in that minute.
+    const long long seconds = std::chrono::floor<std::chrono::seconds>(t.time_since_epoch()).count();
+    constexpr long long kEpochDifference = 11'644'473'600LL; // 1601-01-01 to 1970-01-01, in seconds
+    const auto ticks = static_cast<unsigned long long>(seconds + kEpochDifference) * 10'000'000ULL;
+    FILETIME file{static_cast<DWORD>(ticks & 0xffffffffULL), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    if (::FileTimeToSystemTime(&file, &utc) == FALSE ||
+        ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) == FALSE)
+        ::GetLocalTime(&local);
+    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond, local.wDayOfWeek};
+}
+
+std::chrono::steady_clock::time_point SystemClock::steadyNow() const
+{
+    ULONGLONG ticks = 0; // 100 ns units since start, without the time spent asleep
+    ::QueryUnbiasedInterruptTime(&ticks);
+    using Ticks = std::chrono::duration<long long, std::ratio<1, 10'000'000>>;
+    return std::chrono::steady_clock::time_point(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(Ticks(static_cast<long long>(ticks))));
+}
+
+} // namespace quelvo

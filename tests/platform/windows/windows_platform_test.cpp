@@ -1,0 +1,214 @@
+#include "platform/windows/exit_windows_requester.h"
+#include "platform/windows/folder_process_starter.h"
+#include "platform/windows/locations.h"
+#include "platform/windows/mutex_instance.h"
+#include "platform/windows/registry_settings.h"
+#include "platform/windows/run_key_autostart.h"
+#include "platform/windows/shell_notify_icon.h"
+#include "platform/windows/system_clock.h"
+#include "platform/windows/windows_power.h"
+#include "power/shutdown_system.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+// The Windows layer against the real calls (under Wine in CI). No test here makes an exit
+// request: ExitWindowsEx is always replaced.
+namespace quelvo {
+namespace {
+
+TEST(WindowsVersion, RecordNamesTheFamily)
+{
+    const auto version = WindowsVersionQuery().query();
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version->platformId, 2U); // NT
+    WindowsVersionQuery query;
+    VersionProbe probe(query);
+    EXPECT_TRUE(probe.IsWindowsNT());
+    // Wine 8 reports 6.1 by default; without a manifest entry newer systems read 6.2. Both
+    // are the table's Vista row.
+    if (version->major == 6) {
+        EXPECT_EQ(probe.GetWindowsVersionName(), "Windows Vista");
+    }
+}
+
+TEST(WindowsMessages, SystemTextsWithoutLineEnd)
+{
+    WindowsSystemMessages messages;
+    const std::string denied = messages.messageText(ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(denied == "Access denied." || denied == "Access is denied.") << denied;
+    EXPECT_EQ(messages.messageText(0), "");
+    EXPECT_EQ(messages.messageText(0x7fff1234), "");
+}
+
+// The privilege calls for real, the exit request replaced: what ExitWindowsEx would get.
+TEST(WindowsShutdown, PrivilegeEnabledThenFlagsAndReasonPassed)
+{
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> calls;
+    ExitWindowsRequester exit([&](std::uint32_t flags, std::uint32_t reason) {
+        calls.emplace_back(flags, reason);
+        return 1;
+    });
+    WindowsVersionQuery query;
+    VersionProbe probe(query);
+    WindowsPrivileges privileges;
+    WindowsSystemMessages messages;
+    ShutdownService service(probe, {privileges, privileges, exit, messages}, "velmorshutdown.exe");
+    EXPECT_TRUE(service.EnableShutdownPrivilege());
+    EXPECT_TRUE(service.ShutdownSystem(12));
+    ASSERT_EQ(calls.size(), 1U);
+    EXPECT_EQ(calls[0].first, 12U);
+    EXPECT_EQ(calls[0].second, 0x80000000U); // planned, major and minor "other"
+}
+
+TEST(WindowsShutdown, RefusedRequestCarriesTheSystemText)
+{
+    ExitWindowsRequester exit([](std::uint32_t, std::uint32_t) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    });
+    const ExitResult result = exit.requestExit(1);
+    EXPECT_FALSE(result.accepted);
+    EXPECT_EQ(result.errorCode, 5U);
+    WindowsVersionQuery query;
+    VersionProbe probe(query);
+    WindowsPrivileges privileges;
+    WindowsSystemMessages messages;
+    ShutdownService service(probe, {privileges, privileges, exit, messages}, "velmorshutdown.exe");
+    try {
+        service.ShutdownSystem(1);
+        ADD_FAILURE() << "no error raised";
+    } catch (const ShutdownError& error) {
+        EXPECT_EQ(error.number(), 0x80040000U + 1579);
+        EXPECT_EQ(error.source(), "velmorshutdown.mShutDown");
+        EXPECT_NE(error.description().find("denied"), std::string::npos) << error.description();
+    }
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(WindowsProcessStart, CompanionByFullPathWithShowValue)
+{
+    const std::string folder = executableFolder();
+    const std::string out = folder + "\\start_probe.out";
+    ::DeleteFileA(out.c_str());
+    ::SetEnvironmentVariableA("QUELVO_START_PROBE_OUT", out.c_str());
+    FolderProcessStarter starter(folder);
+    const StartResult started = starter.start("start_probe.exe -u -f", 2);
+    ASSERT_TRUE(started.started) << started.reason;
+    std::string got;
+    for (int i = 0; i < 200 && got.empty(); ++i) {
+        ::Sleep(50);
+        got = readFile(out);
+    }
+    EXPECT_EQ(got, "start_probe.exe -u -f|1|2");
+    ::DeleteFileA(out.c_str());
+}
+
+TEST(WindowsProcessStart, OnlyTheProgramsFolder)
+{
+    FolderProcessStarter starter(executableFolder());
+    for (const char* line : {"velmornothere.exe -u", "..\\start_probe.exe", "C:start_probe.exe", "cmd.exe /c echo"})
+        EXPECT_FALSE(starter.start(line, 1).started) << line;
+}
+
+TEST(WindowsRunEntry, WrittenReadAndSwitchedOff)
+{
+    RunKeyAutostart entry("QuelvoTestEntry");
+    EXPECT_EQ(entry.GetRegString("none"), "none");
+    const std::string command = "\"C:\\Program Files\\Quelvo\\quelvo.exe\"";
+    ASSERT_TRUE(entry.SetRegString(command).ok());
+    EXPECT_EQ(entry.GetRegString("none"), command);
+    ASSERT_TRUE(entry.SetRegString("").ok());
+    EXPECT_EQ(entry.GetRegString("none"), "");
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_SET_VALUE,
+                              &key),
+              ERROR_SUCCESS);
+    ::RegDeleteValueW(key, L"QuelvoTestEntry");
+    ::RegCloseKey(key);
+}
+
+TEST(WindowsSettings, RegistryRoundTripWithCaseInsensitiveNames)
+{
+    const std::string root = "Software\\QuelvoTest" + std::to_string(::GetCurrentProcessId());
+    RegistrySettings settings(root);
+    EXPECT_EQ(settings.keyPath("QUELVO", "Data"), root + "\\Quelvo\\Data");
+    EXPECT_EQ(settings.get("Left", "none"), "none");
+    const std::string value = "a=b;\\\xc5\x81 x"; // UTF-8 text, stored exactly
+    ASSERT_TRUE(settings.save("Left", value).ok());
+    EXPECT_EQ(settings.GetSetting("QUELVO", "DATA", "left", "none"), value);
+    ASSERT_TRUE(settings.save("LEFT", "").ok());
+    EXPECT_EQ(settings.get("left", "none"), "");
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, widePath(root).c_str());
+}
+
+TEST(WindowsSingleInstance, SecondCopySeesTheFirstUntilItEnds)
+{
+    const std::string name = "Local\\QuelvoTest." + std::to_string(::GetCurrentProcessId());
+    {
+        MutexInstance first(name);
+        ASSERT_EQ(first.acquire(), SingleInstance::State::Only);
+        MutexInstance second(name);
+        EXPECT_EQ(second.acquire(), SingleInstance::State::AnotherCopyRuns);
+    }
+    MutexInstance third(name);
+    EXPECT_EQ(third.acquire(), SingleInstance::State::Only);
+}
+
+TEST(WindowsClock, LocalReadingAndSteadyClock)
+{
+    SystemClock clock;
+    // 2026-03-29 00:30 UTC is a Sunday; the test's zone (TZ, which Wine follows) is Berlin:
+    // 01:30 winter time.
+    const WallTime t = std::chrono::sys_days{std::chrono::year{2026} / 3 / 29} + std::chrono::minutes(30);
+    EXPECT_EQ(clock.toLocal(t), (LocalTime{2026, 3, 29, 1, 30, 0, 0}));
+    EXPECT_EQ(clock.toLocal(t + std::chrono::hours(1)), (LocalTime{2026, 3, 29, 3, 30, 0, 0})); // summer time
+    const auto before = clock.steadyNow();
+    ::Sleep(100); // the interrupt time moves in ticks of about 16 ms
+    EXPECT_GE(clock.steadyNow() - before, std::chrono::milliseconds(60));
+}
+
+TEST(WindowsNotifyIcon, FirstVersionRecordWithFullWidthHandles)
+{
+    NotifyIconData data;
+    data.identifier = 7;
+    data.flags = kNotifyMessage | kNotifyIcon | kNotifyTip;
+    data.icon = 101;
+    const std::string tip(63, 't');
+    std::copy(tip.begin(), tip.end(), data.tip.begin());
+    const HWND window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x123456789aULL));
+    const HICON icon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(0xabcdef0123ULL));
+    const auto record = toShellRecord(data, window, kNotifyTip, [&](std::uint32_t n) {
+        EXPECT_EQ(n, 101U);
+        return icon;
+    });
+    EXPECT_EQ(record.cbSize, 104U); // 88 in a 32-bit program
+    EXPECT_EQ(record.hWnd, window);
+    EXPECT_EQ(record.hIcon, icon);
+    EXPECT_EQ(record.uID, 7U);
+    EXPECT_EQ(record.uFlags, 4U);
+    EXPECT_EQ(record.uCallbackMessage, 512U);
+    EXPECT_EQ(std::string(record.szTip), tip);
+}
+
+TEST(WindowsPaths, WideRoundTrip)
+{
+    const std::string name = "C:\\Users\\\xc5\x81ucja\\\xe6\x97\xa5\xe6\x9c\xac"; // Łucja, 日本
+    EXPECT_EQ(widePath(name), L"C:\\Users\\\u0141ucja\\\u65e5\u672c");
+    EXPECT_EQ(utf8Path(widePath(name)), name);
+}
+
+} // namespace
+} // namespace quelvo
