@@ -5,7 +5,7 @@ ARGS ?=
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := event_line settings_file autostart_entry
 
-.PHONY: all deps build run test test-windows fuzz format format-check bench clean
+.PHONY: all deps build run test test-windows fuzz format format-check bench deb package-check clean
 
 all: build
 
@@ -50,6 +50,16 @@ fuzz: deps
 		build/fuzz/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -print_final_stats=1 \
 			-artifact_prefix=build/fuzz/artifacts/$$t- build/fuzz/corpus/$$t fuzz/corpus/$$t || exit 1; \
 	done
+
+# The Debian package (build/package/quelvo_*.deb), from a hardened release build for /usr.
+deb: deps
+	cmake --preset package
+	cmake --build --preset package -j $(JOBS)
+	cd build/package && cpack -G DEB
+
+# Builds, lints, installs, tries and removes the package on this machine (root; CI runs it).
+package-check:
+	./scripts/package-check
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

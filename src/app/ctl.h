@@ -8,6 +8,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quelvo {
@@ -43,6 +44,12 @@ struct CtlCommand
 
 /// Runs quelvoctl with its arguments (without the program name); returns the exit code.
 int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const std::vector<CtlCommand>& commands);
+
+/// `text` as a JSON string; bytes outside printable ASCII become \u escapes of their Latin-1 reading.
+std::string jsonString(std::string_view text);
+/// One event line as a JSON object: the line, its day, time and action (empty for a line that
+/// is no event line), and a flag under `flagName`.
+std::string jsonEvent(std::string_view line, std::string_view flagName, bool flag);
 
 /// The commands of each area, kept in their own files.
 std::vector<CtlCommand> scheduleCommands();

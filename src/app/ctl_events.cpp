@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::string_view kAddUsage =
     "add --days mon,fri --hour H --minute M [--ampm AM|PM] (--shutdown|--reboot) [--repeat]";
-constexpr std::string_view kDueUsage = "due \"YYYY-MM-DD HH:MM\"";
+constexpr std::string_view kDueUsage = "due [--json] \"YYYY-MM-DD HH:MM\"";
 constexpr std::string_view kInUsage = "in 5|15|30|60 shutdown|reboot";
 
 // The editor's boxes, Monday first, as the command line names them.
@@ -165,11 +165,13 @@ std::optional<LocalTime> parseMinute(std::string_view text)
 
 int due(CtlContext& ctx, const std::vector<std::string>& args)
 {
-    if (args.size() != 1)
+    const bool json = args.size() == 2 && args[0] == "--json";
+    if (args.size() != 1 && !json)
         return usage(ctx, kDueUsage);
-    const auto when = parseMinute(args[0]);
+    const std::string& minute = args.back();
+    const auto when = parseMinute(minute);
     if (!when) {
-        ctx.err << "quelvoctl: not a date and minute: '" << args[0] << "'\n";
+        ctx.err << "quelvoctl: not a date and minute: '" << minute << "'\n";
         return usage(ctx, kDueUsage);
     }
     // Read only: a missing schedule is an empty one, and neither the file nor `lastfired` is touched.
@@ -185,10 +187,16 @@ int due(CtlContext& ctx, const std::vector<std::string>& args)
         const auto match = findDue({line}, *when, twentyFour);
         if (!match)
             continue;
+        if (json) {
+            ctx.out << jsonEvent(line, "keep", match->repeat) << '\n';
+            return kCtlOk;
+        }
         ctx.out << line << '\t' << (match->reboot ? "reboot" : "shutdown") << '\t' << (match->repeat ? "keep" : "drop")
                 << '\n';
         return kCtlOk;
     }
+    if (json)
+        ctx.out << "null\n";
     return kCtlNothing;
 }
 

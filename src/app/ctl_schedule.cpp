@@ -1,10 +1,13 @@
 #include "app/ctl.h"
+#include "schedule/clock_mode.h"
+#include "schedule/event_line_check.h"
 #include "schedule/event_list.h"
 #include "schedule/schedule_file.h"
 
 #include <charconv>
 #include <istream>
 #include <ostream>
+#include <sstream>
 #include <utility>
 
 namespace quelvo {
@@ -33,8 +36,9 @@ bool readable(CtlContext& ctx, const EventList& events)
 int list(CtlContext& ctx, const std::vector<std::string>& args)
 {
     const bool raw = args.size() == 1 && args[0] == "--raw";
-    if (!args.empty() && !raw) {
-        ctx.err << "usage: quelvoctl list [--raw]\n";
+    const bool json = args.size() == 1 && args[0] == "--json";
+    if (!args.empty() && !raw && !json) {
+        ctx.err << "usage: quelvoctl list [--raw | --json]\n";
         return kCtlUsage;
     }
     ScheduleFile file(ctx.fs, ctx.folder);
@@ -47,6 +51,17 @@ int list(CtlContext& ctx, const std::vector<std::string>& args)
     if (raw) {
         for (const auto& line : events.lst_events())
             ctx.out << line << '\n';
+        return kCtlOk;
+    }
+    if (json) {
+        const char* separator = "\n";
+        ctx.out << '[';
+        for (const auto& row : events.rows()) {
+            const auto event = checkEventLine(row.sourceLine).event;
+            ctx.out << separator << "  " << jsonEvent(row.sourceLine, "repeat", event && event->repeat);
+            separator = ",\n";
+        }
+        ctx.out << (events.rows().empty() ? "]\n" : "\n]\n");
         return kCtlOk;
     }
     for (const auto& row : events.rows())
@@ -127,14 +142,117 @@ int clear(CtlContext& ctx, const std::vector<std::string>& args)
     return kCtlOk;
 }
 
+int exportSchedule(CtlContext& ctx, const std::vector<std::string>& args)
+{
+    if (!args.empty()) {
+        ctx.err << "usage: quelvoctl export\n";
+        return kCtlUsage;
+    }
+    // The bytes as stored, line ends included, so that an import of them changes nothing.
+    const ScheduleFile file(ctx.fs, ctx.folder);
+    const LockResult lock = ctx.fs.lock(file.lockPath(), LockMode::Shared);
+    const ReadResult read = ctx.fs.read(file.eventsPath(), kMaxScheduleBytes);
+    if (!read.io.ok()) {
+        ctx.err << "quelvoctl: " << read.io.error << '\n';
+        return kCtlFailed;
+    }
+    ctx.out << read.bytes.value_or("");
+    return kCtlOk;
+}
+
+// A schedule file given to import or check, checked line by line: errors and clock-form warnings
+// go to stderr with their line numbers. Blank lines are skipped.
+struct CheckedFile
+{
+    int code = kCtlOk;
+    std::vector<std::string> lines;
+};
+
+CheckedFile readAndCheck(CtlContext& ctx, const std::string& path)
+{
+    // "-" is standard input, so that a deployment needs no file of its own on the machine.
+    ReadResult file;
+    if (path == "-") {
+        std::ostringstream all;
+        all << ctx.in.rdbuf();
+        file.bytes = all.str();
+    } else {
+        file = ctx.fs.read(path, kMaxScheduleBytes);
+    }
+    if (!file.bytes || ctx.in.bad()) {
+        ctx.err << "quelvoctl: " << (file.io.ok() ? "cannot read " + path : file.io.error) << '\n';
+        return {kCtlFailed, {}};
+    }
+    const std::optional<std::string>& bytes = file.bytes;
+    CheckedFile checked;
+    const bool twentyFour = matchesIn24HourForm(ctx.settings);
+    std::size_t number = 0;
+    for (const std::string& line : splitLines(*bytes)) {
+        ++number;
+        if (line.find_first_not_of(" \t") == std::string::npos)
+            continue;
+        const EventLineCheck check = checkEventLine(line);
+        if (!check.event) {
+            ctx.err << path << ':' << number << ": " << check.error << '\n';
+            checked.code = kCtlUsage;
+            continue;
+        }
+        if (const std::string warning = clockFormWarning(*check.event, twentyFour); !warning.empty())
+            ctx.err << path << ':' << number << ": warning: " << warning << '\n';
+        checked.lines.push_back(line);
+    }
+    return checked;
+}
+
+int check(CtlContext& ctx, const std::vector<std::string>& args)
+{
+    if (args.size() != 1) {
+        ctx.err << "usage: quelvoctl check FILE\n";
+        return kCtlUsage;
+    }
+    return readAndCheck(ctx, args[0]).code;
+}
+
+int import(CtlContext& ctx, const std::vector<std::string>& args)
+{
+    if (args.size() != 1) {
+        ctx.err << "usage: quelvoctl import FILE\n";
+        return kCtlUsage;
+    }
+    const CheckedFile checked = readAndCheck(ctx, args[0]);
+    if (checked.code != kCtlOk) {
+        if (checked.code == kCtlUsage)
+            ctx.err << "quelvoctl: nothing imported\n";
+        return checked.code;
+    }
+    ScheduleFile file(ctx.fs, ctx.folder);
+    const ScheduleFile::Replaced replaced = file.replaceLines(checked.lines);
+    if (!replaced.io.ok()) {
+        ctx.err << "quelvoctl: " << replaced.io.error << '\n';
+        return kCtlFailed;
+    }
+    if (replaced.unchanged) {
+        ctx.out << "unchanged\n";
+        return kCtlNothing;
+    }
+    ctx.out << "imported " << checked.lines.size() << (checked.lines.size() == 1 ? " event\n" : " events\n");
+    return kCtlOk;
+}
+
 } // namespace
 
 std::vector<CtlCommand> scheduleCommands()
 {
     std::vector<CtlCommand> commands = {
-        {"list", "list [--raw]       the events as the list shows them (tab-separated), or the raw lines", list},
+        {"list",
+         "list [--raw|--json]\n                     the events as the list shows them (tab-separated), the raw "
+         "lines, or JSON",
+         list},
         {"delete", "delete ROW         delete the event of row ROW (1-based, in list order)", remove},
         {"clear", "clear [--yes]      delete all events (asks first unless --yes)", clear},
+        {"export", "export             print the schedule exactly as stored", exportSchedule},
+        {"import", "import FILE|-      replace the schedule with FILE's events (all or nothing)", import},
+        {"check", "check FILE         check a schedule file without changing anything", check},
     };
     for (auto& command : eventCommands())
         commands.push_back(std::move(command));

@@ -30,7 +30,7 @@
 
 namespace {
 
-const char* const kUsage = "usage: quelvo [--dry-run] [--folder DIR]\n"
+const char* const kUsage = "usage: quelvo [--dry-run] [--show] [--folder DIR]\n"
                            "       quelvo --help | --version\n"
                            "\n"
                            "Shuts the computer down or restarts it at the times you chose, from an icon\n"
@@ -38,6 +38,7 @@ const char* const kUsage = "usage: quelvo [--dry-run] [--folder DIR]\n"
                            "\n"
                            "  --dry-run     print every power request instead of making it\n"
                            "                (also QUELVO_DRY_RUN=1)\n"
+                           "  --show        when Quelvo already runs, show its main window\n"
                            "  --folder DIR  keep events.ini in DIR instead of the program folder\n";
 
 constexpr int kBuildMainWindowAfterMs = 100;
@@ -45,6 +46,7 @@ constexpr int kBuildMainWindowAfterMs = 100;
 struct Options
 {
     bool dryRun = false;
+    bool show = false;
     std::string folder;
 };
 
@@ -63,6 +65,8 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options)
         }
         if (arg == "--dry-run") {
             options.dryRun = true;
+        } else if (arg == "--show") {
+            options.show = true;
         } else if (arg == "--folder" && i + 1 < argc) {
             options.folder = argv[++i];
         } else {
@@ -121,6 +125,8 @@ int main(int argc, char** argv)
     DesktopAutostart autostart(fs, autostartEntryPath(), autostartArguments);
     LockFileInstance instance;
     LocalSocketMessenger messenger;
+    if (options.show)
+        messenger.askToShowWindow();
     std::unique_ptr<PowerBackend> power = makePowerBackend(options.dryRun);
     if (options.folder.empty())
         options.folder = programFolder();

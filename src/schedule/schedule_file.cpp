@@ -71,6 +71,25 @@ IoResult ScheduleFile::createIfMissing()
     return m_fs.append(eventsPath(), {});
 }
 
+ScheduleFile::Replaced ScheduleFile::replaceLines(const std::vector<std::string>& lines)
+{
+    if (IoResult r = m_fs.makeFolders(m_folder); !r.ok())
+        return {r, false};
+    // Held from the comparison to the rename, so "unchanged" is true of the file that stays.
+    const LockResult lock = m_fs.lock(lockPath(), LockMode::Exclusive);
+    if (!lock.io.ok())
+        return {lock.io, false};
+    const ReadResult file = m_fs.read(eventsPath(), kMaxScheduleBytes);
+    if (!file.bytes && !file.io.ok())
+        return {file.io, false}; // a schedule that can't be read is not replaced unseen
+    if (file.bytes && splitLines(*file.bytes) == lines)
+        return {IoResult::success(), true};
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes.append(line).append(kLineEnd);
+    return {m_fs.replaceContents(eventsPath(), kTempFileName, bytes, NewFileAccess::Readable), false};
+}
+
 IoResult ScheduleFile::empty()
 {
     // Deleting and re-creating would leave a moment without a schedule; a replace never does.

@@ -66,6 +66,16 @@ public:
     IoResult createIfMissing();
     /// Leaves an existing, empty events.ini ("Delete All"), replacing the old one atomically.
     IoResult empty();
+    /// What replaceLines did.
+    struct Replaced
+    {
+        IoResult io;
+        bool unchanged = false; // the schedule held exactly these lines already and was left alone
+    };
+    /// Replaces the whole schedule with `lines` (each ending CR LF) in one atomic step through
+    /// temp.ini, under the lock; on failure, and when the schedule exists but can't be read,
+    /// events.ini is left byte for byte as it was.
+    Replaced replaceLines(const std::vector<std::string>& lines);
     /// Removes every line equal to `target` without regard to case, through temp.ini.
     /// On failure events.ini is left byte for byte as it was.
     IoResult removeEvent(std::string_view target, RewriteVariant variant);

@@ -55,7 +55,7 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
                             MessageIcon::Stop});
         return false;
     }
-    (void)m_services.messenger.listen([this] { anotherCopyStarted(); });
+    (void)m_services.messenger.listen([this](bool showWindow) { anotherCopyStarted(showWindow); });
     // 2. The splash has done its work.
     if (closeSplash)
         closeSplash();
@@ -318,10 +318,11 @@ void MainPresenter::keepReachable()
         m_view.minimiseWindow();
 }
 
-void MainPresenter::anotherCopyStarted()
+void MainPresenter::anotherCopyStarted(bool showWindow)
 {
-    // With an icon in the notification area the user has a way back already; leave the window alone.
-    if (m_loaded && !trayAvailable())
+    // With an icon in the notification area the user has a way back already; leave the window
+    // alone unless the later copy came from the application menu to show it.
+    if (m_loaded && (showWindow || !trayAvailable()))
         showmainwindow(std::nullopt);
 }
 

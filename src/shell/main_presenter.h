@@ -80,8 +80,9 @@ public:
 
     /// A hide picture or the window's close button.
     void hidetotray();
-    /// A later copy was started: come forward when there is no tray icon to be found by.
-    void anotherCopyStarted();
+    /// A later copy was started: come forward when there is no tray icon to be found by, or
+    /// when that copy was started to show the window.
+    void anotherCopyStarted(bool showWindow);
     /// Shows the window, on a tab when one is given, as the tray's show commands do.
     void showmainwindow(std::optional<MainTab> tab);
     /// A mouse button (1 left, 2 right) went down over the window's background, at a point on the

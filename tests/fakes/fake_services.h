@@ -36,7 +36,7 @@ struct FakeInstance final : SingleInstance, InstanceMessenger
     {
         return state == State::NoLock ? "cannot create /run/user/1000/quelvo.lock: Read-only file system" : "";
     }
-    bool listen(std::function<void()> onKnock) override
+    bool listen(std::function<void(bool)> onKnock) override
     {
         listener = std::move(onKnock);
         return true;
@@ -44,7 +44,7 @@ struct FakeInstance final : SingleInstance, InstanceMessenger
     bool knock() override { return ++knocks > 0; }
 
     State state = State::Only;
-    std::function<void()> listener;
+    std::function<void(bool)> listener;
     int knocks = 0;
 };
 

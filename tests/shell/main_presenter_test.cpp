@@ -163,10 +163,15 @@ TEST_F(MainPresenterTest, LaterCopyBringsTheWindowForwardOnlyWithoutATray)
         EXPECT_EQ(view.hints.size(), tray ? 1U : 0U);
         EXPECT_EQ(settings.GetSetting("Quelvo", "data", "runs1", ""), "1"); // from the first round only
 
-        instance.listener();
+        instance.listener(false);
         EXPECT_EQ(view.minimised, tray); // with a tray the running copy is left as it was
         EXPECT_EQ(settings.get("hide", ""), tray ? "1" : "0");
         EXPECT_EQ(view.tab, MainTab::Sleep);
+
+        // A start from the application menu asks for the window, tray or not.
+        instance.listener(true);
+        EXPECT_FALSE(view.hidden || view.minimised);
+        EXPECT_EQ(settings.get("hide", ""), "0");
     }
 }
 

@@ -17,7 +17,10 @@ namespace quelvo {
 namespace {
 
 // One line per knock; anything else on the socket is not ours and is ignored.
+// The second line comes from a start in the application menu, which wants the window whatever
+// the desktop.
 constexpr std::string_view kShowLine = "show\n";
+constexpr std::string_view kShowWindowLine = "show window\n";
 
 QString defaultSocketPath()
 {
@@ -59,7 +62,7 @@ LocalSocketMessenger::~LocalSocketMessenger()
     }
 }
 
-bool LocalSocketMessenger::listen(std::function<void()> onKnock)
+bool LocalSocketMessenger::listen(std::function<void(bool showWindow)> onKnock)
 {
     m_onKnock = std::move(onKnock);
     if (m_listening >= 0)
@@ -115,12 +118,13 @@ void LocalSocketMessenger::read(int fd)
             client.received.append(buffer, static_cast<std::size_t>(n));
         // A whole line, too much for one, or the other side gone: the knock is decided.
         const bool line = client.received.find('\n') != std::string::npos;
-        if (n > 0 && !line && client.received.size() < kShowLine.size())
+        if (n > 0 && !line && client.received.size() < kShowWindowLine.size())
             continue;
-        const bool show = client.received == kShowLine;
+        const bool showWindow = client.received == kShowWindowLine;
+        const bool show = showWindow || client.received == kShowLine;
         drop(fd);
         if (show && m_onKnock)
-            m_onKnock();
+            m_onKnock(showWindow);
         return;
     }
 }
@@ -147,9 +151,9 @@ bool LocalSocketMessenger::knock()
         return false;
     const timeval limit{kKnockTimeoutMs / 1000, (kKnockTimeoutMs % 1000) * 1000};
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-    const bool sent =
-        ::connect(fd, generic(address), sizeof address) == 0 &&
-        ::send(fd, kShowLine.data(), kShowLine.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(kShowLine.size());
+    const std::string_view line = m_askToShowWindow ? kShowWindowLine : kShowLine;
+    const bool sent = ::connect(fd, generic(address), sizeof address) == 0 &&
+                      ::send(fd, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size());
     ::close(fd);
     return sent;
 }

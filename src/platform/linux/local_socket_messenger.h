@@ -22,11 +22,13 @@ public:
     /// `path` empty: quelvo.socket in the per-user runtimeFolder() (locations.h); with none
     /// to be had, nobody listens and a knock reaches no one.
     explicit LocalSocketMessenger(QString path = {});
+    /// Makes this copy's knock ask the running copy to show its main window in any case.
+    void askToShowWindow() { m_askToShowWindow = true; }
     ~LocalSocketMessenger() override;
     LocalSocketMessenger(const LocalSocketMessenger&) = delete;
     LocalSocketMessenger& operator=(const LocalSocketMessenger&) = delete;
 
-    bool listen(std::function<void()> onKnock) override;
+    bool listen(std::function<void(bool showWindow)> onKnock) override;
     bool knock() override;
     [[nodiscard]] const QString& path() const { return m_path; }
 
@@ -49,7 +51,8 @@ private:
     int m_listening = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::map<int, Client> m_clients;
-    std::function<void()> m_onKnock;
+    std::function<void(bool showWindow)> m_onKnock;
+    bool m_askToShowWindow = false;
 };
 
 } // namespace quelvo

@@ -69,7 +69,10 @@ std::string executableFolder()
 std::string programFolder()
 {
     const std::string folder = executableFolder();
-    if (::access(folder.c_str(), W_OK) == 0)
+    // Decided by the installation, not by write access: root may write the shared program
+    // folder, yet its schedule there would be everybody's.
+    const bool installed = ::access((folder + "/" + kInstalledMarker).c_str(), F_OK) == 0;
+    if (!installed && ::access(folder.c_str(), W_OK) == 0)
         return folder;
     return xdgFolder("XDG_DATA_HOME", ".local/share") + "/quelvo";
 }

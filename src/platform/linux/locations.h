@@ -7,8 +7,12 @@ namespace quelvo {
 /// Folder of the running executable.
 std::string executableFolder();
 
-/// Where events.ini lives: the executable's folder when it can be written,
-/// otherwise $XDG_DATA_HOME/quelvo (default ~/.local/share/quelvo). Every
+/// The file that `cmake --install` puts beside the programs of an installed copy.
+inline constexpr const char* kInstalledMarker = "installed";
+
+/// Where events.ini lives: $XDG_DATA_HOME/quelvo (default ~/.local/share/quelvo) for an
+/// installed copy (kInstalledMarker beside the executable) and whenever the executable's
+/// folder can't be written; otherwise, in a build tree, the executable's folder. Every
 /// executable of the project resolves it this same way.
 std::string programFolder();
 

@@ -1,0 +1,38 @@
+#include "app/ctl.h"
+#include "schedule/event_line_check.h"
+
+#include <cstdio>
+
+namespace quelvo {
+
+std::string jsonString(std::string_view text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte >= 0x7f) {
+            // Lines are bytes in no known encoding: each byte stands for its Latin-1 character.
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string jsonEvent(std::string_view line, std::string_view flagName, bool flag)
+{
+    const EventLineCheck check = checkEventLine(line);
+    const ParsedEventLine event = check.event.value_or(ParsedEventLine{});
+    const std::string action = !check.event ? "" : event.reboot ? "reboot" : "shutdown";
+    return "{\"line\": " + jsonString(line) + ", \"day\": " + jsonString(event.day) +
+           ", \"time\": " + jsonString(check.event ? event.time() : "") + ", \"action\": " + jsonString(action) +
+           ", \"" + std::string(flagName) + "\": " + (flag ? "true" : "false") + "}";
+}
+
+} // namespace quelvo

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# `cmake --install` of this build into a temporary prefix: the programs and the marker in the
+# private folder, links in bin/, and an installed quelvoctl that keeps the schedule in the
+# user's data folder, never beside the programs, even though that folder is writable here.
+#
+# usage: install_layout_test.sh BUILD_DIR
+set -euo pipefail
+build=${1:?usage: install_layout_test.sh BUILD_DIR}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail() {
+    echo "install_layout_test: FAIL: $*" >&2
+    exit 1
+}
+
+cmake --install "$build" --prefix "$tmp/usr" >"$tmp/install.log" || fail "cmake --install failed"
+for f in libexec/quelvo/quelvoctl libexec/quelvo/velmorshutdown libexec/quelvo/velmorlogoff libexec/quelvo/installed \
+    share/applications/org.example.quelvo.desktop share/metainfo/org.example.quelvo.metainfo.xml \
+    share/icons/hicolor/scalable/apps/quelvo.svg share/man/man1/quelvoctl.1.gz \
+    share/bash-completion/completions/quelvoctl; do
+    [ -e "$tmp/usr/$f" ] || fail "$f is not installed"
+done
+[ "$(readlink "$tmp/usr/bin/quelvoctl")" = ../libexec/quelvo/quelvoctl ] || fail "bin/quelvoctl is no relative link"
+
+out=$(env -i HOME="$tmp/home" PATH=/usr/bin:/bin QUELVO_DRY_RUN=1 \
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}" "$tmp/usr/bin/quelvoctl" add --days tue --hour 9 --minute 5 --ampm PM --reboot)
+[ "$out" = "On Tue at 09:05 PM, Reboot,    Don't repeat" ] || fail "add printed '$out'"
+[ -f "$tmp/home/.local/share/quelvo/events.ini" ] || fail "the schedule is not in the user's data folder"
+[ ! -e "$tmp/usr/libexec/quelvo/events.ini" ] || fail "the schedule was written beside the installed programs"
+echo "install_layout_test: passed"
