@@ -152,7 +152,7 @@ TEST_F(FileIntegrity, TheCheckSeesTheTearsOfAWriterThatIsNotAtomic)
         }
         return true;
     };
-    EXPECT_GT(killWriterRepeatedly(*this, 50, inPlaceWriter, [] {}), 0);
+    EXPECT_GT(killWriterRepeatedly(*this, 300, inPlaceWriter, [] {}), 0);
 }
 
 TEST_F(FileIntegrity, RacingWritersLoseNothingAndReadersSeeWholeFiles)
