@@ -1,0 +1,52 @@
+#pragma once
+
+#include "tray/tray_commands.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quelvo::win32 {
+
+/// What the user did with the icon, passed on to the main window's presenter.
+struct TrayEvents
+{
+    std::function<void(int button)> mouseDown;            // 1 left, 2 right
+    std::function<void()> doubleClick;                    // the left button
+    std::function<void(std::string_view key)> menuChoice; // a menu item, by its key
+    std::function<void()> menuOpened{};                   // optional: the menu was just opened
+};
+
+/// The program's notification-area icon on Windows: a hidden window receives the icon's
+/// callback messages (and the shell's restart, to add the icon again); the menu opens with
+/// TrackPopupMenu.
+class TrayWindow final : public TrayView
+{
+public:
+    TrayWindow(HINSTANCE instance, TrayEvents events);
+    ~TrayWindow() override;
+    TrayWindow(const TrayWindow&) = delete;
+    TrayWindow& operator=(const TrayWindow&) = delete;
+
+    // NotifyIcon
+    void add(const NotifyIconData& data) override;
+    void modify(const NotifyIconData& data, std::uint32_t flags) override;
+    void remove(const NotifyIconData& data) override;
+    // TrayView
+    void setMenu(const std::vector<TrayMenuItem>& items, int defaultIndex) override;
+    void popUpMenu() override;
+
+    /// The menu as the user sees it, in the same form as the Linux edition's dry-run report.
+    [[nodiscard]] std::string menuSummary() const;
+    [[nodiscard]] HWND window() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace quelvo::win32
