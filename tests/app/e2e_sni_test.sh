@@ -6,62 +6,9 @@
 set -u
 bin=$1
 
-for tool in xfce4-panel Xvfb dbus-daemon gdbus xdotool xwininfo; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed"
-        exit 77
-    fi
-done
-
-work=$(mktemp -d /tmp/quelvo-sni.XXXXXX)
-pids=()
-cleanup() {
-    # Only what this script started, by its own process ids, the bus last: the panel's settings
-    # daemon, started by the bus, is asked for by its id on the bus before the bus goes.
-    local started=("${pids[@]}")
-    [ -n "${bus_pid:-}" ] && started+=($(bus_client_pid org.xfce.Xfconf))
-    for pid in "${started[@]}"; do
-        kill "$pid" 2>/dev/null
-    done
-    for pid in "${started[@]}"; do
-        wait "$pid" 2>/dev/null
-    done
-    if [ -n "${bus_pid:-}" ]; then
-        kill "$bus_pid" 2>/dev/null
-        wait "$bus_pid" 2>/dev/null
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-    local tenths=$1
-    shift
-    for ((i = 0; i < tenths; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    "$@"
-}
-
-# A home of its own, never the real session or system bus, never a real power request.
-mkdir -p "$work/home" "$work/config" "$work/data" "$work/cache" "$work/run" "$work/events"
-chmod 700 "$work/run"
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
-export XDG_RUNTIME_DIR=$work/run
-export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-bus
-export QUELVO_DRY_RUN=1 QT_QPA_PLATFORM=xcb NO_AT_BRIDGE=1 GTK_A11Y=none LANG=C.UTF-8 LC_ALL=C.UTF-8
-unset WAYLAND_DISPLAY SESSION_MANAGER
-# Xlib and fontconfig keep their caches until the process ends; those are not the program's leaks.
-export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+source "$(dirname "$0")/e2e_common.sh"
+needs xfce4-panel Xvfb dbus-daemon gdbus xdotool xwininfo
+export QT_QPA_PLATFORM=xcb GTK_A11Y=none
 
 # The panel: one panel along the bottom holding only the status tray.
 panel_xml=$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml
@@ -88,18 +35,11 @@ cat >"$panel_xml" <<'EOF'
 </channel>
 EOF
 
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-if ! wait_for 100 test -s "$work/display"; then
-    echo "SKIP: Xvfb did not start"
-    cat "$work/xvfb.log"
-    exit 77
-fi
-export DISPLAY=:$(head -n1 "$work/display")
+start_xvfb
 
 bus_address=unix:path=$work/run/bus
 dbus-daemon --session --nofork --address="$bus_address" >"$work/bus.log" 2>&1 &
-bus_pid=$!
+pids+=($!)
 export DBUS_SESSION_BUS_ADDRESS=$bus_address
 # Every call below goes to this bus; anything else is refused before it is made.
 on_bus() {
@@ -117,6 +57,13 @@ watcher() {
     on_bus -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
         -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1"
 }
+# The panel's settings daemon was started by the bus: it is ended by the id the bus gives for it.
+end_xfconfd() {
+    local xfconfd
+    xfconfd=$(bus_client_pid org.xfce.Xfconf)
+    [ -n "$xfconfd" ] && kill "$xfconfd" 2>/dev/null
+}
+before_cleanup=end_xfconfd
 if ! wait_for 50 on_bus -d org.freedesktop.DBus -o /org/freedesktop/DBus -m org.freedesktop.DBus.GetId >/dev/null; then
     echo "FAIL: the private bus did not start"
     cat "$work/bus.log"
@@ -141,7 +88,6 @@ start_quelvo() {
     pids+=("$quelvo_pid")
 }
 has_line() { grep -q "$1" "$work/out.$2"; }
-ended() { ! kill -0 "$1" 2>/dev/null; }
 map_state() { xwininfo -name Quelvo 2>/dev/null | sed -nE 's/^ *Map State: (.*)$/\1/p'; }
 window_is() { [ "$(map_state)" = "$1" ]; }
 # The item as the watcher lists it: "<bus name>/<object path>".
@@ -209,11 +155,4 @@ on_bus -d "$service" -o /StatusNotifierItem -m org.kde.StatusNotifierItem.Activa
     fail "Activate was refused"
 wait_for 50 window_is IsViewable || fail "Activate did not show the window: $(map_state)"
 
-if [ "$failures" -ne 0 ]; then
-    for f in "$work"/out.* "$work"/err.* "$work/panel.log"; do
-        echo "--- $f"
-        cat "$f"
-    done
-    exit 1
-fi
-echo "e2e StatusNotifierItem test passed"
+finish "e2e StatusNotifierItem test" "$work"/out.* "$work"/err.* "$work/panel.log"
