@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstring>
@@ -93,6 +94,44 @@ void reportTray(quelvo::SysTray& tray)
                      [](int, const QString& key) { printLine(QStringLiteral("tray: chose ") + key); });
 }
 
+// Dry runs say each time a window reaches the screen, by its object name, so that a test can
+// follow the windows under any window system, also one that tells outsiders nothing about them.
+class ShownWindowReporter final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = event->type() == QEvent::Expose ? qobject_cast<QWindow*>(watched) : nullptr;
+        if (window && window->isExposed() != window->property(kShownProperty).toBool()) {
+            window->setProperty(kShownProperty, window->isExposed());
+            if (window->isExposed())
+                for (const QWidget* widget : QApplication::topLevelWidgets())
+                    if (widget->windowHandle() == window)
+                        printLine(QStringLiteral("window: shown ") + widget->objectName());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static constexpr const char* kShownProperty = "quelvoShown";
+};
+
+// Where both X11 (XWayland) and Wayland are there and the user chose neither, the program takes X11:
+// there it may place its windows, so the position memory, the drag by the background and the
+// countdowns above other windows work, and a later copy can bring the window forward. Qt falls
+// back to Wayland when the X server can't be reached.
+void preferX11(std::vector<char*>& qtArgs)
+{
+    static char option[] = "-platform";
+    static char platforms[] = "xcb;wayland";
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qtArgs.insert(qtArgs.end(), {option, platforms});
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -103,9 +142,12 @@ int main(int argc, char** argv)
     if (const auto done = parseOptions(argc, argv, options))
         return *done;
 
-    // Qt must not take the program's own options for its own.
-    int qtArgc = 1;
-    QApplication app(qtArgc, argv);
+    // Qt must not take the program's own options for its own; it gets only the platform choice.
+    std::vector<char*> qtArgs{argv[0]};
+    preferX11(qtArgs);
+    int qtArgc = static_cast<int>(qtArgs.size());
+    qtArgs.push_back(nullptr);
+    QApplication app(qtArgc, qtArgs.data());
     QApplication::setApplicationName(QStringLiteral("quelvo"));
     QApplication::setApplicationVersion(QStringLiteral(QUELVO_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -168,6 +210,9 @@ int main(int argc, char** argv)
             QCoreApplication::exit(instance.lockError().empty() ? 0 : 1);
             return;
         }
+        // Only the copy that runs reports; a later one ends quietly.
+        if (options.dryRun)
+            app.installEventFilter(new ShownWindowReporter(&app));
         mainWindow->show();
         if (options.dryRun)
             reportTray(*mainWindow->sysTray());

@@ -107,11 +107,13 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
     if (presets.ampmText)
         m_view.setText(MainCombo::AmPm, *presets.ampmText);
     m_view.setText(MainCombo::Minute, presets.minuteText);
-    // 23. Where the window last stood.
+    // 23. Where the window last stood, where the program may place it.
     const PixelRect design = m_view.fitToContents();
-    const PixelRect placed =
-        placeWindow(settings.get("x", "50"), settings.get("y", "200"), design, m_view.logicalDpi(), m_view.screens());
-    m_view.moveTo(placed.left, placed.top);
+    if (m_view.canPlaceWindow()) {
+        const PixelRect placed = placeWindow(settings.get("x", "50"), settings.get("y", "200"), design,
+                                             m_view.logicalDpi(), m_view.screens());
+        m_view.moveTo(placed.left, placed.top);
+    }
     m_loaded = true;
     return true;
 }
@@ -339,6 +341,11 @@ void MainPresenter::pointerPressed(int button, int screenX, int screenY)
 {
     if (button != 1 || m_dragging)
         return;
+    // Where the window system places windows, only it can move one: the drag is handed over.
+    if (!m_view.canPlaceWindow()) {
+        m_view.startSystemMove();
+        return;
+    }
     m_dragging = true;
     m_grabX = screenX;
     m_grabY = screenY;
@@ -347,6 +354,10 @@ void MainPresenter::pointerPressed(int button, int screenX, int screenY)
 
 void MainPresenter::pointerMoved(int screenX, int screenY)
 {
+    // There the window's position is unknown to the program; storing it would overwrite the one
+    // remembered from a session that had one.
+    if (!m_view.canPlaceWindow())
+        return;
     if (m_dragging)
         m_view.moveTo(m_dragStart.left + screenX - m_grabX, m_dragStart.top + screenY - m_grabY);
     const PixelRect frame = m_view.frame();

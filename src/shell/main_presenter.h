@@ -86,7 +86,8 @@ public:
     /// Shows the window, on a tab when one is given, as the tray's show commands do.
     void showmainwindow(std::optional<MainTab> tab);
     /// A mouse button (1 left, 2 right) went down over the window's background, at a point on the
-    /// screen: the left one drags the window until it is released.
+    /// screen: the left one drags the window until it is released, or has the window system drag
+    /// it where only that one places windows.
     void pointerPressed(int button, int screenX, int screenY);
     /// The pointer moved over the window's background: drags, and remembers where the window stands.
     void pointerMoved(int screenX, int screenY);

@@ -83,7 +83,12 @@ public:
     /// The window at the size its contents need, where it stands.
     [[nodiscard]] virtual PixelRect fitToContents() = 0;
     [[nodiscard]] virtual PixelRect frame() const = 0;
+    /// False where the window system places windows itself (Wayland): the program can neither
+    /// move its window nor learn where it stands.
+    [[nodiscard]] virtual bool canPlaceWindow() const = 0;
     virtual void moveTo(int left, int top) = 0;
+    /// Lets the window system move the window with the pointer, from the button press on.
+    virtual void startSystemMove() = 0;
     [[nodiscard]] virtual double logicalDpi() const = 0;
     /// The free area of every screen.
     [[nodiscard]] virtual std::vector<PixelRect> screens() const = 0;

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace quelvo {
 
@@ -268,6 +269,19 @@ PixelRect FrmMain::fitToContents()
 {
     adjustSize();
     return frame();
+}
+
+bool FrmMain::canPlaceWindow() const
+{
+    // Wayland compositors place every window themselves ("wayland", "wayland-egl").
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void FrmMain::startSystemMove()
+{
+    // The compositor needs the press that is being handled, so this runs inside its handler.
+    if (QWindow* window = windowHandle())
+        (void)window->startSystemMove();
 }
 
 double FrmMain::logicalDpi() const

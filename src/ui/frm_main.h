@@ -56,7 +56,9 @@ public:
     [[nodiscard]] bool windowMaximised() const override { return isMaximized(); }
     [[nodiscard]] PixelRect fitToContents() override;
     [[nodiscard]] PixelRect frame() const override { return {x(), y(), width(), height()}; }
+    [[nodiscard]] bool canPlaceWindow() const override;
     void moveTo(int left, int top) override { move(left, top); }
+    void startSystemMove() override;
     [[nodiscard]] double logicalDpi() const override;
     [[nodiscard]] std::vector<PixelRect> screens() const override;
     void startChecker() override;

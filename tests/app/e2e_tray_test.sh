@@ -6,64 +6,10 @@
 set -u
 bin=$1
 
-for tool in Xvfb trayer xdotool xwininfo; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed"
-        exit 77
-    fi
-done
-
-work=$(mktemp -d /tmp/quelvo-e2e.XXXXXX)
-pids=()
-cleanup() {
-    # Only what this script started, by its own process ids.
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null
-    done
-    for pid in "${pids[@]}"; do
-        wait "$pid" 2>/dev/null
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-    local tenths=$1
-    shift
-    for ((i = 0; i < tenths; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    "$@"
-}
-
-# A home of its own, never the real session or system bus, never a real power request.
-mkdir -p "$work/home" "$work/config" "$work/data" "$work/run" "$work/events"
-chmod 700 "$work/run"
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
-export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-session-bus
-export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-bus
-export QUELVO_DRY_RUN=1 QT_QPA_PLATFORM=xcb NO_AT_BRIDGE=1 LANG=C.UTF-8 LC_ALL=C.UTF-8
-unset WAYLAND_DISPLAY
-# Xlib and fontconfig keep their caches until the process ends; those are not the program's leaks.
-export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
-
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-if ! wait_for 100 test -s "$work/display"; then
-    echo "SKIP: Xvfb did not start"
-    cat "$work/xvfb.log"
-    exit 77
-fi
-export DISPLAY=:$(head -n1 "$work/display")
+source "$(dirname "$0")/e2e_common.sh"
+needs Xvfb trayer xdotool xwininfo
+export QT_QPA_PLATFORM=xcb
+start_xvfb
 
 # Starts the program; its output goes to $work/out.$1.
 start_quelvo() {
@@ -92,7 +38,6 @@ find_icon() {
 }
 
 has_line() { grep -q "$1" "$work/out.$2"; }
-ended() { ! kill -0 "$1" 2>/dev/null; }
 
 right_click_icon() {
     xdotool mousemove "$icon_x" "$icon_y" sleep 0.2 click 3
@@ -191,11 +136,4 @@ wait_for 50 has_line "tray: menu" 4 || fail "the menu did not open after the tra
 xdotool key Up sleep 0.1 key Return
 wait_for 30 ended "$run4" || fail "\"&Exit\" did not end the program the third time"
 
-if [ "$failures" -ne 0 ]; then
-    for f in "$work"/out.* "$work"/err.*; do
-        echo "--- $f"
-        cat "$f"
-    done
-    exit 1
-fi
-echo "e2e tray test passed"
+finish "e2e tray test" "$work"/out.* "$work"/err.*

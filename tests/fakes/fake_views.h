@@ -112,11 +112,13 @@ struct FakeMainView final : MainView
     bool windowMaximised() const override { return maximised; }
     PixelRect fitToContents() override { return place; }
     PixelRect frame() const override { return place; }
+    bool canPlaceWindow() const override { return placeable; }
     void moveTo(int left, int top) override
     {
         place.left = left;
         place.top = top;
     }
+    void startSystemMove() override { ++systemMoves; }
     double logicalDpi() const override { return dpi; }
     std::vector<PixelRect> screens() const override { return {{0, 0, 1920, 1080}}; }
     void startChecker() override { checkerRuns = true; }
@@ -145,6 +147,8 @@ struct FakeMainView final : MainView
     bool minimised = false;
     bool maximised = false;
     PixelRect place{10, 20, 600, 400};
+    bool placeable = true; // false: the window system places windows (Wayland)
+    int systemMoves = 0;
     double dpi = 96;
     bool checkerRuns = false;
     FakeTrayView trayView;

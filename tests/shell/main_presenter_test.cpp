@@ -445,6 +445,26 @@ TEST_F(MainPresenterTest, PositionIsPlacedAndStoredInTwipsAndOnlyTheLeftButtonDr
     EXPECT_EQ(settings.get("y", ""), "3100");
 }
 
+TEST_F(MainPresenterTest, WhereTheWindowSystemPlacesWindowsTheDragIsItsAndNoPositionIsStored)
+{
+    settings.save("x", "1500");
+    settings.save("y", "3000");
+    view.placeable = false;
+    MainPresenter& p = start();
+    EXPECT_EQ(view.place.left, 10); // where the window system put it
+    EXPECT_EQ(view.place.top, 20);
+    const int writes = settings.writes;
+    p.pointerPressed(2, 500, 500); // the right button still does not drag
+    EXPECT_EQ(view.systemMoves, 0);
+    p.pointerPressed(1, 500, 500);
+    p.pointerMoved(520, 510);
+    p.pointerReleased();
+    EXPECT_EQ(view.systemMoves, 1);
+    EXPECT_EQ(view.place.left, 10);
+    EXPECT_EQ(settings.writes, writes); // the stored position is kept for a session that has one
+    EXPECT_EQ(settings.get("x", ""), "1500");
+}
+
 TEST_F(MainPresenterTest, OptionBoxesFollowTheUser)
 {
     autostart.stored = "/old/quelvo";

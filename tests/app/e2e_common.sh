@@ -1,0 +1,86 @@
+# What the end-to-end scripts share; sourced, never run. Every process a script starts goes into
+# `pids` and is stopped by its id when the script ends; the work folder goes with it.
+
+# needs TOOL...: skips the test (77) when one of them is missing.
+needs() {
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed"
+            exit 77
+        fi
+    done
+}
+
+work=$(mktemp -d /tmp/quelvo-e2e.XXXXXX)
+pids=()
+# A script may set before_cleanup to a command that ends what its own started processes started.
+before_cleanup=:
+cleanup() {
+    $before_cleanup
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null
+    done
+    for pid in "${pids[@]}"; do
+        wait "$pid" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# Waits up to $1 tenths of a second for the command after it to succeed.
+wait_for() {
+    local tenths=$1
+    shift
+    for ((i = 0; i < tenths; i++)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    "$@"
+}
+
+ended() { ! kill -0 "$1" 2>/dev/null; }
+
+# A home of its own, never the real session or system bus, never a real power request.
+mkdir -p "$work/home" "$work/config" "$work/data" "$work/cache" "$work/run" "$work/events"
+chmod 700 "$work/run"
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+export XDG_RUNTIME_DIR=$work/run
+export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-session-bus
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-bus
+export QUELVO_DRY_RUN=1 NO_AT_BRIDGE=1 LANG=C.UTF-8 LC_ALL=C.UTF-8
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER
+# Xlib and fontconfig keep their caches until the process ends; those are not the program's leaks.
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+
+# Starts a private Xvfb on a display it picks itself and sets DISPLAY; skips when it can't start.
+start_xvfb() {
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    pids+=($!)
+    if ! wait_for 100 test -s "$work/display"; then
+        echo "SKIP: Xvfb did not start"
+        cat "$work/xvfb.log"
+        exit 77
+    fi
+    export DISPLAY=:$(head -n1 "$work/display")
+}
+
+# finish NAME FILE...: passes, or shows the files and fails.
+finish() {
+    local name=$1
+    shift
+    if [ "$failures" -ne 0 ]; then
+        for f in "$@"; do
+            echo "--- $f"
+            cat "$f"
+        done
+        exit 1
+    fi
+    echo "$name passed"
+}
