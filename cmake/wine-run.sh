@@ -64,6 +64,11 @@ for hive in "$prefix"/*.reg; do
     rm -f "$hive"
     cp "$template/${hive##*/}" "$hive"
 done
+# Without an X display, windows are made on Wine's null display driver: real windows and
+# messages, nothing drawn, so window tests run headless.
+if [ -z "${DISPLAY:-}" ]; then
+    printf '\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="null"\n' >>"$prefix/user.reg"
+fi
 export WINEPREFIX="$prefix"
 wineserver -f -p >/dev/null 2>&1 &
 server=$!
