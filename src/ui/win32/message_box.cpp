@@ -15,9 +15,9 @@ LRESULT CALLBACK laterProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 {
     if (message == kShowError) {
         const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));
-        // No owner may be in sight (the program in the tray, a countdown just closed): bring it forward.
+        // No owner may be in sight (the program in the tray, the other countdown on top): bring it forward.
         ::MessageBoxW(nullptr, widePath(*text).c_str(), widePath(kErrorTitle).c_str(),
-                      MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
+                      MB_OK | MB_ICONSTOP | MB_SETFOREGROUND | MB_TOPMOST);
         return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
