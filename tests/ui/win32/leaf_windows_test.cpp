@@ -2,6 +2,7 @@
 // reaches the presenters.
 #include "ui/win32/countdown_window.h"
 #include "ui/win32/hint_window.h"
+#include "ui/win32/message_box.h"
 #include "ui/win32/splash_window.h"
 #include "ui/win32/tray_window.h"
 
@@ -411,6 +412,26 @@ TEST(SplashWindow, ShowsItsTextAndOpensTheMainWindowOnItsTick)
             EXPECT_TRUE(::IsWindowVisible(window));
         }
     }
+}
+
+TEST(MessageBox, ErrorLaterLeavesTheCallerGoingAndOpensFromTheLoop)
+{
+    static std::string seen;
+    seen.clear();
+    showErrorLater("Could not shut down: ünïcode");
+    EXPECT_EQ(::FindWindowW(L"#32770", L"Error!"), nullptr); // not open yet: the caller goes on
+    // The box runs its own loop; a thread timer reads it there and answers it.
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (HWND box = ::FindWindowW(L"#32770", L"Error!")) {
+            wchar_t text[128] = {};
+            ::GetDlgItemTextW(box, 0xFFFF, text, 128);
+            seen = utf8Path(text);
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+    });
+    EXPECT_TRUE(pumpUntil([] { return !seen.empty(); }, 3000));
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(seen, "Could not shut down: ünïcode");
 }
 
 } // namespace
