@@ -4,6 +4,8 @@
 # template made once (wineboot takes about ten seconds, a copy under one), so parallel
 # runs never share a prefix or a server.
 #   QUELVO_WINE_TEMPLATE  the template prefix (default ~/.cache/quelvo/wine-prefix)
+#   QUELVO_WINE_GRAPHICS  Wine's graphics driver for this run; "null" lets a program make
+#                         windows without any display (window tests), none appear on screen
 # Exit status: the program's own.
 set -euo pipefail
 
@@ -64,10 +66,8 @@ for hive in "$prefix"/*.reg; do
     rm -f "$hive"
     cp "$template/${hive##*/}" "$hive"
 done
-# Without an X display, windows are made on Wine's null display driver: real windows and
-# messages, nothing drawn, so window tests run headless.
-if [ -z "${DISPLAY:-}" ]; then
-    printf '\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="null"\n' >>"$prefix/user.reg"
+if [ -n "${QUELVO_WINE_GRAPHICS:-}" ]; then
+    printf '\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="%s"\n' "$QUELVO_WINE_GRAPHICS" >>"$prefix/user.reg"
 fi
 export WINEPREFIX="$prefix"
 wineserver -f -p >/dev/null 2>&1 &
