@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace quelvo {
@@ -195,6 +196,52 @@ TEST(MainWindow, AmPmBoxShowsOnlyOnTheTwelveHourClock)
         EXPECT_EQ(shown(w.control("com_am")), visible) << stored;
         EXPECT_EQ(shown(f.only(L"AM/PM")), visible) << stored;
         EXPECT_EQ(w.text(MainCombo::Hour), visible ? "9" : "09");
+    }
+}
+
+// The keyboard through the message loop's navigation: Return presses "&Save" on the Settings tab,
+// Ctrl+Tab goes to the next tab.
+TEST(MainWindow, ReturnSavesAndCtrlTabTurnsThePage)
+{
+    Fixture f;
+    win32::MainWindow& w = f.start();
+    w.selectTab(MainTab::Settings);
+    SendMessageW(f.only(L"Mon"), BM_CLICK, 0, 0);
+    SendMessageW(f.only(L"Shut down"), BM_CLICK, 0, 0);
+    SetFocus(f.only(L"Mon"));
+    MSG key{f.only(L"Mon"), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    EXPECT_TRUE(w.preTranslate(key));
+    EXPECT_EQ(f.fs.content("/prog/events.ini"),
+              std::optional<std::string>("On Mon at 09:41 AM, Shut Down, Don't repeat\r\n"));
+
+    HWND tabs = w.control("SSTab1");
+    EXPECT_EQ(TabCtrl_GetCurSel(tabs), 2); // a save shows the list
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG tab{tabs, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    EXPECT_TRUE(w.preTranslate(tab));
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(TabCtrl_GetCurSel(tabs), 3);
+    EXPECT_TRUE(shown(GetParent(w.control("Command3"))));
+}
+
+// The left button drags the window by a page's background; the right one does not.
+TEST(MainWindow, LeftButtonDragsTheWindow)
+{
+    for (const auto& [down, up, moves] :
+         {std::tuple{WM_LBUTTONDOWN, WM_LBUTTONUP, true}, std::tuple{WM_RBUTTONDOWN, WM_RBUTTONUP, false}}) {
+        Fixture f;
+        win32::MainWindow& w = f.start();
+        w.moveTo(100, 200);
+        HWND page = GetParent(f.only(L"Load with windows"));
+        SendMessageW(page, down, 0, MAKELPARAM(10, 10));
+        SendMessageW(page, WM_MOUSEMOVE, 0, MAKELPARAM(30, 25));
+        SendMessageW(page, up, 0, MAKELPARAM(30, 25));
+        EXPECT_EQ(w.frame().left, moves ? 120 : 100);
+        EXPECT_EQ(w.frame().top, moves ? 215 : 200);
     }
 }
 
