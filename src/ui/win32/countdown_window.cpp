@@ -56,7 +56,7 @@ CountdownWindow::CountdownWindow(HINSTANCE instance, CountdownKind kind, Countdo
     : m_presenter(&presenter)
 {
     const CountdownDesign& design = countdownDesign(kind);
-    const wchar_t* name = registerClass(L"QuelvoCountdown", procedure, ::GetSysColorBrush(COLOR_BTNFACE));
+    const wchar_t* name = registerClass(instance, L"QuelvoCountdown", procedure, ::GetSysColorBrush(COLOR_BTNFACE));
     const int width = twips(design.widthTwips);
     const int height = twips(design.heightTwips);
     const RECT area = workArea();

@@ -48,7 +48,7 @@ private:
 
 HintWindow::HintWindow(HINSTANCE instance, HintPresenter& presenter) : m_presenter(&presenter)
 {
-    const wchar_t* name = registerClass(L"QuelvoHint", procedure, ::GetSysColorBrush(COLOR_INFOBK));
+    const wchar_t* name = registerClass(instance, L"QuelvoHint", procedure, ::GetSysColorBrush(COLOR_INFOBK));
     const std::wstring text = widePath(kHintDefaultText);
 
     // Laid out from the design in twips, widened when the font on this system runs longer.

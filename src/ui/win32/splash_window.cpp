@@ -38,7 +38,7 @@ struct SplashWindow::State
 SplashWindow::SplashWindow(HINSTANCE instance, const Settings& settings, std::function<void()> openMainWindow)
     : m_state(std::make_unique<State>(*this, settings, std::move(openMainWindow)))
 {
-    const wchar_t* name = registerClass(L"QuelvoSplash", State::procedure, ::GetSysColorBrush(COLOR_BTNFACE));
+    const wchar_t* name = registerClass(instance, L"QuelvoSplash", State::procedure, ::GetSysColorBrush(COLOR_BTNFACE));
     const std::wstring text = widePath(kSplashText);
 
     HDC screen = ::GetDC(nullptr);

@@ -92,7 +92,7 @@ void TrayWindow::State::explorerRestarted()
 TrayWindow::TrayWindow(HINSTANCE instance, TrayEvents events) : m_state(std::make_unique<State>())
 {
     m_state->events = std::move(events);
-    const wchar_t* name = registerClass(L"QuelvoTray", State::procedure, nullptr);
+    const wchar_t* name = registerClass(instance, L"QuelvoTray", State::procedure, nullptr);
     // A hidden top-level window, not a message-only one: only those hear the shell's broadcast.
     m_state->window = ::CreateWindowExW(WS_EX_TOOLWINDOW, name, L"frmSysTray", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                         instance, m_state.get());

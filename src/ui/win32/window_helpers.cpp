@@ -2,6 +2,7 @@
 
 #include "platform/windows/locations.h"
 #include "shell/window_position.h"
+#include "ui/win32/pictures.h"
 
 #include <commctrl.h>
 
@@ -47,11 +48,10 @@ RECT workArea()
     return area;
 }
 
-const wchar_t* registerClass(const wchar_t* name, WNDPROC procedure, HBRUSH background)
+const wchar_t* registerClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HBRUSH background)
 {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
     if (::GetClassInfoExW(instance, name, &windowClass))
         return name;
     windowClass.lpfnWndProc = procedure;
@@ -59,12 +59,9 @@ const wchar_t* registerClass(const wchar_t* name, WNDPROC procedure, HBRUSH back
     windowClass.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     windowClass.hbrBackground = background;
     windowClass.lpszClassName = name;
-    windowClass.hIcon =
-        static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
-                                        ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    windowClass.hIcon = loadPicture(Picture::Program, ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON));
     windowClass.hIconSm =
-        static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                        ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+        loadPicture(Picture::Program, ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON));
     ::RegisterClassExW(&windowClass);
     return name;
 }

@@ -20,8 +20,9 @@ HFONT arialFont(double points, bool bold);
 /// The free area of the primary screen.
 RECT workArea();
 
-/// Registers a window class of this program once; later calls only return its name.
-const wchar_t* registerClass(const wchar_t* name, WNDPROC procedure, HBRUSH background);
+/// Registers a window class of `instance` once, with the program's icon; later calls only
+/// return its name.
+const wchar_t* registerClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HBRUSH background);
 
 /// A tip for `tool`, a child of `owner`, shown when the pointer rests on it.
 HWND addTip(HWND owner, HWND tool, std::string_view text);
