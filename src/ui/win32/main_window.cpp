@@ -1,5 +1,6 @@
 #include "ui/win32/main_window.h"
 
+#include "platform/windows/locations.h"
 #include "schedule/schedule_checker.h"
 #include "shell/main_window_text.h"
 #include "ui/win32/countdown_window.h"
@@ -7,6 +8,7 @@
 #include "ui/win32/main_window_state.h"
 #include "ui/win32/message_box.h"
 #include "ui/win32/pictures.h"
+#include "ui/win32/window_helpers.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -51,11 +53,6 @@ UINT nextTickMs(int msNow)
 {
     const int delay = msToTickPhase(msNow);
     return static_cast<UINT>(msNow < kTickPhaseMs ? delay + 1000 : delay);
-}
-
-MainWindow::State* stateOf(HWND window)
-{
-    return reinterpret_cast<MainWindow::State*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 // The pointer over the window's background, the tab control and the pages: pressed, moved and
@@ -120,11 +117,7 @@ LRESULT CALLBACK tabProc(HWND tabs, UINT message, WPARAM wParam, LPARAM lParam, 
 // A page passes what its controls say on to the window, and is background for the pointer.
 LRESULT CALLBACK pageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    MainWindow::State* s = stateOf(page);
+    MainWindow::State* s = windowObject<MainWindow::State>(page, message, lParam);
     if (!s || !s->window)
         return DefWindowProcW(page, message, wParam, lParam);
     switch (message) {
@@ -212,11 +205,7 @@ LRESULT notify(MainWindow::State& s, const NMHDR& header)
 
 LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    MainWindow::State* s = stateOf(window);
+    MainWindow::State* s = windowObject<MainWindow::State>(window, message, lParam);
     if (!s || !s->presenter)
         return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
@@ -264,26 +253,6 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void registerClasses(HINSTANCE instance)
-{
-    WNDCLASSEXW main{};
-    main.cbSize = sizeof main;
-    main.lpfnWndProc = mainProc;
-    main.hInstance = instance;
-    main.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    main.lpszClassName = kMainClass;
-    main.hIcon = loadPicture(Picture::Program, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
-    main.hIconSm = loadPicture(Picture::Program, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
-    RegisterClassExW(&main);
-    WNDCLASSEXW page = main;
-    page.lpfnWndProc = pageProc;
-    page.lpszClassName = kPageClass;
-    page.hIcon = nullptr;
-    page.hIconSm = nullptr;
-    RegisterClassExW(&page);
-}
-
 HFONT messageFont()
 {
     NONCLIENTMETRICSW metrics{};
@@ -295,22 +264,6 @@ HFONT messageFont()
 
 } // namespace
 
-std::wstring wide(std::string_view utf8)
-{
-    return convert(utf8, CP_UTF8);
-}
-
-std::string narrow(std::wstring_view text)
-{
-    if (text.empty())
-        return {};
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
-    return result;
-}
-
 MainWindow::MainWindow(HINSTANCE instance, MainWindowServices services,
                        std::function<void(const std::string& line)> report)
     : m_state(std::make_unique<State>(*this, instance))
@@ -320,9 +273,11 @@ MainWindow::MainWindow(HINSTANCE instance, MainWindowServices services,
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES |
                                                        ICC_WIN95_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
-    registerClasses(instance);
+    auto* const ground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    registerClass(instance, kMainClass, mainProc, ground);
+    registerClass(instance, kPageClass, pageProc, ground);
 
-    s.window = CreateWindowExW(WS_EX_CONTROLPARENT, kMainClass, wide(kMainTitle).c_str(),
+    s.window = CreateWindowExW(WS_EX_CONTROLPARENT, kMainClass, widePath(kMainTitle).c_str(),
                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
                                CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, &s);
     HDC screen = GetDC(s.window);
@@ -432,7 +387,7 @@ void MainWindow::setLabel(MainLabel label, const std::string& text)
             }
         }
     }
-    SetWindowTextW(s.item(ids[static_cast<int>(label)]), wide(shown).c_str());
+    SetWindowTextW(s.item(ids[static_cast<int>(label)]), widePath(shown).c_str());
 }
 
 void MainWindow::selectTab(MainTab tab)
@@ -466,12 +421,12 @@ void MainWindow::setChecked(MainBox box, bool on)
 
 std::string MainWindow::text(MainCombo combo) const
 {
-    return narrow(windowText(m_state->item(kIdCombos + static_cast<int>(combo))));
+    return utf8Path(windowText(m_state->item(kIdCombos + static_cast<int>(combo))));
 }
 
 void MainWindow::setText(MainCombo combo, const std::string& text)
 {
-    SetWindowTextW(m_state->item(kIdCombos + static_cast<int>(combo)), wide(text).c_str());
+    SetWindowTextW(m_state->item(kIdCombos + static_cast<int>(combo)), widePath(text).c_str());
 }
 
 void MainWindow::fill(MainCombo combo, const std::vector<std::string>& items)
@@ -479,7 +434,7 @@ void MainWindow::fill(MainCombo combo, const std::vector<std::string>& items)
     HWND box = m_state->item(kIdCombos + static_cast<int>(combo));
     SendMessageW(box, CB_RESETCONTENT, 0, 0);
     for (const auto& item : items)
-        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(item).c_str()));
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widePath(item).c_str()));
 }
 
 void MainWindow::setAmPmVisible(bool visible)

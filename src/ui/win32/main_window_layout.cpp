@@ -1,4 +1,5 @@
 // The controls of the main window: captions, tooltips, names and where they stand.
+#include "platform/windows/locations.h"
 #include "schedule/quick_action.h"
 #include "shell/main_window_text.h"
 #include "shell/window_position.h"
@@ -32,7 +33,7 @@ std::wstring shown(std::string_view text)
         else if (!inTag)
             plain += c;
     }
-    return wide(plain);
+    return widePath(plain);
 }
 
 // Measures texts in the window's font.
@@ -87,7 +88,7 @@ private:
 HWND MainWindow::State::add(HWND parent, const wchar_t* windowClass, int id, std::string_view name,
                             std::string_view caption, DWORD style, DWORD exStyle, std::string_view tooltip)
 {
-    HWND control = CreateWindowExW(exStyle, windowClass, wide(caption).c_str(), style, 0, 0, 0, 0, parent,
+    HWND control = CreateWindowExW(exStyle, windowClass, widePath(caption).c_str(), style, 0, 0, 0, 0, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (!control)
         return nullptr;
@@ -97,7 +98,7 @@ HWND MainWindow::State::add(HWND parent, const wchar_t* windowClass, int id, std
     if (id >= 0 && id < kIdEnd)
         byId[static_cast<std::size_t>(id)] = control;
     if (!tooltip.empty() && tooltips) {
-        std::wstring tip = wide(tooltip);
+        std::wstring tip = widePath(tooltip);
         // Every child takes the pointer in turn: an editable list's edit box sits on top of it.
         for (HWND surface : {control, GetWindow(control, GW_CHILD)}) {
             if (!surface)
@@ -119,7 +120,7 @@ void MainWindow::State::buildControls()
     tabs = add(window, WC_TABCONTROLW, kIdTabs, "SSTab1", "", kChild | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                WS_EX_CONTROLPARENT);
     for (std::size_t i = 0; i < kTabCaptions.size(); ++i) {
-        std::wstring caption = wide(kTabCaptions[i]);
+        std::wstring caption = widePath(kTabCaptions[i]);
         TCITEMW tab{};
         tab.mask = TCIF_TEXT;
         tab.pszText = caption.data();
@@ -195,7 +196,7 @@ void MainWindow::State::buildControls()
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     const int column = twipsToPixels(kListColumnTwips, dpi);
     for (std::size_t i = 0; i < kListColumns.size(); ++i) {
-        std::wstring header = wide(kListColumns[i]);
+        std::wstring header = widePath(kListColumns[i]);
         LVCOLUMNW c{};
         c.mask = LVCF_TEXT | LVCF_WIDTH;
         c.cx = column;
@@ -241,7 +242,7 @@ SIZE MainWindow::State::layout()
     // The page is as wide as the event list with its three columns and room for a scroll bar.
     const int width =
         3 * twipsToPixels(kListColumnTwips, dpi) + 4 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL);
-    const int hideW = text.width(wide(kHidePicture.caption)) + s(kHidePicturePixels) + s(28);
+    const int hideW = text.width(widePath(kHidePicture.caption)) + s(kHidePicturePixels) + s(28);
 
     // The row at the foot of every page: its own controls on the left, the hide picture on the right.
     const auto foot = [&](int pageH, std::initializer_list<int> left, bool boxes, int tab) {
@@ -263,7 +264,7 @@ SIZE MainWindow::State::layout()
         place(kIdIcon, margin, margin, icon, icon);
         place(kIdWelcome, textX, margin, width - icon - 2 * gap, welcomeH);
         int y = margin + std::max(icon, welcomeH) + 2 * gap;
-        const int descriptionH = text.height(wide(kDescription), width);
+        const int descriptionH = text.height(widePath(kDescription), width);
         place(kIdDescription, margin, y, width, descriptionH);
         y += descriptionH + 2 * gap;
         place(kIdVersion, margin, y, width, line);
@@ -278,7 +279,7 @@ SIZE MainWindow::State::layout()
     };
     const auto settingsPage = [&](int pageH) {
         int y = margin;
-        const int instructionsH = text.height(wide(kInstructions), width);
+        const int instructionsH = text.height(widePath(kInstructions), width);
         place(kIdInstructions, margin, y, width, instructionsH);
         y += instructionsH + gap;
         // Day selection

@@ -50,10 +50,6 @@ enum ControlId : int {
     kIdEnd = kIdHidePictures + 4,
 };
 
-/// UTF-8 (the core's texts) to the system's wide text and back.
-std::wstring wide(std::string_view utf8);
-std::string narrow(std::wstring_view text);
-
 struct MainWindow::State
 {
     State(MainWindow& self, HINSTANCE instance) : self(self), instance(instance) {}
