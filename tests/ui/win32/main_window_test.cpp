@@ -43,6 +43,17 @@ std::vector<HWND> withCaption(HWND parent, const std::wstring& caption)
     return search.found;
 }
 
+std::wstring cell(HWND list, int row, int column)
+{
+    wchar_t text[64] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 64;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 bool shown(HWND control)
 {
     return (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -57,12 +68,14 @@ struct Fixture
     test::FakeAutostart autostart;
     test::FakeInstance copy;
     std::unique_ptr<win32::MainWindow> window;
+    std::vector<CountdownKind> countdowns;
 
     win32::MainWindow& start()
     {
         MainWindowServices services{
             settings,     fs, clock, autostart,           copy, copy, "/prog", "\"C:\\Q\\quelvo.exe\"", "unknown",
             {"AM", "PM"}, {}, [] {}, [] { return true; }, {}};
+        services.countdownOpened = [this](CountdownKind kind) { countdowns.push_back(kind); };
         window = std::make_unique<win32::MainWindow>(GetModuleHandleW(nullptr), services);
         EXPECT_TRUE(window->presenter().Form_Load());
         window->show();
@@ -175,16 +188,9 @@ TEST(MainWindow, QuickActionSavesAnEventThatTheListShows)
 
     HWND list = w.control("ListView1");
     ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
-    const wchar_t* const expected[] = {L" Mon at 09:46 AM", L" Shut Down", L" Don't repeat"};
-    for (int column = 0; column < 3; ++column) {
-        wchar_t text[64] = {};
-        LVITEMW item{};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = 64;
-        SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
-        EXPECT_STREQ(text, expected[column]);
-    }
+    EXPECT_EQ(cell(list, 0, 0), L" Mon at 09:46 AM");
+    EXPECT_EQ(cell(list, 0, 1), L" Shut Down");
+    EXPECT_EQ(cell(list, 0, 2), L" Don't repeat");
 }
 
 TEST(MainWindow, AmPmBoxShowsOnlyOnTheTwelveHourClock)
@@ -243,6 +249,40 @@ TEST(MainWindow, LeftButtonDragsTheWindow)
         EXPECT_EQ(w.frame().left, moves ? 120 : 100);
         EXPECT_EQ(w.frame().top, moves ? 215 : 200);
     }
+}
+
+// The selected row of the list is the one "Delete Selected" removes.
+TEST(MainWindow, DeleteSelectedTakesTheSelectedRow)
+{
+    Fixture f;
+    f.fs.put("/prog/events.ini", "On Mon at 07:30 AM, Shut Down, Repeat daily\r\n"
+                                 "On Fri at 11:45 PM, Reboot,    Don't repeat\r\n");
+    win32::MainWindow& w = f.start();
+    HWND list = w.control("ListView1");
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    ASSERT_EQ(cell(list, 1, 0), L" Fri at 11:45 PM"); // rows sorted descending on their first column
+    ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SendMessageW(f.only(L"Delete Selected"), BM_CLICK, 0, 0);
+    EXPECT_EQ(f.fs.content("/prog/events.ini"),
+              std::optional<std::string>("On Mon at 07:30 AM, Shut Down, Repeat daily\r\n"));
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+}
+
+// Timer1 runs the checker: an event of the current minute opens its countdown at the first tick.
+TEST(MainWindow, CheckerTicksFromTheMessageLoop)
+{
+    Fixture f;
+    f.fs.put("/prog/events.ini", "On Mon at 09:41 AM, Reboot,    Repeat daily\r\n");
+    f.start();
+    const DWORD until = GetTickCount() + 3000;
+    MSG message{};
+    while (f.countdowns.empty() && GetTickCount() < until) {
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        else
+            Sleep(10);
+    }
+    EXPECT_EQ(f.countdowns, std::vector<CountdownKind>{CountdownKind::Reboot});
 }
 
 TEST(MainWindow, CloseButtonHidesAndPointerMovesAreRemembered)
