@@ -4,6 +4,8 @@
 # template made once (wineboot takes about ten seconds, a copy under one), so parallel
 # runs never share a prefix or a server.
 #   QUELVO_WINE_TEMPLATE  the template prefix (default ~/.cache/quelvo/wine-prefix)
+#   QUELVO_WINE_GRAPHICS  Wine's graphics driver for this run; "null" lets a program make
+#                         windows without any display (window tests), none appear on screen
 # Exit status: the program's own.
 set -euo pipefail
 
@@ -57,6 +59,8 @@ cleanup() {
     rm -rf "$prefix"
 }
 trap cleanup EXIT
+# A run ended from outside (timeout, Ctrl+C) still ends the prefix's services and removes it.
+trap 'exit 143' TERM INT HUP
 # The prefix's system files (some 700 MB) are hard links to the template's, which Wine only
 # reads; the registry files, which the server rewrites, are copies.
 cp -al "$template/." "$prefix/"
@@ -64,8 +68,12 @@ for hive in "$prefix"/*.reg; do
     rm -f "$hive"
     cp "$template/${hive##*/}" "$hive"
 done
+if [ -n "${QUELVO_WINE_GRAPHICS:-}" ]; then
+    printf '\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="%s"\n' "$QUELVO_WINE_GRAPHICS" >>"$prefix/user.reg"
+fi
 export WINEPREFIX="$prefix"
-wineserver -f -p >/dev/null 2>&1 &
+# In a session of its own, so a signal to this run's process group leaves it to end the prefix below.
+setsid "$(command -v wineserver || command -v wineserver64)" -f -p >/dev/null 2>&1 &
 server=$!
 
 set +e

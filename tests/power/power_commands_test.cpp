@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <string>
+#include <utility>
 
 namespace quelvo {
 namespace {
@@ -104,24 +105,28 @@ TEST(PowerCommands, ACompanionCarryingTheRequestIsWaitedFor)
     }
 }
 
-TEST(PowerCommands, DryRunPrintsOneFlushedLinePerRequest)
+// A countdown's request, through the dry run: one line per request, and an outcome that says so.
+TEST(PowerCommands, DryRunReportsOneLinePerRequest)
 {
     test::FakeVersionQuery query; // fails, like on Linux
     test::FakePrivileges privileges;
     test::FakeSystemMessages messages;
-    std::ostringstream out;
-    DryRunProcessStarter processes(out);
-    DryRunExitRequester exit(out);
+    std::string out;
+    const DryRunOutput lines = [&out](const std::string& line) { out += line + '\n'; };
+    DryRunProcessStarter processes(lines);
+    DryRunExitRequester exit(lines);
     VersionProbe probe(query);
     ShutdownService shutdown(probe, {privileges, privileges, exit, messages}, "quelvo");
     PowerCommands commands(probe, processes, shutdown);
 
-    EXPECT_FALSE(commands.DoShutdown().failed);
-    EXPECT_FALSE(commands.DoForcedShutdown().failed);
-    EXPECT_FALSE(commands.DoReboot().failed);
-    EXPECT_EQ(out.str(), "power: run \"velmorshutdown.exe -u\" show 6\n"
-                         "power: ShutdownSystem 8\n"
-                         "power: ShutdownSystem 2\n");
+    for (const auto& [reboot, forced] : {std::pair{false, false}, std::pair{false, true}, std::pair{true, true}}) {
+        const PowerOutcome outcome = requestPower(commands, reboot, forced, true);
+        EXPECT_FALSE(outcome.failed);
+        EXPECT_TRUE(outcome.simulated);
+    }
+    EXPECT_EQ(out, "power: run \"velmorshutdown.exe -u\" show 6\n"
+                   "power: ShutdownSystem 8\n"
+                   "power: ShutdownSystem 2\n");
     EXPECT_TRUE(privileges.ownLog.empty());
 }
 

@@ -8,18 +8,17 @@
 
 #include <climits>
 #include <cstdlib>
-#include <iostream>
 #include <unistd.h>
 
 namespace quelvo {
 
-PowerBackend::PowerBackend(bool dryRun, std::ostream& out)
+PowerBackend::PowerBackend(bool dryRun, DryRunOutput out)
     : m_dryRun(dryRun), m_version(std::make_unique<LinuxVersionQuery>()),
       m_privileges(std::make_unique<LinuxPrivileges>()), m_messages(std::make_unique<LinuxSystemMessages>())
 {
     if (dryRun) {
         m_processes = std::make_unique<DryRunProcessStarter>(out);
-        m_exit = std::make_unique<DryRunExitRequester>(out);
+        m_exit = std::make_unique<DryRunExitRequester>(std::move(out));
     } else {
         m_processes = std::make_unique<FolderProcessStarter>(executableFolder());
         m_exit = std::make_unique<LogindExitRequester>(currentSessionId());
@@ -34,7 +33,7 @@ PowerBackend::~PowerBackend() = default;
 
 std::unique_ptr<PowerBackend> makePowerBackend(bool dryRun)
 {
-    return std::make_unique<PowerBackend>(dryRun, std::cout);
+    return std::make_unique<PowerBackend>(dryRun, standardOutputLines());
 }
 
 bool dryRunFromEnvironment()

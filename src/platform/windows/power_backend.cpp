@@ -7,17 +7,16 @@
 #include "power/dry_run.h"
 
 #include <cstdlib>
-#include <iostream>
 
 namespace quelvo {
 
-PowerBackend::PowerBackend(bool dryRun, std::ostream& out)
+PowerBackend::PowerBackend(bool dryRun, DryRunOutput out)
     : m_dryRun(dryRun), m_version(std::make_unique<WindowsVersionQuery>()),
       m_privileges(std::make_unique<WindowsPrivileges>()), m_messages(std::make_unique<WindowsSystemMessages>())
 {
     if (dryRun) {
         m_processes = std::make_unique<DryRunProcessStarter>(out);
-        m_exit = std::make_unique<DryRunExitRequester>(out);
+        m_exit = std::make_unique<DryRunExitRequester>(std::move(out));
     } else {
         m_processes = std::make_unique<FolderProcessStarter>(executableFolder());
         m_exit = std::make_unique<ExitWindowsRequester>();
@@ -32,7 +31,7 @@ PowerBackend::~PowerBackend() = default;
 
 std::unique_ptr<PowerBackend> makePowerBackend(bool dryRun)
 {
-    return std::make_unique<PowerBackend>(dryRun, std::cout);
+    return std::make_unique<PowerBackend>(dryRun, standardOutputLines());
 }
 
 bool dryRunFromEnvironment()

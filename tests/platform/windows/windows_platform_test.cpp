@@ -6,6 +6,7 @@
 #include "platform/windows/run_key_autostart.h"
 #include "platform/windows/shell_notify_icon.h"
 #include "platform/windows/system_clock.h"
+#include "platform/windows/window_messenger.h"
 #include "platform/windows/windows_power.h"
 #include "power/shutdown_system.h"
 
@@ -165,6 +166,21 @@ TEST(WindowsSingleInstance, SecondCopySeesTheFirstUntilItEnds)
     }
     MutexInstance third(name);
     EXPECT_EQ(third.acquire(), SingleInstance::State::Only);
+}
+
+// A later copy's knock reaches the running copy's listener, with its wish to see the window.
+TEST(WindowsMessenger, KnockReachesTheRunningCopy)
+{
+    const std::wstring name = L"Quelvo.Test." + std::to_wstring(::GetCurrentProcessId());
+    WindowMessenger later(name);
+    EXPECT_FALSE(later.knock()); // nobody listens yet
+    WindowMessenger running(name);
+    std::vector<bool> heard;
+    ASSERT_TRUE(running.listen([&heard](bool showWindow) { heard.push_back(showWindow); }));
+    EXPECT_TRUE(later.knock());
+    later.askToShowWindow();
+    EXPECT_TRUE(later.knock());
+    EXPECT_EQ(heard, (std::vector<bool>{false, true}));
 }
 
 TEST(WindowsClock, LocalReadingAndSteadyClock)
