@@ -2,7 +2,9 @@
 
 #include "power/power_table.h"
 
+#include <cstdlib>
 #include <ostream>
+#include <string_view>
 
 namespace quelvo {
 
@@ -23,6 +25,12 @@ ExitResult DryRunExitRequester::requestExit(std::int32_t flags)
 {
     m_out << describeShutdownSystem(flags) << std::endl;
     return {true, 0, {}};
+}
+
+bool dryRunFromEnvironment()
+{
+    const char* value = std::getenv("QUELVO_DRY_RUN");
+    return value != nullptr && std::string_view(value) == "1";
 }
 
 } // namespace quelvo

@@ -29,4 +29,7 @@ private:
     std::ostream& m_out;
 };
 
+/// True when QUELVO_DRY_RUN is "1".
+bool dryRunFromEnvironment();
+
 } // namespace quelvo

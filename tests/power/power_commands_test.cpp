@@ -1,10 +1,7 @@
 #include "fakes/fake_power.h"
-#include "power/dry_run.h"
 #include "power/power_commands.h"
 
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 namespace quelvo {
 namespace {
@@ -102,27 +99,6 @@ TEST(PowerCommands, ACompanionCarryingTheRequestIsWaitedFor)
         EXPECT_EQ(heard->kind, c.kind);
         EXPECT_EQ(heard->reason, c.reason);
     }
-}
-
-TEST(PowerCommands, DryRunPrintsOneFlushedLinePerRequest)
-{
-    test::FakeVersionQuery query; // fails, like on Linux
-    test::FakePrivileges privileges;
-    test::FakeSystemMessages messages;
-    std::ostringstream out;
-    DryRunProcessStarter processes(out);
-    DryRunExitRequester exit(out);
-    VersionProbe probe(query);
-    ShutdownService shutdown(probe, {privileges, privileges, exit, messages}, "quelvo");
-    PowerCommands commands(probe, processes, shutdown);
-
-    EXPECT_FALSE(commands.DoShutdown().failed);
-    EXPECT_FALSE(commands.DoForcedShutdown().failed);
-    EXPECT_FALSE(commands.DoReboot().failed);
-    EXPECT_EQ(out.str(), "power: run \"velmorshutdown.exe -u\" show 6\n"
-                         "power: ShutdownSystem 8\n"
-                         "power: ShutdownSystem 2\n");
-    EXPECT_TRUE(privileges.ownLog.empty());
 }
 
 } // namespace

@@ -1,0 +1,77 @@
+#include "fakes/fake_power.h"
+#include "power/power_backend.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace quelvo {
+namespace {
+
+// Hands out fakes; counts how often the real starter and requester were asked for.
+class FakePlatform final : public PowerPlatform
+{
+public:
+    FakePlatform(std::optional<OsVersion> version, std::vector<std::string>& log) : m_version(version), m_log(log)
+    {
+        m_privileges.log = &log;
+    }
+    const VersionQuery& version() override { return m_version; }
+    PrivilegeLookup& privileges() override { return m_privileges; }
+    TokenOperations& tokens() override { return m_privileges; }
+    const SystemMessages& messages() override { return m_messages; }
+    std::unique_ptr<ProcessStarter> makeProcessStarter() override
+    {
+        m_log.push_back("made starter");
+        auto starter = std::make_unique<test::FakeProcessStarter>();
+        starter->log = &m_log;
+        return starter;
+    }
+    std::unique_ptr<ExitRequester> makeExitRequester() override
+    {
+        m_log.push_back("made requester");
+        auto requester = std::make_unique<test::FakeExitRequester>();
+        requester->log = &m_log;
+        return requester;
+    }
+
+private:
+    test::FakeVersionQuery m_version;
+    test::FakePrivileges m_privileges;
+    test::FakeSystemMessages m_messages;
+    std::vector<std::string>& m_log;
+};
+
+TEST(PowerBackend, DryRunPrintsOneFlushedLinePerRequestAndMakesNoRealOnes)
+{
+    std::vector<std::string> log;
+    std::ostringstream out;
+    PowerBackend backend(std::make_unique<FakePlatform>(std::nullopt, log), true, out, "quelvo");
+
+    EXPECT_TRUE(backend.dryRun());
+    EXPECT_FALSE(backend.commands().DoShutdown().failed);
+    EXPECT_FALSE(backend.commands().DoForcedShutdown().failed);
+    EXPECT_FALSE(backend.commands().DoReboot().failed);
+    EXPECT_EQ(out.str(), "power: run \"velmorshutdown.exe -u\" show 6\n"
+                         "power: ShutdownSystem 8\n"
+                         "power: ShutdownSystem 2\n");
+    EXPECT_TRUE(log.empty());
+}
+
+TEST(PowerBackend, RealRequestsGoToThePlatformsObjects)
+{
+    std::vector<std::string> log;
+    std::ostringstream out;
+    PowerBackend backend(std::make_unique<FakePlatform>(OsVersion{2, 6, 0}, log), false, out, "quelvo.exe");
+
+    EXPECT_FALSE(backend.commands().DoForcedShutdown().failed);
+    EXPECT_FALSE(backend.commands().DoReboot().failed);
+    EXPECT_EQ(log, (std::vector<std::string>{"made starter", "made requester", "run velmorshutdown.exe -u -f show 6",
+                                             "lookup SeShutdownPrivilege", "process", "open 65535 access 40",
+                                             "adjust 77 id 19:0 attributes 2", "close 77", "exit 2"}));
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(backend.probe().GetWindowsVersionName(), "Windows Vista");
+}
+
+} // namespace
+} // namespace quelvo
