@@ -80,6 +80,11 @@ if [ ! -f "$prefix/system.reg" ]; then
     # check; a program under a faked clock (libfaketime) would otherwise set off a full update.
     rm -f "$prefix/.update-timestamp"
     echo disable >"$prefix/.update-timestamp"
+    # Without an X display, windows are made on Wine's null display driver: real windows and
+    # messages, nothing drawn, so window tests run headless. (A kept prefix keeps the choice.)
+    if [ -z "${DISPLAY:-}" ]; then
+        printf '\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="null"\n' >>"$prefix/user.reg"
+    fi
 fi
 export WINEPREFIX="$prefix"
 wineserver -f -p >/dev/null 2>&1 &

@@ -7,6 +7,7 @@
 #include "platform/linux/status_notifier.h"
 #include "platform/linux/system_clock.h"
 #include "shell/desktop_autostart.h"
+#include "shell/program_options.h"
 #include "shell/settings_store.h"
 #include "ui/app_icon.h"
 #include "ui/frm_main.h"
@@ -20,9 +21,7 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,52 +29,7 @@
 
 namespace {
 
-const char* const kUsage = "usage: quelvo [--dry-run] [--show] [--folder DIR]\n"
-                           "       quelvo --help | --version\n"
-                           "\n"
-                           "Shuts the computer down or restarts it at the times you chose, from an icon\n"
-                           "in the notification area.\n"
-                           "\n"
-                           "  --dry-run     print every power request instead of making it\n"
-                           "                (also QUELVO_DRY_RUN=1)\n"
-                           "  --show        when Quelvo already runs, show its main window\n"
-                           "  --folder DIR  keep events.ini in DIR instead of the program folder\n";
-
 constexpr int kBuildMainWindowAfterMs = 100;
-
-struct Options
-{
-    bool dryRun = false;
-    bool show = false;
-    std::string folder;
-};
-
-// Parses the command line before Qt sees it; returns an exit code when the program is done.
-std::optional<int> parseOptions(int argc, char** argv, Options& options)
-{
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help") {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (arg == "--version") {
-            std::cout << "quelvo " << QUELVO_VERSION << '\n';
-            return 0;
-        }
-        if (arg == "--dry-run") {
-            options.dryRun = true;
-        } else if (arg == "--show") {
-            options.show = true;
-        } else if (arg == "--folder" && i + 1 < argc) {
-            options.folder = argv[++i];
-        } else {
-            std::cerr << "quelvo: unknown option " << arg << "\n" << kUsage;
-            return 2;
-        }
-    }
-    return std::nullopt;
-}
 
 void printLine(const QString& line)
 {
@@ -98,10 +52,13 @@ void reportTray(quelvo::SysTray& tray)
 int main(int argc, char** argv)
 {
     using namespace quelvo;
-    Options options;
+    ProgramOptions options;
     options.dryRun = dryRunFromEnvironment();
-    if (const auto done = parseOptions(argc, argv, options))
-        return *done;
+    if (const auto done = parseProgramOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
+        std::fputs(done->out.c_str(), stdout);
+        std::fputs(done->err.c_str(), stderr);
+        return done->status;
+    }
 
     // Qt must not take the program's own options for its own.
     int qtArgc = 1;
@@ -138,12 +95,7 @@ int main(int argc, char** argv)
     services.versionName = power->probe().GetWindowsVersionName();
     services.dayHalves = userDayHalves();
     services.powerAction = [&power, dryRun = options.dryRun](CountdownKind kind, bool forced) {
-        PowerCommands& commands = power->commands();
-        PowerOutcome outcome = kind == CountdownKind::Reboot ? commands.DoReboot()
-                               : forced                      ? commands.DoForcedShutdown()
-                                                             : commands.DoShutdown();
-        outcome.simulated = dryRun;
-        return outcome;
+        return requestPower(power->commands(), kind == CountdownKind::Reboot, forced, dryRun);
     };
     services.endProgram = [] { QCoreApplication::exit(0); };
     services.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };

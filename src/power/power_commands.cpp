@@ -79,4 +79,11 @@ PowerOutcome PowerCommands::run(PowerCommand command)
     return outcome;
 }
 
+PowerOutcome requestPower(PowerCommands& commands, bool reboot, bool forced, bool dryRun)
+{
+    PowerOutcome outcome = reboot ? commands.DoReboot() : forced ? commands.DoForcedShutdown() : commands.DoShutdown();
+    outcome.simulated = dryRun;
+    return outcome;
+}
+
 } // namespace quelvo

@@ -34,4 +34,8 @@ private:
     ShutdownService& m_shutdown;
 };
 
+/// What a countdown asks for at zero: the reboot, or the shutdown (forced when `forced`). A dry
+/// run's outcome says it was only printed.
+PowerOutcome requestPower(PowerCommands& commands, bool reboot, bool forced, bool dryRun);
+
 } // namespace quelvo

@@ -2,8 +2,25 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace quelvo {
+
+/// What the hint shows and its size, the same in every face: `Label1`'s text when the hint
+/// opens, whose ten blanks after "Right click on the" leave the gap the program's picture
+/// (`Image1`) stands in.
+inline constexpr std::string_view kHintDefaultText =
+    "Right click on the          task bar icon and select 'show main window' to alter settings";
+inline constexpr std::string_view kHintTextBeforeGap = "Right click on the";
+inline constexpr int kHintGapBlanks = 10;
+/// Outer size and `Label1`'s place, in twips; Arial 9.75 pt; the picture's side at 96 dpi.
+inline constexpr int kHintWidthTwips = 7530;
+inline constexpr int kHintHeightTwips = 510;
+inline constexpr int kHintLabelLeftTwips = 70;
+inline constexpr int kHintLabelTopTwips = 120;
+inline constexpr int kHintLabelHeightTwips = 255;
+inline constexpr double kHintPoints = 9.75;
+inline constexpr int kHintIconSideAt96 = 32;
 
 /// The hint `frm_message` as a window system draws it: a strip above all windows that shows
 /// its default text with the icon in the text's gap until told otherwise.

@@ -3,8 +3,17 @@
 #include "shell/settings.h"
 
 #include <functional>
+#include <string_view>
 
 namespace quelvo {
+
+/// What the splash shows, the same in every face: title, `Label1` (Arial 14.25 pt) and the
+/// client area in twips.
+inline constexpr std::string_view kSplashTitle = "Welcome to Quelvo";
+inline constexpr std::string_view kSplashText = "Please wait - Quelvo Is Loading";
+inline constexpr double kSplashPoints = 14.25;
+inline constexpr int kSplashWidthTwips = 5415;
+inline constexpr int kSplashHeightTwips = 810;
 
 /// The splash `frm_load` as a window system draws it.
 class SplashView

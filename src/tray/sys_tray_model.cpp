@@ -115,7 +115,7 @@ void SysTrayModel::setDefaultMenuIndex(std::int32_t index)
     m_defaultIndex = IsValidMenuIndex(index) ? index : 0;
 }
 
-TrayEvent decodeTrayNotification(std::int64_t xTwips, int buttonState)
+TrayEvent decodeTrayMouseMessage(std::int64_t message)
 {
     struct Code
     {
@@ -128,10 +128,22 @@ TrayEvent decodeTrayNotification(std::int64_t xTwips, int buttonState)
         {516, {TrayEventKind::MouseDown, 2}},   {517, {TrayEventKind::MouseUp, 2}},
         {518, {TrayEventKind::DoubleClick, 2}},
     };
-    // 15 twips per pixel at 96 dpi, 12 at 120 dpi.
     for (const auto& code : kCodes) {
-        if (xTwips == code.message * 15 || xTwips == code.message * 12)
+        if (message == code.message)
             return code.event;
+    }
+    return {};
+}
+
+TrayEvent decodeTrayNotification(std::int64_t xTwips, int buttonState)
+{
+    // 15 twips per pixel at 96 dpi, 12 at 120 dpi; no code matches at both scales.
+    for (const std::int64_t twipsPerPixel : {15, 12}) {
+        if (xTwips % twipsPerPixel == 0) {
+            if (const TrayEvent event = decodeTrayMouseMessage(xTwips / twipsPerPixel);
+                event.kind != TrayEventKind::None)
+                return event;
+        }
     }
     switch (buttonState) {
     case 0:

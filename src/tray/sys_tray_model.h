@@ -81,6 +81,10 @@ struct TrayEvent
     bool operator==(const TrayEvent&) const = default;
 };
 
+/// What a mouse message on the icon (WM_MOUSEMOVE 512 to WM_RBUTTONDBLCLK 518, as the
+/// notification area reports it) means; None for any other number.
+[[nodiscard]] TrayEvent decodeTrayMouseMessage(std::int64_t message);
+
 /// Decodes a notification delivered as a mouse move whose x coordinate (in twips, at 15 or
 /// 12 twips per pixel) carries the mouse message's code; `buttonState` decides otherwise.
 [[nodiscard]] TrayEvent decodeTrayNotification(std::int64_t xTwips, int buttonState);

@@ -1,5 +1,7 @@
 #include "tray/tray_commands.h"
 
+#include <utility>
+
 namespace quelvo {
 
 const TrayCommand* findTrayCommand(std::string_view key)
@@ -16,6 +18,27 @@ void fillTrayMenu(SysTrayModel& tray)
     for (const TrayMenuEntry& entry : kTrayMenu)
         tray.AddMenuItem(entry.caption, entry.key, entry.caption != "-");
     tray.setToolTip(kTrayTip);
+}
+
+std::string trayMenuSummary(const std::vector<TrayMenuItem>& items, int defaultIndex)
+{
+    std::string summary;
+    bool first = true;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const TrayMenuItem& item = items[i];
+        if (!item.visible)
+            continue;
+        if (!std::exchange(first, false))
+            summary += '|';
+        if (item.isSeparator()) {
+            summary += '-';
+            continue;
+        }
+        if (static_cast<int>(i) == defaultIndex)
+            summary += '*';
+        summary += item.caption;
+    }
+    return summary;
 }
 
 bool trayButtonOpensMenu(int button)

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -102,6 +103,10 @@ const TrayCommand* findTrayCommand(std::string_view key);
 
 /// Fills the icon's menu from kTrayMenu and sets its tip.
 void fillTrayMenu(SysTrayModel& tray);
+
+/// The menu as the user sees it, for dry-run reports and tests: the visible items' captions
+/// joined by "|", a separator as "-", the default item (never a separator) with a leading "*".
+std::string trayMenuSummary(const std::vector<TrayMenuItem>& items, int defaultIndex);
 
 /// True when a press of that mouse button on the icon opens the menu (the right one, 2).
 bool trayButtonOpensMenu(int button);

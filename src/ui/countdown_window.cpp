@@ -1,5 +1,6 @@
 #include "ui/countdown_window.h"
 
+#include "countdown/countdown_design.h"
 #include "schedule/user_message.h"
 
 #include "ui/app_icon.h"
@@ -19,23 +20,6 @@ namespace quelvo {
 
 namespace {
 
-struct Design
-{
-    const char* objectName;
-    const char* title;
-    const char* actionName;
-    const char* actionText;
-    double widthTwips;
-    double heightTwips;
-};
-
-constexpr Design kDesigns[] = {{"frm_shutdown", "Quelvo: Shut down", "lab_shutdown", "SHUT DOWN", 4500, 4500},
-                               {"frm_reboot", "Quelvo: Re boot", "lab_reboot", "RE BOOT", 4470, 4500}};
-
-const char* const kCancelTip = "Click here to cancel";
-constexpr QSize kCancelSizeAt96{127, 29};
-constexpr int kImage1SideAt96 = 64;
-
 QFont arial(qreal points)
 {
     QFont font;
@@ -52,9 +36,9 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& present
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus | Qt::MSWindowsFixedSizeDialogHint),
       m_presenter(&presenter)
 {
-    const Design& design = kDesigns[kind == CountdownKind::Shutdown ? 0 : 1];
-    setObjectName(QString::fromUtf8(design.objectName));
-    setWindowTitle(QString::fromUtf8(design.title));
+    const CountdownDesign& design = countdownDesign(kind);
+    setObjectName(qs(design.windowName));
+    setWindowTitle(qs(design.title));
     setWindowIcon(appIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -62,13 +46,13 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& present
 
     auto* image1 = new QLabel(this);
     image1->setObjectName(QStringLiteral("Image1"));
-    const int side = scaledPixels(kImage1SideAt96, *this);
+    const int side = scaledPixels(kCountdownIconSideAt96, *this);
     image1->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
     image1->setAlignment(Qt::AlignCenter);
 
-    m_action = new QLabel(QString::fromUtf8(design.actionText), this);
-    m_action->setObjectName(QString::fromUtf8(design.actionName));
-    m_action->setFont(arial(24));
+    m_action = new QLabel(qs(design.actionText), this);
+    m_action->setObjectName(qs(design.actionName));
+    m_action->setFont(arial(kActionPoints));
     m_action->setAlignment(Qt::AlignCenter);
     m_action->setStyleSheet(QStringLiteral("color: #c62828;"));
     // Blinking must not make the rest of the window jump.
@@ -78,17 +62,17 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& present
 
     m_seconds = new QLabel(this);
     m_seconds->setObjectName(QStringLiteral("lab_sec"));
-    m_seconds->setFont(arial(40));
+    m_seconds->setFont(arial(kSecondsPoints));
     m_seconds->setAlignment(Qt::AlignCenter);
     // Screen readers hear what the number is, not only the number.
-    m_seconds->setAccessibleName(QStringLiteral("Seconds left"));
+    m_seconds->setAccessibleName(qs(kSecondsName));
 
     auto* cancel = new ClickableImage(this);
     cancel->setObjectName(QStringLiteral("Image2"));
-    cancel->setToolTip(QString::fromUtf8(kCancelTip));
-    cancel->setAccessibleName(QStringLiteral("Cancel"));
-    cancel->setAccessibleDescription(QString::fromUtf8(kCancelTip));
-    const QSize cancelSize(scaledPixels(kCancelSizeAt96.width(), *this), scaledPixels(kCancelSizeAt96.height(), *this));
+    cancel->setToolTip(qs(kCancelTip));
+    cancel->setAccessibleName(qs(kCancelName));
+    cancel->setAccessibleDescription(qs(kCancelTip));
+    const QSize cancelSize(scaledPixels(kCancelWidthAt96, *this), scaledPixels(kCancelHeightAt96, *this));
     cancel->setPixmap(cancelPicture(cancelSize, devicePixelRatioF()));
     cancel->setFixedSize(cancelSize);
     connect(cancel, &ClickableImage::clicked, this, [this] {

@@ -1,5 +1,6 @@
 #include "ui/frm_main.h"
 
+#include "shell/main_window_text.h"
 #include "ui/app_icon.h"
 #include "ui/countdown_window.h"
 #include "ui/hint_window.h"
@@ -43,7 +44,7 @@ QString local8Bit(const std::string& text)
 FrmMain::FrmMain(MainWindowServices services, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frm_main"));
-    setWindowTitle(QStringLiteral("Quelvo"));
+    setWindowTitle(qs(kMainTitle));
     setWindowIcon(appIcon());
     buildWindow();
     m_frmSysTray = new SysTray(this);
@@ -63,10 +64,10 @@ void FrmMain::buildWindow()
     layout->setSizeConstraint(QLayout::SetMinimumSize);
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->addTab(buildAboutTab(), QStringLiteral("About"));
-    SSTab1->addTab(buildSettingsTab(), QStringLiteral("Settings"));
-    SSTab1->addTab(buildSchedulesTab(), QStringLiteral("Schedules"));
-    SSTab1->addTab(buildSleepTab(), QStringLiteral("Sleep / timed off"));
+    SSTab1->addTab(buildAboutTab(), qs(kTabCaptions[0]));
+    SSTab1->addTab(buildSettingsTab(), qs(kTabCaptions[1]));
+    SSTab1->addTab(buildSchedulesTab(), qs(kTabCaptions[2]));
+    SSTab1->addTab(buildSleepTab(), qs(kTabCaptions[3]));
     layout->addWidget(SSTab1);
 
     // Pointer moves over the background, the tab control and its pages are tracked for the position

@@ -117,7 +117,7 @@ private:
     QWidget* buildSettingsTab();
     QWidget* buildSchedulesTab();
     QWidget* buildSleepTab();
-    QPushButton* makeHidePicture(const char* objectName);
+    QPushButton* makeHidePicture(MainTab tab);
 
     SysTray* m_frmSysTray = nullptr;
     std::unique_ptr<MainPresenter> m_presenter;

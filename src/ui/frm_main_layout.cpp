@@ -1,8 +1,8 @@
 // The widgets of the main window: captions, tooltips and object names.
 #include "ui/frm_main.h"
 
-#include "schedule/event_line.h"
 #include "schedule/quick_action.h"
+#include "shell/main_window_text.h"
 
 #include "ui/app_icon.h"
 #include "ui/text.h"
@@ -29,38 +29,28 @@ namespace quelvo {
 
 namespace {
 
-constexpr const char* kDayNames[7] = {"chk_mon", "chk_tue", "chk_wed", "chk_thu", "chk_fri", "chk_sat", "chk_sun"};
-constexpr const char* kDayTips[7] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
-
-const char* const kDescription =
-    "Quelvo! was designed to simplify the automation of shutting down and re booting your computer at specific times "
-    "during the day and night. You can set an unlimited ammount of shut down and re boot settings, you could even set "
-    "your computer to re boot everyminute if you wished.";
-const char* const kInstructions =
-    "To make your PC shut down or re boot at a certain time, do the following. Select the day that you wish the re "
-    "boot or shut down to take place. Then select the time of the event. Finally press the 'Save' button.";
-
-template <typename W> W* named(W* widget, const char* objectName, const char* tip = nullptr)
+template <typename W> W* named(W* widget, std::string_view objectName, std::string_view tip = {})
 {
-    widget->setObjectName(QString::fromLatin1(objectName));
-    if (tip)
-        widget->setToolTip(QString::fromLatin1(tip));
+    widget->setObjectName(qs(objectName));
+    if (!tip.empty())
+        widget->setToolTip(qs(tip));
     return widget;
 }
 
-QComboBox* editableCombo(const char* objectName, const char* tip)
+// A widget with the caption, name and tooltip every face gives it.
+template <typename W> W* control(const ControlText& text)
 {
-    auto* box = named(new QComboBox, objectName, tip);
+    return named(new W(qs(text.caption)), text.name, text.tooltip);
+}
+
+QComboBox* editableCombo(const ControlText& text)
+{
+    auto* box = named(new QComboBox, text.name, text.tooltip);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setMaxVisibleItems(12);
     return box;
 }
-
-// Each column of the event list is this wide, whatever the screen.
-constexpr double kListColumnTwips = 2380;
-constexpr int kAboutIconAt96 = 48;
-constexpr int kHideIconAt96 = 16;
 
 // The row at the foot of every tab: the tab's own controls on the left, the hide picture on the right.
 QHBoxLayout* footRow(QVBoxLayout* page, QPushButton* hidePicture)
@@ -96,10 +86,11 @@ void keepWrappedLines(QLabel* label, int width)
 
 } // namespace
 
-QPushButton* FrmMain::makeHidePicture(const char* objectName)
+QPushButton* FrmMain::makeHidePicture(MainTab tab)
 {
-    auto* button = named(new QPushButton(tr("Hide to tray")), objectName, "Hide this window in the notification area");
-    const int side = scaledPixels(kHideIconAt96, *this);
+    auto* button = named(new QPushButton(qs(kHidePicture.caption)), kHidePictureNames[static_cast<std::size_t>(tab)],
+                         kHidePicture.tooltip);
+    const int side = scaledPixels(kHidePicturePixels, *this);
     button->setIcon(hideToTrayIcon());
     button->setIconSize(QSize(side, side));
     button->setCursor(Qt::PointingHandCursor);
@@ -116,7 +107,7 @@ QWidget* FrmMain::buildAboutTab()
     auto* header = new QHBoxLayout;
     header->setSpacing(layout->spacing() * 2);
     imgicon = named(new QLabel, "imgicon");
-    const int side = scaledPixels(kAboutIconAt96, *this);
+    const int side = scaledPixels(kAboutIconPixels, *this);
     imgicon->setFixedSize(side, side);
     imgicon->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
     header->addWidget(imgicon, 0, Qt::AlignTop);
@@ -128,7 +119,7 @@ QWidget* FrmMain::buildAboutTab()
     layout->addLayout(header);
     layout->addSpacing(layout->spacing());
 
-    Label2 = named(new QLabel(QString::fromLatin1(kDescription)), "Label2");
+    Label2 = named(new QLabel(qs(kDescription)), "Label2");
     Label2->setWordWrap(true);
     keepWrappedLines(Label2, listWidth(*this, 1));
     layout->addWidget(Label2);
@@ -143,15 +134,12 @@ QWidget* FrmMain::buildAboutTab()
     }
     layout->addStretch(1);
 
-    chk_lww = named(new QCheckBox(QStringLiteral("Load with windows")), "chk_lww",
-                    "Click here to make this software load with windows.");
-    chk_pause =
-        named(new QCheckBox(QStringLiteral("Add a 20 second time delay when starting up (if you get repeat reboots)")),
-              "chk_pause");
+    chk_lww = control<QCheckBox>(kLoadWithWindowsBox);
+    chk_pause = control<QCheckBox>(kStartupDelayBox);
     layout->addWidget(chk_lww);
     layout->addWidget(chk_pause);
 
-    hidePictures[0] = makeHidePicture("image3");
+    hidePictures[0] = makeHidePicture(MainTab::About);
     footRow(layout, hidePictures[0]);
     return page;
 }
@@ -161,45 +149,44 @@ QWidget* FrmMain::buildSettingsTab()
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
 
-    auto* intro = new QLabel(QString::fromLatin1(kInstructions));
+    auto* intro = new QLabel(qs(kInstructions));
     intro->setWordWrap(true);
     keepWrappedLines(intro, listWidth(*this, 1));
     layout->addWidget(intro);
 
-    auto* days = new QGroupBox(QStringLiteral("Day selection"));
+    auto* days = new QGroupBox(qs(kDayFrameCaption));
     auto* daysLayout = new QVBoxLayout(days);
-    daysLayout->addWidget(new QLabel(QStringLiteral("Select which days you wish this event to run")));
+    daysLayout->addWidget(new QLabel(qs(kDayFrameHint)));
     auto* dayRow = new QHBoxLayout;
     for (int i = 0; i < 7; ++i) {
-        chk_days[i] = named(new QCheckBox(qs(kEditorDays[i])), kDayNames[i], kDayTips[i]);
+        chk_days[i] = control<QCheckBox>(kDayBoxes[static_cast<std::size_t>(i)]);
         dayRow->addWidget(chk_days[i]);
     }
     dayRow->addStretch(1);
-    Command1 = named(new QPushButton(QStringLiteral("Select all")), "Command1",
-                     "Click here to select or de-select all of the days");
+    Command1 = control<QPushButton>(kSelectAllButton);
     Command1->setAutoDefault(false);
     dayRow->addWidget(Command1);
     daysLayout->addLayout(dayRow);
     layout->addWidget(days);
 
-    auto* timeBox = new QGroupBox(QStringLiteral("Time and event settings"));
+    auto* timeBox = new QGroupBox(qs(kTimeFrameCaption));
     auto* timeLayout = new QVBoxLayout(timeBox);
     auto* timeRow = new QHBoxLayout;
     timeLayout->addLayout(timeRow);
     auto* grid = new QGridLayout;
     timeRow->addLayout(grid);
-    txt_hr = editableCombo("txt_hr", "Enter the hour of the event in here");
-    txt_min = editableCombo("txt_min", "Enter the minute of the event in here");
-    com_am = editableCombo("com_am", "Choose from AM or PM");
+    txt_hr = editableCombo(kEditorCombos[0]);
+    txt_min = editableCombo(kEditorCombos[1]);
+    com_am = editableCombo(kEditorCombos[2]);
     // The three boxes share one width, wide enough for "00" or "AM" and the arrow.
     const int comboWidth = std::max(fontMetrics().horizontalAdvance(QStringLiteral("00000")),
                                     fontMetrics().horizontalAdvance(QStringLiteral("AMPM"))) +
                            style()->pixelMetric(QStyle::PM_ScrollBarExtent) + scaledPixels(16, *this);
     for (QComboBox* box : {txt_hr, txt_min, com_am})
         box->setFixedWidth(comboWidth);
-    Label9 = named(new QLabel(QStringLiteral("AM/PM")), "Label9");
-    auto* hourLabel = new QLabel(QStringLiteral("Hour"));
-    auto* minuteLabel = new QLabel(QStringLiteral("Minute"));
+    Label9 = control<QLabel>(kAmPmLabel);
+    auto* hourLabel = new QLabel(qs(kHourLabel));
+    auto* minuteLabel = new QLabel(qs(kMinuteLabel));
     hourLabel->setBuddy(txt_hr);
     minuteLabel->setBuddy(txt_min);
     Label9->setBuddy(com_am);
@@ -212,21 +199,18 @@ QWidget* FrmMain::buildSettingsTab()
     // The AM/PM column keeps its place when the 24-hour clock hides it, so nothing jumps.
     grid->setColumnMinimumWidth(2, comboWidth);
 
-    auto* action = new QGroupBox(QStringLiteral("Action"));
+    auto* action = new QGroupBox(qs(kActionFrameCaption));
     auto* actionLayout = new QHBoxLayout(action);
-    chk_shutdown = named(new QCheckBox(QStringLiteral("Shut down")), "chk_shutdown",
-                         "Click here to make the event Shut Down the computer");
-    chk_reboot = named(new QCheckBox(QStringLiteral("Re boot")), "chk_reboot",
-                       "Click here to make the event Re Boot the computer");
+    chk_shutdown = control<QCheckBox>(kShutdownBox);
+    chk_reboot = control<QCheckBox>(kRebootBox);
     actionLayout->addWidget(chk_shutdown);
     actionLayout->addWidget(chk_reboot);
     timeRow->addSpacing(layout->spacing() * 2);
     timeRow->addWidget(action, 0, Qt::AlignBottom);
     timeRow->addStretch(1);
 
-    chk_repeat =
-        named(new QCheckBox(QStringLiteral("Repeat")), "chk_repeat", "Clicking here will make the appointment repeat");
-    com_save = named(new QPushButton(QStringLiteral("&Save")), "com_save", "Click here to save this event");
+    chk_repeat = control<QCheckBox>(kRepeatBox);
+    com_save = control<QPushButton>(kSaveButton);
     com_save->setDefault(true);
     com_save->setMinimumWidth(scaledPixels(96, *this));
     auto* saveRow = new QHBoxLayout;
@@ -237,10 +221,9 @@ QWidget* FrmMain::buildSettingsTab()
     layout->addWidget(timeBox);
     layout->addStretch(1);
 
-    Check1 = named(new QCheckBox(QStringLiteral("Use 24 hour clock")), "Check1",
-                   "Click here to use a 24 hour clock instead of 12 hour.");
-    chk_forced = named(new QCheckBox(QStringLiteral("Forced shut down")), "chk_forced");
-    hidePictures[1] = makeHidePicture("Image2");
+    Check1 = control<QCheckBox>(kTwentyFourBox);
+    chk_forced = control<QCheckBox>(kForcedBox);
+    hidePictures[1] = makeHidePicture(MainTab::Settings);
     QHBoxLayout* foot = footRow(layout, hidePictures[1]);
     addToFoot(foot, Check1);
     addToFoot(foot, chk_forced);
@@ -256,8 +239,7 @@ QWidget* FrmMain::buildSchedulesTab()
     ListView1->setUniformRowHeights(true);
     ListView1->setAlternatingRowColors(true);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setHeaderLabels(
-        {QStringLiteral("Time and Date"), QStringLiteral("Action"), QStringLiteral("Repeated?")});
+    ListView1->setHeaderLabels({qs(kListColumns[0]), qs(kListColumns[1]), qs(kListColumns[2])});
     QHeaderView* header = ListView1->header();
     header->setSectionsClickable(false);
     header->setStretchLastSection(false);
@@ -273,13 +255,11 @@ QWidget* FrmMain::buildSchedulesTab()
     lst_events = named(new QListWidget(page), "lst_events");
     lst_events->hide();
 
-    com_del = named(new QPushButton(QStringLiteral("Delete Selected")), "com_del",
-                    "Select an event from the aboce list and then click here to Delete them");
-    Command2 = named(new QPushButton(QStringLiteral("Delete All")), "Command2",
-                     "Click here to delete all entries from the above list");
+    com_del = control<QPushButton>(kDeleteSelectedButton);
+    Command2 = control<QPushButton>(kDeleteAllButton);
     for (QPushButton* button : {com_del, Command2})
         button->setAutoDefault(false);
-    hidePictures[2] = makeHidePicture("Image1");
+    hidePictures[2] = makeHidePicture(MainTab::Schedules);
     QHBoxLayout* foot = footRow(layout, hidePictures[2]);
     addToFoot(foot, com_del);
     addToFoot(foot, Command2);
@@ -312,7 +292,7 @@ QWidget* FrmMain::buildSleepTab()
     }
     layout->addLayout(frames);
     layout->addStretch(1);
-    hidePictures[3] = makeHidePicture("Picture1");
+    hidePictures[3] = makeHidePicture(MainTab::Sleep);
     footRow(layout, hidePictures[3]);
     return page;
 }

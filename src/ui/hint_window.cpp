@@ -16,26 +16,9 @@
 
 namespace quelvo {
 
-namespace {
-
-const char* const kDefaultText =
-    "Right click on the          task bar icon and select 'show main window' to alter settings";
-// The text before the blank gap that the icon stands in.
-const char* const kTextBeforeGap = "Right click on the";
-constexpr int kGapBlanks = 10;
-
-constexpr double kOuterWidthTwips = 7530;
-constexpr double kOuterHeightTwips = 510;
-constexpr double kLabelLeftTwips = 70;
-constexpr double kLabelTopTwips = 120;
-constexpr double kLabelHeightTwips = 255;
-constexpr int kIconSideAt96 = 32;
-
-} // namespace
-
 QString HintWindow::defaultText()
 {
-    return QString::fromUtf8(kDefaultText);
+    return qs(kHintDefaultText);
 }
 
 HintWindow::HintWindow(HintPresenter& presenter)
@@ -52,7 +35,7 @@ HintWindow::HintWindow(HintPresenter& presenter)
     m_label->setObjectName(QStringLiteral("Label1"));
     QFont font;
     font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Helvetica")});
-    font.setPointSizeF(9.75);
+    font.setPointSizeF(kHintPoints);
     font.setWeight(QFont::Normal);
     m_label->setFont(font);
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -61,24 +44,24 @@ HintWindow::HintWindow(HintPresenter& presenter)
     m_label->setPalette(colours);
 
     // Laid out from the design in twips, widened when the font on this system runs longer.
-    const int left = twipsToPixels(kLabelLeftTwips, dpi);
+    const int left = twipsToPixels(kHintLabelLeftTwips, dpi);
     const int textWidth = QFontMetrics(font).horizontalAdvance(defaultText());
-    const QSize outer = twipsSize(*this, kOuterWidthTwips, kOuterHeightTwips);
+    const QSize outer = twipsSize(*this, kHintWidthTwips, kHintHeightTwips);
     const int width = std::max(outer.width(), textWidth + 2 * left);
     setFixedSize(width, outer.height());
-    const int labelHeight = std::max(twipsToPixels(kLabelHeightTwips, dpi), QFontMetrics(font).height());
-    const int top = std::min(twipsToPixels(kLabelTopTwips, dpi), std::max(0, (outer.height() - labelHeight) / 2));
+    const int labelHeight = std::max(twipsToPixels(kHintLabelHeightTwips, dpi), QFontMetrics(font).height());
+    const int top = std::min(twipsToPixels(kHintLabelTopTwips, dpi), std::max(0, (outer.height() - labelHeight) / 2));
     m_label->setGeometry(left, top, width - 2 * left, labelHeight);
 
     m_image = new QLabel(this);
     m_image->setObjectName(QStringLiteral("Image1"));
-    const int side = scaledPixels(kIconSideAt96, *this);
+    const int side = scaledPixels(kHintIconSideAt96, *this);
     m_image->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
     m_image->setFixedSize(side, side);
     // Centre the icon in the blank gap of the default text, whatever the font's widths.
     const QFontMetrics metrics(font);
-    const int before = metrics.horizontalAdvance(QString::fromUtf8(kTextBeforeGap) + QLatin1Char(' '));
-    const int gap = metrics.horizontalAdvance(QString(kGapBlanks - 1, QLatin1Char(' ')));
+    const int before = metrics.horizontalAdvance(qs(kHintTextBeforeGap) + QLatin1Char(' '));
+    const int gap = metrics.horizontalAdvance(QString(kHintGapBlanks - 1, QLatin1Char(' ')));
     m_image->move(m_label->x() + before + (gap - m_image->width()) / 2, (height() - m_image->height()) / 2);
 
     // Top-left of the desktop's free area, where the topmost request puts it anyway.

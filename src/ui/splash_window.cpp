@@ -1,5 +1,6 @@
 #include "ui/splash_window.h"
 
+#include "ui/text.h"
 #include "ui/twips.h"
 
 #include <QCloseEvent>
@@ -12,24 +13,15 @@
 
 namespace quelvo {
 
-namespace {
-
-const char* const kTitle = "Welcome to Quelvo";
-const char* const kLoadingText = "Please wait - Quelvo Is Loading";
-constexpr double kClientWidthTwips = 5415;
-constexpr double kClientHeightTwips = 810;
-
-} // namespace
-
 SplashWindow::SplashWindow(const Settings& settings, std::function<void()> openMainWindow, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint),
       m_presenter(settings, *this, std::move(openMainWindow))
 {
     setObjectName(QStringLiteral("frm_load"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowTitle(qs(kSplashTitle));
 
-    const QSize client = twipsSize(*this, kClientWidthTwips, kClientHeightTwips);
+    const QSize client = twipsSize(*this, kSplashWidthTwips, kSplashHeightTwips);
     setFixedSize(client);
 
     // A thin accent frame inside the border; purely decorative.
@@ -40,11 +32,11 @@ SplashWindow::SplashWindow(const Settings& settings, std::function<void()> openM
     const int inset = client.height() / 9;
     shape->setGeometry(rect().adjusted(inset, inset, -inset, -inset));
 
-    auto* label = new QLabel(QString::fromUtf8(kLoadingText), this);
+    auto* label = new QLabel(qs(kSplashText), this);
     label->setObjectName(QStringLiteral("Label1"));
     QFont font;
     font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Helvetica")});
-    font.setPointSizeF(14.25);
+    font.setPointSizeF(kSplashPoints);
     font.setWeight(QFont::Normal);
     label->setFont(font);
     label->setAlignment(Qt::AlignCenter);

@@ -67,6 +67,8 @@ void SysTray::setMenu(const std::vector<TrayMenuItem>& items, int defaultIndex)
         gone->deleteLater();
     }
     m_keys.clear();
+    m_items = items;
+    m_defaultIndex = defaultIndex;
     QAction* defaultAction = nullptr;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const TrayMenuItem& item = items[i];
@@ -102,14 +104,7 @@ void SysTray::popUpMenu()
 
 QString SysTray::menuSummary() const
 {
-    QStringList entries;
-    for (const QAction* action : m_menu->actions()) {
-        if (!action->isVisible())
-            continue;
-        const QString text = action->isSeparator() ? QStringLiteral("-") : action->text();
-        entries.append(action == m_menu->defaultAction() ? QLatin1Char('*') + text : text);
-    }
-    return entries.join(QLatin1Char('|'));
+    return QString::fromStdString(trayMenuSummary(m_items, m_defaultIndex));
 }
 
 } // namespace quelvo

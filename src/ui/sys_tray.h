@@ -49,6 +49,8 @@ private:
     std::unique_ptr<QMenu> m_menu;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::vector<QString> m_keys; // the key of each menu item, by index
+    std::vector<TrayMenuItem> m_items;
+    int m_defaultIndex = 0;
 };
 
 } // namespace quelvo

@@ -1,4 +1,5 @@
 #include "tray/sys_tray_model.h"
+#include "tray/tray_commands.h"
 
 #include "fakes/fake_notify_icon.h"
 
@@ -199,6 +200,44 @@ TEST(TrayNotification, DecodesCodesAtBothScalesAndFallsBackOnButtons)
     };
     for (const auto& c : cases)
         EXPECT_EQ(decodeTrayNotification(c.x, c.buttons), c.expected) << c.x << " " << c.buttons;
+    // The notification area's own report: the mouse message as it is, nothing else.
+    EXPECT_EQ(decodeTrayMouseMessage(518), (TrayEvent{K::DoubleClick, 2}));
+    EXPECT_EQ(decodeTrayMouseMessage(516), (TrayEvent{K::MouseDown, 2}));
+    EXPECT_EQ(decodeTrayMouseMessage(516 * 15), TrayEvent{});
+    EXPECT_EQ(decodeTrayMouseMessage(0x0400), TrayEvent{});
+}
+
+TEST(TrayMenuSummary, ShowsWhatTheMenuShows)
+{
+    FakeNotifyIcon port;
+    SysTrayModel tray(port, kBuiltIn, "quelvo");
+    fillTrayMenu(tray);
+    EXPECT_EQ(trayMenuSummary(tray.items(), tray.DefaultMenuIndex()),
+              "&Show main window|-|&Shut down PC now!|&Forced Shut down now!|-|&Re Boot PC now!|-|&Set new event|-|"
+              "&Delete an event|-|ShutDown in 5 minutes|ShutDown in 15 minutes|ShutDown in 30 minutes|"
+              "ShutDown in 60 minutes|-|ReBoot in 5 minutes|ReBoot in 15 minutes|ReBoot in 30 minutes|"
+              "ReBoot in 60 minutes|-|&About Quelvo!|-|*&Exit");
+
+    struct Case
+    {
+        const char* what;
+        std::vector<TrayMenuItem> items;
+        int defaultIndex;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"hidden items are left out, a disabled one stays",
+         {{"&Show", "show", true}, {"&Gone", "gone", false}, {"&Grey", "grey", true, false}},
+         0,
+         "*&Show|&Grey"},
+        {"a separator is never the default", {{"a", "a", true}, {"-", "", true}, {"b", "b", true}}, 1, "a|-|b"},
+        {"no default outside the items", {{"a", "a", true}, {"b", "b", true}}, 5, "a|b"},
+        {"a removed first caption still counts", {{"", "x", true}, {"b", "b", true}}, 1, "|*b"},
+        {"the hidden default marks nothing", {{"a", "a", false}, {"b", "b", true}}, 0, "b"},
+        {"no items", {}, 0, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(trayMenuSummary(c.items, c.defaultIndex), c.expected) << c.what;
 }
 
 } // namespace

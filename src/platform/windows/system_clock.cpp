@@ -1,6 +1,10 @@
 #include "platform/windows/system_clock.h"
 
+#include "platform/windows/locations.h"
+
 #include <windows.h>
+
+#include <iterator>
 
 namespace quelvo {
 
@@ -31,6 +35,22 @@ std::chrono::steady_clock::time_point SystemClock::steadyNow() const
     using Ticks = std::chrono::duration<long long, std::ratio<1, 10'000'000>>;
     return std::chrono::steady_clock::time_point(
         std::chrono::duration_cast<std::chrono::steady_clock::duration>(Ticks(static_cast<long long>(ticks))));
+}
+
+namespace {
+
+std::string localeText(LCTYPE item)
+{
+    wchar_t text[32] = {};
+    const int length = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, item, text, static_cast<int>(std::size(text)));
+    return length > 1 ? utf8Path(std::wstring_view(text, static_cast<std::size_t>(length - 1))) : std::string();
+}
+
+} // namespace
+
+DayHalves userDayHalves()
+{
+    return {localeText(LOCALE_S1159), localeText(LOCALE_S2359)};
 }
 
 } // namespace quelvo

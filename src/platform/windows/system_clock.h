@@ -14,4 +14,7 @@ public:
     [[nodiscard]] std::chrono::steady_clock::time_point steadyNow() const override;
 };
 
+/// The user's AM and PM designators (LOCALE_S1159, LOCALE_S2359), empty where the locale has none.
+DayHalves userDayHalves();
+
 } // namespace quelvo

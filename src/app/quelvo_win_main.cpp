@@ -1,0 +1,154 @@
+// The tray program on Windows: builds the real services and hands them to the Win32 windows.
+#include "platform/windows/locations.h"
+#include "platform/windows/mutex_instance.h"
+#include "platform/windows/power_backend.h"
+#include "platform/windows/registry_settings.h"
+#include "platform/windows/run_key_autostart.h"
+#include "platform/windows/system_clock.h"
+#include "platform/windows/window_messenger.h"
+#include "platform/windows/windows_file_system.h"
+#include "shell/program_options.h"
+#include "ui/win32/main_window.h"
+#include "ui/win32/splash_window.h"
+
+#include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A GUI program has no console. Output that was redirected (a pipe, a file) stays where it goes;
+// otherwise the lines go to the console of the program that started this one, when there is one.
+void useParentConsole()
+{
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out != nullptr && out != INVALID_HANDLE_VALUE)
+        return;
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        (void)std::freopen("CONOUT$", "w", stdout);
+        (void)std::freopen("CONOUT$", "w", stderr);
+    }
+}
+
+void printLine(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+// The arguments as UTF-8, whatever the code page.
+std::vector<std::string> arguments()
+{
+    std::vector<std::string> args;
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; wide && i < count; ++i)
+        args.push_back(quelvo::utf8Path(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
+std::string quoted(const std::string& text)
+{
+    return '"' + text + '"';
+}
+
+// The command the Run key starts: this program, on the same folder when it was given one.
+std::string startCommand(const std::string& folder)
+{
+    std::string command = quoted(quelvo::executablePath());
+    if (!folder.empty()) {
+        const std::wstring given = quelvo::widePath(folder);
+        std::wstring full(MAX_PATH, L'\0');
+        const DWORD length = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        full.resize(length > 0 && length < full.size() ? length : 0);
+        command += " --folder " + quoted(full.empty() ? folder : quelvo::utf8Path(full));
+    }
+    return command;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    using namespace quelvo;
+    useParentConsole();
+    ProgramOptions options;
+    options.dryRun = dryRunFromEnvironment();
+    if (const auto done = parseProgramOptions(arguments(), options)) {
+        std::fputs(done->out.c_str(), stdout);
+        std::fputs(done->err.c_str(), stderr);
+        return done->status;
+    }
+
+    WindowsFileSystem fs;
+    RegistrySettings settings;
+    SystemClock clock;
+    RunKeyAutostart autostart;
+    MutexInstance instanceLock;
+    WindowMessenger messenger;
+    if (options.show)
+        messenger.askToShowWindow();
+    std::unique_ptr<PowerBackend> power = makePowerBackend(options.dryRun);
+    const std::string programPath = startCommand(options.folder);
+    if (options.folder.empty())
+        options.folder = programFolder();
+    (void)fs.makeFolders(options.folder);
+
+    MainWindowServices services{settings, fs, clock, autostart, instanceLock, messenger, {},
+                                {},       {}, {},    {},        {},           {},        {}};
+    services.folder = options.folder;
+    services.programPath = programPath;
+    services.versionName = power->probe().GetWindowsVersionName();
+    services.dayHalves = userDayHalves();
+    services.powerAction = [&power, dryRun = options.dryRun](CountdownKind kind, bool forced) {
+        return requestPower(power->commands(), kind == CountdownKind::Reboot, forced, dryRun);
+    };
+    services.endProgram = [] { PostQuitMessage(0); };
+    // Explorer's task bar holds the notification area.
+    services.trayAvailable = [] { return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; };
+    std::function<void(const std::string&)> report;
+    if (options.dryRun) {
+        services.countdownOpened = [](CountdownKind kind) {
+            printLine(std::string("countdown: open ") + (kind == CountdownKind::Reboot ? "reboot" : "shutdown"));
+        };
+        report = printLine;
+    }
+
+    std::unique_ptr<win32::MainWindow> mainWindow;
+    std::unique_ptr<win32::SplashWindow> splash;
+    splash = std::make_unique<win32::SplashWindow>(instance, settings, [&] {
+        if (!mainWindow)
+            mainWindow = std::make_unique<win32::MainWindow>(instance, services, report);
+        if (!mainWindow->presenter().Form_Load([&splash] { splash->close(); })) {
+            // Another copy runs: end without a word, touching nothing. Without any lock the
+            // window has said so.
+            PostQuitMessage(instanceLock.lockError().empty() ? 0 : 1);
+            return;
+        }
+        mainWindow->show();
+    });
+    splash->show();
+
+    MSG message{};
+    int status = 0;
+    for (;;) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            status = got == 0 ? static_cast<int>(message.wParam) : 1;
+            break;
+        }
+        if (mainWindow && mainWindow->preTranslate(message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    mainWindow.reset();
+    splash.reset();
+    return status;
+}

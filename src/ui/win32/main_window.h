@@ -1,0 +1,80 @@
+#pragma once
+
+#include "shell/main_presenter.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quelvo::win32 {
+
+class TrayWindow;
+
+/// The main window `frm_main` in native Win32: the tab control `SSTab1` with its four pages, the
+/// event editor, the event list and the quick actions, and the notification-area icon. It draws
+/// what MainPresenter decides and passes the user's actions on.
+class MainWindow final : public MainView
+{
+public:
+    /// `report`, when given, hears the tray menu's opening and choices as one line each
+    /// ("tray: menu ...", "tray: chose <key>"), which dry runs print.
+    MainWindow(HINSTANCE instance, MainWindowServices services,
+               std::function<void(const std::string& line)> report = {});
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    [[nodiscard]] MainPresenter& presenter();
+    [[nodiscard]] HWND window() const;
+    [[nodiscard]] TrayWindow& trayWindow();
+    /// The control of that object name (`chk_lww`, `txt_hr`, `ListView1`, `SSTab1`, ...); null when
+    /// there is none.
+    [[nodiscard]] HWND control(std::string_view objectName) const;
+    /// Shows the window as it stands and activates it.
+    void show();
+    /// Keyboard navigation for the message loop: true when the message was the window's (Tab,
+    /// arrows, mnemonics, Return for "&Save", Ctrl+Tab between the tabs) and is done.
+    bool preTranslate(MSG& message);
+
+    // MainView
+    void setLabel(MainLabel label, const std::string& text) override;
+    void selectTab(MainTab tab) override;
+    [[nodiscard]] bool checked(MainBox box) const override;
+    void setChecked(MainBox box, bool on) override;
+    [[nodiscard]] std::string text(MainCombo combo) const override;
+    void setText(MainCombo combo, const std::string& text) override;
+    void fill(MainCombo combo, const std::vector<std::string>& items) override;
+    void setAmPmVisible(bool visible) override;
+    void showEvents(const std::vector<std::string>& lines, const std::vector<ListRow>& rows) override;
+    [[nodiscard]] std::optional<std::size_t> selectedRow() const override;
+    void showMessage(const UserMessage& message) override;
+    bool ask(const UserQuestion& question) override;
+    void showError(const std::string& text) override;
+    void setBusy(bool busy) override;
+    void restoreWindow() override;
+    void minimiseWindow() override;
+    void hideWindow() override;
+    [[nodiscard]] bool windowHidden() const override;
+    [[nodiscard]] bool windowMinimised() const override;
+    [[nodiscard]] bool windowMaximised() const override;
+    [[nodiscard]] PixelRect fitToContents() override;
+    [[nodiscard]] PixelRect frame() const override;
+    void moveTo(int left, int top) override;
+    [[nodiscard]] double logicalDpi() const override;
+    [[nodiscard]] std::vector<PixelRect> screens() const override;
+    void startChecker() override;
+    void stopChecker() override;
+    TrayView& tray() override;
+    CountdownView* makeCountdown(CountdownKind kind, CountdownPresenter& presenter) override;
+    HintView* makeHint(HintPresenter& presenter) override;
+
+    struct State;
+
+private:
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace quelvo::win32

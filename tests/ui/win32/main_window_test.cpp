@@ -1,0 +1,219 @@
+#include "fakes/fake_clock.h"
+#include "fakes/fake_file_system.h"
+#include "fakes/fake_services.h"
+#include "fakes/fake_settings.h"
+#include "ui/win32/main_window.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quelvo {
+namespace {
+
+std::wstring textOf(HWND window)
+{
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+// Every control under `parent` that shows `caption`, in the window's order.
+std::vector<HWND> withCaption(HWND parent, const std::wstring& caption)
+{
+    struct Search
+    {
+        const std::wstring& caption;
+        std::vector<HWND> found;
+    } search{caption, {}};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            if (textOf(child) == s.caption)
+                s.found.push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool shown(HWND control)
+{
+    return (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// The Win32 main window over fakes, started on Monday 2026-12-07 at 09:41.
+struct Fixture
+{
+    test::FakeSettings settings;
+    test::FakeFileSystem fs;
+    test::FakeClock clock{{2026, 12, 7, 9, 41, 20, 1}};
+    test::FakeAutostart autostart;
+    test::FakeInstance copy;
+    std::unique_ptr<win32::MainWindow> window;
+
+    win32::MainWindow& start()
+    {
+        MainWindowServices services{
+            settings,     fs, clock, autostart,           copy, copy, "/prog", "\"C:\\Q\\quelvo.exe\"", "unknown",
+            {"AM", "PM"}, {}, [] {}, [] { return true; }, {}};
+        window = std::make_unique<win32::MainWindow>(GetModuleHandleW(nullptr), services);
+        EXPECT_TRUE(window->presenter().Form_Load());
+        window->show();
+        return *window;
+    }
+    HWND only(const std::wstring& caption) const
+    {
+        const std::vector<HWND> found = withCaption(window->window(), caption);
+        EXPECT_EQ(found.size(), 1u) << std::string(caption.begin(), caption.end());
+        return found.empty() ? nullptr : found.front();
+    }
+};
+
+TEST(MainWindow, ShowsTheTabsAndEveryCaption)
+{
+    Fixture f;
+    win32::MainWindow& w = f.start();
+    EXPECT_EQ(textOf(w.window()), L"Quelvo");
+
+    HWND tabs = w.control("SSTab1");
+    std::vector<std::wstring> tabCaptions;
+    for (int i = 0; i < TabCtrl_GetItemCount(tabs); ++i) {
+        wchar_t text[64] = {};
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        SendMessageW(tabs, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        tabCaptions.emplace_back(text);
+    }
+    EXPECT_EQ(tabCaptions, (std::vector<std::wstring>{L"About", L"Settings", L"Schedules", L"Sleep / timed off"}));
+
+    // Each caption as many times as the window shows it.
+    const std::pair<std::wstring, std::size_t> captions[] = {
+        {L"Load with windows", 1},
+        {L"Add a 20 second time delay when starting up (if you get repeat reboots)", 1},
+        {L"This is version 2.1.5", 1},
+        {L"You are using unknown", 1},
+        {L"Day selection", 1},
+        {L"Select which days you wish this event to run", 1},
+        {L"Mon", 1},
+        {L"Sun", 1},
+        {L"Select all", 1},
+        {L"Time and event settings", 1},
+        {L"Hour", 1},
+        {L"Minute", 1},
+        {L"AM/PM", 1},
+        {L"Action", 1},
+        {L"Shut down", 1},
+        {L"Re boot", 1},
+        {L"Repeat", 1},
+        {L"&Save", 1},
+        {L"Use 24 hour clock", 1},
+        {L"Forced shut down", 1},
+        {L"Delete Selected", 1},
+        {L"Delete All", 1},
+        {L"ShutDown", 1},
+        {L"ReBoot", 1},
+        {L"5 minutes", 2},
+        {L"60 minutes", 2},
+        {L"Hide to tray", 4},
+    };
+    for (const auto& [caption, count] : captions)
+        EXPECT_EQ(withCaption(w.window(), caption).size(), count) << std::string(caption.begin(), caption.end());
+
+    // The event list: three columns of 2380 twips, 159 pixels at 96 dpi.
+    HWND list = w.control("ListView1");
+    const wchar_t* const headers[] = {L"Time and Date", L"Action", L"Repeated?"};
+    for (int i = 0; i < 3; ++i) {
+        wchar_t text[64] = {};
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = text;
+        column.cchTextMax = 64;
+        ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column)));
+        EXPECT_STREQ(text, headers[i]);
+        EXPECT_EQ(column.cx, MulDiv(159, static_cast<int>(w.logicalDpi()), 96));
+    }
+    EXPECT_TRUE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
+}
+
+TEST(MainWindow, BoxesReachThePresenterByPointerAndKeyboard)
+{
+    Fixture f;
+    win32::MainWindow& w = f.start();
+    w.selectTab(MainTab::About);
+    HWND box = f.only(L"Load with windows");
+    SendMessageW(box, BM_CLICK, 0, 0);
+    EXPECT_EQ(f.autostart.stored, std::optional<std::string>("\"C:\\Q\\quelvo.exe\""));
+    // Space on the focused box toggles it back, and the entry follows.
+    SetFocus(box);
+    SendMessageW(box, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(box, WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(f.autostart.stored, std::optional<std::string>(""));
+
+    // The option boxes are stored as they now stand.
+    SendMessageW(f.only(L"Forced shut down"), BM_CLICK, 0, 0);
+    EXPECT_EQ(f.settings.get("forced", ""), "False");
+}
+
+TEST(MainWindow, QuickActionSavesAnEventThatTheListShows)
+{
+    Fixture f;
+    win32::MainWindow& w = f.start();
+    w.selectTab(MainTab::Sleep);
+    SendMessageW(withCaption(w.window(), L"5 minutes").front(), BM_CLICK, 0, 0); // the ShutDown frame's
+    EXPECT_EQ(f.fs.content("/prog/events.ini"),
+              std::optional<std::string>("On Mon at 09:46 AM, Shut Down, Don't repeat\r\n"));
+
+    HWND list = w.control("ListView1");
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    const wchar_t* const expected[] = {L" Mon at 09:46 AM", L" Shut Down", L" Don't repeat"};
+    for (int column = 0; column < 3; ++column) {
+        wchar_t text[64] = {};
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+        EXPECT_STREQ(text, expected[column]);
+    }
+}
+
+TEST(MainWindow, AmPmBoxShowsOnlyOnTheTwelveHourClock)
+{
+    for (const auto& [stored, visible] : {std::pair{"True", false}, std::pair{"False", true}}) {
+        Fixture f;
+        f.settings.save("24hr", stored);
+        win32::MainWindow& w = f.start();
+        EXPECT_EQ(shown(w.control("com_am")), visible) << stored;
+        EXPECT_EQ(shown(f.only(L"AM/PM")), visible) << stored;
+        EXPECT_EQ(w.text(MainCombo::Hour), visible ? "9" : "09");
+    }
+}
+
+TEST(MainWindow, CloseButtonHidesAndPointerMovesAreRemembered)
+{
+    Fixture f;
+    win32::MainWindow& w = f.start();
+    w.moveTo(100, 200);
+    SendMessageW(w.window(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    const int twips = 1440 / static_cast<int>(w.logicalDpi());
+    EXPECT_EQ(f.settings.get("x", ""), std::to_string(100 * twips));
+    EXPECT_EQ(f.settings.get("y", ""), std::to_string(200 * twips));
+
+    SendMessageW(w.window(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(w.window()));
+    EXPECT_EQ(f.settings.get("hide", ""), "1");
+    w.presenter().runTrayCommand("show");
+    EXPECT_TRUE(IsWindowVisible(w.window()));
+}
+
+} // namespace
+} // namespace quelvo
