@@ -2,28 +2,36 @@
 
 #include "power/power_table.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <ostream>
 #include <string_view>
 
 namespace quelvo {
 
-DryRunProcessStarter::DryRunProcessStarter(std::ostream& out) : m_out(out)
+DryRunOutput standardOutputLines()
+{
+    return [](const std::string& line) {
+        std::fputs(line.c_str(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    };
+}
+
+DryRunProcessStarter::DryRunProcessStarter(DryRunOutput out) : m_out(std::move(out))
 {}
 
 StartResult DryRunProcessStarter::start(const std::string& commandLine, int showWindow)
 {
-    // Flushed at once: a watcher of the output must see the request even if the program ends next.
-    m_out << describeRun(commandLine, showWindow) << std::endl;
+    m_out(describeRun(commandLine, showWindow));
     return {true, {}};
 }
 
-DryRunExitRequester::DryRunExitRequester(std::ostream& out) : m_out(out)
+DryRunExitRequester::DryRunExitRequester(DryRunOutput out) : m_out(std::move(out))
 {}
 
 ExitResult DryRunExitRequester::requestExit(std::int32_t flags)
 {
-    m_out << describeShutdownSystem(flags) << std::endl;
+    m_out(describeShutdownSystem(flags));
     return {true, 0, {}};
 }
 

@@ -3,30 +3,38 @@
 #include "platform/exit_request.h"
 #include "platform/process_starter.h"
 
-#include <iosfwd>
+#include <functional>
+#include <string>
 
 namespace quelvo {
+
+/// Where a dry run's lines go, one whole line (without its end) at a time.
+using DryRunOutput = std::function<void(const std::string& line)>;
+
+/// Standard output, flushed after every line: a watcher must see the request even if the program
+/// ends right after it.
+DryRunOutput standardOutputLines();
 
 /// Starts nothing: prints `power: run "<command line>" show <n>` and reports success.
 class DryRunProcessStarter final : public ProcessStarter
 {
 public:
-    explicit DryRunProcessStarter(std::ostream& out);
+    explicit DryRunProcessStarter(DryRunOutput out);
     StartResult start(const std::string& commandLine, int showWindow) override;
 
 private:
-    std::ostream& m_out;
+    DryRunOutput m_out;
 };
 
 /// Requests nothing: prints `power: ShutdownSystem <flags>` and reports it accepted.
 class DryRunExitRequester final : public ExitRequester
 {
 public:
-    explicit DryRunExitRequester(std::ostream& out);
+    explicit DryRunExitRequester(DryRunOutput out);
     ExitResult requestExit(std::int32_t flags) override;
 
 private:
-    std::ostream& m_out;
+    DryRunOutput m_out;
 };
 
 /// True when QUELVO_DRY_RUN is "1".

@@ -1,19 +1,17 @@
 #include "power/power_backend.h"
 
-#include "power/dry_run.h"
-
 namespace quelvo {
 
 namespace {
 
-std::unique_ptr<ProcessStarter> processStarterFor(PowerPlatform& platform, bool dryRun, std::ostream& out)
+std::unique_ptr<ProcessStarter> processStarterFor(PowerPlatform& platform, bool dryRun, const DryRunOutput& out)
 {
     if (dryRun)
         return std::make_unique<DryRunProcessStarter>(out);
     return platform.makeProcessStarter();
 }
 
-std::unique_ptr<ExitRequester> exitRequesterFor(PowerPlatform& platform, bool dryRun, std::ostream& out)
+std::unique_ptr<ExitRequester> exitRequesterFor(PowerPlatform& platform, bool dryRun, const DryRunOutput& out)
 {
     if (dryRun)
         return std::make_unique<DryRunExitRequester>(out);
@@ -22,7 +20,7 @@ std::unique_ptr<ExitRequester> exitRequesterFor(PowerPlatform& platform, bool dr
 
 } // namespace
 
-PowerBackend::PowerBackend(std::unique_ptr<PowerPlatform> platform, bool dryRun, std::ostream& out,
+PowerBackend::PowerBackend(std::unique_ptr<PowerPlatform> platform, bool dryRun, const DryRunOutput& out,
                            std::string_view executableFileName)
     : m_platform(std::move(platform)), m_dryRun(dryRun), m_processes(processStarterFor(*m_platform, dryRun, out)),
       m_exit(exitRequesterFor(*m_platform, dryRun, out)), m_probe(m_platform->version()),

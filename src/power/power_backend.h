@@ -1,8 +1,8 @@
 #pragma once
 
+#include "power/dry_run.h"
 #include "power/power_commands.h"
 
-#include <iosfwd>
 #include <memory>
 #include <string_view>
 
@@ -24,11 +24,11 @@ public:
 };
 
 /// The power machinery of an executable over one system's calls. In a dry run nothing is started
-/// or requested; each request prints one line on `out` instead.
+/// or requested; each request gives one line to `out` instead.
 class PowerBackend final
 {
 public:
-    PowerBackend(std::unique_ptr<PowerPlatform> platform, bool dryRun, std::ostream& out,
+    PowerBackend(std::unique_ptr<PowerPlatform> platform, bool dryRun, const DryRunOutput& out,
                  std::string_view executableFileName);
     ~PowerBackend();
     PowerBackend(const PowerBackend&) = delete;

@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <string>
+#include <utility>
 
 namespace quelvo {
 namespace {
@@ -42,34 +43,42 @@ private:
     std::vector<std::string>& m_log;
 };
 
-TEST(PowerBackend, DryRunPrintsOneFlushedLinePerRequestAndMakesNoRealOnes)
+// A countdown's request, through the dry run: one line per request, an outcome that says so, and
+// no real starter or requester made.
+TEST(PowerBackend, DryRunReportsOneLinePerRequestAndMakesNoRealOnes)
 {
     std::vector<std::string> log;
-    std::ostringstream out;
-    PowerBackend backend(std::make_unique<FakePlatform>(std::nullopt, log), true, out, "quelvo");
+    std::string out;
+    PowerBackend backend(
+        std::make_unique<FakePlatform>(std::nullopt, log), true,
+        [&out](const std::string& line) { out += line + '\n'; }, "quelvo");
 
     EXPECT_TRUE(backend.dryRun());
-    EXPECT_FALSE(backend.commands().DoShutdown().failed);
-    EXPECT_FALSE(backend.commands().DoForcedShutdown().failed);
-    EXPECT_FALSE(backend.commands().DoReboot().failed);
-    EXPECT_EQ(out.str(), "power: run \"velmorshutdown.exe -u\" show 6\n"
-                         "power: ShutdownSystem 8\n"
-                         "power: ShutdownSystem 2\n");
+    for (const auto& [reboot, forced] : {std::pair{false, false}, std::pair{false, true}, std::pair{true, true}}) {
+        const PowerOutcome outcome = requestPower(backend.commands(), reboot, forced, backend.dryRun());
+        EXPECT_FALSE(outcome.failed);
+        EXPECT_TRUE(outcome.simulated);
+    }
+    EXPECT_EQ(out, "power: run \"velmorshutdown.exe -u\" show 6\n"
+                   "power: ShutdownSystem 8\n"
+                   "power: ShutdownSystem 2\n");
     EXPECT_TRUE(log.empty());
 }
 
 TEST(PowerBackend, RealRequestsGoToThePlatformsObjects)
 {
     std::vector<std::string> log;
-    std::ostringstream out;
-    PowerBackend backend(std::make_unique<FakePlatform>(OsVersion{2, 6, 0}, log), false, out, "quelvo.exe");
+    std::string out;
+    PowerBackend backend(
+        std::make_unique<FakePlatform>(OsVersion{2, 6, 0}, log), false,
+        [&out](const std::string& line) { out += line; }, "quelvo.exe");
 
     EXPECT_FALSE(backend.commands().DoForcedShutdown().failed);
     EXPECT_FALSE(backend.commands().DoReboot().failed);
     EXPECT_EQ(log, (std::vector<std::string>{"made starter", "made requester", "run velmorshutdown.exe -u -f show 6",
                                              "lookup SeShutdownPrivilege", "process", "open 65535 access 40",
                                              "adjust 77 id 19:0 attributes 2", "close 77", "exit 2"}));
-    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(out, "");
     EXPECT_EQ(backend.probe().GetWindowsVersionName(), "Windows Vista");
 }
 

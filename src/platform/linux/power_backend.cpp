@@ -6,7 +6,6 @@
 #include "platform/linux/logind_exit_requester.h"
 
 #include <climits>
-#include <iostream>
 #include <unistd.h>
 
 namespace quelvo {
@@ -39,7 +38,7 @@ private:
 
 std::unique_ptr<PowerBackend> makePowerBackend(bool dryRun)
 {
-    return std::make_unique<PowerBackend>(std::make_unique<LinuxPowerPlatform>(), dryRun, std::cout,
+    return std::make_unique<PowerBackend>(std::make_unique<LinuxPowerPlatform>(), dryRun, standardOutputLines(),
                                           executableFileName());
 }
 

@@ -5,8 +5,6 @@
 #include "platform/windows/locations.h"
 #include "platform/windows/windows_power.h"
 
-#include <iostream>
-
 namespace quelvo {
 
 namespace {
@@ -34,7 +32,7 @@ private:
 
 std::unique_ptr<PowerBackend> makePowerBackend(bool dryRun)
 {
-    return std::make_unique<PowerBackend>(std::make_unique<WindowsPowerPlatform>(), dryRun, std::cout,
+    return std::make_unique<PowerBackend>(std::make_unique<WindowsPowerPlatform>(), dryRun, standardOutputLines(),
                                           executableFileName());
 }
 

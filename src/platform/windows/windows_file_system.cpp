@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <filesystem>
-
 namespace quelvo {
 
 namespace {
@@ -235,10 +233,21 @@ IoResult WindowsFileSystem::remove(const std::string& path)
 
 IoResult WindowsFileSystem::makeFolders(const std::string& path)
 {
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(widePath(path)), error);
-    if (error)
-        return IoResult::failure("cannot create " + path + ": " + error.message());
+    // Each folder on the way down, by hand: std::filesystem would bring the streams and locales of
+    // the standard library into every program. The drive or share at the top exists or fails alike.
+    const std::wstring wide = widePath(path);
+    DWORD error = ERROR_SUCCESS;
+    for (std::size_t at = wide.find_first_of(L"\\/", 1);; at = wide.find_first_of(L"\\/", at + 1)) {
+        const std::wstring folder = wide.substr(0, at);
+        if (!folder.empty() && folder.back() != L':' && folder.back() != L'\\' && folder.back() != L'/')
+            error = ::CreateDirectoryW(folder.c_str(), nullptr) ? ERROR_SUCCESS : ::GetLastError();
+        if (at == std::wstring::npos)
+            break;
+    }
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return failure("cannot create", path,
+                       error == ERROR_SUCCESS || error == ERROR_ALREADY_EXISTS ? ERROR_DIRECTORY : error);
     return IoResult::success();
 }
 

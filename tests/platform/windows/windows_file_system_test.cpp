@@ -35,6 +35,15 @@ struct WindowsFileSystemTest : ::testing::Test
     std::string file;
 };
 
+// Folders that exist are fine; a file where a folder should be is not, nor anything below it.
+TEST_F(WindowsFileSystemTest, MakeFoldersOverWhatIsThere)
+{
+    EXPECT_TRUE(fs.makeFolders(folder).ok());
+    ASSERT_TRUE(fs.append(file, "x", "\r\n").ok());
+    EXPECT_FALSE(fs.makeFolders(file).ok());
+    EXPECT_FALSE(fs.makeFolders(file + "\\below").ok());
+}
+
 TEST_F(WindowsFileSystemTest, ReplaceOverALeftoverScratchFile)
 {
     EXPECT_TRUE(fs.read(file).missing());
