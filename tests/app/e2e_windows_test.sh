@@ -94,7 +94,7 @@ pids+=("$runner")
 
 has_line() { grep -q "$1" "$work/out"; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
-main_window() { xdotool search --name '^Quelvo$' >/dev/null 2>&1; }
+main_window() { xdotool search --onlyvisible --name '^Quelvo$' >/dev/null 2>&1; }
 # Wine's notification-area icon is a window of its explorer.exe docked in trayer's panel.
 docked() { xwininfo -name panel -tree 2>/dev/null | grep -q '("explorer.exe" "explorer.exe")'; }
 
