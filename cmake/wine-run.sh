@@ -7,6 +7,8 @@
 #   QUELVO_WINE_PREFIX    a prefix to run in and keep, made from the template when it is empty,
 #                         so that several programs in turn see one registry (default: a fresh
 #                         prefix per run, removed afterwards)
+#   QUELVO_WINE_GRAPHICS  Wine's graphics driver for this run; "null" lets a program make
+#                         windows without any display (window tests), none appear on screen
 # Exit status: the program's own.
 set -euo pipefail
 
@@ -80,11 +82,9 @@ if [ ! -f "$prefix/system.reg" ]; then
     # check; a program under a faked clock (libfaketime) would otherwise set off a full update.
     rm -f "$prefix/.update-timestamp"
     echo disable >"$prefix/.update-timestamp"
-    # Without an X display, windows are made on Wine's null display driver: real windows and
-    # messages, nothing drawn, so window tests run headless. (A kept prefix keeps the choice.)
-    if [ -z "${DISPLAY:-}" ]; then
-        printf '\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="null"\n' >>"$prefix/user.reg"
-    fi
+fi
+if [ -n "${QUELVO_WINE_GRAPHICS:-}" ]; then
+    printf '\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="%s"\n' "$QUELVO_WINE_GRAPHICS" >>"$prefix/user.reg"
 fi
 export WINEPREFIX="$prefix"
 wineserver -f -p >/dev/null 2>&1 &

@@ -15,7 +15,7 @@ fi
 
 work=$(mktemp -d /tmp/quelvo-setup-test.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-export QUELVO_WINE_PREFIX=$work/prefix
+export QUELVO_WINE_PREFIX=$work/prefix QUELVO_WINE_GRAPHICS=null
 run() { "$wine_run" "$@" >>"$work/wine.log" 2>&1; }
 
 failures=0

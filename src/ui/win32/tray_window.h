@@ -16,7 +16,7 @@ namespace quelvo::win32 {
 struct TrayEvents
 {
     std::function<void(int button)> mouseDown;            // 1 left, 2 right
-    std::function<void()> doubleClick;                    // the left button
+    std::function<void()> doubleClick;                    // either button
     std::function<void(std::string_view key)> menuChoice; // a menu item, by its key
     std::function<void()> menuOpened{};                   // optional: the menu was just opened
 };
@@ -43,6 +43,8 @@ public:
     /// The menu as the user sees it, in the same form as the Linux edition's dry-run report.
     [[nodiscard]] std::string menuSummary() const;
     [[nodiscard]] HWND window() const;
+    /// The pop-up menu as last drawn by setMenu (null before).
+    [[nodiscard]] HMENU menu() const;
 
 private:
     struct State;

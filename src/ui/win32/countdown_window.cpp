@@ -1,0 +1,196 @@
+#include "ui/win32/countdown_window.h"
+
+#include "countdown/countdown_design.h"
+#include "platform/windows/locations.h"
+#include "ui/win32/message_box.h"
+#include "ui/win32/pictures.h"
+#include "ui/win32/window_helpers.h"
+
+#include <utility>
+
+namespace quelvo::win32 {
+
+namespace {
+
+constexpr UINT_PTR kTickTimer = 1;
+constexpr int kCancelId = 2;
+constexpr COLORREF kActionColour = RGB(0xc6, 0x28, 0x28);
+
+/// `frm_shutdown` / `frm_reboot`: the program's picture at the top, the blinking action label,
+/// the seconds and the cancel picture, one under the other.
+class CountdownWindow final : public CountdownView
+{
+public:
+    CountdownWindow(HINSTANCE instance, CountdownKind kind, CountdownPresenter& presenter);
+    ~CountdownWindow() override;
+    CountdownWindow(const CountdownWindow&) = delete;
+    CountdownWindow& operator=(const CountdownWindow&) = delete;
+
+    void showWindow() override { ::ShowWindow(m_window, SW_SHOWNOACTIVATE); }
+    void closeWindow() override;
+    void setSecondsText(const std::string& text) override { ::SetWindowTextW(m_seconds, widePath(text).c_str()); }
+    void setActionVisible(bool visible) override { ::ShowWindow(m_action, visible ? SW_SHOWNA : SW_HIDE); }
+    void startTicking(int ms) override { ::SetTimer(m_window, kTickTimer, static_cast<UINT>(ms), nullptr); }
+    void stopTicking() override { ::KillTimer(m_window, kTickTimer); }
+    void showError(const std::string& text) override { showErrorLater(text); }
+
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void layOut();
+    void paint();
+    void drawCancel(const DRAWITEMSTRUCT& item) const;
+
+    CountdownPresenter* m_presenter; // null once the presenter let the window go
+    HWND m_window = nullptr;
+    HWND m_action = nullptr;
+    HWND m_seconds = nullptr;
+    HWND m_cancel = nullptr;
+    HFONT m_actionFont = arialFont(kActionPoints, true);
+    HFONT m_secondsFont = arialFont(kSecondsPoints, true);
+    RECT m_picture{};
+};
+
+CountdownWindow::CountdownWindow(HINSTANCE instance, CountdownKind kind, CountdownPresenter& presenter)
+    : m_presenter(&presenter)
+{
+    const CountdownDesign& design = countdownDesign(kind);
+    const wchar_t* name = registerClass(L"QuelvoCountdown", procedure, ::GetSysColorBrush(COLOR_BTNFACE));
+    const int width = twips(design.widthTwips);
+    const int height = twips(design.heightTwips);
+    const RECT area = workArea();
+    // Above every window, never taking the focus from what the user is doing, not in the task bar.
+    m_window =
+        ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, name, widePath(design.title).c_str(),
+                          WS_POPUP | WS_CAPTION | WS_SYSMENU, (area.left + area.right - width) / 2,
+                          (area.top + area.bottom - height) / 2, width, height, nullptr, nullptr, instance, this);
+    m_action = ::CreateWindowExW(0, L"STATIC", widePath(design.actionText).c_str(),
+                                 WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 0, 0, 0, 0, m_window, nullptr,
+                                 instance, nullptr);
+    m_seconds = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 0, 0, 0, 0,
+                                  m_window, nullptr, instance, nullptr);
+    // A picture used as a button; its text is what a screen reader says.
+    m_cancel = ::CreateWindowExW(0, L"STATIC", widePath(kCancelName).c_str(),
+                                 WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, 0, 0, 0, m_window,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)), instance, nullptr);
+    ::SendMessageW(m_action, WM_SETFONT, reinterpret_cast<WPARAM>(m_actionFont), FALSE);
+    ::SendMessageW(m_seconds, WM_SETFONT, reinterpret_cast<WPARAM>(m_secondsFont), FALSE);
+    addTip(m_window, m_cancel, kCancelTip);
+    layOut();
+}
+
+CountdownWindow::~CountdownWindow()
+{
+    ::DeleteObject(m_actionFont);
+    ::DeleteObject(m_secondsFont);
+}
+
+void CountdownWindow::closeWindow()
+{
+    // Gone from sight at once; destroyed from the message loop, after whatever click or tick
+    // led here has returned.
+    m_presenter = nullptr;
+    ::KillTimer(m_window, kTickTimer);
+    ::ShowWindow(m_window, SW_HIDE);
+    ::PostMessageW(m_window, WM_CLOSE, 0, 0);
+}
+
+void CountdownWindow::layOut()
+{
+    RECT client{};
+    ::GetClientRect(m_window, &client);
+    const int margin = scaled(9);
+    const int gap = scaled(6);
+    const int side = scaled(kCountdownIconSideAt96);
+    const int actionHeight = scaled(44);
+    const int cancelWidth = scaled(kCancelWidthAt96);
+    const int cancelHeight = scaled(kCancelHeightAt96);
+    m_picture = {(client.right - side) / 2, margin, (client.right + side) / 2, margin + side};
+    const int actionTop = m_picture.bottom + gap;
+    ::MoveWindow(m_action, margin, actionTop, client.right - 2 * margin, actionHeight, FALSE);
+    const int cancelTop = client.bottom - margin - cancelHeight;
+    ::MoveWindow(m_cancel, (client.right - cancelWidth) / 2, cancelTop, cancelWidth, cancelHeight, FALSE);
+    const int secondsTop = actionTop + actionHeight + gap;
+    ::MoveWindow(m_seconds, margin, secondsTop, client.right - 2 * margin, cancelTop - gap - secondsTop, FALSE);
+}
+
+void CountdownWindow::paint()
+{
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(m_window, &paint);
+    const int side = m_picture.right - m_picture.left;
+    ::DrawIconEx(dc, m_picture.left, m_picture.top, loadPicture(Picture::Program, side, side), side, side, 0, nullptr,
+                 DI_NORMAL);
+    ::EndPaint(m_window, &paint);
+}
+
+void CountdownWindow::drawCancel(const DRAWITEMSTRUCT& item) const
+{
+    const int width = item.rcItem.right - item.rcItem.left;
+    const int height = item.rcItem.bottom - item.rcItem.top;
+    ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
+    ::DrawIconEx(item.hDC, item.rcItem.left, item.rcItem.top, loadPicture(Picture::Cancel, width, height), width,
+                 height, 0, nullptr, DI_NORMAL);
+}
+
+LRESULT CALLBACK CountdownWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = windowObject<CountdownWindow>(window, message, lParam);
+    if (self && message == WM_NCCREATE)
+        self->m_window = window;
+    if (!self || message == WM_NCCREATE)
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete self;
+        return 0;
+    }
+    return self->handle(message, wParam, lParam);
+}
+
+LRESULT CountdownWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_TIMER:
+        if (wParam == kTickTimer && m_presenter)
+            m_presenter->tick();
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kCancelId && HIWORD(wParam) == STN_CLICKED && m_presenter)
+            m_presenter->cancel();
+        return 0;
+    case WM_CLOSE:
+        // Closed by the user or the system rather than by the presenter: tell it.
+        ::KillTimer(m_window, kTickTimer);
+        if (CountdownPresenter* presenter = std::exchange(m_presenter, nullptr))
+            presenter->closed();
+        ::DestroyWindow(m_window);
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_PAINT:
+        paint();
+        return 0;
+    case WM_DRAWITEM:
+        drawCancel(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, reinterpret_cast<HWND>(lParam) == m_action ? kActionColour : ::GetSysColor(COLOR_BTNTEXT));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    }
+    default:
+        return ::DefWindowProcW(m_window, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+CountdownView* makeCountdownWindow(HINSTANCE instance, CountdownKind kind, CountdownPresenter& presenter)
+{
+    return new CountdownWindow(instance, kind, presenter);
+}
+
+} // namespace quelvo::win32

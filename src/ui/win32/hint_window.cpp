@@ -1,0 +1,158 @@
+#include "ui/win32/hint_window.h"
+
+#include "platform/windows/locations.h"
+#include "ui/win32/pictures.h"
+#include "ui/win32/window_helpers.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+namespace quelvo::win32 {
+
+namespace {
+
+constexpr UINT_PTR kCloseTimer = 1;
+
+int textWidth(HDC dc, std::wstring_view text)
+{
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+/// `frm_message`: a frameless strip in the tip colours, above all windows and without the focus.
+class HintWindow final : public HintView
+{
+public:
+    HintWindow(HINSTANCE instance, HintPresenter& presenter);
+    ~HintWindow() override { ::DeleteObject(m_font); }
+    HintWindow(const HintWindow&) = delete;
+    HintWindow& operator=(const HintWindow&) = delete;
+
+    void showConfirmation(const std::string& text) override;
+    void closeAfter(int ms) override { ::SetTimer(m_window, kCloseTimer, static_cast<UINT>(ms), nullptr); }
+    void closeWindow() override;
+
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HintPresenter* m_presenter; // null once the presenter let the window go
+    HWND m_window = nullptr;
+    HWND m_label = nullptr;
+    HWND m_image = nullptr;
+    HFONT m_font = arialFont(kHintPoints, false);
+};
+
+HintWindow::HintWindow(HINSTANCE instance, HintPresenter& presenter) : m_presenter(&presenter)
+{
+    const wchar_t* name = registerClass(L"QuelvoHint", procedure, ::GetSysColorBrush(COLOR_INFOBK));
+    const std::wstring text = widePath(kHintDefaultText);
+
+    // Laid out from the design in twips, widened when the font on this system runs longer.
+    HDC screen = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(screen, m_font);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(screen, &metrics);
+    const int fullWidth = textWidth(screen, text);
+    const int before = textWidth(screen, widePath(kHintTextBeforeGap) + L' ');
+    const int gap = textWidth(screen, std::wstring(kHintGapBlanks - 1, L' '));
+    ::SelectObject(screen, old);
+    ::ReleaseDC(nullptr, screen);
+
+    const int left = twips(kHintLabelLeftTwips);
+    const int width = std::max(twips(kHintWidthTwips), fullWidth + 2 * left);
+    const int height = twips(kHintHeightTwips);
+    const int labelHeight = std::max<int>(twips(kHintLabelHeightTwips), metrics.tmHeight);
+    const int top = std::min(twips(kHintLabelTopTwips), std::max(0, (height - labelHeight) / 2));
+    const int side = scaled(kHintIconSideAt96);
+
+    const RECT area = workArea();
+    m_window =
+        ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, name, L"frm_message",
+                          WS_POPUP | WS_BORDER, area.left, area.top, width, height, nullptr, nullptr, instance, this);
+    // The label does not paint over the picture that stands in its gap.
+    m_label = ::CreateWindowExW(0, L"STATIC", text.c_str(),
+                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, left,
+                                top, width - 2 * left, labelHeight, m_window, nullptr, instance, nullptr);
+    ::SendMessageW(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+    m_image = ::CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL,
+                                left + before + (gap - side) / 2, (height - 2 - side) / 2, side, side, m_window,
+                                nullptr, instance, nullptr);
+    ::SendMessageW(m_image, STM_SETIMAGE, IMAGE_ICON,
+                   reinterpret_cast<LPARAM>(loadPicture(Picture::Program, side, side)));
+    ::SetWindowPos(m_image, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::ShowWindow(m_window, SW_SHOWNOACTIVATE);
+}
+
+void HintWindow::showConfirmation(const std::string& text)
+{
+    ::ShowWindow(m_image, SW_HIDE);
+    const LONG_PTR style = ::GetWindowLongPtrW(m_label, GWL_STYLE);
+    ::SetWindowLongPtrW(m_label, GWL_STYLE, (style & ~LONG_PTR{SS_TYPEMASK}) | SS_CENTER);
+    ::SetWindowTextW(m_label, widePath(text).c_str());
+    ::InvalidateRect(m_label, nullptr, TRUE);
+}
+
+void HintWindow::closeWindow()
+{
+    // Destroyed from the message loop, after the call that led here has returned.
+    m_presenter = nullptr;
+    ::KillTimer(m_window, kCloseTimer);
+    ::ShowWindow(m_window, SW_HIDE);
+    ::PostMessageW(m_window, WM_CLOSE, 0, 0);
+}
+
+LRESULT CALLBACK HintWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = windowObject<HintWindow>(window, message, lParam);
+    if (self && message == WM_NCCREATE)
+        self->m_window = window;
+    if (!self || message == WM_NCCREATE)
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete self;
+        return 0;
+    }
+    return self->handle(message, wParam, lParam);
+}
+
+LRESULT HintWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_TIMER:
+        if (wParam == kCloseTimer) {
+            ::KillTimer(m_window, kCloseTimer);
+            if (m_presenter)
+                m_presenter->elapsed();
+        }
+        return 0;
+    case WM_CLOSE:
+        if (HintPresenter* presenter = std::exchange(m_presenter, nullptr))
+            presenter->closed();
+        ::DestroyWindow(m_window);
+        return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_INFOTEXT));
+        ::SetBkColor(dc, ::GetSysColor(COLOR_INFOBK));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_INFOBK));
+    }
+    default:
+        return ::DefWindowProcW(m_window, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+HintView* makeHintWindow(HINSTANCE instance, HintPresenter& presenter)
+{
+    return new HintWindow(instance, presenter);
+}
+
+} // namespace quelvo::win32
