@@ -124,8 +124,9 @@ void MainWindow::State::buildControls()
         tab.mask = TCIF_TEXT;
         tab.pszText = caption.data();
         SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&tab));
-        pages[i] = CreateWindowExW(WS_EX_CONTROLPARENT, L"Quelvo.Page", L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0,
-                                   tabs, nullptr, instance, this);
+        // Not clipping its children: a frame draws only its outline, the page the ground inside it.
+        pages[i] = CreateWindowExW(WS_EX_CONTROLPARENT, L"Quelvo.Page", L"", WS_CHILD, 0, 0, 0, 0, tabs, nullptr,
+                                   instance, this);
     }
     const auto hidePicture = [this](MainTab tab) {
         const auto index = static_cast<std::size_t>(tab);
