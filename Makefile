@@ -5,7 +5,7 @@ ARGS ?=
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := event_line settings_file autostart_entry
 
-.PHONY: all deps build run test test-windows fuzz format format-check bench deb package-check clean
+.PHONY: all deps build run test test-windows windows-dist fuzz format format-check bench deb package-check clean
 
 all: build
 
@@ -32,6 +32,11 @@ test-windows: deps
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
 	ctest --preset windows -j $(JOBS)
+
+# The Windows edition's portable zip and installer, in build/windows/dist/.
+windows-dist: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS) --target windows-dist
 
 bench: deps
 	cmake --preset release -DQUELVO_BUILD_BENCH=ON

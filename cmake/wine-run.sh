@@ -4,6 +4,9 @@
 # template made once (wineboot takes about ten seconds, a copy under one), so parallel
 # runs never share a prefix or a server.
 #   QUELVO_WINE_TEMPLATE  the template prefix (default ~/.cache/quelvo/wine-prefix)
+#   QUELVO_WINE_PREFIX    a prefix to run in and keep, made from the template when it is empty,
+#                         so that several programs in turn see one registry (default: a fresh
+#                         prefix per run, removed afterwards)
 #   QUELVO_WINE_GRAPHICS  Wine's graphics driver for this run; "null" lets a program make
 #                         windows without any display (window tests), none appear on screen
 # Exit status: the program's own.
@@ -50,24 +53,38 @@ make_template
 flock -u 9
 exec 9>&-
 
-prefix=$(mktemp -d "${TMPDIR:-/tmp}/quelvo-wine.XXXXXX")
+keep=${QUELVO_WINE_PREFIX:-}
+if [ -n "$keep" ]; then
+    prefix=$keep
+    mkdir -p "$prefix"
+else
+    prefix=$(mktemp -d "${TMPDIR:-/tmp}/quelvo-wine.XXXXXX")
+fi
 server=
 cleanup() {
     if [ -n "$server" ]; then
         stop_server "$prefix" "$server"
     fi
-    rm -rf "$prefix"
+    if [ -z "$keep" ]; then
+        rm -rf "$prefix"
+    fi
 }
 trap cleanup EXIT
 # A run ended from outside (timeout, Ctrl+C) still ends the prefix's services and removes it.
 trap 'exit 143' TERM INT HUP
 # The prefix's system files (some 700 MB) are hard links to the template's, which Wine only
 # reads; the registry files, which the server rewrites, are copies.
-cp -al "$template/." "$prefix/"
-for hive in "$prefix"/*.reg; do
-    rm -f "$hive"
-    cp "$template/${hive##*/}" "$hive"
-done
+if [ ! -f "$prefix/system.reg" ]; then
+    cp -al "$template/." "$prefix/"
+    for hive in "$prefix"/*.reg; do
+        rm -f "$hive"
+        cp "$template/${hive##*/}" "$hive"
+    done
+    # The template is remade whenever Wine changes, so the prefix never needs Wine's update
+    # check; a program under a faked clock (libfaketime) would otherwise set off a full update.
+    rm -f "$prefix/.update-timestamp"
+    echo disable >"$prefix/.update-timestamp"
+fi
 if [ -n "${QUELVO_WINE_GRAPHICS:-}" ]; then
     printf '\n[Software\\\\Wine\\\\Drivers]\n"Graphics"="%s"\n' "$QUELVO_WINE_GRAPHICS" >>"$prefix/user.reg"
 fi

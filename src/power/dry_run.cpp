@@ -3,6 +3,8 @@
 #include "power/power_table.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 namespace quelvo {
 
@@ -31,6 +33,12 @@ ExitResult DryRunExitRequester::requestExit(std::int32_t flags)
 {
     m_out(describeShutdownSystem(flags));
     return {true, 0, {}};
+}
+
+bool dryRunFromEnvironment()
+{
+    const char* value = std::getenv("QUELVO_DRY_RUN");
+    return value != nullptr && std::string_view(value) == "1";
 }
 
 } // namespace quelvo

@@ -37,4 +37,7 @@ private:
     DryRunOutput m_out;
 };
 
+/// True when QUELVO_DRY_RUN is "1".
+bool dryRunFromEnvironment();
+
 } // namespace quelvo

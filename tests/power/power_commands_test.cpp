@@ -1,11 +1,7 @@
 #include "fakes/fake_power.h"
-#include "power/dry_run.h"
 #include "power/power_commands.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <utility>
 
 namespace quelvo {
 namespace {
@@ -103,31 +99,6 @@ TEST(PowerCommands, ACompanionCarryingTheRequestIsWaitedFor)
         EXPECT_EQ(heard->kind, c.kind);
         EXPECT_EQ(heard->reason, c.reason);
     }
-}
-
-// A countdown's request, through the dry run: one line per request, and an outcome that says so.
-TEST(PowerCommands, DryRunReportsOneLinePerRequest)
-{
-    test::FakeVersionQuery query; // fails, like on Linux
-    test::FakePrivileges privileges;
-    test::FakeSystemMessages messages;
-    std::string out;
-    const DryRunOutput lines = [&out](const std::string& line) { out += line + '\n'; };
-    DryRunProcessStarter processes(lines);
-    DryRunExitRequester exit(lines);
-    VersionProbe probe(query);
-    ShutdownService shutdown(probe, {privileges, privileges, exit, messages}, "quelvo");
-    PowerCommands commands(probe, processes, shutdown);
-
-    for (const auto& [reboot, forced] : {std::pair{false, false}, std::pair{false, true}, std::pair{true, true}}) {
-        const PowerOutcome outcome = requestPower(commands, reboot, forced, true);
-        EXPECT_FALSE(outcome.failed);
-        EXPECT_TRUE(outcome.simulated);
-    }
-    EXPECT_EQ(out, "power: run \"velmorshutdown.exe -u\" show 6\n"
-                   "power: ShutdownSystem 8\n"
-                   "power: ShutdownSystem 2\n");
-    EXPECT_TRUE(privileges.ownLog.empty());
 }
 
 } // namespace

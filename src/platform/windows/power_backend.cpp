@@ -4,40 +4,36 @@
 #include "platform/windows/folder_process_starter.h"
 #include "platform/windows/locations.h"
 #include "platform/windows/windows_power.h"
-#include "power/dry_run.h"
-
-#include <cstdlib>
 
 namespace quelvo {
 
-PowerBackend::PowerBackend(bool dryRun, DryRunOutput out)
-    : m_dryRun(dryRun), m_version(std::make_unique<WindowsVersionQuery>()),
-      m_privileges(std::make_unique<WindowsPrivileges>()), m_messages(std::make_unique<WindowsSystemMessages>())
-{
-    if (dryRun) {
-        m_processes = std::make_unique<DryRunProcessStarter>(out);
-        m_exit = std::make_unique<DryRunExitRequester>(std::move(out));
-    } else {
-        m_processes = std::make_unique<FolderProcessStarter>(executableFolder());
-        m_exit = std::make_unique<ExitWindowsRequester>();
-    }
-    m_probe = std::make_unique<VersionProbe>(*m_version);
-    m_shutdown = std::make_unique<ShutdownService>(
-        *m_probe, ShutdownPlatform{*m_privileges, *m_privileges, *m_exit, *m_messages}, executableFileName());
-    m_commands = std::make_unique<PowerCommands>(*m_probe, *m_processes, *m_shutdown);
-}
+namespace {
 
-PowerBackend::~PowerBackend() = default;
+class WindowsPowerPlatform final : public PowerPlatform
+{
+public:
+    const VersionQuery& version() override { return m_version; }
+    PrivilegeLookup& privileges() override { return m_privileges; }
+    TokenOperations& tokens() override { return m_privileges; }
+    const SystemMessages& messages() override { return m_messages; }
+    std::unique_ptr<ProcessStarter> makeProcessStarter() override
+    {
+        return std::make_unique<FolderProcessStarter>(executableFolder());
+    }
+    std::unique_ptr<ExitRequester> makeExitRequester() override { return std::make_unique<ExitWindowsRequester>(); }
+
+private:
+    WindowsVersionQuery m_version;
+    WindowsPrivileges m_privileges;
+    WindowsSystemMessages m_messages;
+};
+
+} // namespace
 
 std::unique_ptr<PowerBackend> makePowerBackend(bool dryRun)
 {
-    return std::make_unique<PowerBackend>(dryRun, standardOutputLines());
-}
-
-bool dryRunFromEnvironment()
-{
-    const char* value = std::getenv("QUELVO_DRY_RUN");
-    return value != nullptr && std::string(value) == "1";
+    return std::make_unique<PowerBackend>(std::make_unique<WindowsPowerPlatform>(), dryRun, standardOutputLines(),
+                                          executableFileName());
 }
 
 std::string executableFileName()

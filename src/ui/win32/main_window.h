@@ -62,7 +62,11 @@ public:
     [[nodiscard]] bool windowMaximised() const override;
     [[nodiscard]] PixelRect fitToContents() override;
     [[nodiscard]] PixelRect frame() const override;
+    /// Windows lets every program place its own windows.
+    [[nodiscard]] bool canPlaceWindow() const override { return true; }
     void moveTo(int left, int top) override;
+    /// Never asked for: the window moves itself while the pointer drags it.
+    void startSystemMove() override {}
     [[nodiscard]] double logicalDpi() const override;
     [[nodiscard]] std::vector<PixelRect> screens() const override;
     void startChecker() override;

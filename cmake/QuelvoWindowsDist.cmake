@@ -1,0 +1,50 @@
+# The Windows edition as it is handed out (target windows-dist, part of the windows build):
+#   dist/quelvo-<version>-win64.zip        portable: the four programs, README.txt, LICENSE.txt
+#   dist/quelvo-<version>-win64-setup.exe  the NSIS installer (data/windows/quelvo.nsi), when
+#                                          makensis is installed
+set(QUELVO_DIST_NAME quelvo-${PROJECT_VERSION}-win64)
+set(QUELVO_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
+set(stage ${QUELVO_DIST_DIR}/${QUELVO_DIST_NAME})
+
+# The texts with Windows line ends, so Notepad shows them as they are.
+configure_file(${PROJECT_SOURCE_DIR}/data/windows/README.txt ${CMAKE_BINARY_DIR}/dist-texts/README.txt
+               @ONLY NEWLINE_STYLE CRLF)
+configure_file(${PROJECT_SOURCE_DIR}/data/copyright ${CMAKE_BINARY_DIR}/dist-texts/LICENSE.txt
+               @ONLY NEWLINE_STYLE CRLF)
+
+set(programs quelvo quelvoctl velmorshutdown velmorlogoff)
+set(copies)
+foreach(program IN LISTS programs)
+    list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${program}> ${stage}/)
+endforeach()
+
+set(zip ${QUELVO_DIST_DIR}/${QUELVO_DIST_NAME}.zip)
+add_custom_command(
+    OUTPUT ${zip}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage} ${zip}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}
+    ${copies}
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/dist-texts/README.txt
+            ${CMAKE_BINARY_DIR}/dist-texts/LICENSE.txt ${stage}/
+    COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip ${QUELVO_DIST_NAME}
+    WORKING_DIRECTORY ${QUELVO_DIST_DIR}
+    DEPENDS ${programs} ${CMAKE_BINARY_DIR}/dist-texts/README.txt ${CMAKE_BINARY_DIR}/dist-texts/LICENSE.txt
+    COMMENT "Packing ${QUELVO_DIST_NAME}.zip"
+    VERBATIM)
+set(outputs ${zip})
+
+find_program(QUELVO_MAKENSIS makensis)
+if(QUELVO_MAKENSIS)
+    set(QUELVO_SETUP ${QUELVO_DIST_DIR}/${QUELVO_DIST_NAME}-setup.exe)
+    add_custom_command(
+        OUTPUT ${QUELVO_SETUP}
+        COMMAND ${QUELVO_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DSTAGE=${stage} -DOUTFILE=${QUELVO_SETUP}
+                ${PROJECT_SOURCE_DIR}/data/windows/quelvo.nsi
+        DEPENDS ${zip} ${PROJECT_SOURCE_DIR}/data/windows/quelvo.nsi
+        COMMENT "Making ${QUELVO_DIST_NAME}-setup.exe"
+        VERBATIM)
+    list(APPEND outputs ${QUELVO_SETUP})
+else()
+    message(STATUS "makensis not found: windows-dist makes the zip only")
+endif()
+add_custom_target(windows-dist ALL DEPENDS ${outputs})
