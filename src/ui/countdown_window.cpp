@@ -25,12 +25,15 @@ struct Design
     const char* title;
     const char* actionName;
     const char* actionText;
+    const char* secondsDescription;
     double widthTwips;
     double heightTwips;
 };
 
-constexpr Design kDesigns[] = {{"frm_shutdown", "Quelvo: Shut down", "lab_shutdown", "SHUT DOWN", 4500, 4500},
-                               {"frm_reboot", "Quelvo: Re boot", "lab_reboot", "RE BOOT", 4470, 4500}};
+constexpr Design kDesigns[] = {
+    {"frm_shutdown", "Quelvo: Shut down", "lab_shutdown", "SHUT DOWN", "Seconds before the computer shuts down", 4500,
+     4500},
+    {"frm_reboot", "Quelvo: Re boot", "lab_reboot", "RE BOOT", "Seconds before the computer restarts", 4470, 4500}};
 
 const char* const kCancelTip = "Click here to cancel";
 constexpr QSize kCancelSizeAt96{127, 29};
@@ -82,6 +85,7 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& present
     m_seconds->setAlignment(Qt::AlignCenter);
     // Screen readers hear what the number is, not only the number.
     m_seconds->setAccessibleName(QStringLiteral("Seconds left"));
+    m_seconds->setAccessibleDescription(QString::fromUtf8(design.secondsDescription));
 
     auto* cancel = new ClickableImage(this);
     cancel->setObjectName(QStringLiteral("Image2"));

@@ -1,5 +1,7 @@
 #include "ui/frm_main.h"
 
+#include "shell/main_access_keys.h"
+
 #include "ui/app_icon.h"
 #include "ui/countdown_window.h"
 #include "ui/hint_window.h"
@@ -13,6 +15,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -68,6 +71,18 @@ void FrmMain::buildWindow()
     SSTab1->addTab(buildSchedulesTab(), QStringLiteral("Schedules"));
     SSTab1->addTab(buildSleepTab(), QStringLiteral("Sleep / timed off"));
     layout->addWidget(SSTab1);
+    // The hide pictures, made before the controls beside them, come last on their pages.
+    setTabOrder(chk_forced, hidePictures[1]);
+    setTabOrder(Command2, hidePictures[2]);
+
+    for (auto* button : findChildren<QAbstractButton*>())
+        button->setText(qs(withAccessKey(ss(button->text()))));
+    for (auto* group : findChildren<QGroupBox*>())
+        group->setTitle(qs(withAccessKey(ss(group->title()))));
+    for (auto* label : findChildren<QLabel*>()) {
+        if (label->buddy())
+            label->setText(qs(withAccessKey(ss(label->text()))));
+    }
 
     // Pointer moves over the background, the tab control and its pages are tracked for the position
     // memory. The pages sit in a stack inside the tab control, which must see the moves too.

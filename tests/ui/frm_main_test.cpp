@@ -5,6 +5,7 @@
 #include "ui/frm_main.h"
 #include "ui/sys_tray.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -12,7 +13,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <memory>
@@ -47,6 +50,32 @@ struct Fixture
 void clickBox(QCheckBox* box)
 {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+// The control with the keyboard focus: the tab bar is "tabs", a link in a text "link", an editable
+// box's text field is its box.
+QString focusName()
+{
+    QWidget* w = QApplication::focusWidget();
+    if (!w)
+        return QStringLiteral("none");
+    if (qobject_cast<QTabBar*>(w))
+        return QStringLiteral("tabs");
+    if (auto* label = qobject_cast<QLabel*>(w); label && label->hasSelectedText())
+        return QStringLiteral("link");
+    return w->objectName().isEmpty() && w->parentWidget() ? w->parentWidget()->objectName() : w->objectName();
+}
+
+// Shows the window active on the tab with this caption, the focus on the tab bar.
+void activateOnTab(FrmMain& w, const QString& caption)
+{
+    for (int i = 0; i < w.SSTab1->count(); ++i) {
+        if (w.SSTab1->tabText(i) == caption)
+            w.SSTab1->setCurrentIndex(i);
+    }
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.SSTab1->tabBar()->setFocus();
 }
 
 } // namespace
@@ -139,6 +168,127 @@ private slots:
         QVERIFY(w.chk_reboot->isChecked() && !w.chk_shutdown->isChecked());
         QTest::keyClick(w.chk_shutdown, Qt::Key_Space);
         QVERIFY(w.chk_shutdown->isChecked() && !w.chk_reboot->isChecked());
+    }
+
+    // Tab walks a page from the tab bar top left to bottom right, the hide picture last, and back.
+    void tabWalksEachPageInReadingOrder_data()
+    {
+        QTest::addColumn<QString>("order");
+        QTest::newRow("About") << "Label1 link chk_lww chk_pause image3"; // the welcome text, then its link
+        QTest::newRow("Settings") << "chk_mon chk_tue chk_wed chk_thu chk_fri chk_sat chk_sun Command1 txt_hr txt_min "
+                                     "com_am chk_shutdown chk_reboot chk_repeat com_save Check1 chk_forced Image2";
+        QTest::newRow("Schedules") << "ListView1 com_del Command2 Image1";
+        QTest::newRow("Sleep / timed off")
+            << "Command3 Command4 Command5 Command6 Command7 Command8 Command9 Command10 Picture1";
+    }
+
+    void tabWalksEachPageInReadingOrder()
+    {
+        QFETCH(QString, order);
+        Fixture f;
+        FrmMain& w = f.start();
+        activateOnTab(w, QString::fromUtf8(QTest::currentDataTag()));
+        QStringList walked;
+        const qsizetype stops = order.count(QLatin1Char(' ')) + 2;
+        for (qsizetype i = 0; i < stops; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            walked << focusName();
+        }
+        QCOMPARE(walked.join(QLatin1Char(' ')), order + QStringLiteral(" tabs"));
+    }
+
+    // Alt and a letter clicks or toggles the marked control of the page shown, or puts the focus
+    // into the box a label names or the frame's first button.
+    void accessKeysReachTheirControl_data()
+    {
+        QTest::addColumn<QString>("tab");
+        QTest::addColumn<char>("key");
+        QTest::addColumn<QString>("reaction");
+        const auto row = [](const char* tab, char key, const char* reaction) {
+            QTest::addRow("%s Alt+%c", tab, key) << QString::fromUtf8(tab) << key << QString::fromUtf8(reaction);
+        };
+        row("About", 'L', "click chk_lww");
+        row("About", 'A', "click chk_pause");
+        row("About", 'H', "click image3");
+        row("Settings", 'A', "click Command1");
+        row("Settings", 'O', "focus txt_hr");
+        row("Settings", 'M', "focus txt_min");
+        row("Settings", 'P', "focus com_am");
+        row("Settings", 'D', "click chk_shutdown");
+        row("Settings", 'B', "click chk_reboot");
+        row("Settings", 'R', "click chk_repeat");
+        row("Settings", 'S', "click com_save");
+        row("Settings", 'U', "click Check1");
+        row("Settings", 'F', "click chk_forced");
+        row("Settings", 'H', "click Image2");
+        row("Schedules", 'S', "click com_del");
+        row("Schedules", 'A', "click Command2");
+        row("Schedules", 'H', "click Image1");
+        row("Sleep / timed off", 'S', "focus Command3");
+        row("Sleep / timed off", 'R', "focus Command7");
+        row("Sleep / timed off", 'H', "click Picture1");
+    }
+
+    void accessKeysReachTheirControl()
+    {
+        QFETCH(QString, tab);
+        QFETCH(char, key);
+        QFETCH(QString, reaction);
+        Fixture f;
+        FrmMain& w = f.start();
+        activateOnTab(w, tab);
+        QString clicked;
+        for (auto* button : w.findChildren<QAbstractButton*>())
+            connect(button, &QAbstractButton::clicked, this, [&clicked, button] { clicked = button->objectName(); });
+        // Answer the messages some of these clicks show.
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
+        });
+        answer.start(20);
+        QTest::keyClick(&w, static_cast<Qt::Key>(key), Qt::AltModifier);
+        QTRY_COMPARE(clicked.isEmpty() ? QStringLiteral("focus ") + focusName() : QStringLiteral("click ") + clicked,
+                     reaction);
+    }
+
+    // A screen reader names the pictures, the list and the boxes by their labels.
+    void accessibleNames_data()
+    {
+        QTest::addColumn<QString>("object");
+        QTest::addColumn<QAccessible::Role>("role");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("description");
+        const QString hide = QStringLiteral("Hide this window in the notification area");
+        for (const char* picture : {"image3", "Image2", "Image1", "Picture1"})
+            QTest::newRow(picture) << picture << QAccessible::Button << "Hide to tray" << hide;
+        QTest::newRow("imgicon") << "imgicon" << QAccessible::Graphic << "Quelvo"
+                                 << "The program's icon";
+        QTest::newRow("ListView1") << "ListView1" << QAccessible::Tree << "Events"
+                                   << "";
+        QTest::newRow("txt_hr") << "txt_hr" << QAccessible::ComboBox << "Hour"
+                                << "Enter the hour of the event in here";
+        QTest::newRow("txt_min") << "txt_min" << QAccessible::ComboBox << "Minute"
+                                 << "Enter the minute of the event in here";
+        QTest::newRow("com_am") << "com_am" << QAccessible::ComboBox << "AM/PM"
+                                << "Choose from AM or PM";
+    }
+
+    void accessibleNames()
+    {
+        QFETCH(QString, object);
+        QFETCH(QAccessible::Role, role);
+        QFETCH(QString, name);
+        QFETCH(QString, description);
+        Fixture f;
+        FrmMain& w = f.start();
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w.findChild<QWidget*>(object));
+        QCOMPARE(face->role(), role);
+        // A control with a label is named by it (a box's own name is its value on Linux).
+        const auto labels = face->relations(QAccessible::Label);
+        QCOMPARE(labels.isEmpty() ? face->text(QAccessible::Name) : labels.first().first->text(QAccessible::Name),
+                 name);
+        QCOMPARE(face->text(QAccessible::Description), description);
     }
 
     // A move without a button over an empty spot of a tab page stores where the window stands.
