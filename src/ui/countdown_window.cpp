@@ -66,7 +66,7 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& present
     auto* image1 = new QLabel(this);
     image1->setObjectName(QStringLiteral("Image1"));
     const int side = scaledPixels(kImage1SideAt96, *this);
-    image1->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
+    image1->setPixmap(appPicture(side, devicePixelRatioF()));
     image1->setAlignment(Qt::AlignCenter);
 
     m_action = new QLabel(QString::fromUtf8(design.actionText), this);

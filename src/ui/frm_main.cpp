@@ -271,6 +271,14 @@ void FrmMain::setBusy(bool busy)
         QApplication::restoreOverrideCursor();
 }
 
+void FrmMain::hideWindow()
+{
+    hide();
+    // Hidden in the notification area, the window keeps its widgets but gives back its platform
+    // window and the image it is drawn into; showing it makes them anew, where it stood.
+    destroy();
+}
+
 void FrmMain::restoreWindow()
 {
     setWindowState(windowState() & ~Qt::WindowMinimized);

@@ -118,7 +118,7 @@ QWidget* FrmMain::buildAboutTab()
     imgicon = named(new QLabel, "imgicon");
     const int side = scaledPixels(kAboutIconAt96, *this);
     imgicon->setFixedSize(side, side);
-    imgicon->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
+    imgicon->setPixmap(appPicture(side, devicePixelRatioF()));
     imgicon->setAccessibleName(QStringLiteral("Quelvo"));
     imgicon->setAccessibleDescription(QStringLiteral("The program's icon"));
     header->addWidget(imgicon, 0, Qt::AlignTop);

@@ -139,10 +139,13 @@ private slots:
                  std::optional<std::string>("On Mon at 09:46 AM, Shut Down, Don't repeat\r\n"));
         QCOMPARE(w.ListView1->topLevelItemCount(), 1);
         QCOMPARE(w.ListView1->topLevelItem(0)->text(0), QStringLiteral(" Mon at 09:46 AM"));
+        const QPoint shownAt = w.pos();
         w.findChild<QPushButton*>(QStringLiteral("Picture1"))->click(); // hide to tray
         QVERIFY(!w.isVisible());
+        QVERIFY(!w.windowHandle()); // hidden, it holds no platform window and nothing drawn
         w.sysTray()->menu()->actions()[7]->trigger(); // "&Set new event"
         QVERIFY(w.isVisible());
+        QCOMPARE(w.pos(), shownAt);
         QCOMPARE(w.SSTab1->currentIndex(), 1);
         w.presenter().hint().elapsed();
     }
