@@ -2,26 +2,25 @@
 
 #include "power/power_table.h"
 
-#include <ostream>
+#include <utility>
 
 namespace quelvo {
 
-DryRunProcessStarter::DryRunProcessStarter(std::ostream& out) : m_out(out)
+DryRunProcessStarter::DryRunProcessStarter(DryRunPrinter print) : m_print(std::move(print))
 {}
 
 StartResult DryRunProcessStarter::start(const std::string& commandLine, int showWindow)
 {
-    // Flushed at once: a watcher of the output must see the request even if the program ends next.
-    m_out << describeRun(commandLine, showWindow) << std::endl;
+    m_print(describeRun(commandLine, showWindow));
     return {true, {}};
 }
 
-DryRunExitRequester::DryRunExitRequester(std::ostream& out) : m_out(out)
+DryRunExitRequester::DryRunExitRequester(DryRunPrinter print) : m_print(std::move(print))
 {}
 
 ExitResult DryRunExitRequester::requestExit(std::int32_t flags)
 {
-    m_out << describeShutdownSystem(flags) << std::endl;
+    m_print(describeShutdownSystem(flags));
     return {true, 0, {}};
 }
 

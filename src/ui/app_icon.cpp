@@ -66,13 +66,17 @@ QPixmap appPicture(int side, qreal devicePixelRatio)
 
 QIcon hideToTrayIcon()
 {
-    // One 16-pixel design, rendered for the common scales rather than stretched.
-    QIcon icon;
-    for (const int side : {16, 20, 24, 32, 48}) {
-        QPixmap pixmap = rendered("hide", side);
-        pixmap.setDevicePixelRatio(side / 16.0);
-        icon.addPixmap(pixmap);
-    }
+    // One 16-pixel design, rendered for the common scales rather than stretched; made once, so the
+    // four buttons share one set of pixmaps.
+    static const QIcon icon = [] {
+        QIcon made;
+        for (const int side : {16, 20, 24, 32, 48}) {
+            QPixmap pixmap = rendered("hide", side);
+            pixmap.setDevicePixelRatio(side / 16.0);
+            made.addPixmap(pixmap);
+        }
+        return made;
+    }();
     return icon;
 }
 

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace quelvo {
 namespace {
 
@@ -104,14 +102,15 @@ TEST(PowerCommands, ACompanionCarryingTheRequestIsWaitedFor)
     }
 }
 
-TEST(PowerCommands, DryRunPrintsOneFlushedLinePerRequest)
+TEST(PowerCommands, DryRunPrintsOneLinePerRequest)
 {
     test::FakeVersionQuery query; // fails, like on Linux
     test::FakePrivileges privileges;
     test::FakeSystemMessages messages;
-    std::ostringstream out;
-    DryRunProcessStarter processes(out);
-    DryRunExitRequester exit(out);
+    std::string out;
+    const auto print = [&out](const std::string& line) { out += line + '\n'; };
+    DryRunProcessStarter processes(print);
+    DryRunExitRequester exit(print);
     VersionProbe probe(query);
     ShutdownService shutdown(probe, {privileges, privileges, exit, messages}, "quelvo");
     PowerCommands commands(probe, processes, shutdown);
@@ -119,9 +118,9 @@ TEST(PowerCommands, DryRunPrintsOneFlushedLinePerRequest)
     EXPECT_FALSE(commands.DoShutdown().failed);
     EXPECT_FALSE(commands.DoForcedShutdown().failed);
     EXPECT_FALSE(commands.DoReboot().failed);
-    EXPECT_EQ(out.str(), "power: run \"velmorshutdown.exe -u\" show 6\n"
-                         "power: ShutdownSystem 8\n"
-                         "power: ShutdownSystem 2\n");
+    EXPECT_EQ(out, "power: run \"velmorshutdown.exe -u\" show 6\n"
+                   "power: ShutdownSystem 8\n"
+                   "power: ShutdownSystem 2\n");
     EXPECT_TRUE(privileges.ownLog.empty());
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "power/dry_run.h"
 #include "power/power_commands.h"
 
-#include <iosfwd>
 #include <memory>
 #include <string>
 
@@ -15,11 +15,11 @@ class LinuxPrivileges;
 class LinuxSystemMessages;
 
 /// The power machinery of a Linux executable, owning its platform objects. In a dry run nothing
-/// is started or requested; each request prints one line on `out` instead.
+/// is started or requested; each request prints one line through `print` instead.
 class PowerBackend final
 {
 public:
-    PowerBackend(bool dryRun, std::ostream& out);
+    PowerBackend(bool dryRun, DryRunPrinter print);
     ~PowerBackend();
     PowerBackend(const PowerBackend&) = delete;
     PowerBackend& operator=(const PowerBackend&) = delete;

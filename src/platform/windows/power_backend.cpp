@@ -6,18 +6,19 @@
 #include "platform/windows/windows_power.h"
 #include "power/dry_run.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <iostream>
+#include <utility>
 
 namespace quelvo {
 
-PowerBackend::PowerBackend(bool dryRun, std::ostream& out)
+PowerBackend::PowerBackend(bool dryRun, DryRunPrinter print)
     : m_dryRun(dryRun), m_version(std::make_unique<WindowsVersionQuery>()),
       m_privileges(std::make_unique<WindowsPrivileges>()), m_messages(std::make_unique<WindowsSystemMessages>())
 {
     if (dryRun) {
-        m_processes = std::make_unique<DryRunProcessStarter>(out);
-        m_exit = std::make_unique<DryRunExitRequester>(out);
+        m_processes = std::make_unique<DryRunProcessStarter>(print);
+        m_exit = std::make_unique<DryRunExitRequester>(std::move(print));
     } else {
         m_processes = std::make_unique<FolderProcessStarter>(executableFolder());
         m_exit = std::make_unique<ExitWindowsRequester>();
@@ -32,7 +33,13 @@ PowerBackend::~PowerBackend() = default;
 
 std::unique_ptr<PowerBackend> makePowerBackend(bool dryRun)
 {
-    return std::make_unique<PowerBackend>(dryRun, std::cout);
+    // Flushed at once: a watcher of the output must see the request even if the program ends next.
+    // Through stdio, not iostreams: setting those up costs the tray program 300 kB of memory.
+    return std::make_unique<PowerBackend>(dryRun, [](const std::string& line) {
+        std::fputs(line.c_str(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    });
 }
 
 bool dryRunFromEnvironment()
