@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMetaEnum>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabBar>
@@ -142,7 +143,7 @@ private slots:
         const QPoint shownAt = w.pos();
         w.findChild<QPushButton*>(QStringLiteral("Picture1"))->click(); // hide to tray
         QVERIFY(!w.isVisible());
-        QVERIFY(!w.windowHandle()); // hidden, it holds no platform window and nothing drawn
+        QVERIFY(!w.windowHandle());                   // hidden, it holds no platform window and nothing drawn
         w.sysTray()->menu()->actions()[7]->trigger(); // "&Set new event"
         QVERIFY(w.isVisible());
         QCOMPARE(w.pos(), shownAt);
@@ -200,98 +201,62 @@ private slots:
         QCOMPARE(walked.join(QLatin1Char(' ')), order + QStringLiteral(" tabs"));
     }
 
-    // Alt and a letter clicks or toggles the marked control of the page shown, or puts the focus
-    // into the box a label names or the frame's first button.
+    // Alt and a letter clicks or toggles the marked control of the page shown ("key name"), or
+    // puts the focus into the box a label names or a frame's first button ("key >name").
     void accessKeysReachTheirControl_data()
     {
-        QTest::addColumn<QString>("tab");
-        QTest::addColumn<char>("key");
-        QTest::addColumn<QString>("reaction");
-        const auto row = [](const char* tab, char key, const char* reaction) {
-            QTest::addRow("%s Alt+%c", tab, key) << QString::fromUtf8(tab) << key << QString::fromUtf8(reaction);
-        };
-        row("About", 'L', "click chk_lww");
-        row("About", 'A', "click chk_pause");
-        row("About", 'H', "click image3");
-        row("Settings", 'A', "click Command1");
-        row("Settings", 'O', "focus txt_hr");
-        row("Settings", 'M', "focus txt_min");
-        row("Settings", 'P', "focus com_am");
-        row("Settings", 'D', "click chk_shutdown");
-        row("Settings", 'B', "click chk_reboot");
-        row("Settings", 'R', "click chk_repeat");
-        row("Settings", 'S', "click com_save");
-        row("Settings", 'U', "click Check1");
-        row("Settings", 'F', "click chk_forced");
-        row("Settings", 'H', "click Image2");
-        row("Schedules", 'S', "click com_del");
-        row("Schedules", 'A', "click Command2");
-        row("Schedules", 'H', "click Image1");
-        row("Sleep / timed off", 'S', "focus Command3");
-        row("Sleep / timed off", 'R', "focus Command7");
-        row("Sleep / timed off", 'H', "click Picture1");
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("About") << "L chk_lww, A chk_pause, H image3";
+        QTest::newRow("Settings") << "A Command1, O >txt_hr, M >txt_min, P >com_am, D chk_shutdown, B chk_reboot, "
+                                     "R chk_repeat, S com_save, U Check1, F chk_forced, H Image2";
+        QTest::newRow("Schedules") << "S com_del, A Command2, H Image1";
+        QTest::newRow("Sleep / timed off") << "S >Command3, R >Command7, H Picture1";
     }
 
     void accessKeysReachTheirControl()
     {
-        QFETCH(QString, tab);
-        QFETCH(char, key);
-        QFETCH(QString, reaction);
+        QFETCH(QString, keys);
         Fixture f;
         FrmMain& w = f.start();
-        activateOnTab(w, tab);
         QString clicked;
         for (auto* button : w.findChildren<QAbstractButton*>())
             connect(button, &QAbstractButton::clicked, this, [&clicked, button] { clicked = button->objectName(); });
-        // Answer the messages some of these clicks show.
-        QTimer answer;
+        QTimer answer; // closes the messages some of these clicks show
         connect(&answer, &QTimer::timeout, [] {
             if (QWidget* box = QApplication::activeModalWidget())
                 box->close();
         });
         answer.start(20);
-        QTest::keyClick(&w, static_cast<Qt::Key>(key), Qt::AltModifier);
-        QTRY_COMPARE(clicked.isEmpty() ? QStringLiteral("focus ") + focusName() : QStringLiteral("click ") + clicked,
-                     reaction);
+        for (const QString& entry : keys.split(QStringLiteral(", "))) {
+            activateOnTab(w, QString::fromUtf8(QTest::currentDataTag()));
+            clicked.clear();
+            QTest::keyClick(&w, static_cast<Qt::Key>(entry.at(0).unicode()), Qt::AltModifier);
+            QTRY_COMPARE(entry.at(0) + (clicked.isEmpty() ? QStringLiteral(" >") + focusName() : u' ' + clicked),
+                         entry);
+        }
     }
 
-    // A screen reader names the pictures, the list and the boxes by their labels.
-    void accessibleNames_data()
+    // A screen reader hears each control's name (an editable box is named by its label: on Linux
+    // its own name is its value), role and description.
+    void screenReadersNameTheControls()
     {
-        QTest::addColumn<QString>("object");
-        QTest::addColumn<QAccessible::Role>("role");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("description");
-        const QString hide = QStringLiteral("Hide this window in the notification area");
-        for (const char* picture : {"image3", "Image2", "Image1", "Picture1"})
-            QTest::newRow(picture) << picture << QAccessible::Button << "Hide to tray" << hide;
-        QTest::newRow("imgicon") << "imgicon" << QAccessible::Graphic << "Quelvo"
-                                 << "The program's icon";
-        QTest::newRow("ListView1") << "ListView1" << QAccessible::Tree << "Events"
-                                   << "";
-        QTest::newRow("txt_hr") << "txt_hr" << QAccessible::ComboBox << "Hour"
-                                << "Enter the hour of the event in here";
-        QTest::newRow("txt_min") << "txt_min" << QAccessible::ComboBox << "Minute"
-                                 << "Enter the minute of the event in here";
-        QTest::newRow("com_am") << "com_am" << QAccessible::ComboBox << "AM/PM"
-                                << "Choose from AM or PM";
-    }
-
-    void accessibleNames()
-    {
-        QFETCH(QString, object);
-        QFETCH(QAccessible::Role, role);
-        QFETCH(QString, name);
-        QFETCH(QString, description);
         Fixture f;
         FrmMain& w = f.start();
-        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w.findChild<QWidget*>(object));
-        QCOMPARE(face->role(), role);
-        // A control with a label is named by it (a box's own name is its value on Linux).
-        const auto labels = face->relations(QAccessible::Label);
-        QCOMPARE(labels.isEmpty() ? face->text(QAccessible::Name) : labels.first().first->text(QAccessible::Name),
-                 name);
-        QCOMPARE(face->text(QAccessible::Description), description);
+        const QMetaEnum roles = QMetaEnum::fromType<QAccessible::Role>();
+        QStringList heard;
+        for (const char* name :
+             {"image3", "Image2", "Image1", "Picture1", "imgicon", "ListView1", "txt_hr", "com_am"}) {
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w.findChild<QWidget*>(name));
+            const auto labels = face->relations(QAccessible::Label);
+            heard << (labels.isEmpty() ? face->text(QAccessible::Name)
+                                       : labels.first().first->text(QAccessible::Name)) +
+                         QStringLiteral(", ") + QLatin1String(roles.valueToKey(face->role())) + QStringLiteral(", ") +
+                         face->text(QAccessible::Description);
+        }
+        const QString hide = QStringLiteral("Hide to tray, Button, Hide this window in the notification area");
+        QCOMPARE(heard, QStringList({hide, hide, hide, hide, "Quelvo, Graphic, The program's icon", "Events, Tree, ",
+                                     "Hour, ComboBox, Enter the hour of the event in here",
+                                     "AM/PM, ComboBox, Choose from AM or PM"}));
     }
 
     // A move without a button over an empty spot of a tab page stores where the window stands.
