@@ -14,13 +14,20 @@ struct CountdownDesign
     std::string_view title;
     std::string_view actionName; // lab_shutdown, lab_reboot
     std::string_view actionText;
+    std::string_view secondsDescription; // what a screen reader says the number counts down to
     int widthTwips = 0;
     int heightTwips = 0;
 };
 
-inline constexpr CountdownDesign kShutdownDesign{
-    "frm_shutdown", "Quelvo: Shut down", "lab_shutdown", "SHUT DOWN", 4500, 4500};
-inline constexpr CountdownDesign kRebootDesign{"frm_reboot", "Quelvo: Re boot", "lab_reboot", "RE BOOT", 4470, 4500};
+inline constexpr CountdownDesign kShutdownDesign{"frm_shutdown",
+                                                 "Quelvo: Shut down",
+                                                 "lab_shutdown",
+                                                 "SHUT DOWN",
+                                                 "Seconds before the computer shuts down",
+                                                 4500,
+                                                 4500};
+inline constexpr CountdownDesign kRebootDesign{
+    "frm_reboot", "Quelvo: Re boot", "lab_reboot", "RE BOOT", "Seconds before the computer restarts", 4470, 4500};
 
 /// The design of the window of a kind.
 constexpr const CountdownDesign& countdownDesign(CountdownKind kind)

@@ -47,7 +47,7 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& present
     auto* image1 = new QLabel(this);
     image1->setObjectName(QStringLiteral("Image1"));
     const int side = scaledPixels(kCountdownIconSideAt96, *this);
-    image1->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
+    image1->setPixmap(appPicture(side, devicePixelRatioF()));
     image1->setAlignment(Qt::AlignCenter);
 
     m_action = new QLabel(qs(design.actionText), this);
@@ -66,6 +66,7 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& present
     m_seconds->setAlignment(Qt::AlignCenter);
     // Screen readers hear what the number is, not only the number.
     m_seconds->setAccessibleName(qs(kSecondsName));
+    m_seconds->setAccessibleDescription(qs(design.secondsDescription));
 
     auto* cancel = new ClickableImage(this);
     cancel->setObjectName(QStringLiteral("Image2"));

@@ -1,6 +1,8 @@
 #include "ui/frm_main.h"
 
+#include "shell/main_access_keys.h"
 #include "shell/main_window_text.h"
+
 #include "ui/app_icon.h"
 #include "ui/countdown_window.h"
 #include "ui/hint_window.h"
@@ -14,6 +16,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -70,6 +73,18 @@ void FrmMain::buildWindow()
     SSTab1->addTab(buildSchedulesTab(), qs(kTabCaptions[2]));
     SSTab1->addTab(buildSleepTab(), qs(kTabCaptions[3]));
     layout->addWidget(SSTab1);
+    // The hide pictures, made before the controls beside them, come last on their pages.
+    setTabOrder(chk_forced, hidePictures[1]);
+    setTabOrder(Command2, hidePictures[2]);
+
+    for (auto* button : findChildren<QAbstractButton*>())
+        button->setText(qs(withAccessKey(ss(button->text()))));
+    for (auto* group : findChildren<QGroupBox*>())
+        group->setTitle(qs(withAccessKey(ss(group->title()))));
+    for (auto* label : findChildren<QLabel*>()) {
+        if (label->buddy())
+            label->setText(qs(withAccessKey(ss(label->text()))));
+    }
 
     // Pointer moves over the background, the tab control and its pages are tracked for the position
     // memory. The pages sit in a stack inside the tab control, which must see the moves too.
@@ -256,6 +271,14 @@ void FrmMain::setBusy(bool busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QApplication::restoreOverrideCursor();
+}
+
+void FrmMain::hideWindow()
+{
+    hide();
+    // Hidden in the notification area, the window keeps its widgets but gives back its platform
+    // window and the image it is drawn into; showing it makes them anew, where it stood.
+    destroy();
 }
 
 void FrmMain::restoreWindow()

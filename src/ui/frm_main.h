@@ -50,7 +50,7 @@ public:
     void setBusy(bool busy) override;
     void restoreWindow() override;
     void minimiseWindow() override { showMinimized(); }
-    void hideWindow() override { hide(); }
+    void hideWindow() override;
     [[nodiscard]] bool windowHidden() const override { return isHidden(); }
     [[nodiscard]] bool windowMinimised() const override { return isMinimized(); }
     [[nodiscard]] bool windowMaximised() const override { return isMaximized(); }

@@ -109,11 +109,15 @@ QWidget* FrmMain::buildAboutTab()
     imgicon = named(new QLabel, "imgicon");
     const int side = scaledPixels(kAboutIconPixels, *this);
     imgicon->setFixedSize(side, side);
-    imgicon->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
+    imgicon->setPixmap(appPicture(side, devicePixelRatioF()));
+    imgicon->setAccessibleName(QStringLiteral("Quelvo"));
+    imgicon->setAccessibleDescription(QStringLiteral("The program's icon"));
     header->addWidget(imgicon, 0, Qt::AlignTop);
     Label1 = named(new QLabel, "Label1");
     Label1->setWordWrap(true);
     Label1->setOpenExternalLinks(true);
+    Label1->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                    Qt::LinksAccessibleByKeyboard); // the link is reached with Tab too
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     header->addWidget(Label1, 1);
     layout->addLayout(header);
@@ -235,6 +239,7 @@ QWidget* FrmMain::buildSchedulesTab()
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     ListView1 = named(new QTreeWidget, "ListView1");
+    ListView1->setAccessibleName(QStringLiteral("Events"));
     ListView1->setRootIsDecorated(false);
     ListView1->setUniformRowHeights(true);
     ListView1->setAlternatingRowColors(true);

@@ -56,7 +56,7 @@ HintWindow::HintWindow(HintPresenter& presenter)
     m_image = new QLabel(this);
     m_image->setObjectName(QStringLiteral("Image1"));
     const int side = scaledPixels(kHintIconSideAt96, *this);
-    m_image->setPixmap(appIcon().pixmap(QSize(side, side), devicePixelRatioF()));
+    m_image->setPixmap(appPicture(side, devicePixelRatioF()));
     m_image->setFixedSize(side, side);
     // Centre the icon in the blank gap of the default text, whatever the font's widths.
     const QFontMetrics metrics(font);

@@ -5,14 +5,18 @@
 #include "ui/frm_main.h"
 #include "ui/sys_tray.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMetaEnum>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <memory>
@@ -47,6 +51,32 @@ struct Fixture
 void clickBox(QCheckBox* box)
 {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+// The control with the keyboard focus: the tab bar is "tabs", a link in a text "link", an editable
+// box's text field is its box.
+QString focusName()
+{
+    QWidget* w = QApplication::focusWidget();
+    if (!w)
+        return QStringLiteral("none");
+    if (qobject_cast<QTabBar*>(w))
+        return QStringLiteral("tabs");
+    if (auto* label = qobject_cast<QLabel*>(w); label && label->hasSelectedText())
+        return QStringLiteral("link");
+    return w->objectName().isEmpty() && w->parentWidget() ? w->parentWidget()->objectName() : w->objectName();
+}
+
+// Shows the window active on the tab with this caption, the focus on the tab bar.
+void activateOnTab(FrmMain& w, const QString& caption)
+{
+    for (int i = 0; i < w.SSTab1->count(); ++i) {
+        if (w.SSTab1->tabText(i) == caption)
+            w.SSTab1->setCurrentIndex(i);
+    }
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.SSTab1->tabBar()->setFocus();
 }
 
 } // namespace
@@ -110,10 +140,13 @@ private slots:
                  std::optional<std::string>("On Mon at 09:46 AM, Shut Down, Don't repeat\r\n"));
         QCOMPARE(w.ListView1->topLevelItemCount(), 1);
         QCOMPARE(w.ListView1->topLevelItem(0)->text(0), QStringLiteral(" Mon at 09:46 AM"));
+        const QPoint shownAt = w.pos();
         w.findChild<QPushButton*>(QStringLiteral("Picture1"))->click(); // hide to tray
         QVERIFY(!w.isVisible());
+        QVERIFY(!w.windowHandle());                   // hidden, it holds no platform window and nothing drawn
         w.sysTray()->menu()->actions()[7]->trigger(); // "&Set new event"
         QVERIFY(w.isVisible());
+        QCOMPARE(w.pos(), shownAt);
         QCOMPARE(w.SSTab1->currentIndex(), 1);
         w.presenter().hint().elapsed();
     }
@@ -139,6 +172,91 @@ private slots:
         QVERIFY(w.chk_reboot->isChecked() && !w.chk_shutdown->isChecked());
         QTest::keyClick(w.chk_shutdown, Qt::Key_Space);
         QVERIFY(w.chk_shutdown->isChecked() && !w.chk_reboot->isChecked());
+    }
+
+    // Tab walks a page from the tab bar top left to bottom right, the hide picture last, and back.
+    void tabWalksEachPageInReadingOrder_data()
+    {
+        QTest::addColumn<QString>("order");
+        QTest::newRow("About") << "Label1 link chk_lww chk_pause image3"; // the welcome text, then its link
+        QTest::newRow("Settings") << "chk_mon chk_tue chk_wed chk_thu chk_fri chk_sat chk_sun Command1 txt_hr txt_min "
+                                     "com_am chk_shutdown chk_reboot chk_repeat com_save Check1 chk_forced Image2";
+        QTest::newRow("Schedules") << "ListView1 com_del Command2 Image1";
+        QTest::newRow("Sleep / timed off")
+            << "Command3 Command4 Command5 Command6 Command7 Command8 Command9 Command10 Picture1";
+    }
+
+    void tabWalksEachPageInReadingOrder()
+    {
+        QFETCH(QString, order);
+        Fixture f;
+        FrmMain& w = f.start();
+        activateOnTab(w, QString::fromUtf8(QTest::currentDataTag()));
+        QStringList walked;
+        const qsizetype stops = order.count(QLatin1Char(' ')) + 2;
+        for (qsizetype i = 0; i < stops; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            walked << focusName();
+        }
+        QCOMPARE(walked.join(QLatin1Char(' ')), order + QStringLiteral(" tabs"));
+    }
+
+    // Alt and a letter clicks or toggles the marked control of the page shown ("key name"), or
+    // puts the focus into the box a label names or a frame's first button ("key >name").
+    void accessKeysReachTheirControl_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("About") << "L chk_lww, A chk_pause, H image3";
+        QTest::newRow("Settings") << "A Command1, O >txt_hr, M >txt_min, P >com_am, D chk_shutdown, B chk_reboot, "
+                                     "R chk_repeat, S com_save, U Check1, F chk_forced, H Image2";
+        QTest::newRow("Schedules") << "S com_del, A Command2, H Image1";
+        QTest::newRow("Sleep / timed off") << "S >Command3, R >Command7, H Picture1";
+    }
+
+    void accessKeysReachTheirControl()
+    {
+        QFETCH(QString, keys);
+        Fixture f;
+        FrmMain& w = f.start();
+        QString clicked;
+        for (auto* button : w.findChildren<QAbstractButton*>())
+            connect(button, &QAbstractButton::clicked, this, [&clicked, button] { clicked = button->objectName(); });
+        QTimer answer; // closes the messages some of these clicks show
+        connect(&answer, &QTimer::timeout, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
+        });
+        answer.start(20);
+        for (const QString& entry : keys.split(QStringLiteral(", "))) {
+            activateOnTab(w, QString::fromUtf8(QTest::currentDataTag()));
+            clicked.clear();
+            QTest::keyClick(&w, static_cast<Qt::Key>(entry.at(0).unicode()), Qt::AltModifier);
+            QTRY_COMPARE(entry.at(0) + (clicked.isEmpty() ? QStringLiteral(" >") + focusName() : u' ' + clicked),
+                         entry);
+        }
+    }
+
+    // A screen reader hears each control's name (an editable box is named by its label: on Linux
+    // its own name is its value), role and description.
+    void screenReadersNameTheControls()
+    {
+        Fixture f;
+        FrmMain& w = f.start();
+        const QMetaEnum roles = QMetaEnum::fromType<QAccessible::Role>();
+        QStringList heard;
+        for (const char* name :
+             {"image3", "Image2", "Image1", "Picture1", "imgicon", "ListView1", "txt_hr", "com_am"}) {
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w.findChild<QWidget*>(name));
+            const auto labels = face->relations(QAccessible::Label);
+            heard << (labels.isEmpty() ? face->text(QAccessible::Name)
+                                       : labels.first().first->text(QAccessible::Name)) +
+                         QStringLiteral(", ") + QLatin1String(roles.valueToKey(face->role())) + QStringLiteral(", ") +
+                         face->text(QAccessible::Description);
+        }
+        const QString hide = QStringLiteral("Hide to tray, Button, Hide this window in the notification area");
+        QCOMPARE(heard, QStringList({hide, hide, hide, hide, "Quelvo, Graphic, The program's icon", "Events, Tree, ",
+                                     "Hour, ComboBox, Enter the hour of the event in here",
+                                     "AM/PM, ComboBox, Choose from AM or PM"}));
     }
 
     // A move without a button over an empty spot of a tab page stores where the window stands.

@@ -1,6 +1,7 @@
 // The controls of the main window: captions, tooltips, names and where they stand.
 #include "platform/windows/locations.h"
 #include "schedule/quick_action.h"
+#include "shell/main_access_keys.h"
 #include "shell/main_window_text.h"
 #include "shell/window_position.h"
 #include "ui/win32/main_window_state.h"
@@ -9,6 +10,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <utility>
 
 namespace quelvo::win32 {
 
@@ -88,7 +92,12 @@ private:
 HWND MainWindow::State::add(HWND parent, const wchar_t* windowClass, int id, std::string_view name,
                             std::string_view caption, DWORD style, DWORD exStyle, std::string_view tooltip)
 {
-    HWND control = CreateWindowExW(exStyle, windowClass, widePath(caption).c_str(), style, 0, 0, 0, 0, parent,
+    // Captions carry their access keys; a frame's would lead nowhere, since frames stand behind
+    // the controls they hold and the keyboard moves on from a frame to the control after it.
+    const bool frame = (style & BS_TYPEMASK) == BS_GROUPBOX && windowClass == std::wstring_view(WC_BUTTONW);
+    const bool plain = frame || (windowClass == std::wstring_view(WC_STATICW) && (style & SS_NOPREFIX));
+    const std::string text = plain ? std::string(caption) : withAccessKey(caption);
+    HWND control = CreateWindowExW(exStyle, windowClass, widePath(text).c_str(), style, 0, 0, 0, 0, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (!control)
         return nullptr;
@@ -164,12 +173,14 @@ void MainWindow::State::buildControls()
             kCheckBox | (i == 0 ? WS_GROUP : 0), 0, kDayBoxes[i].tooltip);
     add(settings, WC_BUTTONW, kIdSelectAll, kSelectAllButton.name, kSelectAllButton.caption, kButton | WS_GROUP, 0,
         kSelectAllButton.tooltip);
-    add(settings, WC_STATICW, kIdHourLabel, "", kHourLabel, kLabel);
-    add(settings, WC_STATICW, kIdMinuteLabel, "", kMinuteLabel, kLabel);
-    add(settings, WC_STATICW, kIdAmPmLabel, kAmPmLabel.name, kAmPmLabel.caption, kLabel);
-    for (std::size_t i = 0; i < kEditorCombos.size(); ++i)
+    // Each label just before its box, so that the label's access key leads to that box.
+    const std::pair<std::string_view, std::string_view> labels[] = {
+        {"", kHourLabel}, {"", kMinuteLabel}, {kAmPmLabel.name, kAmPmLabel.caption}};
+    for (std::size_t i = 0; i < kEditorCombos.size(); ++i) {
+        add(settings, WC_STATICW, kIdHourLabel + static_cast<int>(i), labels[i].first, labels[i].second, kLabel);
         add(settings, WC_COMBOBOXW, kIdCombos + static_cast<int>(i), kEditorCombos[i].name, "",
             kChild | WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, kEditorCombos[i].tooltip);
+    }
     add(settings, WC_BUTTONW, kIdShutdown, kShutdownBox.name, kShutdownBox.caption, kCheckBox | WS_GROUP, 0,
         kShutdownBox.tooltip);
     add(settings, WC_BUTTONW, kIdReboot, kRebootBox.name, kRebootBox.caption, kCheckBox, 0, kRebootBox.tooltip);

@@ -110,33 +110,33 @@ TEST(MainWindow, ShowsTheTabsAndEveryCaption)
 
     // Each caption as many times as the window shows it.
     const std::pair<std::wstring, std::size_t> captions[] = {
-        {L"Load with windows", 1},
-        {L"Add a 20 second time delay when starting up (if you get repeat reboots)", 1},
+        {L"&Load with windows", 1},
+        {L"&Add a 20 second time delay when starting up (if you get repeat reboots)", 1},
         {L"This is version 2.1.5", 1},
         {L"You are using unknown", 1},
         {L"Day selection", 1},
         {L"Select which days you wish this event to run", 1},
         {L"Mon", 1},
         {L"Sun", 1},
-        {L"Select all", 1},
+        {L"Select &all", 1},
         {L"Time and event settings", 1},
-        {L"Hour", 1},
-        {L"Minute", 1},
-        {L"AM/PM", 1},
+        {L"H&our", 1},
+        {L"&Minute", 1},
+        {L"AM/&PM", 1},
         {L"Action", 1},
-        {L"Shut down", 1},
-        {L"Re boot", 1},
-        {L"Repeat", 1},
+        {L"Shut &down", 1},
+        {L"Re &boot", 1},
+        {L"&Repeat", 1},
         {L"&Save", 1},
-        {L"Use 24 hour clock", 1},
-        {L"Forced shut down", 1},
-        {L"Delete Selected", 1},
-        {L"Delete All", 1},
+        {L"&Use 24 hour clock", 1},
+        {L"&Forced shut down", 1},
+        {L"Delete &Selected", 1},
+        {L"Delete &All", 1},
         {L"ShutDown", 1},
         {L"ReBoot", 1},
         {L"5 minutes", 2},
         {L"60 minutes", 2},
-        {L"Hide to tray", 4},
+        {L"&Hide to tray", 4},
     };
     for (const auto& [caption, count] : captions)
         EXPECT_EQ(withCaption(w.window(), caption).size(), count) << std::string(caption.begin(), caption.end());
@@ -162,7 +162,7 @@ TEST(MainWindow, BoxesReachThePresenterByPointerAndKeyboard)
     Fixture f;
     win32::MainWindow& w = f.start();
     w.selectTab(MainTab::About);
-    HWND box = f.only(L"Load with windows");
+    HWND box = f.only(L"&Load with windows");
     SendMessageW(box, BM_CLICK, 0, 0);
     EXPECT_EQ(f.autostart.stored, std::optional<std::string>("\"C:\\Q\\quelvo.exe\""));
     // Space on the focused box toggles it back, and the entry follows.
@@ -173,7 +173,7 @@ TEST(MainWindow, BoxesReachThePresenterByPointerAndKeyboard)
     EXPECT_EQ(f.autostart.stored, std::optional<std::string>(""));
 
     // The option boxes are stored as they now stand.
-    SendMessageW(f.only(L"Forced shut down"), BM_CLICK, 0, 0);
+    SendMessageW(f.only(L"&Forced shut down"), BM_CLICK, 0, 0);
     EXPECT_EQ(f.settings.get("forced", ""), "False");
 }
 
@@ -200,7 +200,7 @@ TEST(MainWindow, AmPmBoxShowsOnlyOnTheTwelveHourClock)
         f.settings.save("24hr", stored);
         win32::MainWindow& w = f.start();
         EXPECT_EQ(shown(w.control("com_am")), visible) << stored;
-        EXPECT_EQ(shown(f.only(L"AM/PM")), visible) << stored;
+        EXPECT_EQ(shown(f.only(L"AM/&PM")), visible) << stored;
         EXPECT_EQ(w.text(MainCombo::Hour), visible ? "9" : "09");
     }
 }
@@ -213,7 +213,7 @@ TEST(MainWindow, ReturnSavesAndCtrlTabTurnsThePage)
     win32::MainWindow& w = f.start();
     w.selectTab(MainTab::Settings);
     SendMessageW(f.only(L"Mon"), BM_CLICK, 0, 0);
-    SendMessageW(f.only(L"Shut down"), BM_CLICK, 0, 0);
+    SendMessageW(f.only(L"Shut &down"), BM_CLICK, 0, 0);
     SetFocus(f.only(L"Mon"));
     MSG key{f.only(L"Mon"), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
     EXPECT_TRUE(w.preTranslate(key));
@@ -242,7 +242,7 @@ TEST(MainWindow, LeftButtonDragsTheWindow)
         Fixture f;
         win32::MainWindow& w = f.start();
         w.moveTo(100, 200);
-        HWND page = GetParent(f.only(L"Load with windows"));
+        HWND page = GetParent(f.only(L"&Load with windows"));
         SendMessageW(page, down, 0, MAKELPARAM(10, 10));
         SendMessageW(page, WM_MOUSEMOVE, 0, MAKELPARAM(30, 25));
         SendMessageW(page, up, 0, MAKELPARAM(30, 25));
@@ -262,7 +262,7 @@ TEST(MainWindow, DeleteSelectedTakesTheSelectedRow)
     ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 2);
     ASSERT_EQ(cell(list, 1, 0), L" Fri at 11:45 PM"); // rows sorted descending on their first column
     ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    SendMessageW(f.only(L"Delete Selected"), BM_CLICK, 0, 0);
+    SendMessageW(f.only(L"Delete &Selected"), BM_CLICK, 0, 0);
     EXPECT_EQ(f.fs.content("/prog/events.ini"),
               std::optional<std::string>("On Mon at 07:30 AM, Shut Down, Repeat daily\r\n"));
     EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
