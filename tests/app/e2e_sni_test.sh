@@ -90,6 +90,8 @@ start_quelvo() {
 has_line() { grep -q "$1" "$work/out.$2"; }
 map_state() { xwininfo -name Quelvo 2>/dev/null | sed -nE 's/^ *Map State: (.*)$/\1/p'; }
 window_is() { [ "$(map_state)" = "$1" ]; }
+# Hidden to the tray: unmapped, or gone, since a hidden window gives its X window back.
+window_hidden() { window_is IsUnMapped || window_is ""; }
 # The item as the watcher lists it: "<bus name>/<object path>".
 item() { watcher RegisteredStatusNotifierItems | grep -oE "'[^']+'" | tr -d "'" | head -n1; }
 # The program's item is registered: the watcher lists it, under the running program's bus name.
@@ -123,7 +125,7 @@ expected_menu+="ReBoot in 30 minutes|ReBoot in 60 minutes|-|&About Quelvo!|-|*&E
 start_quelvo 1
 run1=$quelvo_pid
 wait_for 100 registered || fail "the program's item did not register with the watcher: $(item)"
-wait_for 100 window_is IsUnMapped || fail "the window did not hide at the first tick: $(map_state)"
+wait_for 100 window_hidden || fail "the window did not hide at the first tick: $(map_state)"
 wait_for 50 find_icon || fail "the icon did not appear in the panel"
 click_icon 1
 wait_for 50 window_is IsViewable || fail "a click on the icon did not show the window: $(map_state)"
