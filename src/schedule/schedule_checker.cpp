@@ -221,7 +221,8 @@ std::vector<long long> ScheduleChecker::minutesToScan(WallTime wall, std::chrono
 
 void ScheduleChecker::autoHide()
 {
-    if (m_settings.get("hide", "0") != "1" || m_autohidden || !m_host.windowIsNormal())
+    // Once hidden, nothing is read: an idle tick costs no settings read.
+    if (m_autohidden || m_settings.get("hide", "0") != "1" || !m_host.windowIsNormal())
         return;
     m_autohidden = true;
     // A window left in sight counts as no hiding: the hint would point at an icon that is not there.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cwctype>
 #include <vector>
 
 namespace quelvo {
@@ -19,10 +20,89 @@ bool sameName(std::string_view a, std::string_view b)
     });
 }
 
+/// A REG_SZ value of an open key, exactly as stored; nothing when it is absent or of another type.
+std::optional<std::string> readValue(HKEY handle, const std::wstring& name)
+{
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExW(handle, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
+        return std::nullopt;
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    if (::RegQueryValueExW(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::nullopt;
+    // The stored length, not the first NUL: a value reads back exactly.
+    std::size_t chars = size / sizeof(wchar_t);
+    if (chars > 0 && buffer[chars - 1] == L'\0')
+        --chars;
+    return utf8Path(std::wstring_view(buffer.data(), chars));
+}
+
+std::wstring folded(std::wstring name)
+{
+    for (wchar_t& c : name)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return name;
+}
+
 } // namespace
+
+struct RegistrySettings::Section
+{
+    HKEY parent = nullptr; // the key above the section's, watched with all its subkeys
+    HKEY key = nullptr;
+    HANDLE changed = nullptr; // signalled by the registry when anything under `parent` changes
+    std::map<std::wstring, std::optional<std::string>> values; // by case-folded name
+
+    ~Section()
+    {
+        if (key)
+            ::RegCloseKey(key);
+        if (parent)
+            ::RegCloseKey(parent);
+        if (changed)
+            ::CloseHandle(changed);
+    }
+};
 
 RegistrySettings::RegistrySettings(std::string root) : m_root(std::move(root))
 {}
+
+RegistrySettings::~RegistrySettings() = default;
+
+RegistrySettings::Section* RegistrySettings::watched(const std::string& path) const
+{
+    if (const auto it = m_sections.find(path); it != m_sections.end()) {
+        if (::WaitForSingleObject(it->second->changed, 0) == WAIT_TIMEOUT)
+            return it->second.get();
+        // Changed, perhaps deleted and made again: the key is opened and watched afresh.
+        m_sections.erase(it);
+    }
+    // The watch is on the key above the section's, subkeys included: a key's own watch is not told
+    // when the key is deleted, and a section deleted and made again must not be read stale.
+    const std::size_t split = path.rfind('\\');
+    if (split == std::string::npos)
+        return nullptr;
+    auto section = std::make_unique<Section>();
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, widePath(path.substr(0, split)).c_str(), 0, KEY_NOTIFY, &section->parent) !=
+        ERROR_SUCCESS) {
+        section->parent = nullptr;
+        return nullptr;
+    }
+    section->changed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // Watched before anything is read, so no change after a read goes unseen.
+    if (!section->changed ||
+        ::RegNotifyChangeKeyValue(section->parent, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                  section->changed, TRUE) != ERROR_SUCCESS)
+        return nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, widePath(path).c_str(), 0, KEY_QUERY_VALUE, &section->key) !=
+        ERROR_SUCCESS) {
+        section->key = nullptr;
+        return nullptr;
+    }
+    return m_sections.emplace(path, std::move(section)).first->second.get();
+}
 
 std::string RegistrySettings::keyPath(std::string_view app, std::string_view section) const
 {
@@ -33,27 +113,21 @@ std::string RegistrySettings::keyPath(std::string_view app, std::string_view sec
 std::string RegistrySettings::GetSetting(std::string_view app, std::string_view section, std::string_view key,
                                          std::string_view def) const
 {
-    HKEY handle = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, widePath(keyPath(app, section)).c_str(), 0, KEY_QUERY_VALUE, &handle) !=
-        ERROR_SUCCESS)
-        return std::string(def);
+    const std::string path = keyPath(app, section);
     const std::wstring name = widePath(key);
-    std::string result(def);
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExW(handle, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ) {
-        std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-        if (::RegQueryValueExW(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) ==
-            ERROR_SUCCESS) {
-            // The stored length, not the first NUL: a value reads back exactly.
-            std::size_t chars = size / sizeof(wchar_t);
-            if (chars > 0 && buffer[chars - 1] == L'\0')
-                --chars;
-            result = utf8Path(std::wstring_view(buffer.data(), chars));
-        }
+    if (Section* watchedSection = watched(path)) {
+        const auto [it, fresh] = watchedSection->values.try_emplace(folded(name));
+        if (fresh)
+            it->second = readValue(watchedSection->key, name);
+        return it->second ? *it->second : std::string(def);
     }
+    // A key that does not exist yet (or cannot be watched) is read each time.
+    HKEY handle = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, widePath(path).c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+        return std::string(def);
+    const std::optional<std::string> value = readValue(handle, name);
     ::RegCloseKey(handle);
-    return result;
+    return value ? *value : std::string(def);
 }
 
 IoResult RegistrySettings::SaveSetting(std::string_view app, std::string_view section, std::string_view key,
@@ -71,6 +145,8 @@ IoResult RegistrySettings::SaveSetting(std::string_view app, std::string_view se
     if (status == ERROR_SUCCESS)
         status = ::RegFlushKey(handle);
     ::RegCloseKey(handle);
+    // Whatever was kept is read again: the same key may be kept under another spelling too.
+    m_sections.clear();
     if (status != ERROR_SUCCESS)
         return IoResult::failure("cannot save " + std::string(key) + " (error " + std::to_string(status) + ")");
     return IoResult::success();

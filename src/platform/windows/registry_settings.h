@@ -2,6 +2,9 @@
 
 #include "shell/settings.h"
 
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace quelvo {
@@ -9,11 +12,17 @@ namespace quelvo {
 /// Settings in the per-user registry: HKEY_CURRENT_USER\Software\Quelvo\<section>, one string
 /// value per key (the program's own application name is spelt "Quelvo", others as given). The
 /// registry matches names without regard to letter case; each save is flushed before it returns.
+/// Values read are kept, with the section's key open, until the registry reports a change to that
+/// key (from any program): an idle program then reads its settings without reading the registry. Not
+/// for use from several threads at once.
 class RegistrySettings final : public Settings
 {
 public:
     /// `root` is the key under HKEY_CURRENT_USER that holds the applications ("Software").
     explicit RegistrySettings(std::string root = "Software");
+    ~RegistrySettings() override;
+    RegistrySettings(const RegistrySettings&) = delete;
+    RegistrySettings& operator=(const RegistrySettings&) = delete;
 
     [[nodiscard]] std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
                                          std::string_view def) const override;
@@ -24,7 +33,12 @@ public:
     [[nodiscard]] std::string keyPath(std::string_view app, std::string_view section) const;
 
 private:
+    struct Section;
+    /// The open, watched key of a section; null when it cannot be watched (it does not exist yet).
+    Section* watched(const std::string& path) const;
+
     std::string m_root;
+    mutable std::map<std::string, std::unique_ptr<Section>> m_sections; // by key path
 };
 
 } // namespace quelvo

@@ -4,6 +4,7 @@
 #include "platform/windows/windows_power.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 namespace quelvo {
 
@@ -131,15 +132,20 @@ std::optional<FileStamp> WindowsFileSystem::stamp(const std::string& path) const
 {
     Handle h(::CreateFileW(widePath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                            nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!h.valid() || ::GetFileInformationByHandle(h.get(), &info) == FALSE)
+    if (!h.valid())
         return std::nullopt;
-    const auto modified =
-        (static_cast<std::int64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
-    return FileStamp{
-        modified * 100,
-        static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow),
-        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    // Asked for one by one: the whole record (and the file id record) also want the volume's serial
+    // number, which under Wine is a round trip to another process, once a second for the schedule.
+    FILE_BASIC_INFO basic{};
+    FILE_STANDARD_INFO standard{};
+    FILE_INTERNAL_INFORMATION index{};
+    IO_STATUS_BLOCK io{};
+    if (::GetFileInformationByHandleEx(h.get(), FileBasicInfo, &basic, sizeof basic) == FALSE ||
+        ::GetFileInformationByHandleEx(h.get(), FileStandardInfo, &standard, sizeof standard) == FALSE ||
+        ::NtQueryInformationFile(h.get(), &io, &index, sizeof index, FileInternalInformation) < 0)
+        return std::nullopt;
+    return FileStamp{basic.LastWriteTime.QuadPart * 100, standard.EndOfFile.QuadPart,
+                     static_cast<std::uint64_t>(index.IndexNumber.QuadPart)};
 }
 
 IoResult WindowsFileSystem::append(const std::string& path, std::string_view bytes, std::string_view lineBreak)

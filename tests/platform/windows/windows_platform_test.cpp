@@ -155,6 +155,26 @@ TEST(WindowsSettings, RegistryRoundTripWithCaseInsensitiveNames)
     ::RegDeleteTreeW(HKEY_CURRENT_USER, widePath(root).c_str());
 }
 
+// Another program's writes (quelvoctl.exe set) are read, though values read before are kept.
+TEST(WindowsSettings, RegistryReadsAnotherWritersChanges)
+{
+    const std::string root = "Software\\QuelvoTest" + std::to_string(::GetCurrentProcessId()) + "w";
+    RegistrySettings settings(root);
+    RegistrySettings other(root);
+    ASSERT_TRUE(other.save("hide", "0").ok());
+    EXPECT_EQ(settings.get("hide", "none"), "0");
+    ASSERT_TRUE(other.save("HIDE", "1").ok());
+    EXPECT_EQ(settings.get("hide", "none"), "1");
+    const std::wstring path = widePath(root + "\\Quelvo\\Data");
+    ASSERT_EQ(::RegDeleteKeyValueW(HKEY_CURRENT_USER, path.c_str(), L"hide"), ERROR_SUCCESS);
+    EXPECT_EQ(settings.get("hide", "none"), "none");
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, widePath(root).c_str());
+    EXPECT_EQ(settings.get("hide", "none"), "none");
+    ASSERT_TRUE(other.save("hide", "2").ok()); // the key made again
+    EXPECT_EQ(settings.get("hide", "none"), "2");
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, widePath(root).c_str());
+}
+
 TEST(WindowsSingleInstance, SecondCopySeesTheFirstUntilItEnds)
 {
     const std::string name = "Local\\QuelvoTest." + std::to_string(::GetCurrentProcessId());
