@@ -133,22 +133,39 @@ std::string RegistrySettings::GetSetting(std::string_view app, std::string_view 
 IoResult RegistrySettings::SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                                        std::string_view value)
 {
+    return SaveSettings(app, section, {{key, value}});
+}
+
+IoResult RegistrySettings::SaveSettings(std::string_view app, std::string_view section,
+                                        std::initializer_list<SettingValue> values)
+{
     HKEY handle = nullptr;
     const std::string path = keyPath(app, section);
     LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, widePath(path).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                        &handle, nullptr);
     if (status != ERROR_SUCCESS)
         return IoResult::failure("cannot open HKEY_CURRENT_USER\\" + path + " (error " + std::to_string(status) + ")");
-    const std::wstring text = widePath(value);
-    status = ::RegSetValueExW(handle, widePath(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    // Every value into the open key, then one flush for them all.
+    std::string_view failed;
+    for (const SettingValue& v : values) {
+        const std::wstring text = widePath(v.value);
+        status =
+            ::RegSetValueExW(handle, widePath(v.key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        if (status != ERROR_SUCCESS) {
+            failed = v.key;
+            break;
+        }
+    }
     if (status == ERROR_SUCCESS)
         status = ::RegFlushKey(handle);
     ::RegCloseKey(handle);
     // Whatever was kept is read again: the same key may be kept under another spelling too.
     m_sections.clear();
-    if (status != ERROR_SUCCESS)
-        return IoResult::failure("cannot save " + std::string(key) + " (error " + std::to_string(status) + ")");
+    if (status != ERROR_SUCCESS) {
+        const std::string what = failed.empty() ? "settings" : std::string(failed);
+        return IoResult::failure("cannot save " + what + " (error " + std::to_string(status) + ")");
+    }
     return IoResult::success();
 }
 

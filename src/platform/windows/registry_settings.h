@@ -28,6 +28,9 @@ public:
                                          std::string_view def) const override;
     IoResult SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                          std::string_view value) override;
+    /// All values into the section's key, then one flush.
+    IoResult SaveSettings(std::string_view app, std::string_view section,
+                          std::initializer_list<SettingValue> values) override;
 
     /// The key of a section below HKEY_CURRENT_USER.
     [[nodiscard]] std::string keyPath(std::string_view app, std::string_view section) const;

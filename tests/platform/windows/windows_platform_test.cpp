@@ -152,6 +152,8 @@ TEST(WindowsSettings, RegistryRoundTripWithCaseInsensitiveNames)
     EXPECT_EQ(settings.GetSetting("QUELVO", "DATA", "left", "none"), value);
     ASSERT_TRUE(settings.save("LEFT", "").ok());
     EXPECT_EQ(settings.get("left", "none"), "");
+    ASSERT_TRUE(settings.save({{"X", "1200"}, {"y", "2400"}}).ok()); // a position: one write for both
+    EXPECT_EQ(settings.get("x", "") + "," + settings.get("Y", ""), "1200,2400");
     ::RegDeleteTreeW(HKEY_CURRENT_USER, widePath(root).c_str());
 }
 
