@@ -164,6 +164,12 @@ struct WindowsFileSystem::Watch
 WindowsFileSystem::WindowsFileSystem() = default;
 WindowsFileSystem::~WindowsFileSystem() = default;
 
+void WindowsFileSystem::forget(const std::string& path)
+{
+    const std::lock_guard guard(m_watchesLock);
+    m_watches.erase(path);
+}
+
 std::optional<FileStamp> WindowsFileSystem::stamp(const std::string& path) const
 {
     const std::lock_guard guard(m_watchesLock);
@@ -192,6 +198,7 @@ std::optional<FileStamp> WindowsFileSystem::stamp(const std::string& path) const
 
 IoResult WindowsFileSystem::append(const std::string& path, std::string_view bytes, std::string_view lineBreak)
 {
+    forget(path);
     Handle h(openFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS));
     if (!h.valid())
         return failure("cannot open", path, ::GetLastError());
@@ -230,6 +237,7 @@ IoResult WindowsFileSystem::append(const std::string& path, std::string_view byt
 IoResult WindowsFileSystem::replaceContents(const std::string& path, std::string_view scratchName,
                                             std::string_view bytes, NewFileAccess /*access*/)
 {
+    forget(path);
     const std::string scratch = folderOf(path) + "\\" + std::string(scratchName);
     const std::wstring wideScratch = widePath(scratch);
     if (::DeleteFileW(wideScratch.c_str()) == FALSE && ::GetLastError() != ERROR_FILE_NOT_FOUND)
@@ -271,6 +279,7 @@ LockResult WindowsFileSystem::lock(const std::string& path, LockMode mode)
 
 IoResult WindowsFileSystem::remove(const std::string& path)
 {
+    forget(path);
     if (::DeleteFileW(widePath(path).c_str()) == FALSE) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)

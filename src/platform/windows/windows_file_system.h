@@ -36,6 +36,8 @@ public:
 
 private:
     struct Watch;
+    /// This program changes the file: its next stamp is taken afresh, not when the notice arrives.
+    void forget(const std::string& path);
     mutable std::mutex m_watchesLock;
     mutable std::map<std::string, std::unique_ptr<Watch>> m_watches; // by path
 };
