@@ -90,26 +90,6 @@ private:
     HANDLE m_h;
 };
 
-std::optional<FileStamp> stampNow(const std::string& path)
-{
-    Handle h(::CreateFileW(widePath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                           nullptr));
-    if (!h.valid())
-        return std::nullopt;
-    // Asked for one by one: the whole record (and the file id record) also want the volume's serial
-    // number, which under Wine is a round trip to another process, once a second for the schedule.
-    FILE_BASIC_INFO basic{};
-    FILE_STANDARD_INFO standard{};
-    FILE_INTERNAL_INFORMATION index{};
-    IO_STATUS_BLOCK io{};
-    if (::GetFileInformationByHandleEx(h.get(), FileBasicInfo, &basic, sizeof basic) == FALSE ||
-        ::GetFileInformationByHandleEx(h.get(), FileStandardInfo, &standard, sizeof standard) == FALSE ||
-        ::NtQueryInformationFile(h.get(), &io, &index, sizeof index, FileInternalInformation) < 0)
-        return std::nullopt;
-    return FileStamp{basic.LastWriteTime.QuadPart * 100, standard.EndOfFile.QuadPart,
-                     static_cast<std::uint64_t>(index.IndexNumber.QuadPart)};
-}
-
 } // namespace
 
 bool WindowsFileSystem::exists(const std::string& path) const
@@ -148,57 +128,28 @@ ReadResult WindowsFileSystem::read(const std::string& path, std::int64_t maxByte
     return {std::move(bytes), {}};
 }
 
-// A change notification on a file's folder and the stamp taken since it last fired.
-struct WindowsFileSystem::Watch
-{
-    HANDLE change = INVALID_HANDLE_VALUE;
-    std::optional<FileStamp> stamp;
-
-    ~Watch()
-    {
-        if (change != INVALID_HANDLE_VALUE)
-            ::FindCloseChangeNotification(change);
-    }
-};
-
-WindowsFileSystem::WindowsFileSystem() = default;
-WindowsFileSystem::~WindowsFileSystem() = default;
-
-void WindowsFileSystem::forget(const std::string& path)
-{
-    const std::lock_guard guard(m_watchesLock);
-    m_watches.erase(path);
-}
-
 std::optional<FileStamp> WindowsFileSystem::stamp(const std::string& path) const
 {
-    const std::lock_guard guard(m_watchesLock);
-    std::unique_ptr<Watch>& watch = m_watches[path];
-    if (!watch) {
-        watch = std::make_unique<Watch>();
-        std::wstring folder = widePath(path);
-        const std::size_t slash = folder.find_last_of(L"\\/");
-        const bool root = slash != std::wstring::npos && (slash == 0 || folder[slash - 1] == L':');
-        folder = slash == std::wstring::npos ? L"." : folder.substr(0, root ? slash + 1 : slash);
-        // Names, sizes, times and attributes: every way a replace, an append or a removal shows.
-        watch->change = ::FindFirstChangeNotificationW(folder.c_str(), FALSE,
-                                                       FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
-                                                           FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE |
-                                                           FILE_NOTIFY_CHANGE_ATTRIBUTES | FILE_NOTIFY_CHANGE_CREATION);
-    } else if (watch->change != INVALID_HANDLE_VALUE && ::WaitForSingleObject(watch->change, 0) == WAIT_TIMEOUT) {
-        return watch->stamp; // nothing in the folder changed since the stamp was taken
-    } else if (watch->change != INVALID_HANDLE_VALUE && ::FindNextChangeNotification(watch->change) == FALSE) {
-        ::FindCloseChangeNotification(watch->change);
-        watch->change = INVALID_HANDLE_VALUE;
-    }
-    // Armed before the stamp is taken, so a change made meanwhile fires the next time.
-    watch->stamp = stampNow(path);
-    return watch->stamp;
+    Handle h(::CreateFileW(widePath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                           nullptr));
+    if (!h.valid())
+        return std::nullopt;
+    // Asked for one by one: the whole record (and the file id record) also want the volume's serial
+    // number, which under Wine is a round trip to another process, once a second for the schedule.
+    FILE_BASIC_INFO basic{};
+    FILE_STANDARD_INFO standard{};
+    FILE_INTERNAL_INFORMATION index{};
+    IO_STATUS_BLOCK io{};
+    if (::GetFileInformationByHandleEx(h.get(), FileBasicInfo, &basic, sizeof basic) == FALSE ||
+        ::GetFileInformationByHandleEx(h.get(), FileStandardInfo, &standard, sizeof standard) == FALSE ||
+        ::NtQueryInformationFile(h.get(), &io, &index, sizeof index, FileInternalInformation) < 0)
+        return std::nullopt;
+    return FileStamp{basic.LastWriteTime.QuadPart * 100, standard.EndOfFile.QuadPart,
+                     static_cast<std::uint64_t>(index.IndexNumber.QuadPart)};
 }
 
 IoResult WindowsFileSystem::append(const std::string& path, std::string_view bytes, std::string_view lineBreak)
 {
-    forget(path);
     Handle h(openFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS));
     if (!h.valid())
         return failure("cannot open", path, ::GetLastError());
@@ -237,7 +188,6 @@ IoResult WindowsFileSystem::append(const std::string& path, std::string_view byt
 IoResult WindowsFileSystem::replaceContents(const std::string& path, std::string_view scratchName,
                                             std::string_view bytes, NewFileAccess /*access*/)
 {
-    forget(path);
     const std::string scratch = folderOf(path) + "\\" + std::string(scratchName);
     const std::wstring wideScratch = widePath(scratch);
     if (::DeleteFileW(wideScratch.c_str()) == FALSE && ::GetLastError() != ERROR_FILE_NOT_FOUND)
@@ -279,7 +229,6 @@ LockResult WindowsFileSystem::lock(const std::string& path, LockMode mode)
 
 IoResult WindowsFileSystem::remove(const std::string& path)
 {
-    forget(path);
     if (::DeleteFileW(widePath(path).c_str()) == FALSE) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)

@@ -2,10 +2,6 @@
 
 #include "platform/file_system.h"
 
-#include <map>
-#include <memory>
-#include <mutex>
-
 namespace quelvo {
 
 /// FileSystem over the wide-character Win32 file calls. Durable writes end with
@@ -13,17 +9,10 @@ namespace quelvo {
 /// with MoveFileExW(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH). Every handle is opened
 /// with FILE_SHARE_DELETE, so a reader never makes a replace fail. Locks are LockFileEx byte-range
 /// locks on the lock file, which the system releases when the process ends. A new file inherits
-/// its folder's permissions: `NewFileAccess` has no meaning here. A stamp, once taken, is kept
-/// until the system reports a change in the file's folder (a change notification, checked with a
-/// zero wait), so a program asking every second costs no file access while nothing changes.
+/// its folder's permissions: `NewFileAccess` has no meaning here.
 class WindowsFileSystem final : public FileSystem
 {
 public:
-    WindowsFileSystem();
-    ~WindowsFileSystem() override;
-    WindowsFileSystem(const WindowsFileSystem&) = delete;
-    WindowsFileSystem& operator=(const WindowsFileSystem&) = delete;
-
     [[nodiscard]] bool exists(const std::string& path) const override;
     [[nodiscard]] ReadResult read(const std::string& path, std::int64_t maxBytes = kNoSizeLimit) const override;
     [[nodiscard]] std::optional<FileStamp> stamp(const std::string& path) const override;
@@ -33,13 +22,6 @@ public:
     LockResult lock(const std::string& path, LockMode mode) override;
     IoResult remove(const std::string& path) override;
     IoResult makeFolders(const std::string& path) override;
-
-private:
-    struct Watch;
-    /// This program changes the file: its next stamp is taken afresh, not when the notice arrives.
-    void forget(const std::string& path);
-    mutable std::mutex m_watchesLock;
-    mutable std::map<std::string, std::unique_ptr<Watch>> m_watches; // by path
 };
 
 } // namespace quelvo
