@@ -16,72 +16,31 @@ faketime_lib=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
 lead=20
 
 PATH=$PATH:/usr/lib/wine
-for tool in Xvfb trayer xdotool xwininfo wine64; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed"
-        exit 77
-    fi
-done
+# shellcheck source=tests/app/e2e_common.sh
+. "$(dirname "$0")/e2e_common.sh"
+needs Xvfb trayer xdotool xwininfo wine64
 if [ ! -r "$faketime_lib" ]; then
     echo "SKIP: libfaketime is not installed"
     exit 77
 fi
 
-work=$(mktemp -d /tmp/quelvo-e2e-win.XXXXXX)
-pids=()
-# The runner waits for its program before it ends its Wine server, so the program goes first.
+# The runner waits for its program before it ends its Wine server, so the program goes first;
+# only what this script started, by its own process ids.
 stop_program() {
     local child
     for child in $(pgrep -P "$1"); do
         grep -qa '\.exe' "/proc/$child/cmdline" 2>/dev/null && kill "$child" 2>/dev/null
     done
 }
-cleanup() {
-    # Only what this script started, by its own process ids; the Wine runner ends its server.
-    local pid
-    [ -z "${runner:-}" ] || stop_program "$runner"
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null
-    done
-    for pid in "${pids[@]}"; do
-        wait "$pid" 2>/dev/null
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
+stop_runner() { [ -z "${runner:-}" ] || stop_program "$runner"; }
+before_cleanup=stop_runner
 
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-    local tenths=$1
-    shift
-    for ((i = 0; i < tenths; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    "$@"
-}
-
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-if ! wait_for 100 test -s "$work/display"; then
-    echo "SKIP: Xvfb did not start"
-    cat "$work/xvfb.log"
-    exit 77
-fi
-export DISPLAY=:$(head -n1 "$work/display")
+start_xvfb
 trayer --edge bottom --align right --widthtype request --height 32 \
     --SetDockType false --SetPartialStrut false >"$work/trayer.log" 2>&1 &
 pids+=($!)
 
 # A Wednesday, 09:30 UTC; the line is in the default 12-hour form, CR LF as the editor writes it.
-mkdir -p "$work/events"
 printf 'On Wed at 09:30 AM, Shut Down, Don'\''t repeat\r\n' >"$work/events/events.ini"
 minute=$(date -u -d '2024-01-03 09:30:00' +%s)
 now=$(date +%s)
@@ -93,7 +52,6 @@ runner=$!
 pids+=("$runner")
 
 has_line() { grep -q "$1" "$work/out"; }
-ended() { ! kill -0 "$1" 2>/dev/null; }
 main_window() { xdotool search --onlyvisible --name '^Quelvo$' >/dev/null 2>&1; }
 # Wine's notification-area icon is a window of its explorer.exe docked in trayer's panel.
 docked() { xwininfo -name panel -tree 2>/dev/null | grep -q '("explorer.exe" "explorer.exe")'; }
@@ -111,12 +69,6 @@ wait_for 200 ended "$runner" || fail "the program did not end after the shutdown
 # A one-off line is gone once it fired.
 [ ! -s "$work/events/events.ini" ] || fail "the fired line is still in events.ini: $(cat "$work/events/events.ini")"
 
-if [ "$failures" -ne 0 ]; then
-    echo "--- stdout"
-    cat "$work/out"
-    echo "--- stderr"
-    tail -n 30 "$work/err"
-    xwininfo -root -tree 2>/dev/null | head -n 40
-    exit 1
-fi
-echo "e2e windows test passed"
+[ "$failures" -eq 0 ] || xwininfo -root -tree 2>/dev/null | head -n 40
+tr -d '\r' <"$work/err" | tail -n 30 >"$work/err.tail"
+finish "e2e windows test" "$work/out" "$work/err.tail"
