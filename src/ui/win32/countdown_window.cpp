@@ -34,9 +34,8 @@ public:
     void stopTicking() override { ::KillTimer(m_window, kTickTimer); }
     void showError(const std::string& text) override { showErrorLater(text); }
 
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 private:
+    friend LRESULT CALLBACK selfDeletingProcedure<CountdownWindow>(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void layOut();
     void paint();
@@ -56,7 +55,8 @@ CountdownWindow::CountdownWindow(HINSTANCE instance, CountdownKind kind, Countdo
     : m_presenter(&presenter)
 {
     const CountdownDesign& design = countdownDesign(kind);
-    const wchar_t* name = registerClass(instance, L"QuelvoCountdown", procedure, ::GetSysColorBrush(COLOR_BTNFACE));
+    const wchar_t* name = registerClass(instance, L"QuelvoCountdown", selfDeletingProcedure<CountdownWindow>,
+                                        ::GetSysColorBrush(COLOR_BTNFACE));
     const int width = twips(design.widthTwips);
     const int height = twips(design.heightTwips);
     const RECT area = workArea();
@@ -132,21 +132,6 @@ void CountdownWindow::drawCancel(const DRAWITEMSTRUCT& item) const
     ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
     ::DrawIconEx(item.hDC, item.rcItem.left, item.rcItem.top, loadPicture(Picture::Cancel, width, height), width,
                  height, 0, nullptr, DI_NORMAL);
-}
-
-LRESULT CALLBACK CountdownWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    auto* self = windowObject<CountdownWindow>(window, message, lParam);
-    if (self && message == WM_NCCREATE)
-        self->m_window = window;
-    if (!self || message == WM_NCCREATE)
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        delete self;
-        return 0;
-    }
-    return self->handle(message, wParam, lParam);
 }
 
 LRESULT CountdownWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)

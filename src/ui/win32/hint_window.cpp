@@ -34,9 +34,8 @@ public:
     void closeAfter(int ms) override { ::SetTimer(m_window, kCloseTimer, static_cast<UINT>(ms), nullptr); }
     void closeWindow() override;
 
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 private:
+    friend LRESULT CALLBACK selfDeletingProcedure<HintWindow>(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     HintPresenter* m_presenter; // null once the presenter let the window go
@@ -48,7 +47,8 @@ private:
 
 HintWindow::HintWindow(HINSTANCE instance, HintPresenter& presenter) : m_presenter(&presenter)
 {
-    const wchar_t* name = registerClass(instance, L"QuelvoHint", procedure, ::GetSysColorBrush(COLOR_INFOBK));
+    const wchar_t* name =
+        registerClass(instance, L"QuelvoHint", selfDeletingProcedure<HintWindow>, ::GetSysColorBrush(COLOR_INFOBK));
     const std::wstring text = widePath(kHintDefaultText);
 
     // Laid out from the design in twips, widened when the font on this system runs longer.
@@ -103,21 +103,6 @@ void HintWindow::closeWindow()
     ::KillTimer(m_window, kCloseTimer);
     ::ShowWindow(m_window, SW_HIDE);
     ::PostMessageW(m_window, WM_CLOSE, 0, 0);
-}
-
-LRESULT CALLBACK HintWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    auto* self = windowObject<HintWindow>(window, message, lParam);
-    if (self && message == WM_NCCREATE)
-        self->m_window = window;
-    if (!self || message == WM_NCCREATE)
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        delete self;
-        return 0;
-    }
-    return self->handle(message, wParam, lParam);
 }
 
 LRESULT HintWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)

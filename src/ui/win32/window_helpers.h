@@ -39,4 +39,21 @@ template <typename T> T* windowObject(HWND window, UINT message, LPARAM lParam)
     return reinterpret_cast<T*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
+/// The procedure of a window that owns its object `T` (with `m_window` and `handle`): the object
+/// learns its window on creation and is deleted with it.
+template <typename T> LRESULT CALLBACK selfDeletingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = windowObject<T>(window, message, lParam);
+    if (self && message == WM_NCCREATE)
+        self->m_window = window;
+    if (!self || message == WM_NCCREATE)
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete self;
+        return 0;
+    }
+    return self->handle(message, wParam, lParam);
+}
+
 } // namespace quelvo::win32
