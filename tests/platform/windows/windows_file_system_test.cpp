@@ -57,6 +57,26 @@ TEST_F(WindowsFileSystemTest, ReplaceOverALeftoverScratchFile)
     EXPECT_FALSE(fs.exists(folder + "\\events.ini.new"));
 }
 
+// A fresh copy moved in with the same size and write time is another file all the same.
+TEST_F(WindowsFileSystemTest, StampSeesAReplaceThatKeepsTimeAndSize)
+{
+    const auto writeTime = [&](FILETIME* get, const FILETIME* set) {
+        const HANDLE h =
+            ::CreateFileW(widePath(file).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(get ? ::GetFileTime(h, nullptr, nullptr, get) : ::SetFileTime(h, nullptr, nullptr, set));
+        ::CloseHandle(h);
+    };
+    ASSERT_TRUE(fs.replaceContents(file, "events.ini.new", "one\r\n", NewFileAccess::Readable).ok());
+    FILETIME written{};
+    writeTime(&written, nullptr);
+    const auto first = fs.stamp(file);
+    ASSERT_TRUE(fs.replaceContents(file, "events.ini.new", "two\r\n", NewFileAccess::Readable).ok());
+    writeTime(nullptr, &written);
+    EXPECT_NE(fs.stamp(file), first);
+}
+
 TEST_F(WindowsFileSystemTest, ReplaceWhileAReaderHoldsTheFile)
 {
     // Wine 8 refuses to rename over a file that is open, whatever its sharing.
