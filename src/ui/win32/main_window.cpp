@@ -216,9 +216,16 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return notify(*s, *reinterpret_cast<const NMHDR*>(lParam));
     case WM_TIMER:
         if (wParam == kTimer1) {
+            // Read before the work of the tick, which may take a while when an event fires.
+            const bool inPhase = tickInPhase(msIntoSecond());
             s->presenter->tick();
-            if (s->checkerOn)
-                SetTimer(window, kTimer1, nextTickMs(msIntoSecond()), nullptr);
+            // A tick in phase keeps the one-second period; resetting the timer every second would
+            // cost a call into the system each time.
+            const UINT period = inPhase ? 1000 : nextTickMs(msIntoSecond());
+            if (s->checkerOn && (period != s->timerPeriod || !inPhase)) {
+                SetTimer(window, kTimer1, period, nullptr);
+                s->timerPeriod = period;
+            }
         }
         return 0;
     case WM_CLOSE:
@@ -590,7 +597,8 @@ std::vector<PixelRect> MainWindow::screens() const
 void MainWindow::startChecker()
 {
     m_state->checkerOn = true;
-    SetTimer(m_state->window, kTimer1, static_cast<UINT>(msToTickPhase(msIntoSecond())), nullptr);
+    m_state->timerPeriod = static_cast<UINT>(msToTickPhase(msIntoSecond()));
+    SetTimer(m_state->window, kTimer1, m_state->timerPeriod, nullptr);
 }
 
 void MainWindow::stopChecker()
