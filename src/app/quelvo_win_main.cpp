@@ -4,6 +4,7 @@
 #include "platform/windows/power_backend.h"
 #include "platform/windows/registry_settings.h"
 #include "platform/windows/run_key_autostart.h"
+#include "platform/windows/shell_notify_icon.h"
 #include "platform/windows/system_clock.h"
 #include "platform/windows/window_messenger.h"
 #include "platform/windows/windows_file_system.h"
@@ -110,8 +111,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return requestPower(power->commands(), kind == CountdownKind::Reboot, forced, dryRun);
     };
     services.endProgram = [] { PostQuitMessage(0); };
-    // Explorer's task bar holds the notification area.
-    services.trayAvailable = [] { return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; };
+    NotificationArea notificationArea;
+    services.trayAvailable = [&notificationArea] { return notificationArea.present(); };
     std::function<void(const std::string&)> report;
     if (options.dryRun) {
         services.countdownOpened = [](CountdownKind kind) {

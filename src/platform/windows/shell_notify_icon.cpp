@@ -42,4 +42,15 @@ void ShellNotifyIcon::remove(const NotifyIconData& data)
     ::Shell_NotifyIconA(NIM_DELETE, &record);
 }
 
+bool NotificationArea::present()
+{
+    constexpr ULONGLONG kTrustedMs = 5000;
+    const ULONGLONG now = ::GetTickCount64();
+    if (!m_found || now - m_foundAt >= kTrustedMs) {
+        m_found = ::FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr;
+        m_foundAt = now;
+    }
+    return m_found;
+}
+
 } // namespace quelvo

@@ -33,4 +33,17 @@ private:
     std::function<HICON(std::uint32_t)> m_iconFor;
 };
 
+/// Whether Explorer's task bar, which holds the notification area, is there. The question comes
+/// every second and each look is a round trip to the window manager (Wine's server), so a task bar
+/// once found is trusted for a few seconds; one that was missing is looked for again every time.
+class NotificationArea final
+{
+public:
+    [[nodiscard]] bool present();
+
+private:
+    ULONGLONG m_foundAt = 0;
+    bool m_found = false;
+};
+
 } // namespace quelvo
