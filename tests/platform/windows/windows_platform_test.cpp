@@ -212,6 +212,7 @@ TEST(WindowsClock, LocalReadingAndSteadyClock)
     // 01:30 winter time.
     const WallTime t = std::chrono::sys_days{std::chrono::year{2026} / 3 / 29} + std::chrono::minutes(30);
     EXPECT_EQ(clock.toLocal(t), (LocalTime{2026, 3, 29, 1, 30, 0, 0}));
+    EXPECT_EQ(clock.toLocal(t + std::chrono::milliseconds(59'900)), (LocalTime{2026, 3, 29, 1, 30, 59, 0}));
     EXPECT_EQ(clock.toLocal(t + std::chrono::hours(1)), (LocalTime{2026, 3, 29, 3, 30, 0, 0})); // summer time
     const auto before = clock.steadyNow();
     ::Sleep(100); // the interrupt time moves in ticks of about 16 ms
