@@ -173,6 +173,7 @@ void ScheduleChecker::checkevents()
     m_lastMinute = minute;
     if (minutes.empty())
         return;
+    m_host.beforeScan();
     const bool twentyFour = matchesIn24HourForm(m_settings);
     for (const long long scanned : minutes) {
         // The first match fires; its countdown is what the user sees of this tick.

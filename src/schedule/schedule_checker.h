@@ -89,6 +89,8 @@ public:
     virtual bool hideToTray() = 0;
     /// Opens the tray hint window without waiting for it.
     virtual void openHint() = 0;
+    /// Called before minutes are scanned, so that other programs' changes to the schedule count.
+    virtual void beforeScan() {}
     /// The raw event lines in file order.
     [[nodiscard]] virtual const std::vector<std::string>& lstEvents() const = 0;
     /// Removes every line equal to the lower-cased target from the schedule and reloads the lists.

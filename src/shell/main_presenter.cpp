@@ -132,10 +132,18 @@ void MainPresenter::Form_Unload()
 void MainPresenter::tick()
 {
     keepReachable();
-    // Changes made by other programs count from the next scan on.
+    // The list in sight shows other programs' changes within a second; a hidden one is brought up
+    // to date before each scan (beforeScan), which is when those changes count, so an idle tick
+    // looks at no file.
+    if (!m_view.windowHidden())
+        refreshList();
+    m_checker.checkevents();
+}
+
+void MainPresenter::refreshList()
+{
     if (m_eventList.changedOnDisk())
         loadlist();
-    m_checker.checkevents();
 }
 
 bool MainPresenter::twentyFourHour() const
@@ -330,6 +338,7 @@ void MainPresenter::anotherCopyStarted(bool showWindow)
 
 void MainPresenter::showmainwindow(std::optional<MainTab> tab)
 {
+    refreshList();
     m_view.restoreWindow();
     if (tab)
         m_view.selectTab(*tab);
@@ -453,6 +462,11 @@ bool MainPresenter::hideToTray()
 void MainPresenter::openHint()
 {
     m_hint.open();
+}
+
+void MainPresenter::beforeScan()
+{
+    refreshList();
 }
 
 const std::vector<std::string>& MainPresenter::lstEvents() const

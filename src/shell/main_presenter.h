@@ -109,6 +109,7 @@ public:
     [[nodiscard]] bool windowIsNormal() const override;
     bool hideToTray() override;
     void openHint() override;
+    void beforeScan() override;
     [[nodiscard]] const std::vector<std::string>& lstEvents() const override;
     IoResult dropevent(const std::string& matchedLine) override;
     void openCountdown(bool reboot) override;
@@ -120,6 +121,7 @@ private:
     void powerNow(CountdownKind kind, bool forced);
     void runTrayAction(TrayAction action, std::size_t quick);
     void keepReachable();
+    void refreshList();
     CountdownHooks countdownHooks();
 
     MainWindowServices m_services;

@@ -318,6 +318,27 @@ TEST_F(MainPresenterTest, ShutdownNowCutsADueEventsCountShort)
     EXPECT_FALSE(window->open);
 }
 
+// Another program's change to the schedule counts at the next minute, and the window shows it
+// as soon as it is brought back, whether or not the list was read while it was hidden.
+TEST_F(MainPresenterTest, AnotherProgramsChangeCountsWhileTheWindowIsHidden)
+{
+    MainPresenter& p = start(); // Monday 09:41:20
+    p.hidetotray();
+    p.tick();
+    fs.put(kEvents, "On Mon at 09:42 AM, Shut Down, Repeat daily\r\n");
+    p.tick();
+    EXPECT_EQ(countdown(CountdownKind::Shutdown), nullptr);
+    clock.advanceSeconds(40);
+    p.tick();
+    EXPECT_NE(countdown(CountdownKind::Shutdown), nullptr);
+
+    fs.put(kEvents, "On Mon at 09:42 AM, Shut Down, Repeat daily\r\nOn Tue at 10:00 AM, Reboot,    Repeat daily\r\n");
+    p.tick();
+    p.runTrayCommand("show");
+    ASSERT_EQ(view.rows.size(), 2U);
+    EXPECT_EQ(view.rows[0].columns.timeAndDate, " Tue at 10:00 AM"); // descending on the first column
+}
+
 TEST_F(MainPresenterTest, ExitDuringACountdownEndsWithoutARequest)
 {
     MainPresenter& p = start();
