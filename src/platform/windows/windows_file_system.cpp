@@ -128,16 +128,10 @@ ReadResult WindowsFileSystem::read(const std::string& path, std::int64_t maxByte
     return {std::move(bytes), {}};
 }
 
-namespace {
-
-std::int64_t fileTimeTicks(const FILETIME& t)
+std::optional<FileStamp> WindowsFileSystem::stamp(const std::string& path) const
 {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-}
-
-std::optional<FileStamp> openedStamp(const std::wstring& path)
-{
-    Handle h(::CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    Handle h(::CreateFileW(widePath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                           nullptr));
     if (!h.valid())
         return std::nullopt;
     // Asked for one by one: the whole record (and the file id record) also want the volume's serial
@@ -152,41 +146,6 @@ std::optional<FileStamp> openedStamp(const std::wstring& path)
         return std::nullopt;
     return FileStamp{basic.LastWriteTime.QuadPart * 100, standard.EndOfFile.QuadPart,
                      static_cast<std::uint64_t>(index.IndexNumber.QuadPart)};
-}
-
-// A file unwritten for this long can only be replaced by one with a later write time: a writer
-// that kept the time and the size would have to have written its copy in the same clock step as
-// this one and moved it in place only now.
-constexpr std::int64_t kSettledTicks = 10LL * 10'000'000; // 10 s in 100 ns units
-
-} // namespace
-
-std::optional<FileStamp> WindowsFileSystem::stamp(const std::string& path) const
-{
-    // The schedule's stamp is taken every second: opening the file for its index would cost three
-    // round trips to Wine's server each time, reading its attributes costs none.
-    const std::wstring wide = widePath(path);
-    WIN32_FILE_ATTRIBUTE_DATA attributes{};
-    if (::GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &attributes) == FALSE)
-        return std::nullopt;
-    const std::int64_t written = fileTimeTicks(attributes.ftLastWriteTime);
-    const auto size = static_cast<std::int64_t>((static_cast<std::uint64_t>(attributes.nFileSizeHigh) << 32) |
-                                                attributes.nFileSizeLow);
-    {
-        const std::lock_guard hold(m_settledMutex);
-        if (m_settled && m_settled->path == wide && m_settled->stamp.modifiedNs == written * 100 &&
-            m_settled->stamp.size == size)
-            return m_settled->stamp;
-    }
-    std::optional<FileStamp> found = openedStamp(wide);
-    FILETIME now{};
-    ::GetSystemTimeAsFileTime(&now);
-    const std::int64_t age = fileTimeTicks(now) - written;
-    if (found && found->modifiedNs == written * 100 && found->size == size && age > kSettledTicks) {
-        const std::lock_guard hold(m_settledMutex);
-        m_settled = SettledStamp{wide, *found};
-    }
-    return found;
 }
 
 IoResult WindowsFileSystem::append(const std::string& path, std::string_view bytes, std::string_view lineBreak)

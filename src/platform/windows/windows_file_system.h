@@ -2,8 +2,6 @@
 
 #include "platform/file_system.h"
 
-#include <mutex>
-
 namespace quelvo {
 
 /// FileSystem over the wide-character Win32 file calls. Durable writes end with
@@ -24,18 +22,6 @@ public:
     LockResult lock(const std::string& path, LockMode mode) override;
     IoResult remove(const std::string& path) override;
     IoResult makeFolders(const std::string& path) override;
-
-private:
-    // The last stamp of a file that had been left alone for a while when it was taken: while the
-    // file's time and size stay the same it is still the same file, so a glance at the attributes
-    // (no handle, no round trip to Wine's server) stands for the whole stamp.
-    struct SettledStamp
-    {
-        std::wstring path;
-        FileStamp stamp;
-    };
-    mutable std::mutex m_settledMutex;
-    mutable std::optional<SettledStamp> m_settled;
 };
 
 } // namespace quelvo
