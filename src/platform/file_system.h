@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -59,7 +60,12 @@ struct LockResult
 {
     std::unique_ptr<FileLock> held;
     IoResult io;
+    bool busy = false; // another program held the lock for the whole wait
 };
+
+/// How long a command waits for a lock another program holds before it gives up. A program
+/// with a window waits not at all: it tries once and comes back later.
+inline constexpr std::chrono::milliseconds kCommandLockWait{2000};
 
 /// Larger files are refused by read() when the caller sets no other limit.
 inline constexpr std::int64_t kNoSizeLimit = std::numeric_limits<std::int64_t>::max();
@@ -93,8 +99,10 @@ public:
     /// file is gone and the file is as it was.
     virtual IoResult replaceContents(const std::string& path, std::string_view scratchName, std::string_view bytes,
                                      NewFileAccess access) = 0;
-    /// Waits for an advisory lock on the lock file `path`, created when missing. Callers hold
-    /// it around each read-modify-write of the file it guards, never longer.
+    /// Takes an advisory lock on the lock file `path` (created owner-only when missing), waiting
+    /// at most the lock wait this file system was made with while another program holds it;
+    /// after that the result is `busy` with a reason. Callers hold it around each
+    /// read-modify-write of the file it guards, never longer.
     virtual LockResult lock(const std::string& path, LockMode mode) = 0;
     /// Deletes the file; a file that does not exist is not an error.
     virtual IoResult remove(const std::string& path) = 0;

@@ -79,6 +79,8 @@ public:
     {
         if (failLock)
             return {nullptr, IoResult::failure("injected: cannot lock " + path)};
+        if (heldByOther.count(path) != 0)
+            return {nullptr, IoResult::failure("another program holds " + path), true};
         ++locksTaken;
         return {std::make_unique<Held>(mode == LockMode::Exclusive ? exclusiveHeld : sharedHeld), {}};
     }
@@ -115,6 +117,7 @@ public:
     std::set<std::string> special;    // a FIFO in the file's place: refused by reads and writes
     bool failReplace = false;
     bool failLock = false;
+    std::set<std::string> heldByOther; // another program holds this lock file: lock() is busy
     int exclusiveHeld = 0; // locks held now
     int sharedHeld = 0;
     int locksTaken = 0;
