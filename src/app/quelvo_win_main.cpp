@@ -16,6 +16,7 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -87,7 +88,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return done->status;
     }
 
-    WindowsFileSystem fs;
+    // The window never waits for a lock another program holds: it tries again later.
+    WindowsFileSystem fs(WindowsCalls::system(), std::chrono::milliseconds(0));
     RegistrySettings settings;
     SystemClock clock;
     RunKeyAutostart autostart;

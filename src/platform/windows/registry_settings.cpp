@@ -39,6 +39,32 @@ std::optional<std::string> readValue(HKEY handle, const std::wstring& name)
     return utf8Path(std::wstring_view(buffer.data(), chars));
 }
 
+std::string keyName(const std::string& path)
+{
+    return "HKEY_CURRENT_USER\\" + path;
+}
+
+/// The first value of an open key that is not text, as a reason; success when every one is.
+IoResult textValuesOnly(HKEY handle, const std::string& path)
+{
+    DWORD longest = 0;
+    LSTATUS status = ::RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest,
+                                        nullptr, nullptr, nullptr);
+    std::wstring name(longest + 1, L'\0');
+    for (DWORD index = 0; status == ERROR_SUCCESS; ++index) {
+        DWORD length = static_cast<DWORD>(name.size());
+        DWORD type = REG_NONE;
+        status = ::RegEnumValueW(handle, index, name.data(), &length, nullptr, &type, nullptr, nullptr);
+        // The key's unnamed default value is no setting.
+        if (status == ERROR_SUCCESS && length > 0 && type != REG_SZ)
+            return IoResult::failure("the value " + utf8Path(std::wstring_view(name.data(), length)) + " under " +
+                                     keyName(path) + " is not text");
+    }
+    if (status != ERROR_NO_MORE_ITEMS)
+        return IoResult::failure("cannot read " + keyName(path) + " (error " + std::to_string(status) + ")");
+    return IoResult::success();
+}
+
 std::wstring folded(std::wstring name)
 {
     for (wchar_t& c : name)
@@ -54,6 +80,7 @@ struct RegistrySettings::Section
     HKEY key = nullptr;
     HANDLE changed = nullptr; // signalled by the registry when anything under `parent` changes
     std::map<std::wstring, std::optional<std::string>> values; // by case-folded name
+    std::optional<IoResult> state;                             // what readState found
 
     ~Section()
     {
@@ -130,6 +157,25 @@ std::string RegistrySettings::GetSetting(std::string_view app, std::string_view 
     return value ? *value : std::string(def);
 }
 
+IoResult RegistrySettings::readState() const
+{
+    const std::string path = keyPath(kSettingsApp, kSettingsSection);
+    if (Section* section = watched(path)) {
+        if (!section->state)
+            section->state = textValuesOnly(section->key, path);
+        return *section->state;
+    }
+    HKEY handle = nullptr;
+    const LSTATUS status = ::RegOpenKeyExW(HKEY_CURRENT_USER, widePath(path).c_str(), 0, KEY_QUERY_VALUE, &handle);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return IoResult::success(); // nothing stored yet
+    if (status != ERROR_SUCCESS)
+        return IoResult::failure("cannot read " + keyName(path) + " (error " + std::to_string(status) + ")");
+    IoResult state = textValuesOnly(handle, path);
+    ::RegCloseKey(handle);
+    return state;
+}
+
 IoResult RegistrySettings::SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                                        std::string_view value)
 {
@@ -144,7 +190,7 @@ IoResult RegistrySettings::SaveSettings(std::string_view app, std::string_view s
     LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, widePath(path).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                        &handle, nullptr);
     if (status != ERROR_SUCCESS)
-        return IoResult::failure("cannot open HKEY_CURRENT_USER\\" + path + " (error " + std::to_string(status) + ")");
+        return IoResult::failure("cannot open " + keyName(path) + " (error " + std::to_string(status) + ")");
     // Every value into the open key, then one flush for them all.
     std::string_view failed;
     for (const SettingValue& v : values) {

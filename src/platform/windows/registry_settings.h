@@ -31,6 +31,9 @@ public:
     /// All values into the section's key, then one flush.
     IoResult SaveSettings(std::string_view app, std::string_view section,
                           std::initializer_list<SettingValue> values) override;
+    /// Why the program's own section cannot be read as stored: its key cannot be opened, or a
+    /// value there is not text (GetSetting reads such a value as absent).
+    [[nodiscard]] IoResult readState() const override;
 
     /// The key of a section below HKEY_CURRENT_USER.
     [[nodiscard]] std::string keyPath(std::string_view app, std::string_view section) const;

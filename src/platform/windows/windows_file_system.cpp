@@ -6,6 +6,12 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <new>
+#include <utility>
+#include <vector>
+
 namespace quelvo {
 
 namespace {
@@ -30,6 +36,12 @@ public:
 
     [[nodiscard]] HANDLE get() const { return m_h; }
     [[nodiscard]] bool valid() const { return m_h != INVALID_HANDLE_VALUE; }
+    void reset(HANDLE h)
+    {
+        close();
+        m_h = h;
+    }
+    HANDLE release() { return std::exchange(m_h, INVALID_HANDLE_VALUE); }
     bool close()
     {
         const bool ok = !valid() || ::CloseHandle(m_h) != FALSE;
@@ -55,16 +67,58 @@ bool isRegularFile(HANDLE h)
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool writeAll(HANDLE h, std::string_view bytes)
+// The file's number on its volume, which no other file there bears while it exists. Asked for
+// alone: the whole record also wants the volume's serial number, which under Wine is a round
+// trip to another process.
+std::optional<std::uint64_t> fileIndex(HANDLE h)
 {
-    while (!bytes.empty()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1U << 30));
-        DWORD written = 0;
-        if (::WriteFile(h, bytes.data(), chunk, &written, nullptr) == FALSE || written == 0)
-            return false;
-        bytes.remove_prefix(written);
-    }
-    return true;
+    FILE_INTERNAL_INFORMATION index{};
+    IO_STATUS_BLOCK io{};
+    if (::NtQueryInformationFile(h, &io, &index, sizeof index, FileInternalInformation) < 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(index.IndexNumber.QuadPart);
+}
+
+// The number of the file a name stands for now, opened for nothing and never followed.
+std::optional<std::uint64_t> fileIndexOf(const std::wstring& path)
+{
+    Handle h(::CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return h.valid() ? fileIndex(h.get()) : std::nullopt;
+}
+
+// Marks an open file (opened with DELETE access) to be deleted when its handle closes.
+void deleteWhenClosed(HANDLE h)
+{
+    FILE_DISPOSITION_INFO dispose{};
+    dispose.DeleteFile = TRUE;
+    ::SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+// The rename target as a full path, which the rename through a handle wants.
+std::wstring fullPath(const std::wstring& path)
+{
+    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return path;
+    full.resize(length);
+    return full;
+}
+
+bool renameOpenFile(void* file, const std::wstring& target)
+{
+    // The record ends in the name, so it is allocated with room for all of it.
+    const std::size_t nameBytes = target.size() * sizeof(wchar_t);
+    std::vector<std::byte> record(offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(wchar_t));
+    auto* info = new (record.data()) FILE_RENAME_INFO{};
+    info->ReplaceIfExists = TRUE;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::copy(target.begin(), target.end(), info->FileName);
+    return ::SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(record.size())) != FALSE;
 }
 
 std::string folderOf(const std::string& path)
@@ -73,12 +127,15 @@ std::string folderOf(const std::string& path)
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+// Holds a locked lock file, or nothing (a shared lock on a lock file that does not exist).
 class WindowsFileLock final : public FileLock
 {
 public:
     explicit WindowsFileLock(HANDLE h) : m_h(h) {}
     ~WindowsFileLock() override
     {
+        if (m_h == INVALID_HANDLE_VALUE)
+            return;
         OVERLAPPED whole{};
         ::UnlockFileEx(m_h, 0, MAXDWORD, MAXDWORD, &whole);
         ::CloseHandle(m_h);
@@ -91,6 +148,43 @@ private:
 };
 
 } // namespace
+
+WindowsCalls WindowsCalls::system()
+{
+    return {
+        .createFile = [](const std::wstring& path, std::uint32_t access, std::uint32_t share,
+                         std::uint32_t disposition) -> void* {
+            return ::CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        },
+        .write = [](void* file, const void* data, std::uint32_t size) -> std::int64_t {
+            DWORD written = 0;
+            return ::WriteFile(file, data, size, &written, nullptr) != FALSE ? std::int64_t{written} : -1;
+        },
+        .flush = [](void* file) { return ::FlushFileBuffers(file) != FALSE; },
+        .rename = renameOpenFile,
+        .deleteFile = [](const std::wstring& path) { return ::DeleteFileW(path.c_str()) != FALSE; },
+    };
+}
+
+WindowsFileSystem::WindowsFileSystem(WindowsCalls calls, std::chrono::milliseconds lockWait)
+    : m_calls(std::move(calls)), m_lockWait(lockWait)
+{}
+
+bool WindowsFileSystem::writeAll(void* file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const auto chunk = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size(), 1U << 30));
+        const std::int64_t written = m_calls.write(file, bytes.data(), chunk);
+        if (written < 0)
+            return false;
+        if (written == 0) {
+            ::SetLastError(ERROR_DISK_FULL); // nothing written and no error: there is no room
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
 
 bool WindowsFileSystem::exists(const std::string& path) const
 {
@@ -138,19 +232,29 @@ std::optional<FileStamp> WindowsFileSystem::stamp(const std::string& path) const
     // number, which under Wine is a round trip to another process.
     FILE_BASIC_INFO basic{};
     FILE_STANDARD_INFO standard{};
-    FILE_INTERNAL_INFORMATION index{};
-    IO_STATUS_BLOCK io{};
+    const std::optional<std::uint64_t> index = fileIndex(h.get());
     if (::GetFileInformationByHandleEx(h.get(), FileBasicInfo, &basic, sizeof basic) == FALSE ||
-        ::GetFileInformationByHandleEx(h.get(), FileStandardInfo, &standard, sizeof standard) == FALSE ||
-        ::NtQueryInformationFile(h.get(), &io, &index, sizeof index, FileInternalInformation) < 0)
+        ::GetFileInformationByHandleEx(h.get(), FileStandardInfo, &standard, sizeof standard) == FALSE || !index)
         return std::nullopt;
-    return FileStamp{basic.LastWriteTime.QuadPart * 100, standard.EndOfFile.QuadPart,
-                     static_cast<std::uint64_t>(index.IndexNumber.QuadPart)};
+    return FileStamp{basic.LastWriteTime.QuadPart * 100, standard.EndOfFile.QuadPart, *index};
 }
 
 IoResult WindowsFileSystem::append(const std::string& path, std::string_view bytes, std::string_view lineBreak)
 {
-    Handle h(openFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS));
+    const std::wstring wide = widePath(path);
+    // Delete access only on a file this call creates, so that a failure takes exactly that file
+    // away again; an existing file is opened for no more than reading and writing.
+    Handle h(INVALID_HANDLE_VALUE);
+    bool created = false;
+    for (int attempt = 0; attempt < 2 && !h.valid(); ++attempt) {
+        h.reset(m_calls.createFile(wide, GENERIC_READ | GENERIC_WRITE, kShareAll, OPEN_EXISTING));
+        if (h.valid() || ::GetLastError() != ERROR_FILE_NOT_FOUND)
+            break;
+        h.reset(m_calls.createFile(wide, GENERIC_READ | GENERIC_WRITE | DELETE, kShareAll, CREATE_NEW));
+        created = h.valid();
+        if (!created && ::GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
     if (!h.valid())
         return failure("cannot open", path, ::GetLastError());
     if (!isRegularFile(h.get()))
@@ -173,13 +277,20 @@ IoResult WindowsFileSystem::append(const std::string& path, std::string_view byt
     data += bytes;
     if (::SetFilePointerEx(h.get(), size, nullptr, FILE_BEGIN) == FALSE)
         return failure("cannot write", path, ::GetLastError());
-    if (!writeAll(h.get(), data) || ::FlushFileBuffers(h.get()) == FALSE) {
+    // Cuts the file back to where it was, so a failure leaves no half line to glue onto; a file
+    // this call made is removed.
+    const auto undo = [&](const char* what) {
         const DWORD error = ::GetLastError();
-        // Cut back to where it was, so a short write leaves no half line.
-        ::SetFilePointerEx(h.get(), size, nullptr, FILE_BEGIN);
-        ::SetEndOfFile(h.get());
-        return failure("cannot write", path, error);
-    }
+        if (::SetFilePointerEx(h.get(), size, nullptr, FILE_BEGIN) != FALSE && ::SetEndOfFile(h.get()) != FALSE)
+            ::FlushFileBuffers(h.get());
+        if (created)
+            deleteWhenClosed(h.get());
+        return failure(what, path, error);
+    };
+    if (!writeAll(h.get(), data))
+        return undo("cannot write");
+    if (!m_calls.flush(h.get()))
+        return undo("cannot flush");
     if (!h.close())
         return failure("cannot close", path, ::GetLastError());
     return IoResult::success();
@@ -190,41 +301,74 @@ IoResult WindowsFileSystem::replaceContents(const std::string& path, std::string
 {
     const std::string scratch = folderOf(path) + "\\" + std::string(scratchName);
     const std::wstring wideScratch = widePath(scratch);
-    if (::DeleteFileW(wideScratch.c_str()) == FALSE && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+    if (!m_calls.deleteFile(wideScratch) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
         return failure("cannot remove the old scratch file", scratch, ::GetLastError());
-    Handle h(::CreateFileW(wideScratch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Shared with nobody until it is renamed through this handle: no other program can move,
+    // replace or delete it in between, so the file that lands is the file written.
+    Handle h(m_calls.createFile(wideScratch, GENERIC_WRITE | DELETE, 0, CREATE_NEW));
     if (!h.valid())
         return failure("cannot create", scratch, ::GetLastError());
     const auto discard = [&](IoResult result) {
+        deleteWhenClosed(h.get());
         h.close();
-        ::DeleteFileW(wideScratch.c_str());
         return result;
     };
     if (!writeAll(h.get(), bytes))
         return discard(failure("cannot write", scratch, ::GetLastError()));
-    if (::FlushFileBuffers(h.get()) == FALSE)
+    // On disk before the rename makes it the file, so a crash never leaves a renamed empty file.
+    if (!m_calls.flush(h.get()))
         return discard(failure("cannot flush", scratch, ::GetLastError()));
-    if (!h.close())
-        return discard(failure("cannot close", scratch, ::GetLastError()));
-    if (::MoveFileExW(wideScratch.c_str(), widePath(path).c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == FALSE)
+    // The rename goes through the handle, which on Windows moves this very file; Wine renames the
+    // name the handle was opened with, which a program that moves the folder away can fill with
+    // a file of its own. So the name must still be this file before, and the target after.
+    const std::optional<std::uint64_t> written = fileIndex(h.get());
+    if (!written)
+        return discard(IoResult::failure("cannot identify " + scratch));
+    const IoResult swapped =
+        IoResult::failure("cannot replace " + path + ": " + scratch + " was replaced while it was written");
+    if (fileIndexOf(wideScratch) != written)
+        return swapped; // nothing is removed: that name is no longer this file
+    const std::wstring target = fullPath(widePath(path));
+    if (!m_calls.rename(h.get(), target))
         return discard(failure("cannot replace", path, ::GetLastError()));
+    if (fileIndexOf(target) != written)
+        return swapped;
+    h.close();
     return IoResult::success();
 }
 
 LockResult WindowsFileSystem::lock(const std::string& path, LockMode mode)
 {
-    const HANDLE h = openFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
-    if (h == INVALID_HANDLE_VALUE)
-        return {nullptr, failure("cannot open the lock file", path, ::GetLastError())};
-    OVERLAPPED whole{};
-    const DWORD flags = mode == LockMode::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0;
-    if (::LockFileEx(h, flags, 0, MAXDWORD, MAXDWORD, &whole) == FALSE) {
+    const std::wstring wide = widePath(path);
+    const bool exclusive = mode == LockMode::Exclusive;
+    Handle h(
+        m_calls.createFile(wide, GENERIC_READ | GENERIC_WRITE, kShareAll, exclusive ? OPEN_ALWAYS : OPEN_EXISTING));
+    if (!h.valid() && ::GetLastError() == ERROR_ACCESS_DENIED) // a lock needs read or write access, not both
+        h.reset(m_calls.createFile(wide, GENERIC_READ, kShareAll, OPEN_EXISTING));
+    if (!h.valid()) {
         const DWORD error = ::GetLastError();
-        ::CloseHandle(h);
-        return {nullptr, failure("cannot lock", path, error)};
+        if (!exclusive && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
+            return {std::make_unique<WindowsFileLock>(INVALID_HANDLE_VALUE), {}};
+        return {nullptr, failure("cannot open the lock file", path, error)};
     }
-    return {std::make_unique<WindowsFileLock>(h), {}};
+    if (!isRegularFile(h.get()))
+        return {nullptr, IoResult::failure(path + " is not a regular file")};
+    // Tried at once and again after short pauses, never waited on: a program that holds the lock
+    // for ever must not hold this one with it.
+    const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    const auto deadline = std::chrono::steady_clock::now() + m_lockWait;
+    for (;;) {
+        OVERLAPPED whole{};
+        if (::LockFileEx(h.get(), flags, 0, MAXDWORD, MAXDWORD, &whole) != FALSE)
+            return {std::make_unique<WindowsFileLock>(h.release()), {}};
+        if (const DWORD error = ::GetLastError(); error != ERROR_LOCK_VIOLATION)
+            return {nullptr, failure("cannot lock", path, error)};
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left <= std::chrono::milliseconds::zero())
+            return {nullptr, IoResult::failure("another program holds " + path), true};
+        ::Sleep(static_cast<DWORD>(std::min<std::chrono::milliseconds::rep>(left.count(), 20)));
+    }
 }
 
 IoResult WindowsFileSystem::remove(const std::string& path)

@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 // The file layer against the real calls (under Wine in CI), in a fresh folder whose name is
@@ -102,6 +104,83 @@ TEST_F(WindowsFileSystemTest, AppendStartsAFreshLine)
     EXPECT_EQ(fs.read(file).bytes, "a\r\nb\nc");
 }
 
+// Faults through the seam: whatever fails, the file is as it was, and a file the append made is
+// gone again.
+TEST_F(WindowsFileSystemTest, AppendLeavesTheFileWholeOrAsItWas)
+{
+    enum Fault { None, Write, Flush };
+    const struct
+    {
+        std::optional<std::string> before;
+        Fault fault;
+        std::optional<std::string> after;
+    } cases[] = {
+        {"a\r", None, "a\rb\r\n"}, // a lone CR ends a line too
+        {"a\r\n", Write, "a\r\n"}, // half written, then the disk is full
+        {"a", Flush, "a"},
+        {std::nullopt, Write, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(fs.remove(file).ok());
+        if (c.before) {
+            ASSERT_TRUE(fs.append(file, *c.before).ok());
+        }
+        WindowsCalls calls = WindowsCalls::system();
+        calls.write = [&c, real = calls.write](void* h, const void* data, std::uint32_t size) -> std::int64_t {
+            if (c.fault != Write)
+                return real(h, data, size);
+            real(h, data, size / 2);
+            ::SetLastError(ERROR_DISK_FULL);
+            return -1;
+        };
+        calls.flush = [&c, real = calls.flush](void* h) {
+            ::SetLastError(ERROR_DISK_FULL);
+            return c.fault != Flush && real(h);
+        };
+        WindowsFileSystem faulty(calls, std::chrono::milliseconds(0));
+        EXPECT_EQ(faulty.append(file, "b\r\n", "\r\n").ok(), c.fault == None) << c.fault;
+        EXPECT_EQ(fs.read(file).bytes, c.after) << c.fault;
+    }
+}
+
+// Another program acts after the scratch file is written and before it is renamed: it cannot
+// move the file aside, and one that moves the whole folder aside and plants a file of its own
+// under the scratch name is found out; the data stays as it was.
+TEST_F(WindowsFileSystemTest, ReplaceMovesInOnlyTheFileItWrote)
+{
+    const std::wstring scratch = widePath(folder + "\\events.ini.new");
+    const std::string moved = folder + " moved";
+    bool moveFolder = false;
+    bool tookEffect = false;
+    WindowsCalls calls = WindowsCalls::system();
+    calls.flush = [&, real = calls.flush](void* h) {
+        const bool flushed = real(h);
+        const std::wstring from = moveFolder ? widePath(folder) : scratch;
+        const std::wstring to = widePath(moveFolder ? moved : folder + "\\aside");
+        tookEffect = ::MoveFileExW(from.c_str(), to.c_str(), 0) != FALSE;
+        ::CreateDirectoryW(widePath(folder).c_str(), nullptr);
+        (void)fs.append(utf8Path(scratch), "planted");
+        return flushed;
+    };
+    WindowsFileSystem attacked(calls, std::chrono::milliseconds(0));
+
+    ASSERT_TRUE(fs.replaceContents(file, "events.ini.new", "old\r\n", NewFileAccess::Readable).ok());
+    const IoResult replaced = attacked.replaceContents(file, "events.ini.new", "new\r\n", NewFileAccess::Readable);
+    ASSERT_TRUE(replaced.ok()) << replaced.error;
+    EXPECT_FALSE(tookEffect);
+    EXPECT_EQ(fs.read(file).bytes, "new\r\n");
+    EXPECT_FALSE(fs.exists(folder + "\\aside"));
+
+    moveFolder = true;
+    const IoResult refused = attacked.replaceContents(file, "events.ini.new", "newer\r\n", NewFileAccess::Readable);
+    if (!tookEffect)
+        GTEST_SKIP() << "the system keeps a folder with an open file in place";
+    EXPECT_EQ(refused.error,
+              "cannot replace " + file + ": " + utf8Path(scratch) + " was replaced while it was written");
+    EXPECT_EQ(fs.read(moved + "\\events.ini").bytes, "new\r\n");
+    EXPECT_TRUE(fs.read(file).missing());
+}
+
 TEST_F(WindowsFileSystemTest, OnlyRegularFilesWithinTheLimit)
 {
     ASSERT_TRUE(fs.append(file, "12345").ok());
@@ -130,6 +209,44 @@ TEST_F(WindowsFileSystemTest, ExclusiveLockHoldsOffOthers)
     held.held.reset();
     other.join();
     EXPECT_TRUE(got);
+}
+
+// A lock another handle holds is given up on after the wait (at once with none), only a shared
+// lock lets another shared one in, and a reader's lock neither needs nor makes a lock file.
+TEST_F(WindowsFileSystemTest, LockGivesUpAfterItsWait)
+{
+    using std::chrono::milliseconds;
+    const std::string lockFile = lockPathFor(file);
+    const LockResult nothing = fs.lock(lockFile, LockMode::Shared);
+    ASSERT_TRUE(nothing.held) << nothing.io.error;
+    EXPECT_FALSE(fs.exists(lockFile));
+    const struct
+    {
+        LockMode held;
+        LockMode asked;
+        milliseconds wait;
+        bool busy;
+    } cases[] = {
+        {LockMode::Exclusive, LockMode::Shared, milliseconds(0), true},
+        {LockMode::Exclusive, LockMode::Exclusive, milliseconds(300), true},
+        {LockMode::Shared, LockMode::Exclusive, milliseconds(0), true},
+        {LockMode::Shared, LockMode::Shared, milliseconds(0), false},
+    };
+    for (const auto& c : cases) {
+        const LockResult holder = fs.lock(lockFile, c.held);
+        ASSERT_TRUE(holder.held) << holder.io.error;
+        WindowsFileSystem other(WindowsCalls::system(), c.wait);
+        const auto start = std::chrono::steady_clock::now();
+        const LockResult asked = other.lock(lockFile, c.asked);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(asked.held == nullptr, c.busy) << c.wait.count();
+        EXPECT_EQ(asked.busy, c.busy) << c.wait.count();
+        if (c.busy) {
+            EXPECT_EQ(asked.io.error, "another program holds " + lockFile);
+            EXPECT_GE(waited, c.wait);
+            EXPECT_LT(waited, c.wait + milliseconds(1500));
+        }
+    }
 }
 
 } // namespace

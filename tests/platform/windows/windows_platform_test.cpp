@@ -177,6 +177,26 @@ TEST(WindowsSettings, RegistryReadsAnotherWritersChanges)
     ::RegDeleteTreeW(HKEY_CURRENT_USER, widePath(root).c_str());
 }
 
+// A value of another type reads as absent, but never as a silent default: readState names it.
+TEST(WindowsSettings, ValueThatIsNotTextIsReported)
+{
+    const std::string root = "Software\\QuelvoTest" + std::to_string(::GetCurrentProcessId()) + "t";
+    RegistrySettings settings(root);
+    EXPECT_TRUE(settings.readState().ok()); // nothing stored yet
+    ASSERT_TRUE(settings.save("24hr", "True").ok());
+    EXPECT_TRUE(settings.readState().ok());
+    const DWORD one = 1;
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, widePath(root + "\\Quelvo\\data").c_str(), L"24hr", REG_DWORD, &one,
+                                sizeof one),
+              ERROR_SUCCESS);
+    EXPECT_EQ(settings.readState().error,
+              "the value 24hr under HKEY_CURRENT_USER\\" + root + "\\Quelvo\\data is not text");
+    EXPECT_EQ(settings.get("24hr", "False"), "False");
+    ASSERT_TRUE(settings.save("24hr", "True").ok());
+    EXPECT_TRUE(settings.readState().ok());
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, widePath(root).c_str());
+}
+
 TEST(WindowsSingleInstance, SecondCopySeesTheFirstUntilItEnds)
 {
     const std::string name = "Local\\QuelvoTest." + std::to_string(::GetCurrentProcessId());
