@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -15,6 +16,7 @@
 #include <sstream>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -305,6 +307,86 @@ TEST(PosixFileSystem, OnlyRegularFilesAreReadOrWritten)
         EXPECT_NE(settings.readState().error.find(c.reason), std::string::npos) << c.what;
         EXPECT_FALSE(settings.save("x", "1").ok()) << c.what;
     }
+}
+
+TEST(PosixFileSystem, WhatItCreatesIsTheUsersAlone)
+{
+    test::TempHome home;
+    const std::string root = home.root().string();
+    const mode_t oldMask = ::umask(022);
+    PosixFileSystem fs;
+    writeFile(root + "/old.lock", "");
+    ASSERT_EQ(::chmod((root + "/old.lock").c_str(), 0644), 0);
+    EXPECT_TRUE(fs.lock(root + "/old.lock", LockMode::Shared).io.ok());
+    EXPECT_TRUE(SettingsStore(fs, root + "/config/quelvo/settings.ini").save("x", "1").ok());
+    EXPECT_TRUE(fs.makeFolders(root + "/data/quelvo").ok());
+    EXPECT_TRUE(ScheduleFile(fs, root + "/data/quelvo").append(kLineA).ok());
+    EXPECT_TRUE(ScheduleFile(fs, root + "/emptied").empty().ok());
+    // A reader makes nothing, not even the lock file.
+    EXPECT_TRUE(ScheduleFile(fs, root + "/unread").read().io.ok());
+    EXPECT_TRUE(fs.lock(root + "/data/quelvo/missing.lock", LockMode::Shared).held);
+    ::umask(oldMask);
+
+    const struct
+    {
+        const char* name;
+        mode_t mode; // 0: missing
+    } expected[] = {
+        {"config", S_IFDIR | 0700},
+        {"config/quelvo", S_IFDIR | 0700},
+        {"config/quelvo/settings.ini", S_IFREG | 0600},
+        {"config/quelvo/settings.ini.lock", S_IFREG | 0600},
+        {"data", S_IFDIR | 0700},
+        {"data/quelvo/events.ini", S_IFREG | 0600},
+        {"data/quelvo/events.ini.lock", S_IFREG | 0600},
+        {"emptied/events.ini", S_IFREG | 0600},
+        {"old.lock", S_IFREG | 0600},
+        {"unread", 0},
+        {"data/quelvo/missing.lock", 0},
+    };
+    for (const auto& e : expected)
+        EXPECT_EQ(modeOf(root + "/" + e.name), e.mode) << e.name;
+}
+
+TEST(PosixFileSystem, ALockAnotherProgramHoldsIsWaitedForAtMostTheBound)
+{
+    using std::chrono::milliseconds;
+    test::TempHome home;
+    const std::string lockPath = home.path("events.ini.lock");
+    writeFile(lockPath, "");
+    // flock belongs to the open file, so a second open conflicts as another program's would.
+    const int other = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    const struct
+    {
+        milliseconds wait;
+        LockMode mode;
+    } cases[] = {{milliseconds(0), LockMode::Exclusive},
+                 {milliseconds(0), LockMode::Shared},
+                 {milliseconds(30), LockMode::Exclusive}};
+    for (const auto& c : cases) {
+        PosixFileSystem fs(PosixCalls::system(), c.wait);
+        const LockResult r = fs.lock(lockPath, c.mode);
+        EXPECT_TRUE(r.busy) << c.wait.count();
+        EXPECT_FALSE(r.held) << c.wait.count();
+        EXPECT_EQ(r.io.error, "another program holds " + lockPath) << c.wait.count();
+    }
+    ::close(other);
+    PosixFileSystem fs(PosixCalls::system(), milliseconds(0));
+    EXPECT_TRUE(fs.lock(lockPath, LockMode::Exclusive).held);
+
+    // A lock file that cannot be made tells why, not that it is missing.
+    PosixCalls readOnly = PosixCalls::system();
+    readOnly.open = [](const char* path, int flags, mode_t mode) {
+        if ((flags & O_CREAT) != 0) {
+            errno = EROFS;
+            return -1;
+        }
+        return ::open(path, flags, mode);
+    };
+    PosixFileSystem onReadOnly(readOnly);
+    EXPECT_EQ(onReadOnly.lock(home.path("new.lock"), LockMode::Exclusive).io.error,
+              "cannot open the lock file " + home.path("new.lock") + ": Read-only file system");
 }
 
 TEST(PosixFileSystem, AnAppendStartsOnANewLine)

@@ -1,9 +1,11 @@
 #include "platform/linux/posix_file_system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -54,7 +56,11 @@ class FlockHeld final : public FileLock
 {
 public:
     explicit FlockHeld(int fd) : m_fd(fd) {}
-    ~FlockHeld() override { ::close(m_fd); } // closing the descriptor releases the lock
+    ~FlockHeld() override
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // closing the descriptor releases the lock
+    }
 
     FlockHeld(const FlockHeld&) = delete;
     FlockHeld& operator=(const FlockHeld&) = delete;
@@ -112,7 +118,8 @@ PosixCalls PosixCalls::system()
     };
 }
 
-PosixFileSystem::PosixFileSystem(PosixCalls calls) : m_calls(std::move(calls))
+PosixFileSystem::PosixFileSystem(PosixCalls calls, std::chrono::milliseconds lockWait)
+    : m_calls(std::move(calls)), m_lockWait(lockWait)
 {}
 
 bool PosixFileSystem::exists(const std::string& path) const
@@ -175,8 +182,8 @@ std::optional<FileStamp> PosixFileSystem::stamp(const std::string& path) const
 IoResult PosixFileSystem::append(const std::string& path, std::string_view bytes, std::string_view lineBreak)
 {
     const bool existed = exists(path);
-    // Read access too, for a look at the last byte.
-    Fd fd(m_calls.open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644));
+    // Read access too, for a look at the last byte. A schedule is the user's alone.
+    Fd fd(m_calls.open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600));
     if (fd.get() < 0)
         return openFailure("cannot open", path, errno);
     struct stat st
@@ -288,9 +295,25 @@ IoResult PosixFileSystem::replaceContents(const std::string& path, std::string_v
 
 LockResult PosixFileSystem::lock(const std::string& path, LockMode mode)
 {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
-    if (fd < 0 && (errno == EACCES || errno == EROFS)) // flock needs no write access
-        fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const bool exclusive = mode == LockMode::Exclusive;
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = -1;
+    if (exclusive) {
+        fd = m_calls.open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0600);
+        if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+            // flock needs no write access, so a lock file in a read-only folder still serves;
+            // when there is none, the reason it could not be made is the one to tell.
+            const int cause = errno;
+            fd = m_calls.open(path.c_str(), O_RDONLY | kFlags, 0);
+            if (fd < 0 && errno == ENOENT)
+                errno = cause;
+        }
+    } else {
+        // Readers never create it: a missing lock file is one no writer of ours holds.
+        fd = m_calls.open(path.c_str(), O_RDONLY | kFlags, 0);
+        if (fd < 0 && (errno == ENOENT || errno == ENOTDIR))
+            return {std::make_unique<FlockHeld>(-1), {}};
+    }
     if (fd < 0)
         return {nullptr, failure("cannot open the lock file", path, errno)};
     auto held = std::make_unique<FlockHeld>(fd);
@@ -300,9 +323,21 @@ LockResult PosixFileSystem::lock(const std::string& path, LockMode mode)
         return {nullptr, failure("cannot open the lock file", path, errno)};
     if (std::string why = refusal(st, path); !why.empty())
         return {nullptr, IoResult::failure(why)};
-    while (::flock(fd, mode == LockMode::Exclusive ? LOCK_EX : LOCK_SH) != 0) {
-        if (errno != EINTR)
+    // Another user who can open the lock file can hold it and stall every write; older
+    // versions created it readable by all.
+    if (st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
+        (void)::fchmod(fd, 0600);
+
+    const auto deadline = std::chrono::steady_clock::now() + m_lockWait;
+    while (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
             return {nullptr, failure("cannot lock", path, errno)};
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            return {nullptr, IoResult::failure("another program holds " + path), true};
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, std::chrono::milliseconds(20)));
     }
     return {std::move(held), {}};
 }
@@ -323,7 +358,8 @@ IoResult PosixFileSystem::makeFolders(const std::string& path)
         partial = path.substr(0, pos);
         if (partial.empty())
             continue;
-        if (::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST)
+        // The user's schedule and settings are nobody else's to read or to lock.
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
             return failure("cannot create folder", partial, errno);
     }
     return IoResult::success();

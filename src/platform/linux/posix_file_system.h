@@ -2,6 +2,7 @@
 
 #include "platform/file_system.h"
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 
@@ -23,11 +24,13 @@ struct PosixCalls
     static PosixCalls system();
 };
 
-/// FileSystem over POSIX calls, with fsync where durability is promised and flock for locks.
+/// FileSystem over POSIX calls, with fsync where durability is promised and flock for locks
+/// that are waited for at most `lockWait`.
 class PosixFileSystem final : public FileSystem
 {
 public:
-    explicit PosixFileSystem(PosixCalls calls = PosixCalls::system());
+    explicit PosixFileSystem(PosixCalls calls = PosixCalls::system(),
+                             std::chrono::milliseconds lockWait = kCommandLockWait);
 
     [[nodiscard]] bool exists(const std::string& path) const override;
     [[nodiscard]] ReadResult read(const std::string& path, std::int64_t maxBytes = kNoSizeLimit) const override;
@@ -43,6 +46,7 @@ private:
     IoResult syncFolder(const std::string& folder);
 
     PosixCalls m_calls;
+    std::chrono::milliseconds m_lockWait;
 };
 
 } // namespace quelvo
