@@ -97,7 +97,9 @@ public:
     /// stays), which is synced and renamed over it, then the folder is synced. A leftover
     /// scratch file is removed first and never followed. The file keeps its mode (and group where
     /// permitted); a new one is created with `access`. On failure before the rename the scratch
-    /// file is gone and the file is as it was.
+    /// file is gone and the file is as it was. Only the file written is moved: when another
+    /// file or a link took the scratch name meanwhile, the result says "a file was replaced while
+    /// it was written" and nothing is reported done.
     virtual IoResult replaceContents(const std::string& path, std::string_view scratchName, std::string_view bytes,
                                      NewFileAccess access) = 0;
     /// Takes an advisory lock on the lock file `path` (created owner-only when missing), waiting

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -106,6 +107,14 @@ struct Injector
                 return -1;
             }
             return ::rename(from, to);
+        };
+        c.renameExchange = [this](const char* from, const char* to) {
+            trace.emplace_back("rename");
+            if (site == Site::Rename) {
+                errno = EIO;
+                return -1;
+            }
+            return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
         };
         c.unlink = [this](const char* path) {
             if (site == Site::RemoveScratch && ::access(path, F_OK) == 0) {
@@ -306,6 +315,76 @@ TEST(PosixFileSystem, OnlyRegularFilesAreReadOrWritten)
         c.make(settings.filePath());
         EXPECT_NE(settings.readState().error.find(c.reason), std::string::npos) << c.what;
         EXPECT_FALSE(settings.save("x", "1").ok()) << c.what;
+    }
+}
+
+// Another program that may write to the folder swaps the scratch file for a link to a file of
+// its own, at each moment between the write and the rename, from inside the calls.
+TEST(PosixFileSystem, AScratchFileSwappedBeforeItsRenameIsNeverTakenForOurs)
+{
+    enum class Plant { Never, AfterSync, InSwap, InPlainRename };
+    const struct
+    {
+        const char* what;
+        Plant plant;
+        bool hardLink;
+        bool swapRefused; // a file system that cannot exchange two names
+        std::optional<std::string> after;
+    } cases[] = {
+        {"hard link before the check", Plant::AfterSync, true, true, kSchedule},
+        {"symbolic link between the check and the swap", Plant::InSwap, false, false, kSchedule},
+        // The rename took the old file; the planted link must not stay as the schedule.
+        {"symbolic link before a plain rename", Plant::InPlainRename, false, true, std::nullopt},
+        {"nothing planted, plain rename", Plant::Never, false, true, "new\r\n"},
+    };
+    for (const auto& c : cases) {
+        test::TempHome home;
+        const std::string folder = home.root().string();
+        const std::string path = folder + "/events.ini";
+        const std::string scratch = folder + "/temp.ini";
+        const std::string other = folder + "/other";
+        writeFile(path, kSchedule);
+        writeFile(other, "precious");
+        bool planted = false;
+        const auto plantIf = [&](Plant now) {
+            if (c.plant != now || planted)
+                return;
+            planted = true;
+            EXPECT_EQ(::rename(scratch.c_str(), (folder + "/moved").c_str()), 0) << c.what;
+            EXPECT_EQ(c.hardLink ? ::link(other.c_str(), scratch.c_str()) : ::symlink(other.c_str(), scratch.c_str()),
+                      0)
+                << c.what;
+        };
+        PosixCalls calls = PosixCalls::system();
+        calls.fsync = [&](int fd) {
+            struct stat st
+            {};
+            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+                plantIf(Plant::AfterSync);
+            return ::fsync(fd);
+        };
+        calls.renameExchange = [&](const char* from, const char* to) {
+            if (c.swapRefused) {
+                errno = EINVAL;
+                return -1;
+            }
+            plantIf(Plant::InSwap);
+            return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
+        };
+        calls.rename = [&](const char* from, const char* to) {
+            plantIf(Plant::InPlainRename);
+            return ::rename(from, to);
+        };
+        PosixFileSystem fs(calls);
+        const IoResult r = fs.replaceContents(path, "temp.ini", "new\r\n", NewFileAccess::OwnerOnly);
+        const std::string said = c.plant == Plant::Never ? "" : path + ": a file was replaced while it was written";
+        EXPECT_EQ(r.error, said) << c.what;
+        EXPECT_EQ(readFile(path), c.after) << c.what;
+        if (c.after) {
+            EXPECT_TRUE(S_ISREG(modeOf(path))) << c.what;
+        }
+        EXPECT_EQ(readFile(other), "precious") << c.what;
+        EXPECT_EQ(modeOf(scratch), 0u) << c.what;
     }
 }
 

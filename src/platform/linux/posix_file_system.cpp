@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio> // renameat2
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -105,6 +106,82 @@ IoResult openFailure(const char* what, const std::string& path, int error)
     return failure(what, path, error);
 }
 
+// Which file a name stands for: the scratch file is renamed only while its name still means
+// the file that was written.
+struct FileId
+{
+    dev_t dev = 0;
+    ino_t ino = 0;
+
+    bool operator==(const FileId&) const = default;
+};
+
+FileId idOf(const struct stat& st)
+{
+    return {st.st_dev, st.st_ino};
+}
+
+// The file a name stands for now, without following a link; nullopt for a link or nothing.
+std::optional<FileId> idAt(const std::string& path)
+{
+    struct stat st
+    {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return idOf(st);
+}
+
+IoResult swapped(const std::string& path)
+{
+    return IoResult::failure(path + ": a file was replaced while it was written");
+}
+
+// Moves the written scratch file `ours` over `target`, checking the name before and the
+// target after, and leaves no scratch name behind. Where the system can swap the two names, a
+// mismatch is undone, leaving the old file as it was; after a plain rename it is only reported.
+IoResult moveInto(PosixCalls& calls, const std::string& scratch, const std::string& target, bool targetExists,
+                  FileId ours)
+{
+    if (idAt(scratch) != ours) {
+        (void)calls.unlink(scratch.c_str()); // a name another program put there, not a file we wrote
+        return swapped(target);
+    }
+    if (targetExists) {
+        if (calls.renameExchange(scratch.c_str(), target.c_str()) == 0) {
+            // The scratch name now holds the old file, or whatever was put in its place.
+            if (idAt(target) != ours) {
+                if (calls.renameExchange(scratch.c_str(), target.c_str()) != 0)
+                    return IoResult::failure(swapped(target).error + "; the old file is left as " + scratch);
+                (void)calls.unlink(scratch.c_str());
+                return swapped(target);
+            }
+            // A leftover here would only be removed by the next replace.
+            (void)calls.unlink(scratch.c_str());
+            return IoResult::success();
+        }
+        // File systems without the swap, or a target removed since: a plain rename.
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOENT) {
+            const int error = errno;
+            (void)calls.unlink(scratch.c_str());
+            return failure("cannot rename over", target, error);
+        }
+    }
+    if (calls.rename(scratch.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        (void)calls.unlink(scratch.c_str());
+        return failure("cannot rename over", target, error);
+    }
+    if (idAt(target) != ours) {
+        // A link left as the data file would be followed by the next write.
+        struct stat st
+        {};
+        if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            (void)calls.unlink(target.c_str());
+        return swapped(target);
+    }
+    return IoResult::success();
+}
+
 } // namespace
 
 PosixCalls PosixCalls::system()
@@ -114,6 +191,7 @@ PosixCalls PosixCalls::system()
         [](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); },
         [](int fd) { return ::fsync(fd); },
         [](const char* from, const char* to) { return ::rename(from, to); },
+        [](const char* from, const char* to) { return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE); },
         [](const char* path) { return ::unlink(path); },
     };
 }
@@ -260,6 +338,13 @@ IoResult PosixFileSystem::replaceContents(const std::string& path, std::string_v
     Fd fd(m_calls.open(scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, createMode));
     if (fd.get() < 0)
         return failure("cannot create", scratch, errno);
+    struct stat written
+    {};
+    if (::fstat(fd.get(), &written) != 0) {
+        const int error = errno;
+        (void)m_calls.unlink(scratch.c_str());
+        return failure("cannot create", scratch, error);
+    }
 
     const auto discard = [&](IoResult r) {
         (void)m_calls.unlink(scratch.c_str());
@@ -288,8 +373,8 @@ IoResult PosixFileSystem::replaceContents(const std::string& path, std::string_v
         return discard(failure("cannot flush", scratch, errno));
     if (fd.release() != 0)
         return discard(failure("cannot close", scratch, errno));
-    if (m_calls.rename(scratch.c_str(), target.c_str()) != 0)
-        return discard(failure("cannot rename over", target, errno));
+    if (IoResult r = moveInto(m_calls, scratch, target, existed, idOf(written)); !r.ok())
+        return r;
     return syncFolder(folder);
 }
 

@@ -18,6 +18,8 @@ struct PosixCalls
     std::function<ssize_t(int fd, const void* data, std::size_t size)> write;
     std::function<int(int fd)> fsync;
     std::function<int(const char* from, const char* to)> rename;
+    /// Swaps two names atomically (renameat2 with RENAME_EXCHANGE).
+    std::function<int(const char* from, const char* to)> renameExchange;
     std::function<int(const char* path)> unlink;
 
     /// The real calls.
