@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -110,7 +111,8 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     applyApplicationIcon();
 
-    PosixFileSystem fs;
+    // Never waits for a lock: the window and the firing must not stall on another program.
+    PosixFileSystem fs(PosixCalls::system(), std::chrono::milliseconds(0));
     SettingsStore settings(fs, settingsFilePath());
     SystemClock clock;
     // A copy started with its own folder starts with the session on that folder too, wherever the

@@ -87,7 +87,8 @@ public:
     [[nodiscard]] std::optional<std::string> readAll(const std::string& path) const { return read(path).bytes; }
     /// Identity of the file as it is now; nullopt when it does not exist.
     [[nodiscard]] virtual std::optional<FileStamp> stamp(const std::string& path) const = 0;
-    /// Appends bytes in one write, creating the file when missing; on disk before it returns.
+    /// Appends bytes in one write, creating the file owner-only when missing; on disk before it
+    /// returns.
     /// When the file is not empty and its last byte is no line end (CR or LF), `lineBreak` is
     /// written first. A write that fails or falls short is cut back, leaving the file as it was.
     virtual IoResult append(const std::string& path, std::string_view bytes, std::string_view lineBreak = {}) = 0;
@@ -96,13 +97,16 @@ public:
     /// stays), which is synced and renamed over it, then the folder is synced. A leftover
     /// scratch file is removed first and never followed. The file keeps its mode (and group where
     /// permitted); a new one is created with `access`. On failure before the rename the scratch
-    /// file is gone and the file is as it was.
+    /// file is gone and the file is as it was. Only the file written is moved: when another
+    /// file or a link took the scratch name meanwhile, the result says "a file was replaced while
+    /// it was written" and nothing is reported done.
     virtual IoResult replaceContents(const std::string& path, std::string_view scratchName, std::string_view bytes,
                                      NewFileAccess access) = 0;
     /// Takes an advisory lock on the lock file `path` (created owner-only when missing), waiting
     /// at most the lock wait this file system was made with while another program holds it;
-    /// after that the result is `busy` with a reason. Callers hold it around each
-    /// read-modify-write of the file it guards, never longer.
+    /// after that the result is `busy` with a reason. A shared lock never creates the file: a
+    /// missing one is held by no writer, and the result holds nothing. Callers hold it around
+    /// each read-modify-write of the file it guards, never longer.
     virtual LockResult lock(const std::string& path, LockMode mode) = 0;
     /// Deletes the file; a file that does not exist is not an error.
     virtual IoResult remove(const std::string& path) = 0;

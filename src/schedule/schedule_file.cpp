@@ -87,7 +87,7 @@ ScheduleFile::Replaced ScheduleFile::replaceLines(const std::vector<std::string>
     std::string bytes;
     for (const std::string& line : lines)
         bytes.append(line).append(kLineEnd);
-    return {m_fs.replaceContents(eventsPath(), kTempFileName, bytes, NewFileAccess::Readable), false};
+    return {m_fs.replaceContents(eventsPath(), kTempFileName, bytes, NewFileAccess::OwnerOnly), false};
 }
 
 IoResult ScheduleFile::empty()
@@ -98,7 +98,7 @@ IoResult ScheduleFile::empty()
     const LockResult lock = m_fs.lock(lockPath(), LockMode::Exclusive);
     if (!lock.io.ok())
         return lock.io;
-    return m_fs.replaceContents(eventsPath(), kTempFileName, {}, NewFileAccess::Readable);
+    return m_fs.replaceContents(eventsPath(), kTempFileName, {}, NewFileAccess::OwnerOnly);
 }
 
 IoResult ScheduleFile::removeEvent(std::string_view target, RewriteVariant variant)
@@ -125,7 +125,7 @@ IoResult ScheduleFile::removeEvent(std::string_view target, RewriteVariant varia
     // Nothing to remove: leave the file, its line ends and letter case included, exactly as it is.
     if (removed == 0)
         return IoResult::success();
-    return m_fs.replaceContents(eventsPath(), kTempFileName, kept, NewFileAccess::Readable);
+    return m_fs.replaceContents(eventsPath(), kTempFileName, kept, NewFileAccess::OwnerOnly);
 }
 
 IoResult ScheduleFile::deleteevent(std::string_view target)

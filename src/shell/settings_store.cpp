@@ -206,6 +206,8 @@ IoResult SettingsStore::SaveSettings(std::string_view app, std::string_view sect
         return r;
     // Held from the read to the rename, so a value another process saves in between is kept.
     const LockResult lock = m_fs.lock(lockPathFor(m_path), LockMode::Exclusive);
+    if (lock.busy)
+        return IoResult::failure("another program holds the settings (" + lockPathFor(m_path) + ")");
     if (!lock.io.ok())
         return lock.io;
     m_cache.reset(); // read afresh under the lock: a stamp can repeat after a replace

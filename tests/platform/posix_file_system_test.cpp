@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -15,6 +17,7 @@
 #include <sstream>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -104,6 +107,14 @@ struct Injector
                 return -1;
             }
             return ::rename(from, to);
+        };
+        c.renameExchange = [this](const char* from, const char* to) {
+            trace.emplace_back("rename");
+            if (site == Site::Rename) {
+                errno = EIO;
+                return -1;
+            }
+            return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
         };
         c.unlink = [this](const char* path) {
             if (site == Site::RemoveScratch && ::access(path, F_OK) == 0) {
@@ -305,6 +316,156 @@ TEST(PosixFileSystem, OnlyRegularFilesAreReadOrWritten)
         EXPECT_NE(settings.readState().error.find(c.reason), std::string::npos) << c.what;
         EXPECT_FALSE(settings.save("x", "1").ok()) << c.what;
     }
+}
+
+// Another program that may write to the folder swaps the scratch file for a link to a file of
+// its own, at each moment between the write and the rename, from inside the calls.
+TEST(PosixFileSystem, AScratchFileSwappedBeforeItsRenameIsNeverTakenForOurs)
+{
+    enum class Plant { Never, AfterSync, InSwap, InPlainRename };
+    const struct
+    {
+        const char* what;
+        Plant plant;
+        bool hardLink;
+        bool swapRefused; // a file system that cannot exchange two names
+        std::optional<std::string> after;
+    } cases[] = {
+        {"hard link before the check", Plant::AfterSync, true, true, kSchedule},
+        {"symbolic link between the check and the swap", Plant::InSwap, false, false, kSchedule},
+        // The rename took the old file; the planted link must not stay as the schedule.
+        {"symbolic link before a plain rename", Plant::InPlainRename, false, true, std::nullopt},
+        {"nothing planted, plain rename", Plant::Never, false, true, "new\r\n"},
+    };
+    for (const auto& c : cases) {
+        test::TempHome home;
+        const std::string folder = home.root().string();
+        const std::string path = folder + "/events.ini";
+        const std::string scratch = folder + "/temp.ini";
+        const std::string other = folder + "/other";
+        writeFile(path, kSchedule);
+        writeFile(other, "precious");
+        bool planted = false;
+        const auto plantIf = [&](Plant now) {
+            if (c.plant != now || planted)
+                return;
+            planted = true;
+            EXPECT_EQ(::rename(scratch.c_str(), (folder + "/moved").c_str()), 0) << c.what;
+            EXPECT_EQ(c.hardLink ? ::link(other.c_str(), scratch.c_str()) : ::symlink(other.c_str(), scratch.c_str()),
+                      0)
+                << c.what;
+        };
+        PosixCalls calls = PosixCalls::system();
+        calls.fsync = [&](int fd) {
+            struct stat st
+            {};
+            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+                plantIf(Plant::AfterSync);
+            return ::fsync(fd);
+        };
+        calls.renameExchange = [&](const char* from, const char* to) {
+            if (c.swapRefused) {
+                errno = EINVAL;
+                return -1;
+            }
+            plantIf(Plant::InSwap);
+            return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
+        };
+        calls.rename = [&](const char* from, const char* to) {
+            plantIf(Plant::InPlainRename);
+            return ::rename(from, to);
+        };
+        PosixFileSystem fs(calls);
+        const IoResult r = fs.replaceContents(path, "temp.ini", "new\r\n", NewFileAccess::OwnerOnly);
+        const std::string said = c.plant == Plant::Never ? "" : path + ": a file was replaced while it was written";
+        EXPECT_EQ(r.error, said) << c.what;
+        EXPECT_EQ(readFile(path), c.after) << c.what;
+        if (c.after) {
+            EXPECT_TRUE(S_ISREG(modeOf(path))) << c.what;
+        }
+        EXPECT_EQ(readFile(other), "precious") << c.what;
+        EXPECT_EQ(modeOf(scratch), 0u) << c.what;
+    }
+}
+
+TEST(PosixFileSystem, WhatItCreatesIsTheUsersAlone)
+{
+    test::TempHome home;
+    const std::string root = home.root().string();
+    const mode_t oldMask = ::umask(022);
+    PosixFileSystem fs;
+    writeFile(root + "/old.lock", "");
+    ASSERT_EQ(::chmod((root + "/old.lock").c_str(), 0644), 0);
+    EXPECT_TRUE(fs.lock(root + "/old.lock", LockMode::Shared).io.ok());
+    EXPECT_TRUE(SettingsStore(fs, root + "/config/quelvo/settings.ini").save("x", "1").ok());
+    EXPECT_TRUE(fs.makeFolders(root + "/data/quelvo").ok());
+    EXPECT_TRUE(ScheduleFile(fs, root + "/data/quelvo").append(kLineA).ok());
+    EXPECT_TRUE(ScheduleFile(fs, root + "/emptied").empty().ok());
+    // A reader makes nothing, not even the lock file.
+    EXPECT_TRUE(ScheduleFile(fs, root + "/unread").read().io.ok());
+    EXPECT_TRUE(fs.lock(root + "/data/quelvo/missing.lock", LockMode::Shared).held);
+    ::umask(oldMask);
+
+    const struct
+    {
+        const char* name;
+        mode_t mode; // 0: missing
+    } expected[] = {
+        {"config", S_IFDIR | 0700},
+        {"config/quelvo", S_IFDIR | 0700},
+        {"config/quelvo/settings.ini", S_IFREG | 0600},
+        {"config/quelvo/settings.ini.lock", S_IFREG | 0600},
+        {"data", S_IFDIR | 0700},
+        {"data/quelvo/events.ini", S_IFREG | 0600},
+        {"data/quelvo/events.ini.lock", S_IFREG | 0600},
+        {"emptied/events.ini", S_IFREG | 0600},
+        {"old.lock", S_IFREG | 0600},
+        {"unread", 0},
+        {"data/quelvo/missing.lock", 0},
+    };
+    for (const auto& e : expected)
+        EXPECT_EQ(modeOf(root + "/" + e.name), e.mode) << e.name;
+}
+
+TEST(PosixFileSystem, ALockAnotherProgramHoldsIsWaitedForAtMostTheBound)
+{
+    using std::chrono::milliseconds;
+    test::TempHome home;
+    const std::string lockPath = home.path("events.ini.lock");
+    writeFile(lockPath, "");
+    // flock belongs to the open file, so a second open conflicts as another program's would.
+    const int other = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    const struct
+    {
+        milliseconds wait;
+        LockMode mode;
+    } cases[] = {{milliseconds(0), LockMode::Exclusive},
+                 {milliseconds(0), LockMode::Shared},
+                 {milliseconds(30), LockMode::Exclusive}};
+    for (const auto& c : cases) {
+        PosixFileSystem fs(PosixCalls::system(), c.wait);
+        const LockResult r = fs.lock(lockPath, c.mode);
+        EXPECT_TRUE(r.busy) << c.wait.count();
+        EXPECT_FALSE(r.held) << c.wait.count();
+        EXPECT_EQ(r.io.error, "another program holds " + lockPath) << c.wait.count();
+    }
+    ::close(other);
+    PosixFileSystem fs(PosixCalls::system(), milliseconds(0));
+    EXPECT_TRUE(fs.lock(lockPath, LockMode::Exclusive).held);
+
+    // A lock file that cannot be made tells why, not that it is missing.
+    PosixCalls readOnly = PosixCalls::system();
+    readOnly.open = [](const char* path, int flags, mode_t mode) {
+        if ((flags & O_CREAT) != 0) {
+            errno = EROFS;
+            return -1;
+        }
+        return ::open(path, flags, mode);
+    };
+    PosixFileSystem onReadOnly(readOnly);
+    EXPECT_EQ(onReadOnly.lock(home.path("new.lock"), LockMode::Exclusive).io.error,
+              "cannot open the lock file " + home.path("new.lock") + ": Read-only file system");
 }
 
 TEST(PosixFileSystem, AnAppendStartsOnANewLine)

@@ -107,19 +107,24 @@ TEST(SettingsStore, AFailedWriteKeepsTheOldFile)
     {
         const char* what;
         void (*inject)(test::FakeFileSystem&);
+        std::string says; // part of the error
     } faults[] = {
-        {"temporary file can't be created", [](test::FakeFileSystem& fs) { fs.failCreate.insert(kPath + ".tmp"); }},
-        {"rename fails", [](test::FakeFileSystem& fs) { fs.failReplace = true; }},
-        {"folder can't be made", [](test::FakeFileSystem& fs) { fs.failMakeFolders = true; }},
+        {"temporary file can't be created", [](test::FakeFileSystem& fs) { fs.failCreate.insert(kPath + ".tmp"); },
+         "cannot create"},
+        {"rename fails", [](test::FakeFileSystem& fs) { fs.failReplace = true; }, "cannot rename"},
+        {"folder can't be made", [](test::FakeFileSystem& fs) { fs.failMakeFolders = true; }, "cannot create folder"},
         // Writing after a failed read would throw away every other setting.
-        {"file can't be read", [](test::FakeFileSystem& fs) { fs.failRead.insert(kPath); }},
+        {"file can't be read", [](test::FakeFileSystem& fs) { fs.failRead.insert(kPath); }, "not overwriting it"},
+        {"another program holds the lock", [](test::FakeFileSystem& fs) { fs.heldByOther.insert(kPath + ".lock"); },
+         "another program holds the settings (" + kPath + ".lock)"},
     };
     for (const auto& f : faults) {
         test::FakeFileSystem fs;
         fs.put(kPath, old);
         f.inject(fs);
         SettingsStore store(fs, kPath);
-        EXPECT_FALSE(store.save("x", "3000").ok()) << f.what;
+        const IoResult r = store.save("x", "3000");
+        EXPECT_NE(r.error.find(f.says), std::string::npos) << f.what << ": " << r.error;
         EXPECT_EQ(fs.content(kPath), old) << f.what;
         EXPECT_FALSE(fs.exists(kPath + ".tmp")) << f.what;
     }

@@ -1,9 +1,12 @@
 #include "platform/linux/posix_file_system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio> // renameat2
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -54,7 +57,11 @@ class FlockHeld final : public FileLock
 {
 public:
     explicit FlockHeld(int fd) : m_fd(fd) {}
-    ~FlockHeld() override { ::close(m_fd); } // closing the descriptor releases the lock
+    ~FlockHeld() override
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // closing the descriptor releases the lock
+    }
 
     FlockHeld(const FlockHeld&) = delete;
     FlockHeld& operator=(const FlockHeld&) = delete;
@@ -99,6 +106,82 @@ IoResult openFailure(const char* what, const std::string& path, int error)
     return failure(what, path, error);
 }
 
+// Which file a name stands for: the scratch file is renamed only while its name still means
+// the file that was written.
+struct FileId
+{
+    dev_t dev = 0;
+    ino_t ino = 0;
+
+    bool operator==(const FileId&) const = default;
+};
+
+FileId idOf(const struct stat& st)
+{
+    return {st.st_dev, st.st_ino};
+}
+
+// The file a name stands for now, without following a link; nullopt for a link or nothing.
+std::optional<FileId> idAt(const std::string& path)
+{
+    struct stat st
+    {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return idOf(st);
+}
+
+IoResult swapped(const std::string& path)
+{
+    return IoResult::failure(path + ": a file was replaced while it was written");
+}
+
+// Moves the written scratch file `ours` over `target`, checking the name before and the
+// target after, and leaves no scratch name behind. Where the system can swap the two names, a
+// mismatch is undone, leaving the old file as it was; after a plain rename it is only reported.
+IoResult moveInto(PosixCalls& calls, const std::string& scratch, const std::string& target, bool targetExists,
+                  FileId ours)
+{
+    if (idAt(scratch) != ours) {
+        (void)calls.unlink(scratch.c_str()); // a name another program put there, not a file we wrote
+        return swapped(target);
+    }
+    if (targetExists) {
+        if (calls.renameExchange(scratch.c_str(), target.c_str()) == 0) {
+            // The scratch name now holds the old file, or whatever was put in its place.
+            if (idAt(target) != ours) {
+                if (calls.renameExchange(scratch.c_str(), target.c_str()) != 0)
+                    return IoResult::failure(swapped(target).error + "; the old file is left as " + scratch);
+                (void)calls.unlink(scratch.c_str());
+                return swapped(target);
+            }
+            // A leftover here would only be removed by the next replace.
+            (void)calls.unlink(scratch.c_str());
+            return IoResult::success();
+        }
+        // File systems without the swap, or a target removed since: a plain rename.
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOENT) {
+            const int error = errno;
+            (void)calls.unlink(scratch.c_str());
+            return failure("cannot rename over", target, error);
+        }
+    }
+    if (calls.rename(scratch.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        (void)calls.unlink(scratch.c_str());
+        return failure("cannot rename over", target, error);
+    }
+    if (idAt(target) != ours) {
+        // A link left as the data file would be followed by the next write.
+        struct stat st
+        {};
+        if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            (void)calls.unlink(target.c_str());
+        return swapped(target);
+    }
+    return IoResult::success();
+}
+
 } // namespace
 
 PosixCalls PosixCalls::system()
@@ -108,11 +191,13 @@ PosixCalls PosixCalls::system()
         [](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); },
         [](int fd) { return ::fsync(fd); },
         [](const char* from, const char* to) { return ::rename(from, to); },
+        [](const char* from, const char* to) { return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE); },
         [](const char* path) { return ::unlink(path); },
     };
 }
 
-PosixFileSystem::PosixFileSystem(PosixCalls calls) : m_calls(std::move(calls))
+PosixFileSystem::PosixFileSystem(PosixCalls calls, std::chrono::milliseconds lockWait)
+    : m_calls(std::move(calls)), m_lockWait(lockWait)
 {}
 
 bool PosixFileSystem::exists(const std::string& path) const
@@ -175,8 +260,8 @@ std::optional<FileStamp> PosixFileSystem::stamp(const std::string& path) const
 IoResult PosixFileSystem::append(const std::string& path, std::string_view bytes, std::string_view lineBreak)
 {
     const bool existed = exists(path);
-    // Read access too, for a look at the last byte.
-    Fd fd(m_calls.open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644));
+    // Read access too, for a look at the last byte. A schedule is the user's alone.
+    Fd fd(m_calls.open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600));
     if (fd.get() < 0)
         return openFailure("cannot open", path, errno);
     struct stat st
@@ -253,6 +338,13 @@ IoResult PosixFileSystem::replaceContents(const std::string& path, std::string_v
     Fd fd(m_calls.open(scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, createMode));
     if (fd.get() < 0)
         return failure("cannot create", scratch, errno);
+    struct stat written
+    {};
+    if (::fstat(fd.get(), &written) != 0) {
+        const int error = errno;
+        (void)m_calls.unlink(scratch.c_str());
+        return failure("cannot create", scratch, error);
+    }
 
     const auto discard = [&](IoResult r) {
         (void)m_calls.unlink(scratch.c_str());
@@ -281,16 +373,32 @@ IoResult PosixFileSystem::replaceContents(const std::string& path, std::string_v
         return discard(failure("cannot flush", scratch, errno));
     if (fd.release() != 0)
         return discard(failure("cannot close", scratch, errno));
-    if (m_calls.rename(scratch.c_str(), target.c_str()) != 0)
-        return discard(failure("cannot rename over", target, errno));
+    if (IoResult r = moveInto(m_calls, scratch, target, existed, idOf(written)); !r.ok())
+        return r;
     return syncFolder(folder);
 }
 
 LockResult PosixFileSystem::lock(const std::string& path, LockMode mode)
 {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
-    if (fd < 0 && (errno == EACCES || errno == EROFS)) // flock needs no write access
-        fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const bool exclusive = mode == LockMode::Exclusive;
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = -1;
+    if (exclusive) {
+        fd = m_calls.open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0600);
+        if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+            // flock needs no write access, so a lock file in a read-only folder still serves;
+            // when there is none, the reason it could not be made is the one to tell.
+            const int cause = errno;
+            fd = m_calls.open(path.c_str(), O_RDONLY | kFlags, 0);
+            if (fd < 0 && errno == ENOENT)
+                errno = cause;
+        }
+    } else {
+        // Readers never create it: a missing lock file is one no writer of ours holds.
+        fd = m_calls.open(path.c_str(), O_RDONLY | kFlags, 0);
+        if (fd < 0 && (errno == ENOENT || errno == ENOTDIR))
+            return {std::make_unique<FlockHeld>(-1), {}};
+    }
     if (fd < 0)
         return {nullptr, failure("cannot open the lock file", path, errno)};
     auto held = std::make_unique<FlockHeld>(fd);
@@ -300,9 +408,21 @@ LockResult PosixFileSystem::lock(const std::string& path, LockMode mode)
         return {nullptr, failure("cannot open the lock file", path, errno)};
     if (std::string why = refusal(st, path); !why.empty())
         return {nullptr, IoResult::failure(why)};
-    while (::flock(fd, mode == LockMode::Exclusive ? LOCK_EX : LOCK_SH) != 0) {
-        if (errno != EINTR)
+    // Another user who can open the lock file can hold it and stall every write; older
+    // versions created it readable by all.
+    if (st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
+        (void)::fchmod(fd, 0600);
+
+    const auto deadline = std::chrono::steady_clock::now() + m_lockWait;
+    while (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
             return {nullptr, failure("cannot lock", path, errno)};
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            return {nullptr, IoResult::failure("another program holds " + path), true};
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, std::chrono::milliseconds(20)));
     }
     return {std::move(held), {}};
 }
@@ -323,7 +443,8 @@ IoResult PosixFileSystem::makeFolders(const std::string& path)
         partial = path.substr(0, pos);
         if (partial.empty())
             continue;
-        if (::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST)
+        // The user's schedule and settings are nobody else's to read or to lock.
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
             return failure("cannot create folder", partial, errno);
     }
     return IoResult::success();

@@ -2,6 +2,7 @@
 
 #include "platform/file_system.h"
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 
@@ -17,17 +18,21 @@ struct PosixCalls
     std::function<ssize_t(int fd, const void* data, std::size_t size)> write;
     std::function<int(int fd)> fsync;
     std::function<int(const char* from, const char* to)> rename;
+    /// Swaps two names atomically (renameat2 with RENAME_EXCHANGE).
+    std::function<int(const char* from, const char* to)> renameExchange;
     std::function<int(const char* path)> unlink;
 
     /// The real calls.
     static PosixCalls system();
 };
 
-/// FileSystem over POSIX calls, with fsync where durability is promised and flock for locks.
+/// FileSystem over POSIX calls, with fsync where durability is promised and flock for locks
+/// that are waited for at most `lockWait`.
 class PosixFileSystem final : public FileSystem
 {
 public:
-    explicit PosixFileSystem(PosixCalls calls = PosixCalls::system());
+    explicit PosixFileSystem(PosixCalls calls = PosixCalls::system(),
+                             std::chrono::milliseconds lockWait = kCommandLockWait);
 
     [[nodiscard]] bool exists(const std::string& path) const override;
     [[nodiscard]] ReadResult read(const std::string& path, std::int64_t maxBytes = kNoSizeLimit) const override;
@@ -43,6 +48,7 @@ private:
     IoResult syncFolder(const std::string& folder);
 
     PosixCalls m_calls;
+    std::chrono::milliseconds m_lockWait;
 };
 
 } // namespace quelvo
