@@ -1,7 +1,5 @@
 #include "schedule/schedule_checker.h"
 
-#include "schedule/clock_mode.h"
-
 #include "schedule/event_line.h"
 #include "schedule/tray_hint_count.h"
 
@@ -156,7 +154,7 @@ std::string formatFirings(const std::vector<Firing>& firings)
 }
 
 ScheduleChecker::ScheduleChecker(CheckerHost& host, Settings& settings, const Clock& clock)
-    : m_host(host), m_settings(settings), m_clock(clock)
+    : m_host(host), m_settings(settings), m_clock(clock), m_clockMode(settings)
 {}
 
 void ScheduleChecker::checkevents()
@@ -174,10 +172,15 @@ void ScheduleChecker::checkevents()
     if (minutes.empty())
         return;
     m_host.beforeScan();
-    const bool twentyFour = matchesIn24HourForm(m_settings);
+    // A guessed mode would fire 24-hour lines at the wrong hour, or 12-hour lines half a day off.
+    const ClockModeSource::Reading mode = m_clockMode.read();
+    if (mode.failure)
+        m_host.reportError(*mode.failure);
+    if (!mode.twentyFour)
+        return;
     for (const long long scanned : minutes) {
         // The first match fires; its countdown is what the user sees of this tick.
-        if (scan(scanned, wall, twentyFour))
+        if (scan(scanned, wall, *mode.twentyFour))
             return;
     }
 }
@@ -307,5 +310,4 @@ bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour
     m_host.openCountdown(due->reboot);
     return true;
 }
-
 } // namespace quelvo

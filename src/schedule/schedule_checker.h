@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "schedule/clock_mode.h"
 #include "shell/settings.h"
 
 #include <chrono>
@@ -97,6 +98,8 @@ public:
     virtual IoResult dropevent(const std::string& matchedLine) = 0;
     /// Opens the reboot or the shutdown countdown window, or shows the one already open.
     virtual void openCountdown(bool reboot) = 0;
+    /// Tells the user of a problem with the firing without waiting for an answer.
+    virtual void reportError(const std::string& text) = 0;
 };
 
 /// The once-a-second work of the main window: re-hiding it to the tray and firing due events.
@@ -125,6 +128,7 @@ private:
     CheckerHost& m_host;
     Settings& m_settings;
     const Clock& m_clock;
+    ClockModeSource m_clockMode;
     bool m_ticked = false;
     WallTime m_lastWall{};
     std::chrono::steady_clock::time_point m_lastSteady{};

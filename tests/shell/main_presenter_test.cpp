@@ -339,6 +339,34 @@ TEST_F(MainPresenterTest, AnotherProgramsChangeCountsWhileTheWindowIsHidden)
     EXPECT_EQ(view.rows[0].columns.timeAndDate, " Tue at 10:00 AM"); // descending on the first column
 }
 
+// Settings that cannot be read leave the clock mode unknown: the checker says so once, and neither
+// Save nor a quick action writes a line in a guessed form.
+TEST_F(MainPresenterTest, UnreadableSettingsAreToldOnceAndNoLineIsSavedInAGuessedForm)
+{
+    const std::string schedule = "On Mon at 09:42 AM, Shut Down, Repeat daily\r\n";
+    fs.put(kEvents, schedule);
+    settings.readFailure = "cannot read /config/settings.ini: Permission denied";
+    MainPresenter& p = start(); // Monday 09:41:20
+    p.tick();
+    clock.advanceSeconds(40);
+    p.tick();
+    EXPECT_EQ(countdown(CountdownKind::Shutdown), nullptr);
+    EXPECT_EQ(view.messages, std::vector<std::string>{"Error!|Sorry, the clock mode (12 or 24 hour) could not be read "
+                                                      "from the settings, so no event fires until it can be read: "
+                                                      "cannot read /config/settings.ini: Permission denied"});
+
+    view.setChecked(MainBox::Monday, true);
+    view.setChecked(MainBox::Shutdown, true);
+    p.saveevent();
+    EXPECT_EQ(view.messages.back(), "Error!|Sorry, the clock mode (12 or 24 hour) could not be read from the "
+                                    "settings, so the event was not saved: cannot read /config/settings.ini: "
+                                    "Permission denied");
+    p.runTrayCommand("s15");
+    EXPECT_EQ(view.messages.size(), 3U);
+    EXPECT_FALSE(p.hint().isOpen()); // nothing confirmed
+    EXPECT_EQ(events(), schedule);
+}
+
 TEST_F(MainPresenterTest, ExitDuringACountdownEndsWithoutARequest)
 {
     MainPresenter& p = start();
