@@ -163,6 +163,8 @@ void ScheduleChecker::checkevents()
     const auto steady = m_clock.steadyNow();
     const long long minute = minuteNumber(m_clock.toLocal(wall));
     autoHide();
+    if (bookkeepingPending())
+        catchUp(wall);
 
     const std::vector<long long> minutes = minutesToScan(wall, steady, minute);
     m_ticked = true;
@@ -264,7 +266,8 @@ bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour
     const Firing* known = nullptr;
     bool looked = false;
     for (const std::string& line : lines) {
-        if (!matches(line, day, time))
+        // A fired line whose removal waits is gone as far as firing goes, whatever a reload shows.
+        if (!matches(line, day, time) || dropPending(line))
             continue;
         if (!looked) {
             // Read once something is due: a restarted program must not fire a minute again.
@@ -302,12 +305,40 @@ bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour
     forgetOldFirings(wall);
     // Recorded before anything else happens, so a power-off moments later cannot lose it. A failed write
     // still fires: the countdown can be cancelled, a silently skipped shutdown cannot be noticed.
-    (void)m_settings.save(kLastFiredKey, formatFirings(m_firings));
-    if (!due->repeat) {
-        // When the removal fails the schedule stays as it was; the user still gets the shutdown asked for.
-        (void)m_host.dropevent(due->line);
-    }
+    saveFirings();
+    if (!due->repeat)
+        dropLine(due->line);
     m_host.openCountdown(due->reboot);
     return true;
 }
+
+void ScheduleChecker::saveFirings()
+{
+    // The record in memory is what guards against a second firing; the stored copy only carries it
+    // over a restart, so a failed write waits for the next tick.
+    m_recordPending = !m_settings.save(kLastFiredKey, formatFirings(m_firings)).ok();
+}
+
+void ScheduleChecker::dropLine(const std::string& line)
+{
+    if (!m_host.dropevent(line).ok() && !dropPending(line))
+        m_pendingDrops.push_back(line);
+}
+
+bool ScheduleChecker::dropPending(std::string_view line) const
+{
+    return std::any_of(m_pendingDrops.begin(), m_pendingDrops.end(),
+                       [line](const std::string& pending) { return equalsIgnoringCase(pending, line); });
+}
+
+void ScheduleChecker::catchUp(WallTime wall)
+{
+    if (m_recordPending) {
+        forgetOldFirings(wall);
+        saveFirings();
+    }
+    // A removal that fails again stays for the next tick; none of them waits for a lock.
+    std::erase_if(m_pendingDrops, [this](const std::string& line) { return m_host.dropevent(line).ok(); });
+}
+
 } // namespace quelvo

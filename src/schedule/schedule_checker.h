@@ -94,7 +94,8 @@ public:
     virtual void beforeScan() {}
     /// The raw event lines in file order.
     [[nodiscard]] virtual const std::vector<std::string>& lstEvents() const = 0;
-    /// Removes every line equal to the lower-cased target from the schedule and reloads the lists.
+    /// Removes every line equal to the lower-cased target from the schedule and reloads the lists;
+    /// success also when no such line is left. Never waits for a lock another program holds.
     virtual IoResult dropevent(const std::string& matchedLine) = 0;
     /// Opens the reboot or the shutdown countdown window, or shows the one already open.
     virtual void openCountdown(bool reboot) = 0;
@@ -103,6 +104,9 @@ public:
 };
 
 /// The once-a-second work of the main window: re-hiding it to the tray and firing due events.
+/// A due line fires from the list in memory whatever the files allow; the bookkeeping after it
+/// (the record of firings, the removal of a one-off line) that could not be written is kept and
+/// tried again at each later tick, and a line whose removal waits never fires again meanwhile.
 class ScheduleChecker final
 {
 public:
@@ -117,6 +121,9 @@ public:
     /// The tray's show commands clear the flag, so the next hidden run hides it again.
     void setAutohidden(bool value) { m_autohidden = value; }
 
+    /// True while a fired line's removal or the record of firings waits to be written.
+    [[nodiscard]] bool bookkeepingPending() const { return m_recordPending || !m_pendingDrops.empty(); }
+
 private:
     void autoHide();
     [[nodiscard]] std::vector<long long> minutesToScan(WallTime wall, std::chrono::steady_clock::time_point steady,
@@ -124,6 +131,10 @@ private:
     bool scan(long long localMinute, WallTime wall, bool twentyFour);
     void loadFirings(WallTime wall);
     void forgetOldFirings(WallTime wall);
+    void saveFirings();
+    void dropLine(const std::string& line);
+    void catchUp(WallTime wall);
+    [[nodiscard]] bool dropPending(std::string_view line) const;
 
     CheckerHost& m_host;
     Settings& m_settings;
@@ -135,6 +146,8 @@ private:
     long long m_lastMinute = 0; // minuteNumber of the last local minute scanned
     bool m_firingsLoaded = false;
     std::vector<Firing> m_firings;
+    bool m_recordPending = false;            // m_firings holds a firing the settings do not
+    std::vector<std::string> m_pendingDrops; // fired one-off lines still to be removed, lower-cased
     bool m_autohidden = false;
 };
 

@@ -489,7 +489,9 @@ void MainPresenter::reportError(const std::string& text)
 IoResult MainPresenter::dropevent(const std::string& matchedLine)
 {
     const IoResult r = m_schedule.dropevent(matchedLine);
-    loadlist();
+    // A removal that failed changed nothing: the list in sight stays, selection and all, while the
+    // checker tries again at each tick.
+    refreshList();
     return r;
 }
 

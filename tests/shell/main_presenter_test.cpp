@@ -1,5 +1,7 @@
 #include "shell/main_presenter.h"
 
+#include "shell/settings_store.h"
+
 #include "fakes/fake_clock.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_services.h"
@@ -34,7 +36,7 @@ protected:
         const auto end = [this] { ++ended; };
         const auto tray = [this] { return trayThere; };
         MainWindowServices services{
-            settings,  fs,        clock, autostart, instance, instance, "/prog", "/opt/quelvo/quelvo",
+            *store,    fs,        clock, autostart, instance, instance, "/prog", "/opt/quelvo/quelvo",
             "unknown", dayHalves, power, end,       tray,     {}};
         services.statusNotifierHost = [this] { return notifierHost; };
         presenter = std::make_unique<MainPresenter>(services, view);
@@ -57,6 +59,7 @@ protected:
     std::optional<std::string> events() const { return fs.content(kEvents); }
 
     FakeSettings settings;
+    Settings* store = &settings; // the settings the window works with
     FakeFileSystem fs;
     FakeClock clock{{2026, 12, 7, 9, 41, 20, 1}};
     FakeAutostart autostart;
@@ -337,6 +340,35 @@ TEST_F(MainPresenterTest, AnotherProgramsChangeCountsWhileTheWindowIsHidden)
     p.runTrayCommand("show");
     ASSERT_EQ(view.rows.size(), 2U);
     EXPECT_EQ(view.rows[0].columns.timeAndDate, " Tue at 10:00 AM"); // descending on the first column
+}
+
+// Another program holds the schedule and the settings at the due minute: the countdown opens on time
+// all the same, and the one-off line is dropped and the firing recorded once the locks are free.
+TEST_F(MainPresenterTest, FiresOnTimeWhileAnotherProgramHoldsTheLocksAndCatchesUpLater)
+{
+    SettingsStore onDisk(fs, "/config/settings.ini");
+    store = &onDisk;
+    const std::string schedule = "On Mon at 09:42 AM, Shut Down, Don't repeat\r\nOn Tue at 10:00 AM, Reboot,    "
+                                 "Repeat daily\r\n";
+    fs.put(kEvents, schedule);
+    MainPresenter& p = start(); // Monday 09:41:20
+    p.tick();
+    fs.heldByOther = {"/prog/events.ini.lock", "/config/settings.ini.lock"};
+    clock.advanceSeconds(40);
+    p.tick();
+    ASSERT_NE(countdown(CountdownKind::Shutdown), nullptr);
+    clock.advanceSeconds(1);
+    p.tick();
+    EXPECT_EQ(events(), schedule);
+    EXPECT_EQ(onDisk.get(kLastFiredKey, "none"), "none");
+
+    fs.heldByOther.clear();
+    clock.advanceSeconds(1);
+    p.tick();
+    EXPECT_EQ(events(), std::optional<std::string>("on tue at 10:00 am, reboot,    repeat daily\r\n"));
+    EXPECT_EQ(view.lines, std::vector<std::string>{"on tue at 10:00 am, reboot,    repeat daily"});
+    EXPECT_EQ(onDisk.get(kLastFiredKey, ""), "1796636520 2026-12-07 09:42 88c7262e68cfd27f");
+    EXPECT_EQ(view.countdowns.built.size(), 1U);
 }
 
 // Settings that cannot be read leave the clock mode unknown: the checker says so once, and neither
