@@ -14,6 +14,43 @@ bool matchesIn24HourForm(const Settings& settings)
     return settings.get("24hr", "False") != "False";
 }
 
+std::optional<UserMessage> unknownSavingMode(const Settings& settings)
+{
+    const IoResult state = settings.readState();
+    if (state.ok())
+        return std::nullopt;
+    return UserMessage{std::string(kErrorTitle),
+                       std::string(kClockModeUnreadableText) + ", so the event was not saved: " + state.error,
+                       MessageIcon::Stop};
+}
+
+ClockModeSource::ClockModeSource(const Settings& settings) : m_settings(settings)
+{}
+
+ClockModeSource::Reading ClockModeSource::read()
+{
+    // An unreadable store answers with the default: a value counts only when the store could be
+    // read both before and after it was asked, so a change in between is not taken for the mode.
+    const IoResult before = m_settings.readState();
+    const bool twentyFour = matchesIn24HourForm(m_settings);
+    const IoResult after = m_settings.readState();
+    if (before.ok() && after.ok()) {
+        m_last = twentyFour;
+        m_failing = false;
+        return {m_last, std::nullopt};
+    }
+    Reading reading{m_last, std::nullopt};
+    if (m_failing)
+        return reading;
+    m_failing = true;
+    const std::string reason = !before.ok() ? before.error : after.error;
+    const std::string meaning = !m_last   ? ", so no event fires until it can be read: "
+                                : *m_last ? "; events are matched in the 24 hour mode read before: "
+                                          : "; events are matched in the 12 hour mode read before: ";
+    reading.failure = std::string(kClockModeUnreadableText) + meaning + reason;
+    return reading;
+}
+
 namespace {
 
 std::string twoDigits(int value)

@@ -36,6 +36,36 @@ bool savesIn24HourForm(const Settings& settings);
 /// The mode the checker compares in: 12-hour only when `24hr` is exactly "False" or missing.
 bool matchesIn24HourForm(const Settings& settings);
 
+/// The start of the messages for settings that exist but cannot be read, so that the clock mode
+/// is not known; what it means for the program and the reason follow.
+inline constexpr std::string_view kClockModeUnreadableText =
+    "Sorry, the clock mode (12 or 24 hour) could not be read from the settings";
+
+/// Why a new line is not written: the settings exist but cannot be read, so the form it would
+/// take is not known; nullopt when they can be read (or there are none yet).
+std::optional<UserMessage> unknownSavingMode(const Settings& settings);
+
+/// The mode the checker compares in, never guessed: read from the settings whenever they can be
+/// read, the last mode read while they cannot, none before one was ever read.
+class ClockModeSource final
+{
+public:
+    explicit ClockModeSource(const Settings& settings);
+
+    struct Reading
+    {
+        std::optional<bool> twentyFour;     // nullopt: never read, nothing may be matched
+        std::optional<std::string> failure; // said once per spell of unreadable settings, without waiting
+    };
+    /// Reads the mode now; a failure is reported once until a good reading ends it.
+    Reading read();
+
+private:
+    const Settings& m_settings;
+    std::optional<bool> m_last;
+    bool m_failing = false;
+};
+
 /// `setclockmode`: the box's new state, `24hr` as stored before (read with default "False") and the time now.
 ClockModeChange setclockmode(bool checked, std::string_view stored24hr, const LocalTime& now);
 

@@ -1,7 +1,5 @@
 #include "schedule/schedule_checker.h"
 
-#include "schedule/clock_mode.h"
-
 #include "schedule/event_line.h"
 #include "schedule/tray_hint_count.h"
 
@@ -156,7 +154,7 @@ std::string formatFirings(const std::vector<Firing>& firings)
 }
 
 ScheduleChecker::ScheduleChecker(CheckerHost& host, Settings& settings, const Clock& clock)
-    : m_host(host), m_settings(settings), m_clock(clock)
+    : m_host(host), m_settings(settings), m_clock(clock), m_clockMode(settings)
 {}
 
 void ScheduleChecker::checkevents()
@@ -165,6 +163,8 @@ void ScheduleChecker::checkevents()
     const auto steady = m_clock.steadyNow();
     const long long minute = minuteNumber(m_clock.toLocal(wall));
     autoHide();
+    if (bookkeepingPending())
+        catchUp(wall);
 
     const std::vector<long long> minutes = minutesToScan(wall, steady, minute);
     m_ticked = true;
@@ -174,10 +174,15 @@ void ScheduleChecker::checkevents()
     if (minutes.empty())
         return;
     m_host.beforeScan();
-    const bool twentyFour = matchesIn24HourForm(m_settings);
+    // A guessed mode would fire 24-hour lines at the wrong hour, or 12-hour lines half a day off.
+    const ClockModeSource::Reading mode = m_clockMode.read();
+    if (mode.failure)
+        m_host.reportError(*mode.failure);
+    if (!mode.twentyFour)
+        return;
     for (const long long scanned : minutes) {
         // The first match fires; its countdown is what the user sees of this tick.
-        if (scan(scanned, wall, twentyFour))
+        if (scan(scanned, wall, *mode.twentyFour))
             return;
     }
 }
@@ -261,7 +266,8 @@ bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour
     const Firing* known = nullptr;
     bool looked = false;
     for (const std::string& line : lines) {
-        if (!matches(line, day, time))
+        // A fired line whose removal waits is gone as far as firing goes, whatever a reload shows.
+        if (!matches(line, day, time) || dropPending(line))
             continue;
         if (!looked) {
             // Read once something is due: a restarted program must not fire a minute again.
@@ -299,13 +305,40 @@ bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour
     forgetOldFirings(wall);
     // Recorded before anything else happens, so a power-off moments later cannot lose it. A failed write
     // still fires: the countdown can be cancelled, a silently skipped shutdown cannot be noticed.
-    (void)m_settings.save(kLastFiredKey, formatFirings(m_firings));
-    if (!due->repeat) {
-        // When the removal fails the schedule stays as it was; the user still gets the shutdown asked for.
-        (void)m_host.dropevent(due->line);
-    }
+    saveFirings();
+    if (!due->repeat)
+        dropLine(due->line);
     m_host.openCountdown(due->reboot);
     return true;
+}
+
+void ScheduleChecker::saveFirings()
+{
+    // The record in memory is what guards against a second firing; the stored copy only carries it
+    // over a restart, so a failed write waits for the next tick.
+    m_recordPending = !m_settings.save(kLastFiredKey, formatFirings(m_firings)).ok();
+}
+
+void ScheduleChecker::dropLine(const std::string& line)
+{
+    if (!m_host.dropevent(line).ok() && !dropPending(line))
+        m_pendingDrops.push_back(line);
+}
+
+bool ScheduleChecker::dropPending(std::string_view line) const
+{
+    return std::any_of(m_pendingDrops.begin(), m_pendingDrops.end(),
+                       [line](const std::string& pending) { return equalsIgnoringCase(pending, line); });
+}
+
+void ScheduleChecker::catchUp(WallTime wall)
+{
+    if (m_recordPending) {
+        forgetOldFirings(wall);
+        saveFirings();
+    }
+    // A removal that fails again stays for the next tick; none of them waits for a lock.
+    std::erase_if(m_pendingDrops, [this](const std::string& line) { return m_host.dropevent(line).ok(); });
 }
 
 } // namespace quelvo

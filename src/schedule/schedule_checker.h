@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "schedule/clock_mode.h"
 #include "shell/settings.h"
 
 #include <chrono>
@@ -93,13 +94,19 @@ public:
     virtual void beforeScan() {}
     /// The raw event lines in file order.
     [[nodiscard]] virtual const std::vector<std::string>& lstEvents() const = 0;
-    /// Removes every line equal to the lower-cased target from the schedule and reloads the lists.
+    /// Removes every line equal to the lower-cased target from the schedule and reloads the lists;
+    /// success also when no such line is left. Never waits for a lock another program holds.
     virtual IoResult dropevent(const std::string& matchedLine) = 0;
     /// Opens the reboot or the shutdown countdown window, or shows the one already open.
     virtual void openCountdown(bool reboot) = 0;
+    /// Tells the user of a problem with the firing without waiting for an answer.
+    virtual void reportError(const std::string& text) = 0;
 };
 
 /// The once-a-second work of the main window: re-hiding it to the tray and firing due events.
+/// A due line fires from the list in memory whatever the files allow; the bookkeeping after it
+/// (the record of firings, the removal of a one-off line) that could not be written is kept and
+/// tried again at each later tick, and a line whose removal waits never fires again meanwhile.
 class ScheduleChecker final
 {
 public:
@@ -114,6 +121,9 @@ public:
     /// The tray's show commands clear the flag, so the next hidden run hides it again.
     void setAutohidden(bool value) { m_autohidden = value; }
 
+    /// True while a fired line's removal or the record of firings waits to be written.
+    [[nodiscard]] bool bookkeepingPending() const { return m_recordPending || !m_pendingDrops.empty(); }
+
 private:
     void autoHide();
     [[nodiscard]] std::vector<long long> minutesToScan(WallTime wall, std::chrono::steady_clock::time_point steady,
@@ -121,16 +131,23 @@ private:
     bool scan(long long localMinute, WallTime wall, bool twentyFour);
     void loadFirings(WallTime wall);
     void forgetOldFirings(WallTime wall);
+    void saveFirings();
+    void dropLine(const std::string& line);
+    void catchUp(WallTime wall);
+    [[nodiscard]] bool dropPending(std::string_view line) const;
 
     CheckerHost& m_host;
     Settings& m_settings;
     const Clock& m_clock;
+    ClockModeSource m_clockMode;
     bool m_ticked = false;
     WallTime m_lastWall{};
     std::chrono::steady_clock::time_point m_lastSteady{};
     long long m_lastMinute = 0; // minuteNumber of the last local minute scanned
     bool m_firingsLoaded = false;
     std::vector<Firing> m_firings;
+    bool m_recordPending = false;            // m_firings holds a firing the settings do not
+    std::vector<std::string> m_pendingDrops; // fired one-off lines still to be removed, lower-cased
     bool m_autohidden = false;
 };
 

@@ -223,8 +223,13 @@ void MainPresenter::deleteall()
 
 // ---- Editor
 
-void MainPresenter::saveevent()
+bool MainPresenter::saveevent()
 {
+    // The form of a line follows the stored mode; settings that cannot be read leave only a guess.
+    if (const auto refusal = unknownSavingMode(m_services.settings)) {
+        m_view.showMessage(*refusal);
+        return false;
+    }
     EditorInput input;
     for (std::size_t i = 0; i < input.days.size(); ++i)
         input.days[i] = m_view.checked(dayBox(i));
@@ -239,7 +244,7 @@ void MainPresenter::saveevent()
     const SavePlan plan = planSave(input);
     if (!plan.ok()) {
         m_view.showMessage(*plan.error);
-        return;
+        return false;
     }
     m_view.setBusy(true);
     m_view.setText(MainCombo::Hour, plan.hour);
@@ -257,9 +262,10 @@ void MainPresenter::saveevent()
     m_view.setBusy(false);
     if (!failed.ok()) {
         m_view.showMessage(saveFailedMessage(m_schedule.eventsPath(), failed.error));
-        return;
+        return false;
     }
     m_view.selectTab(MainTab::Schedules);
+    return true;
 }
 
 void MainPresenter::selectalldays()
@@ -302,8 +308,9 @@ void MainPresenter::quickaction(std::size_t index)
         m_view.setText(MainCombo::AmPm, *fill.ampm);
     m_view.setChecked(MainBox::Shutdown, fill.shutdown);
     m_view.setChecked(MainBox::Reboot, fill.reboot);
-    saveevent();
-    m_hint.confirm(fill.message);
+    // Only a saved action is confirmed: the message has said why the other one was not.
+    if (saveevent())
+        m_hint.confirm(fill.message);
 }
 
 // ---- Tray, hiding and showing
@@ -474,10 +481,17 @@ const std::vector<std::string>& MainPresenter::lstEvents() const
     return m_eventList.lst_events();
 }
 
+void MainPresenter::reportError(const std::string& text)
+{
+    m_view.showError(text);
+}
+
 IoResult MainPresenter::dropevent(const std::string& matchedLine)
 {
     const IoResult r = m_schedule.dropevent(matchedLine);
-    loadlist();
+    // A removal that failed changed nothing: the list in sight stays, selection and all, while the
+    // checker tries again at each tick.
+    refreshList();
     return r;
 }
 

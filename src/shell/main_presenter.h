@@ -65,7 +65,8 @@ public:
     void loadlist();
     void deleteevent();
     void deleteall();
-    void saveevent();
+    /// Checks the editor's boxes and appends their lines; true when they were saved.
+    bool saveevent();
     void selectalldays();
     /// The user changed "Use 24 hour clock".
     void setclockmode();
@@ -113,6 +114,7 @@ public:
     [[nodiscard]] const std::vector<std::string>& lstEvents() const override;
     IoResult dropevent(const std::string& matchedLine) override;
     void openCountdown(bool reboot) override;
+    void reportError(const std::string& text) override;
 
 private:
     [[nodiscard]] bool trayAvailable() const;

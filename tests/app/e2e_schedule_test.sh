@@ -3,7 +3,8 @@
 # seconds before the events of a fixture schedule, it must open the countdown as the minute starts,
 # make the power request ten seconds later, end by itself, drop the one-off line and lower-case the
 # rest. Then a restart within the minute that fired must fire nothing, and changes quelvoctl makes
-# while the program runs count from the next minute on.
+# while the program runs count from the next minute on. Last, a hundred idle connections held open to
+# the program's socket, with few descriptors to spare, stop neither a later copy's knock nor a firing.
 #
 # usage: e2e_schedule_test.sh BIN_DIR               the test (exit 0 pass, 1 fail, 77 skipped)
 #        e2e_schedule_test.sh BIN_DIR --measure N   N timed runs; prints the countdown's delays
@@ -34,8 +35,10 @@ fi
 tmp=$(mktemp -d)
 xpid=""
 qpid=""
+fpid=""
 cleanup() {
     # Only what this script started, by PID.
+    if [ -n "$fpid" ]; then kill "$fpid" 2>/dev/null; fi
     if [ -n "$qpid" ]; then kill "$qpid" 2>/dev/null; fi
     if [ -n "$xpid" ]; then kill "$xpid" 2>/dev/null; fi
     wait 2>/dev/null
@@ -97,7 +100,7 @@ alive() {
 }
 
 # launch "YYYY-MM-DD HH:MM:SS" [ZONE [moving]]: starts quelvo on a fake clock showing that second (UTC)
-# now, in the time zone ZONE (default UTC). The fake clock is the real one shifted by whole seconds, so
+# now, in the time zone ZONE (default UTC), with at most $nofile descriptors when that is set. The fake clock is the real one shifted by whole seconds, so
 # its second boundaries keep the real clock's random phase to the program's start, as in real use; the
 # monotonic clock stays real. With "moving" the shift is read from a file at every reading, so that
 # move_to can set the clock while the program runs. Every stdout line is logged with the real time it
@@ -105,7 +108,10 @@ alive() {
 launch() {
     log="$home/stdout.log"
     : >"$log"
-    local t0 fake
+    local t0 fake limit=()
+    if [ -n "${nofile:-}" ]; then
+        limit=(prlimit --nofile="$nofile")
+    fi
     t0=$EPOCHREALTIME
     base=${t0%.*}
     move_to "$1"
@@ -117,7 +123,7 @@ launch() {
         DISPLAY="$display" QT_QPA_PLATFORM=xcb QUELVO_DRY_RUN=1 TZ="${2:-UTC}" \
         DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-bus \
         ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
-        env "${fake[@]}" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$faketime_lib" \
+        "${limit[@]}" env "${fake[@]}" FAKETIME_DONT_FAKE_MONOTONIC=1 LD_PRELOAD="$faketime_lib" \
         "$bin/quelvo" --dry-run --folder "$home/events" 2>"$home/stderr.log" > >(
             while IFS= read -r line; do
                 now=$EPOCHREALTIME
@@ -189,6 +195,7 @@ show_run() {
 fires() {
     local name=$1 start=$2 kind=$3 power=$4 expected=$5 opened powered
     launch "$start"
+    ${after_launch:-:}
     if ! opened=$(await "countdown: open $kind" $((lead + 15))); then
         fail "$name: no countdown opened"
         stop
@@ -398,6 +405,52 @@ else
 fi
 stop
 if [ $failures -gt 0 ]; then show_run hour; fi
+
+# ---- 8. A hundred idle connections held open to the second-copy socket of a program with few
+# descriptors to spare (a copy that kept them all would run out long before the event): a later copy
+# started to show the window still gets through, and the one-off shutdown still fires on time and is
+# dropped. The hidden window is shown only on that copy's word, which stores hide=0.
+flood_and_knock() {
+    local socket="$home/runtime/quelvo.socket"
+    for _ in $(seq 100); do
+        [ -S "$socket" ] && break
+        sleep 0.1
+    done
+    python3 -c '
+import socket, sys, time
+held = []
+for _ in range(int(sys.argv[2])):
+    s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    s.connect(sys.argv[1])
+    held.append(s)
+print("held", flush=True)
+time.sleep(120)
+' "$socket" 100 >"$home/flood.log" 2>&1 &
+    fpid=$!
+    for _ in $(seq 100); do
+        grep -q held "$home/flood.log" && break
+        sleep 0.1
+    done
+    grep -q held "$home/flood.log" || fail "flood: the idle connections could not all be made"
+    HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" \
+        DISPLAY="$display" QT_QPA_PLATFORM=xcb QUELVO_DRY_RUN=1 \
+        timeout 30 "$bin/quelvo" --dry-run --show --folder "$home/events" >/dev/null 2>"$home/knock.log" ||
+        fail "flood: the later copy did not end by itself"
+    for _ in $(seq 30); do
+        grep -q '^hide=0$' "$home/config/quelvo/settings.ini" && break
+        sleep 0.1
+    done
+    grep -q '^hide=0$' "$home/config/quelvo/settings.ini" || fail "flood: the later copy's knock did not get through"
+}
+prepare flood
+settings "24hr=True" "hide=1"
+events "On Wed at 09:30   , Shut Down, Don't repeat"
+: >"$tmp/expected-flood"
+lead=20 nofile=96 after_launch=flood_and_knock fires flood "2024-01-03 09:29:40" shutdown "power: ShutdownSystem 8" \
+    "$tmp/expected-flood"
+kill "$fpid" 2>/dev/null
+wait "$fpid" 2>/dev/null
+fpid=""
 
 if [ $failures -gt 0 ]; then
     echo "e2e: $failures failure(s)"

@@ -16,13 +16,18 @@ public:
                                          std::string_view def) const override
     {
         const auto it = m_values.find(address(app, section, key));
-        return it == m_values.end() ? std::string(def) : it->second;
+        // Like the real store, one that cannot be read answers with the defaults.
+        return it == m_values.end() || !readFailure.empty() ? std::string(def) : it->second;
+    }
+    [[nodiscard]] IoResult readState() const override
+    {
+        return readFailure.empty() ? IoResult::success() : IoResult::failure(readFailure);
     }
     IoResult SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                          std::string_view value) override
     {
-        if (!failWith.empty())
-            return IoResult::failure(failWith);
+        if (!failWith.empty() || !readFailure.empty())
+            return IoResult::failure(failWith.empty() ? readFailure + "; not overwriting it" : failWith);
         ++writes;
         m_values[address(app, section, key)] = std::string(value);
         return IoResult::success();
@@ -32,8 +37,8 @@ public:
     IoResult SaveSettings(std::string_view app, std::string_view section,
                           std::initializer_list<SettingValue> values) override
     {
-        if (!failWith.empty())
-            return IoResult::failure(failWith);
+        if (!failWith.empty() || !readFailure.empty())
+            return IoResult::failure(failWith.empty() ? readFailure + "; not overwriting it" : failWith);
         ++writes;
         for (const SettingValue& v : values)
             m_values[address(app, section, v.key)] = std::string(v.value);
@@ -41,7 +46,8 @@ public:
     }
 
     int writes = 0;
-    std::string failWith; // when set, every save fails with this reason
+    std::string failWith;    // when set, every save fails with this reason
+    std::string readFailure; // when set, the stored settings cannot be read, for this reason
 
 private:
     static std::string address(std::string_view app, std::string_view section, std::string_view key)

@@ -200,6 +200,7 @@ public:
         }
         m_record = now;
     }
+    void reportError(const std::string& text) override { errors.push_back(text); }
 
     bool normal = true;
     std::vector<std::string> events;
@@ -208,6 +209,7 @@ public:
     std::string lastFiredAtCountdown;
     std::vector<std::string> firedMinutes; // "HH:MM shutdown": the minute scanned, the action
     std::vector<long long> firedNumbers;   // the minute scanned, as minuteNumber
+    std::vector<std::string> errors;
 
 private:
     const Settings& m_settings;
@@ -374,6 +376,51 @@ TEST(ScheduleCheckerTick, FailedRemovalStillOpensTheCountdown)
     rig.checker.checkevents();
     EXPECT_EQ(rig.host.log.back(), "shutdown");
     EXPECT_EQ(rig.host.events.size(), 1u);
+}
+
+// Settings that exist but cannot be read give the default, the 12-hour mode: the checker keeps the
+// mode it read last, fires nothing before it has read one, and says so once per spell of failures.
+TEST(ScheduleCheckerTick, UnreadableSettingsNeverGuessTheClockMode)
+{
+    const std::string reason = "cannot read settings.ini: Permission denied";
+    const std::string kept = "Sorry, the clock mode (12 or 24 hour) could not be read from the settings; events are "
+                             "matched in the 24 hour mode read before: " +
+                             reason;
+    const std::string none = "Sorry, the clock mode (12 or 24 hour) could not be read from the settings, so no "
+                             "event fires until it can be read: " +
+                             reason;
+    struct Case
+    {
+        const char* note;
+        std::vector<bool> readable; // in the minutes 13:00, 13:01, ...
+        const char* fired;          // per minute: R the 24-hour line, S the 12-hour one, - nothing
+        std::vector<std::string> errors;
+    };
+    const Case cases[] = {
+        {"read, then unreadable: the mode read before", {true, false, false}, "RRR", {kept}},
+        {"never read: nothing until it can be", {false, false, true}, "--R", {none}},
+        {"a new failure after a recovery is told again", {false, true, false}, "-RR", {none, kept}},
+    };
+    for (const Case& c : cases) {
+        CheckerRig rig;
+        rig.settings.save("24hr", "True");
+        for (int minute = 0; minute < 3; ++minute) {
+            const std::string mm = "0" + std::to_string(minute);
+            rig.host.events.push_back("On Mon at 01:" + mm + " PM, Shut Down, Repeat daily");
+            rig.host.events.push_back("On Mon at 13:" + mm + "   , Reboot,    Repeat daily");
+        }
+        rig.clock.set(at(kMon, 13, 0, 5));
+        std::string fired;
+        for (const bool readable : c.readable) {
+            rig.settings.readFailure = readable ? "" : reason;
+            const std::size_t before = rig.host.log.size();
+            rig.checker.checkevents();
+            fired += rig.host.log.size() == before ? '-' : rig.host.log.back() == "reboot" ? 'R' : 'S';
+            rig.clock.advanceMinutes(1);
+        }
+        EXPECT_EQ(fired, c.fired) << c.note;
+        EXPECT_EQ(rig.host.errors, c.errors) << c.note;
+    }
 }
 
 TEST(ScheduleCheckerTick, ClockModeComesFromTheSettingEachScan)

@@ -1,5 +1,7 @@
 #include "shell/main_presenter.h"
 
+#include "shell/settings_store.h"
+
 #include "fakes/fake_clock.h"
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_services.h"
@@ -34,9 +36,10 @@ protected:
         const auto end = [this] { ++ended; };
         const auto tray = [this] { return trayThere; };
         MainWindowServices services{
-            settings,  fs,        clock, autostart, instance, instance, "/prog", "/opt/quelvo/quelvo",
+            *store,    fs,        clock, autostart, instance, instance, "/prog", "/opt/quelvo/quelvo",
             "unknown", dayHalves, power, end,       tray,     {}};
         services.statusNotifierHost = [this] { return notifierHost; };
+        services.countdownOpened = [this](CountdownKind) { ++opened; };
         presenter = std::make_unique<MainPresenter>(services, view);
         loaded = presenter->Form_Load();
         return *presenter;
@@ -57,6 +60,7 @@ protected:
     std::optional<std::string> events() const { return fs.content(kEvents); }
 
     FakeSettings settings;
+    Settings* store = &settings; // the settings the window works with
     FakeFileSystem fs;
     FakeClock clock{{2026, 12, 7, 9, 41, 20, 1}};
     FakeAutostart autostart;
@@ -67,6 +71,7 @@ protected:
     DayHalves dayHalves{"AM", "PM"};
     std::vector<std::pair<CountdownKind, bool>> requests;
     int ended = 0;
+    int opened = 0; // countdowns the checker opened
     bool loaded = false;
     std::unique_ptr<MainPresenter> presenter;
 };
@@ -337,6 +342,57 @@ TEST_F(MainPresenterTest, AnotherProgramsChangeCountsWhileTheWindowIsHidden)
     p.runTrayCommand("show");
     ASSERT_EQ(view.rows.size(), 2U);
     EXPECT_EQ(view.rows[0].columns.timeAndDate, " Tue at 10:00 AM"); // descending on the first column
+}
+
+// Another program holds the schedule and the settings when a one-off line is due: its countdown opens
+// on time all the same, what could not be written is at the first tick that can, and until the line
+// is dropped it fires no more, whatever a reload of the list shows.
+TEST_F(MainPresenterTest, FiresOnTimeWhileAnotherProgramHoldsTheLocksAndCatchesUpLater)
+{
+    SettingsStore onDisk(fs, "/config/settings.ini");
+    store = &onDisk;
+    const std::string oneOff = "On Mon at 09:42 AM, Shut Down, Don't repeat\r\n";
+    fs.put(kEvents, oneOff);
+    MainPresenter& p = start(); // Monday 09:41:20
+    fs.heldByOther = {"/prog/events.ini.lock", "/config/settings.ini.lock"};
+    clock.advanceSeconds(40);
+    p.tick();
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(onDisk.get(kLastFiredKey, "none"), "none");
+
+    fs.heldByOther.erase("/config/settings.ini.lock");
+    clock.advanceSeconds(1);
+    p.tick();
+    EXPECT_EQ(onDisk.get(kLastFiredKey, ""), "1796636520 2026-12-07 09:42 88c7262e68cfd27f");
+    // A week on, long after the firing is forgotten, the schedule rewritten by another program.
+    fs.put(kEvents, oneOff + "On Tue at 10:00 AM, Reboot,    Repeat daily\r\n");
+    clock.advanceMinutes(7 * 24 * 60);
+    p.tick();
+    EXPECT_EQ(opened, 1);
+
+    fs.heldByOther.clear();
+    clock.advanceSeconds(1);
+    p.tick();
+    EXPECT_EQ(events(), std::optional<std::string>("on tue at 10:00 am, reboot,    repeat daily\r\n"));
+    EXPECT_EQ(view.lines, std::vector<std::string>{"on tue at 10:00 am, reboot,    repeat daily"});
+}
+
+// Settings that cannot be read leave the clock mode unknown: neither Save nor a quick action writes
+// a line in a guessed form, and the quick action is not confirmed.
+TEST_F(MainPresenterTest, NoLineIsSavedInAGuessedClockMode)
+{
+    settings.readFailure = "cannot read /config/settings.ini: Permission denied";
+    MainPresenter& p = start();
+    view.setChecked(MainBox::Monday, true);
+    view.setChecked(MainBox::Shutdown, true);
+    p.saveevent();
+    EXPECT_EQ(view.messages, std::vector<std::string>{"Error!|Sorry, the clock mode (12 or 24 hour) could not be read "
+                                                      "from the settings, so the event was not saved: cannot read "
+                                                      "/config/settings.ini: Permission denied"});
+    p.runTrayCommand("s15");
+    EXPECT_EQ(view.messages.size(), 2U);
+    EXPECT_FALSE(p.hint().isOpen());
+    EXPECT_EQ(events(), std::optional<std::string>(""));
 }
 
 TEST_F(MainPresenterTest, ExitDuringACountdownEndsWithoutARequest)
