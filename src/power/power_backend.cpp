@@ -27,7 +27,7 @@ PowerBackend::PowerBackend(std::unique_ptr<PowerPlatform> platform, bool dryRun,
       m_shutdown(m_probe,
                  ShutdownPlatform{m_platform->privileges(), m_platform->tokens(), *m_exit, m_platform->messages()},
                  executableFileName),
-      m_commands(m_probe, *m_processes, m_shutdown)
+      m_commands(m_probe, *m_processes, m_shutdown, m_platform->forcedShutdownRequest())
 {}
 
 PowerBackend::~PowerBackend() = default;

@@ -21,6 +21,11 @@ public:
     virtual std::unique_ptr<ProcessStarter> makeProcessStarter() = 0;
     /// Makes exit requests for real; asked for only when requests are not a dry run.
     virtual std::unique_ptr<ExitRequester> makeExitRequester() = 0;
+    /// What the forced shutdown's direct requests carry here; a dry run prints the same.
+    [[nodiscard]] virtual ForcedShutdownRequest forcedShutdownRequest() const
+    {
+        return ForcedShutdownRequest::AsTabled;
+    }
 };
 
 /// The power machinery of an executable over one system's calls. In a dry run nothing is started

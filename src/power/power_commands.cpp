@@ -23,8 +23,9 @@ CompanionEnd companionEnd(const std::string& commandLine, ProcessEnd end)
 
 } // namespace
 
-PowerCommands::PowerCommands(VersionProbe& probe, ProcessStarter& processes, ShutdownService& shutdown)
-    : m_probe(probe), m_processes(processes), m_shutdown(shutdown)
+PowerCommands::PowerCommands(VersionProbe& probe, ProcessStarter& processes, ShutdownService& shutdown,
+                             ForcedShutdownRequest forced)
+    : m_probe(probe), m_processes(processes), m_shutdown(shutdown), m_forced(forced)
 {}
 
 PowerOutcome PowerCommands::DoShutdown()
@@ -48,6 +49,11 @@ PowerOutcome PowerCommands::run(PowerCommand command)
     const PowerPlan& plan = powerPlanFor(m_probe.GetWindowsVersionName(), command);
     // A companion that is the whole request is waited for, so that its failure is seen.
     const bool watchCompanion = plan.view().size() == 1;
+    // The catch-all cell's forced shutdown carries no force bit, which would make it the plain one;
+    // where forcing means getting past applications' inhibitors (logind), the bit asks for that.
+    const std::int32_t addedFlags =
+        command == PowerCommand::ForcedShutdown && m_forced == ForcedShutdownRequest::IgnoringInhibitors ? kExitForce
+                                                                                                         : 0;
     // Every step runs even when an earlier one failed: a companion that cannot be started must
     // not keep the direct request from being made.
     for (const PowerStep& step : plan.view()) {
@@ -70,8 +76,9 @@ PowerOutcome PowerCommands::run(PowerCommand command)
             continue;
         }
         try {
-            if (!m_shutdown.ShutdownSystem(step.exitFlags))
-                noteFailure(outcome, "ShutdownSystem " + std::to_string(step.exitFlags) + " was not carried out");
+            const std::int32_t flags = step.exitFlags | addedFlags;
+            if (!m_shutdown.ShutdownSystem(flags))
+                noteFailure(outcome, "ShutdownSystem " + std::to_string(flags) + " was not carried out");
         } catch (const ShutdownError& error) {
             noteFailure(outcome, error.description());
         }

@@ -13,11 +13,18 @@ namespace quelvo {
 /// How long a companion that carries a request is waited for.
 inline constexpr int kCompanionWaitMs = 10000;
 
+/// What the forced shutdown's direct requests (`ShutdownSystem` steps) carry on a system.
+enum class ForcedShutdownRequest {
+    AsTabled,          // the table's flags as they are: each family's cell says how hard it forces
+    IgnoringInhibitors // plus the force bit: applications' shutdown inhibitors are ignored where permitted
+};
+
 /// Shutdown, forced shutdown and reboot, carried out by the command table of the running family.
 class PowerCommands final
 {
 public:
-    PowerCommands(VersionProbe& probe, ProcessStarter& processes, ShutdownService& shutdown);
+    PowerCommands(VersionProbe& probe, ProcessStarter& processes, ShutdownService& shutdown,
+                  ForcedShutdownRequest forced = ForcedShutdownRequest::AsTabled);
 
     /// Shuts the computer down.
     PowerOutcome DoShutdown();
@@ -32,6 +39,7 @@ private:
     VersionProbe& m_probe;
     ProcessStarter& m_processes;
     ShutdownService& m_shutdown;
+    ForcedShutdownRequest m_forced;
 };
 
 /// What a countdown asks for at zero: the reboot, or the shutdown (forced when `forced`). A dry

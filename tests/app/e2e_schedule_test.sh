@@ -276,7 +276,8 @@ events "On Mon at 07:15   , Shut Down, Repeat daily" \
 printf '%s\r\n' "on mon at 07:15   , shut down, repeat daily" \
     "on wed at 09:30   , reboot,    repeat daily" \
     "on wed at 09:31 am, shut down, don't repeat" >"$tmp/expected24"
-fires day24 "2024-01-03 09:29:$((60 - lead))" shutdown "power: ShutdownSystem 8" "$tmp/expected24"
+# "Forced shut down" is ticked by default: power off (8) with the force bit (4).
+fires day24 "2024-01-03 09:29:$((60 - lead))" shutdown "power: ShutdownSystem 12" "$tmp/expected24"
 
 # ---- 2. 12-hour mode, Saturday 13:05: a 24-hour line of that time and a morning line do not match; the
 # one-off reboot fires and the repeating shutdown of the same minute stays.

@@ -30,13 +30,15 @@ public:
         return QDBusConnection::systemBus().call(message);
     }
 
-    void addMethod(const QString& name, const QString& inSignature, const QString& code = {}) const
+    void addMethod(const QString& name, const QString& inSignature, const QString& code = {},
+                   const QString& outSignature = {}) const
     {
-        const auto reply = control("AddMethod", {QString(), name, inSignature, QString(), code});
+        const auto reply = control("AddMethod", {QString(), name, inSignature, outSignature, code});
         ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
     }
 
-    /// Every call logind received since the last reset, as "Method arg arg".
+    /// Every request logind received since the last reset, as "Method arg arg"; reading the
+    /// inhibitors is no request and is left out.
     [[nodiscard]] Calls calls() const
     {
         const QDBusMessage reply = control("GetCalls");
@@ -59,7 +61,8 @@ public:
             }
             log.endArray();
             log.endStructure();
-            calls.push_back(line);
+            if (method != "ListInhibitors")
+                calls.push_back(line);
         }
         log.endArray();
         return calls;
@@ -106,6 +109,52 @@ TEST_F(LogindExitRequesterTest, RebootAndPowerOffRespectInhibitorsUnlessForced)
         const ExitResult result = requester.requestExit(c.flags);
         EXPECT_TRUE(result.accepted) << result.message;
         EXPECT_EQ(logind.calls(), Calls{c.call});
+    }
+}
+
+TEST_F(LogindExitRequesterTest, ForcedIgnoresBlockInhibitorsWherePermittedAndPlainRespectsThem)
+{
+    // The inhibitors logind lists: (what, who, why, mode, uid, pid).
+    const auto held = [](const QString& what, const QString& mode) {
+        return "('" + what + "', 'Disc burner', 'Burning a disc', '" + mode + "', 1000, 4321), ";
+    };
+    // polkit will not grant "-ignore-inhibit" to a caller that may not ask interactively.
+    const QString polkitRefuses = "raise dbus.exceptions.DBusException('Interactive authentication required.', "
+                                  "name='org.freedesktop.DBus.Error.InteractiveAuthorizationRequired')";
+    const struct
+    {
+        std::int32_t flags;
+        QString inhibitors;
+        QString logind;      // the *WithFlags methods' code; empty: accept
+        const char* message; // empty: accepted
+        Calls calls;
+    } cases[] = {
+        // Forced, and polkit lets the request past the burner.
+        {8 | 4, held("shutdown", "block"), {}, "", {"PowerOffWithFlags 0"}},
+        // Forced, and polkit refuses: the plain request stops at the burner, and says both.
+        {8 | 4,
+         held("shutdown", "block"),
+         polkitRefuses,
+         "Applications are blocking shut down and forcing it is not permitted: Disc burner (Burning a disc)",
+         {"PowerOffWithFlags 0"}},
+        // Plain: refused before logind is asked, which would let the user's own applications pass.
+        {8, held("shutdown", "block"), {}, "Applications are blocking shut down: Disc burner (Burning a disc)", {}},
+        {2, held("sleep:shutdown", "block"), {}, "Applications are blocking restart: Disc burner (Burning a disc)", {}},
+        // Delaying a shutdown, or blocking only sleep, holds no shutdown up.
+        {8, held("shutdown", "delay") + held("sleep", "block"), {}, "", {"PowerOffWithFlags 1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        ASSERT_NE(logind.control("Reset").type(), QDBusMessage::ErrorMessage);
+        logind.addMethod("ListInhibitors", "", "ret = [" + c.inhibitors + "]", "a(ssssuu)");
+        logind.addMethod("PowerOffWithFlags", "t", c.logind);
+        logind.addMethod("RebootWithFlags", "t", c.logind);
+        ASSERT_NE(logind.control("ClearCalls").type(), QDBusMessage::ErrorMessage);
+
+        const ExitResult result = LogindExitRequester("").requestExit(c.flags);
+        EXPECT_EQ(result.accepted, std::string(c.message).empty());
+        EXPECT_EQ(result.message, c.message);
+        EXPECT_EQ(logind.calls(), c.calls);
     }
 }
 

@@ -35,6 +35,10 @@ public:
         requester->log = &m_log;
         return requester;
     }
+    [[nodiscard]] ForcedShutdownRequest forcedShutdownRequest() const override
+    {
+        return ForcedShutdownRequest::IgnoringInhibitors;
+    }
 
 private:
     test::FakeVersionQuery m_version;
@@ -43,8 +47,8 @@ private:
     std::vector<std::string>& m_log;
 };
 
-// A countdown's request, through the dry run: one line per request, an outcome that says so, and
-// no real starter or requester made.
+// A countdown's request, through the dry run: one line per request (the forced one as the platform
+// makes it), an outcome that says so, and no real starter or requester made.
 TEST(PowerBackend, DryRunReportsOneLinePerRequestAndMakesNoRealOnes)
 {
     std::vector<std::string> log;
@@ -60,7 +64,7 @@ TEST(PowerBackend, DryRunReportsOneLinePerRequestAndMakesNoRealOnes)
         EXPECT_TRUE(outcome.simulated);
     }
     EXPECT_EQ(out, "power: run \"velmorshutdown.exe -u\" show 6\n"
-                   "power: ShutdownSystem 8\n"
+                   "power: ShutdownSystem 12\n"
                    "power: ShutdownSystem 2\n");
     EXPECT_TRUE(log.empty());
 }

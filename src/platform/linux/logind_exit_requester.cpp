@@ -2,6 +2,7 @@
 
 #include "power/power_table.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusMessage>
@@ -18,8 +19,10 @@ const QString kPath = QStringLiteral("/org/freedesktop/login1");
 const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
 const QString kUnknownMethod = QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod");
 
-// SD_LOGIND_ROOT_CHECK_INHIBITORS: block inhibitors hold even when the caller is root.
+// SD_LOGIND_ROOT_CHECK_INHIBITORS: block inhibitors hold even when the caller is root. Without it
+// root passes them; a caller that is not root is checked against other users' inhibitors either way.
 constexpr quint64 kCheckInhibitors = 1;
+constexpr quint64 kIgnoreInhibitors = 0;
 
 QDBusMessage callManager(QDBusConnection& bus, const QString& method, const QVariantList& args)
 {
@@ -39,6 +42,65 @@ ExitResult failure(const QDBusMessage& reply)
     return {false, static_cast<std::uint32_t>(denied ? EACCES : EIO), message.toStdString()};
 }
 
+/// A power-off or a reboot: its method, the method of logind before v248, and what users call it.
+struct PowerRequest
+{
+    QString method;
+    QString oldMethod;
+    std::string name;
+};
+
+ExitResult ask(QDBusConnection& bus, const PowerRequest& request, quint64 logindFlags)
+{
+    QDBusMessage reply = callManager(bus, request.method, {QVariant::fromValue(logindFlags)});
+    // The old methods check inhibitors for callers that are not root, and ignore them for root.
+    if (reply.type() == QDBusMessage::ErrorMessage && reply.errorName() == kUnknownMethod)
+        reply = callManager(bus, request.oldMethod, {QVariant(false)});
+    return reply.type() == QDBusMessage::ErrorMessage ? failure(reply) : ExitResult{true, 0, {}};
+}
+
+// "who (why)" of every block inhibitor on shutdown, or empty. The caller's own applications count
+// too: logind lets users past their own inhibitors, so only asking first respects those.
+std::string shutdownBlockers(QDBusConnection& bus)
+{
+    const QDBusMessage reply = callManager(bus, QStringLiteral("ListInhibitors"), {});
+    // Unlisted, they are left to logind, which still weighs other users' and the system's.
+    if (reply.type() == QDBusMessage::ErrorMessage || reply.signature() != QLatin1String("a(ssssuu)"))
+        return {};
+    const auto list = reply.arguments().at(0).value<QDBusArgument>();
+    std::string blockers;
+    list.beginArray();
+    while (!list.atEnd()) {
+        QString what;
+        QString who;
+        QString why;
+        QString mode;
+        quint32 uid = 0;
+        quint32 pid = 0;
+        list.beginStructure();
+        list >> what >> who >> why >> mode >> uid >> pid;
+        list.endStructure();
+        if (mode != QLatin1String("block") || !what.split(QLatin1Char(':')).contains(QLatin1String("shutdown")))
+            continue;
+        if (!blockers.empty())
+            blockers += ", ";
+        blockers += who.toStdString();
+        if (!why.isEmpty())
+            blockers += " (" + why.toStdString() + ")";
+    }
+    list.endArray();
+    return blockers;
+}
+
+ExitResult askRespectingInhibitors(QDBusConnection& bus, const PowerRequest& request, bool forcingRefused)
+{
+    const std::string blockers = shutdownBlockers(bus);
+    if (blockers.empty())
+        return ask(bus, request, kCheckInhibitors);
+    const std::string refusal = forcingRefused ? " and forcing it is not permitted: " : ": ";
+    return {false, static_cast<std::uint32_t>(EBUSY), "Applications are blocking " + request.name + refusal + blockers};
+}
+
 } // namespace
 
 LogindExitRequester::LogindExitRequester(std::string sessionId) : m_sessionId(std::move(sessionId))
@@ -53,14 +115,11 @@ ExitResult LogindExitRequester::requestExit(std::int32_t flags)
                 "cannot reach the system bus" + (why.isEmpty() ? std::string() : ": " + why.toStdString())};
     }
 
-    QString method;
-    QString fallback;
+    PowerRequest request;
     if ((flags & kExitReboot) != 0) {
-        method = QStringLiteral("RebootWithFlags");
-        fallback = QStringLiteral("Reboot");
+        request = {QStringLiteral("RebootWithFlags"), QStringLiteral("Reboot"), "restart"};
     } else if ((flags & (kExitShutdown | kExitPowerOff)) != 0) {
-        method = QStringLiteral("PowerOffWithFlags");
-        fallback = QStringLiteral("PowerOff");
+        request = {QStringLiteral("PowerOffWithFlags"), QStringLiteral("PowerOff"), "shut down"};
     } else {
         // Log off: the session ends; logind resolves an empty id to the caller's session.
         const QDBusMessage reply =
@@ -68,13 +127,14 @@ ExitResult LogindExitRequester::requestExit(std::int32_t flags)
         return reply.type() == QDBusMessage::ErrorMessage ? failure(reply) : ExitResult{true, 0, {}};
     }
 
-    const bool forced = (flags & (kExitForce | kExitForceIfHung)) != 0;
-    const quint64 logindFlags = forced ? 0 : kCheckInhibitors;
-    QDBusMessage reply = callManager(bus, method, {QVariant::fromValue(logindFlags)});
-    // logind before v248 has no *WithFlags methods; the old ones check inhibitors for non-root callers.
-    if (reply.type() == QDBusMessage::ErrorMessage && reply.errorName() == kUnknownMethod)
-        reply = callManager(bus, fallback, {QVariant(false)});
-    return reply.type() == QDBusMessage::ErrorMessage ? failure(reply) : ExitResult{true, 0, {}};
+    if ((flags & (kExitForce | kExitForceIfHung)) == 0)
+        return askRespectingInhibitors(bus, request, false);
+    // Forced: logind ignores inhibitors where polkit grants the "-ignore-inhibit" action (always for
+    // root). Refused, the request falls back to respecting them, and the refusal says so.
+    const ExitResult forced = ask(bus, request, kIgnoreInhibitors);
+    if (forced.accepted || forced.errorCode != static_cast<std::uint32_t>(EACCES))
+        return forced;
+    return askRespectingInhibitors(bus, request, true);
 }
 
 std::string currentSessionId()

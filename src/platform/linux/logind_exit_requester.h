@@ -8,7 +8,9 @@ namespace quelvo {
 
 /// Exit requests through systemd-logind on the system bus (DBUS_SYSTEM_BUS_ADDRESS is honoured).
 /// Reboot flag: a reboot; shut-down or power-off flag: a power-off; neither: the session ends.
-/// Plain requests respect block inhibitors; a force bit leaves that to logind's and polkit's rules.
+/// Plain requests respect every block inhibitor on shutdown (the caller's own applications' too,
+/// which logind itself would let pass) and name the blockers when refused. A force bit asks logind
+/// to ignore them; where polkit does not permit that, the plain request is made instead.
 /// Never asks for interactive authorization: a scheduled action must not wait for a password.
 class LogindExitRequester final : public ExitRequester
 {

@@ -27,6 +27,11 @@ public:
     {
         return std::make_unique<LogindExitRequester>(currentSessionId());
     }
+    // Without the force bit logind's request respects inhibitors: "Forced shut down" would change nothing.
+    [[nodiscard]] ForcedShutdownRequest forcedShutdownRequest() const override
+    {
+        return ForcedShutdownRequest::IgnoringInhibitors;
+    }
 
 private:
     LinuxVersionQuery m_version;
