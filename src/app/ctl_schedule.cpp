@@ -84,22 +84,23 @@ int remove(CtlContext& ctx, const std::vector<std::string>& args)
         ctx.err << "usage: quelvoctl delete ROW\n";
         return kCtlUsage;
     }
-    ScheduleFile file(ctx.fs, ctx.folder);
-    if (!prepare(ctx, file))
-        return kCtlFailed;
-    EventList events(file);
-    (void)events.loadlist();
-    if (!readable(ctx, events))
-        return kCtlFailed;
     const std::optional<std::size_t> row = args.empty() ? std::nullopt : parseRow(args[0]);
-    const ListOutcome outcome = events.deleteevent(row);
-    if (outcome.message) {
-        ctx.err << outcome.message->text << '\n';
+    if (!row) {
+        ctx.err << EventList::nothingSelected().text << '\n';
         return kCtlUsage;
     }
-    if (!outcome.io.ok()) {
-        ctx.err << "quelvoctl: " << outcome.io.error << '\n';
+    ScheduleFile file(ctx.fs, ctx.folder);
+    // The row is chosen on the lines the change replaces: another command deleting at the same
+    // moment moves the rows, and a row chosen before it would name an event already gone.
+    const ScheduleFile::Replaced deleted =
+        file.rewrite([&row](const std::vector<std::string>& lines) { return withoutRow(lines, *row); });
+    if (!deleted.io.ok()) {
+        ctx.err << "quelvoctl: " << deleted.io.error << '\n';
         return kCtlFailed;
+    }
+    if (deleted.unchanged) {
+        ctx.err << "quelvoctl: no such event\n";
+        return kCtlNothing;
     }
     return kCtlOk;
 }
@@ -149,9 +150,7 @@ int exportSchedule(CtlContext& ctx, const std::vector<std::string>& args)
         return kCtlUsage;
     }
     // The bytes as stored, line ends included, so that an import of them changes nothing.
-    const ScheduleFile file(ctx.fs, ctx.folder);
-    const LockResult lock = ctx.fs.lock(file.lockPath(), LockMode::Shared);
-    const ReadResult read = ctx.fs.read(file.eventsPath(), kMaxScheduleBytes);
+    const ReadResult read = ScheduleFile(ctx.fs, ctx.folder).contents();
     if (!read.io.ok()) {
         ctx.err << "quelvoctl: " << read.io.error << '\n';
         return kCtlFailed;
@@ -226,7 +225,12 @@ int import(CtlContext& ctx, const std::vector<std::string>& args)
         return checked.code;
     }
     ScheduleFile file(ctx.fs, ctx.folder);
-    const ScheduleFile::Replaced replaced = file.replaceLines(checked.lines);
+    const ScheduleFile::Replaced replaced =
+        file.rewrite([&checked](const std::vector<std::string>& current) -> std::optional<std::vector<std::string>> {
+            if (current == checked.lines)
+                return std::nullopt;
+            return checked.lines;
+        });
     if (!replaced.io.ok()) {
         ctx.err << "quelvoctl: " << replaced.io.error << '\n';
         return kCtlFailed;
