@@ -17,7 +17,7 @@ namespace quelvo {
 inline constexpr int kCtlOk = 0;
 inline constexpr int kCtlNothing = 1; // ran fine, found nothing (for example: no event due)
 inline constexpr int kCtlUsage = 2;   // bad command, option or input
-inline constexpr int kCtlFailed = 3;  // a file could not be read or written
+inline constexpr int kCtlFailed = 3;  // a file or the output could not be read or written
 
 /// Everything a quelvoctl command may use; tests build one over fakes.
 struct CtlContext
@@ -42,7 +42,8 @@ struct CtlCommand
     std::function<int(CtlContext&, const std::vector<std::string>&)> run;
 };
 
-/// Runs quelvoctl with its arguments (without the program name); returns the exit code.
+/// Runs quelvoctl with its arguments (without the program name); returns the exit code. Output
+/// that could not all be written fails the run, whatever the command did.
 int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const std::vector<CtlCommand>& commands);
 
 /// `text` as a JSON string; bytes outside printable ASCII become \u escapes of their Latin-1 reading.

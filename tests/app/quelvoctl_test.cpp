@@ -7,7 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <functional>
 #include <sstream>
+#include <utility>
+
+#ifndef _WIN32
+#include "fakes/temp_home.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace quelvo {
 namespace {
@@ -33,10 +46,17 @@ struct QuelvoctlTest : ::testing::Test
 {
     Result run(const std::vector<std::string>& args, const std::string& input = {}, bool interactive = false)
     {
+        std::istringstream in(input);
+        return runWith(args, in, nullptr, interactive);
+    }
+
+    // With any input and output; without an output stream of its own the output is returned.
+    Result runWith(const std::vector<std::string>& args, std::istream& in, std::ostream* output,
+                   bool interactive = false)
+    {
         std::ostringstream out;
         std::ostringstream err;
-        std::istringstream in(input);
-        CtlContext ctx{fs, settings, clock, kFolder, out, err, in};
+        CtlContext ctx{fs, settings, clock, kFolder, output != nullptr ? *output : out, err, in};
         ctx.interactive = interactive;
         std::vector<CtlCommand> commands = scheduleCommands();
         const auto more = settingsCommands();
@@ -589,6 +609,72 @@ TEST_F(QuelvoctlTest, DeletesOfTheSameRowAtOnceNeverDeleteTheSameEventTwice)
         EXPECT_EQ(fs.content(kEvents), "");
     }
 }
+
+// Output that fails as on a full disk or a pipe nobody reads any more.
+struct FailingOutput final : std::streambuf
+{
+    int error = 0;
+    int_type overflow(int_type) override
+    {
+        errno = error;
+        return traits_type::eof();
+    }
+};
+
+TEST_F(QuelvoctlTest, OutputThatCannotBeWrittenFailsTheCommand)
+{
+    fs.put(kEvents, kMon + "\r\n");
+    for (const int error : {ENOSPC, EPIPE}) {
+        FailingOutput failing;
+        failing.error = error;
+        std::ostream out(&failing);
+        std::istringstream none;
+        const Result r = runWith({"list", "--json"}, none, &out);
+        EXPECT_EQ(r.code, kCtlFailed);
+        // A reader that went away is no news to anyone; a full disk is.
+        EXPECT_EQ(r.err, error == EPIPE ? "" : "quelvoctl: cannot write the output: No space left on device\n");
+    }
+}
+
+#ifndef _WIN32
+// The built program, whose output is a real file that only takes what is flushed to it: stdout on
+// /dev/full or on a pipe nobody reads; SIGPIPE ignored, as some parents leave it. Its status and stderr.
+std::pair<int, std::string> exportTo(bool closedPipe, const std::string& folder)
+{
+    int err[2];
+    int out[2];
+    if (::pipe(err) != 0 || ::pipe(out) != 0)
+        return {-1, "no pipe"};
+    ::close(out[0]); // closed before the program starts, so that no write can reach a reader
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(closedPipe ? out[1] : ::open("/dev/full", O_WRONLY), STDOUT_FILENO);
+        ::dup2(err[1], STDERR_FILENO);
+        ::signal(SIGPIPE, SIG_IGN);
+        ::execl(QUELVOCTL_PATH, "quelvoctl", "--folder", folder.c_str(), "export", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    ::close(err[1]);
+    std::string text;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(err[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(n));
+    ::close(err[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+}
+
+TEST(QuelvoctlProgram, ExportToAFullDiskFailsAndToAClosedPipeEndsQuietly)
+{
+    test::TempHome home;
+    std::ofstream(home.path("events.ini"), std::ios::binary) << kMon << "\r\n";
+    EXPECT_EQ(exportTo(false, home.root().string()),
+              std::make_pair(kCtlFailed, std::string("quelvoctl: cannot write the output: No space left on device\n")));
+    EXPECT_EQ(exportTo(true, home.root().string()), std::make_pair(kCtlFailed, std::string()));
+}
+#endif
 
 } // namespace
 } // namespace quelvo
