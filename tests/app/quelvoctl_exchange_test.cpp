@@ -98,7 +98,6 @@ TEST_F(QuelvoctlExchangeTest, ImportReplacesAllOrNothing)
         {"On Tue at 06:00 AM, Reboot,    Repeat daily\n\n  \nOn Fri at 06:15 PM, Shut Down, Don't repeat", 0,
          "imported 2 events\n", "",
          "On Tue at 06:00 AM, Reboot,    Repeat daily\r\nOn Fri at 06:15 PM, Shut Down, Don't repeat\r\n"},
-        {"", 0, "imported 0 events\n", "", ""},
         // Every bad line is named; the schedule stays as it was.
         {"On Tue at 06:00 AM, Reboot,    Repeat daily\nOn Tue at 06:75 AM, Reboot,    Repeat daily\nnonsense\n", 2, "",
          "/tmp/in.ini:2: Sorry, the minute you have selected is invalid. Please try again using numbers between 0 "

@@ -556,8 +556,14 @@ TEST_F(QuelvoctlTest, UsageErrorsExitWithTwo)
 TEST_F(QuelvoctlTest, RefusesRatherThanGuessLoseOrEmpty)
 {
     const std::string kHeld = "quelvoctl: another program holds the schedule (/opt/quelvo/events.ini.lock)\n";
+    const std::string kNoEvents = "quelvoctl: the file holds no events; use --allow-empty to empty the schedule\n";
     const std::string kOld = kMon + "\r\n";
     const Args add = {"add", "--days", "mon", "--hour", "7", "--minute", "30", "--ampm", "AM", "--shutdown"};
+    const std::string kTooLarge = "quelvoctl: standard input is larger than 16777216 bytes\n";
+    const std::string kBadEnd = "-: and 5 more bad lines\nquelvoctl: nothing imported\n";
+    std::string badLines;
+    for (int i = 0; i < 25; ++i)
+        badLines += "x\n";
     enum Fault { None, LockHeld };
     const struct
     {
@@ -569,6 +575,12 @@ TEST_F(QuelvoctlTest, RefusesRatherThanGuessLoseOrEmpty)
         std::string errEnd; // how stderr ends
         std::string after;
     } cases[] = {
+        // A lost export is an empty file: it empties the schedule only when asked to.
+        {{"import", "-"}, "\n  \r\n", None, kOld, kCtlUsage, kNoEvents, kOld},
+        {{"import", "--allow-empty", "-"}, "", None, kOld, kCtlOk, "", ""},
+        {{"import", "-"}, "", None, "", kCtlNothing, "", ""},
+        {{"import", "-"}, std::string(16 * 1024 * 1024 + 1, '\n'), None, kOld, kCtlFailed, kTooLarge, kOld},
+        {{"import", "-"}, badLines, None, kOld, kCtlUsage, kBadEnd, kOld},
         // Another program's lock ends a command that reads, rewrites or appends to the schedule.
         {{"export"}, "", LockHeld, kOld, kCtlFailed, kHeld, kOld},
         {{"delete", "1"}, "", LockHeld, kOld, kCtlFailed, kHeld, kOld},
