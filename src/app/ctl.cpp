@@ -81,4 +81,13 @@ int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const st
     return kCtlFailed;
 }
 
+bool settingsReadable(CtlContext& ctx)
+{
+    if (IoResult r = ctx.settings.readState(); !r.ok()) {
+        ctx.err << "quelvoctl: " << r.error << '\n';
+        return false;
+    }
+    return true;
+}
+
 } // namespace quelvo

@@ -46,6 +46,10 @@ struct CtlCommand
 /// that could not all be written fails the run, whatever the command did.
 int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const std::vector<CtlCommand>& commands);
 
+/// True when the stored settings can be read or there are none yet; otherwise says why on stderr,
+/// so that no command falls back on a default for a setting it could not read.
+bool settingsReadable(CtlContext& ctx);
+
 /// `text` as a JSON string; bytes outside printable ASCII become \u escapes of their Latin-1 reading.
 std::string jsonString(std::string_view text);
 /// One event line as a JSON object: the line, its day, time and action (empty for a line that

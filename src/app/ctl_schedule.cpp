@@ -202,6 +202,9 @@ void reportRest(CtlContext& ctx, const std::string& path, std::size_t count, std
 
 CheckedFile readAndCheck(CtlContext& ctx, const std::string& path)
 {
+    // The clock mode decides the warnings; a mode that can't be read is not guessed.
+    if (!settingsReadable(ctx))
+        return {kCtlFailed, {}};
     // "-" is standard input, so that a deployment needs no file of its own on the machine.
     const ReadResult file = path == "-" ? readInput(ctx.in) : ctx.fs.read(path, kMaxScheduleBytes);
     if (!file.bytes) {

@@ -268,6 +268,10 @@ TEST_F(QuelvoctlTest, AddAppendsTheEditorsLinesInTheStoredMode)
         {"True",
          {"add", "--days", "tue", "--hour", "0", "--minute", "7", "--ampm", "xx", "--shutdown", "--reboot"},
          "On Tue at 00:07   , Reboot,    Don't repeat\n"},
+        // Saved in 12-hour form, matched in 24-hour form: said, not silently stored.
+        {"true",
+         {"add", "--days", "sat", "--hour", "7", "--minute", "15", "--ampm", "PM", "--shutdown"},
+         "On Sat at 07:15 PM, Shut Down, Don't repeat\n"},
     };
     for (const auto& c : cases) {
         fs.put(kEvents, kMon + "\r\n");
@@ -277,6 +281,8 @@ TEST_F(QuelvoctlTest, AddAppendsTheEditorsLinesInTheStoredMode)
         const Result r = run(c.args);
         EXPECT_EQ(r.code, kCtlOk) << r.err;
         EXPECT_EQ(r.out, c.lines);
+        const bool split = c.mode != nullptr && std::string(c.mode) == "true";
+        EXPECT_EQ(r.err.starts_with("quelvoctl: warning: 24hr is \"true\", not \"True\" or \"False\""), split) << r.err;
         std::string stored = c.lines;
         for (std::size_t at = stored.find('\n'); at != std::string::npos; at = stored.find('\n', at + 2))
             stored.insert(at, "\r");
@@ -556,6 +562,7 @@ TEST_F(QuelvoctlTest, UsageErrorsExitWithTwo)
 TEST_F(QuelvoctlTest, RefusesRatherThanGuessLoseOrEmpty)
 {
     const std::string kHeld = "quelvoctl: another program holds the schedule (/opt/quelvo/events.ini.lock)\n";
+    const std::string kUnreadable = "quelvoctl: settings.ini: Permission denied\n";
     const std::string kNoEvents = "quelvoctl: the file holds no events; use --allow-empty to empty the schedule\n";
     const std::string kOld = kMon + "\r\n";
     const Args add = {"add", "--days", "mon", "--hour", "7", "--minute", "30", "--ampm", "AM", "--shutdown"};
@@ -564,7 +571,7 @@ TEST_F(QuelvoctlTest, RefusesRatherThanGuessLoseOrEmpty)
     std::string badLines;
     for (int i = 0; i < 25; ++i)
         badLines += "x\n";
-    enum Fault { None, LockHeld };
+    enum Fault { None, SettingsUnreadable, LockHeld };
     const struct
     {
         Args args;
@@ -581,6 +588,11 @@ TEST_F(QuelvoctlTest, RefusesRatherThanGuessLoseOrEmpty)
         {{"import", "-"}, "", None, "", kCtlNothing, "", ""},
         {{"import", "-"}, std::string(16 * 1024 * 1024 + 1, '\n'), None, kOld, kCtlFailed, kTooLarge, kOld},
         {{"import", "-"}, badLines, None, kOld, kCtlUsage, kBadEnd, kOld},
+        // No clock mode is guessed for settings that are there but can't be read.
+        {add, "", SettingsUnreadable, kOld, kCtlFailed, kUnreadable, kOld},
+        {{"in", "15", "reboot"}, "", SettingsUnreadable, kOld, kCtlFailed, kUnreadable, kOld},
+        {{"due", "2026-12-07 07:30"}, "", SettingsUnreadable, kOld, kCtlFailed, kUnreadable, kOld},
+        {{"import", "-"}, kWed + "\n", SettingsUnreadable, kOld, kCtlFailed, kUnreadable, kOld},
         // Another program's lock ends a command that reads, rewrites or appends to the schedule.
         {{"export"}, "", LockHeld, kOld, kCtlFailed, kHeld, kOld},
         {{"delete", "1"}, "", LockHeld, kOld, kCtlFailed, kHeld, kOld},
@@ -589,6 +601,7 @@ TEST_F(QuelvoctlTest, RefusesRatherThanGuessLoseOrEmpty)
     for (const auto& c : cases) {
         fs = test::FakeFileSystem();
         fs.put(kEvents, c.before);
+        settings.readFailure = c.fault == SettingsUnreadable ? "settings.ini: Permission denied" : "";
         if (c.fault == LockHeld)
             fs.heldByOther.insert(kEvents + ".lock");
         const Result r = run(c.args, c.input);

@@ -40,8 +40,14 @@ public:
         return IoResult::success();
     }
 
+    [[nodiscard]] IoResult readState() const override
+    {
+        return readFailure.empty() ? IoResult::success() : IoResult::failure(readFailure);
+    }
+
     int writes = 0;
-    std::string failWith; // when set, every save fails with this reason
+    std::string failWith;    // when set, every save fails with this reason
+    std::string readFailure; // when set, the stored settings are there but can't be read, for this reason
 
 private:
     static std::string address(std::string_view app, std::string_view section, std::string_view key)
