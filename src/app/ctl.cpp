@@ -36,7 +36,8 @@ int runCommand(const std::vector<std::string>& args, CtlContext& ctx, const std:
             continue;
         }
         if (option == "--folder") {
-            if (i + 1 >= args.size()) {
+            // An empty folder would be the current one, wherever the command happens to run.
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
                 ctx.err << "quelvoctl: --folder needs a folder\n";
                 return kCtlUsage;
             }

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,8 +54,10 @@ bool settingsReadable(CtlContext& ctx);
 /// `text` as a JSON string; bytes outside printable ASCII become \u escapes of their Latin-1 reading.
 std::string jsonString(std::string_view text);
 /// One event line as a JSON object: the line, its day, time and action (empty for a line that
-/// is no event line), and a flag under `flagName`.
-std::string jsonEvent(std::string_view line, std::string_view flagName, bool flag);
+/// is no event line), and a flag under `flagName`. `reboot`, when given, is the action the checker
+/// takes for the line, which fires even when it is no event line the editor would write.
+std::string jsonEvent(std::string_view line, std::string_view flagName, bool flag,
+                      std::optional<bool> reboot = std::nullopt);
 
 /// The commands of each area, kept in their own files.
 std::vector<CtlCommand> scheduleCommands();

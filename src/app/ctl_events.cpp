@@ -198,7 +198,7 @@ int due(CtlContext& ctx, const std::vector<std::string>& args)
         if (!match)
             continue;
         if (json) {
-            ctx.out << jsonEvent(line, "keep", match->repeat) << '\n';
+            ctx.out << jsonEvent(line, "keep", match->repeat, match->reboot) << '\n';
             return kCtlOk;
         }
         ctx.out << line << '\t' << (match->reboot ? "reboot" : "shutdown") << '\t' << (match->repeat ? "keep" : "drop")

@@ -43,9 +43,8 @@ int list(CtlContext& ctx, const std::vector<std::string>& args)
         ctx.err << "usage: quelvoctl list [--raw | --json]\n";
         return kCtlUsage;
     }
+    // Reading creates nothing: a missing schedule is an empty list, wherever --folder points.
     ScheduleFile file(ctx.fs, ctx.folder);
-    // Listing works from a read-only place too: a schedule that can't be created is empty.
-    (void)file.createIfMissing();
     EventList events(file);
     (void)events.loadlist();
     if (!readable(ctx, events))

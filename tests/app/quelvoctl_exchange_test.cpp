@@ -62,6 +62,11 @@ TEST_F(QuelvoctlExchangeTest, ListAndDuePrintJson)
     r = run({"due", "--json", "2026-12-07 07:31"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "null\n");
+    // A line the checker fires though the editor would not write it (trailing blanks): its action still shows.
+    fs.put(kEvents, kWed + "  \r\n");
+    EXPECT_EQ(run({"due", "--json", "2026-12-09 23:45"}).out,
+              "{\"line\": \"" + kWed +
+                  "  \", \"day\": \"\", \"time\": \"\", \"action\": \"reboot\", \"keep\": false}\n");
 
     fs.put(kEvents, "");
     EXPECT_EQ(run({"list", "--json"}).out, "[]\n");

@@ -81,14 +81,16 @@ TEST_F(QuelvoctlTest, ListsRowsInDisplayOrderAndRawLinesInFileOrder)
     EXPECT_EQ(r.out, kMon + "\nno comma\n" + kWed + "\n");
 }
 
-TEST_F(QuelvoctlTest, CreatesTheScheduleWhenMissing)
+TEST_F(QuelvoctlTest, ReadingCommandsCreateNothing)
 {
-    const Result r = run({"--folder", "/elsewhere", "list"});
-    EXPECT_EQ(r.code, kCtlOk);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(fs.content("/elsewhere/events.ini"), "");
-    EXPECT_EQ(fs.folders.count("/elsewhere"), 1u);
-    EXPECT_FALSE(fs.exists(kEvents));
+    // A folder without a schedule, such as /dev: an empty schedule, and left as it was.
+    for (const Args& args : {Args{"list"}, Args{"list", "--json"}, Args{"export"}, Args{"due", "2026-12-07 07:30"}}) {
+        Args all = {"--folder", "/dev"};
+        all.insert(all.end(), args.begin(), args.end());
+        EXPECT_EQ(run(all).code, args[0] == "due" ? kCtlNothing : kCtlOk) << args[0];
+    }
+    EXPECT_TRUE(fs.folders.empty());
+    EXPECT_EQ(fs.writes, 0);
 }
 
 TEST_F(QuelvoctlTest, DeletesTheEventOfARow)
@@ -544,7 +546,7 @@ TEST_F(QuelvoctlTest, GetsAndSetsSettings)
 TEST_F(QuelvoctlTest, UsageErrorsExitWithTwo)
 {
     const std::vector<std::string> bad[] = {
-        {},      {"frobnicate"}, {"--bogus", "list"},    {"--folder"}, {"list", "extra"},
+        {},      {"frobnicate"}, {"--bogus", "list"},    {"--folder"}, {"--folder", "", "list"}, {"list", "extra"},
         {"get"}, {"set", "x"},   {"get", "a", "b", "c"},
     };
     for (const auto& args : bad) {
