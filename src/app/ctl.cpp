@@ -75,7 +75,7 @@ int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const st
         return code;
     const int error = errno;
     // A reader that went away needs no explanation, as with other tools whose pipe is closed.
-    if (error != EPIPE) {
+    if (error != EPIPE && !(ctx.readerGone && ctx.readerGone())) {
         ctx.err << "quelvoctl: cannot write the output: "
                 << (error != 0 ? std::generic_category().message(error) : std::string("unknown error")) << '\n';
     }

@@ -33,6 +33,9 @@ struct CtlContext
     bool interactive = false; // standard input is a terminal
     bool dryRun = true;
     const VersionQuery* versionQuery = nullptr; // this machine's version numbers; none reads as a failed query
+    /// True when the output's last failed write found no reader: a closed pipe, which ends the
+    /// output quietly. Where errno says EPIPE for it, none is needed.
+    std::function<bool()> readerGone = nullptr;
 };
 
 /// One subcommand: its name, a usage line for --help, and its body (arguments after the name).
