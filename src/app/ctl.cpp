@@ -1,6 +1,8 @@
 #include "app/ctl.h"
 
+#include <cerrno>
 #include <iostream>
+#include <system_error>
 
 namespace quelvo {
 
@@ -15,9 +17,7 @@ void printUsage(std::ostream& os, const std::vector<CtlCommand>& commands)
     os << "\n--folder DIR  use DIR instead of the program folder for events.ini\n";
 }
 
-} // namespace
-
-int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const std::vector<CtlCommand>& commands)
+int runCommand(const std::vector<std::string>& args, CtlContext& ctx, const std::vector<CtlCommand>& commands)
 {
     std::size_t i = 0;
     while (i < args.size() && args[i].starts_with("--")) {
@@ -36,7 +36,8 @@ int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const st
             continue;
         }
         if (option == "--folder") {
-            if (i + 1 >= args.size()) {
+            // An empty folder would be the current one, wherever the command happens to run.
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
                 ctx.err << "quelvoctl: --folder needs a folder\n";
                 return kCtlUsage;
             }
@@ -59,6 +60,35 @@ int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const st
     ctx.err << "quelvoctl: unknown command " << args[i] << "\n";
     printUsage(ctx.err, commands);
     return kCtlUsage;
+}
+
+} // namespace
+
+int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const std::vector<CtlCommand>& commands)
+{
+    // Cleared, so that the reason given for a failed write is never one left from before.
+    errno = 0;
+    const int code = runCommand(args, ctx, commands);
+    // A script reads an export or a list as done only when every byte reached it.
+    ctx.out.flush();
+    if (ctx.out)
+        return code;
+    const int error = errno;
+    // A reader that went away needs no explanation, as with other tools whose pipe is closed.
+    if (error != EPIPE && !(ctx.readerGone && ctx.readerGone())) {
+        ctx.err << "quelvoctl: cannot write the output: "
+                << (error != 0 ? std::generic_category().message(error) : std::string("unknown error")) << '\n';
+    }
+    return kCtlFailed;
+}
+
+bool settingsReadable(CtlContext& ctx)
+{
+    if (IoResult r = ctx.settings.readState(); !r.ok()) {
+        ctx.err << "quelvoctl: " << r.error << '\n';
+        return false;
+    }
+    return true;
 }
 
 } // namespace quelvo

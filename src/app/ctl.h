@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,7 +18,7 @@ namespace quelvo {
 inline constexpr int kCtlOk = 0;
 inline constexpr int kCtlNothing = 1; // ran fine, found nothing (for example: no event due)
 inline constexpr int kCtlUsage = 2;   // bad command, option or input
-inline constexpr int kCtlFailed = 3;  // a file could not be read or written
+inline constexpr int kCtlFailed = 3;  // a file or the output could not be read or written
 
 /// Everything a quelvoctl command may use; tests build one over fakes.
 struct CtlContext
@@ -32,6 +33,9 @@ struct CtlContext
     bool interactive = false; // standard input is a terminal
     bool dryRun = true;
     const VersionQuery* versionQuery = nullptr; // this machine's version numbers; none reads as a failed query
+    /// True when the output's last failed write found no reader: a closed pipe, which ends the
+    /// output quietly. Where errno says EPIPE for it, none is needed.
+    std::function<bool()> readerGone = nullptr;
 };
 
 /// One subcommand: its name, a usage line for --help, and its body (arguments after the name).
@@ -42,14 +46,21 @@ struct CtlCommand
     std::function<int(CtlContext&, const std::vector<std::string>&)> run;
 };
 
-/// Runs quelvoctl with its arguments (without the program name); returns the exit code.
+/// Runs quelvoctl with its arguments (without the program name); returns the exit code. Output
+/// that could not all be written fails the run, whatever the command did.
 int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const std::vector<CtlCommand>& commands);
+
+/// True when the stored settings can be read or there are none yet; otherwise says why on stderr,
+/// so that no command falls back on a default for a setting it could not read.
+bool settingsReadable(CtlContext& ctx);
 
 /// `text` as a JSON string; bytes outside printable ASCII become \u escapes of their Latin-1 reading.
 std::string jsonString(std::string_view text);
 /// One event line as a JSON object: the line, its day, time and action (empty for a line that
-/// is no event line), and a flag under `flagName`.
-std::string jsonEvent(std::string_view line, std::string_view flagName, bool flag);
+/// is no event line), and a flag under `flagName`. `reboot`, when given, is the action the checker
+/// takes for the line, which fires even when it is no event line the editor would write.
+std::string jsonEvent(std::string_view line, std::string_view flagName, bool flag,
+                      std::optional<bool> reboot = std::nullopt);
 
 /// The commands of each area, kept in their own files.
 std::vector<CtlCommand> scheduleCommands();

@@ -80,13 +80,18 @@ int saveInput(CtlContext& ctx, const EditorInput& input)
         ctx.err << plan.error->text << '\n';
         return kCtlUsage;
     }
+    // Both rules read `24hr` as stored; only a value the program never writes sets them apart.
+    if (!input.twentyFour && matchesIn24HourForm(ctx.settings)) {
+        ctx.err << "quelvoctl: warning: 24hr is \"" << ctx.settings.get("24hr", "")
+                << "\", not \"True\" or \"False\": new lines are saved in 12-hour form, but the checker matches "
+                   "24-hour lines; set 24hr to True or False\n";
+    }
     return appendLines(ctx, plan.lines);
 }
 
 int add(CtlContext& ctx, const std::vector<std::string>& args)
 {
     EditorInput input;
-    input.twentyFour = savesIn24HourForm(ctx.settings);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (option == "--shutdown") {
@@ -122,6 +127,9 @@ int add(CtlContext& ctx, const std::vector<std::string>& args)
             input.ampm = value;
         }
     }
+    if (!settingsReadable(ctx))
+        return kCtlFailed;
+    input.twentyFour = savesIn24HourForm(ctx.settings);
     return saveInput(ctx, input);
 }
 
@@ -174,6 +182,8 @@ int due(CtlContext& ctx, const std::vector<std::string>& args)
         ctx.err << "quelvoctl: not a date and minute: '" << minute << "'\n";
         return usage(ctx, kDueUsage);
     }
+    if (!settingsReadable(ctx))
+        return kCtlFailed;
     // Read only: a missing schedule is an empty one, and neither the file nor `lastfired` is touched.
     const ScheduleRead file = ScheduleFile(ctx.fs, ctx.folder).read();
     if (!file.io.ok()) {
@@ -188,7 +198,7 @@ int due(CtlContext& ctx, const std::vector<std::string>& args)
         if (!match)
             continue;
         if (json) {
-            ctx.out << jsonEvent(line, "keep", match->repeat) << '\n';
+            ctx.out << jsonEvent(line, "keep", match->repeat, match->reboot) << '\n';
             return kCtlOk;
         }
         ctx.out << line << '\t' << (match->reboot ? "reboot" : "shutdown") << '\t' << (match->repeat ? "keep" : "drop")
@@ -212,6 +222,8 @@ int in(CtlContext& ctx, const std::vector<std::string>& args)
     }
     if (member == nullptr)
         return usage(ctx, kInUsage);
+    if (!settingsReadable(ctx))
+        return kCtlFailed;
 
     const bool twentyFour = savesIn24HourForm(ctx.settings);
     const QuickActionFill fill = quickaction(member->minutes, reboot, twentyFour, ctx.clock);

@@ -4,7 +4,9 @@
 #include "schedule/event_list.h"
 #include "schedule/schedule_file.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -41,9 +43,8 @@ int list(CtlContext& ctx, const std::vector<std::string>& args)
         ctx.err << "usage: quelvoctl list [--raw | --json]\n";
         return kCtlUsage;
     }
+    // Reading creates nothing: a missing schedule is an empty list, wherever --folder points.
     ScheduleFile file(ctx.fs, ctx.folder);
-    // Listing works from a read-only place too: a schedule that can't be created is empty.
-    (void)file.createIfMissing();
     EventList events(file);
     (void)events.loadlist();
     if (!readable(ctx, events))
@@ -84,22 +85,23 @@ int remove(CtlContext& ctx, const std::vector<std::string>& args)
         ctx.err << "usage: quelvoctl delete ROW\n";
         return kCtlUsage;
     }
-    ScheduleFile file(ctx.fs, ctx.folder);
-    if (!prepare(ctx, file))
-        return kCtlFailed;
-    EventList events(file);
-    (void)events.loadlist();
-    if (!readable(ctx, events))
-        return kCtlFailed;
     const std::optional<std::size_t> row = args.empty() ? std::nullopt : parseRow(args[0]);
-    const ListOutcome outcome = events.deleteevent(row);
-    if (outcome.message) {
-        ctx.err << outcome.message->text << '\n';
+    if (!row) {
+        ctx.err << EventList::nothingSelected().text << '\n';
         return kCtlUsage;
     }
-    if (!outcome.io.ok()) {
-        ctx.err << "quelvoctl: " << outcome.io.error << '\n';
+    ScheduleFile file(ctx.fs, ctx.folder);
+    // The row is chosen on the lines the change replaces: another command deleting at the same
+    // moment moves the rows, and a row chosen before it would name an event already gone.
+    const ScheduleFile::Replaced deleted =
+        file.rewrite([&row](const std::vector<std::string>& lines) { return withoutRow(lines, *row); });
+    if (!deleted.io.ok()) {
+        ctx.err << "quelvoctl: " << deleted.io.error << '\n';
         return kCtlFailed;
+    }
+    if (deleted.unchanged) {
+        ctx.err << "quelvoctl: no such event\n";
+        return kCtlNothing;
     }
     return kCtlOk;
 }
@@ -149,9 +151,7 @@ int exportSchedule(CtlContext& ctx, const std::vector<std::string>& args)
         return kCtlUsage;
     }
     // The bytes as stored, line ends included, so that an import of them changes nothing.
-    const ScheduleFile file(ctx.fs, ctx.folder);
-    const LockResult lock = ctx.fs.lock(file.lockPath(), LockMode::Shared);
-    const ReadResult read = ctx.fs.read(file.eventsPath(), kMaxScheduleBytes);
+    const ReadResult read = ScheduleFile(ctx.fs, ctx.folder).contents();
     if (!read.io.ok()) {
         ctx.err << "quelvoctl: " << read.io.error << '\n';
         return kCtlFailed;
@@ -168,39 +168,72 @@ struct CheckedFile
     std::vector<std::string> lines;
 };
 
+// At most this many messages of each kind, then their count: a large file of bad lines is named
+// by its first few, not printed again line by line.
+constexpr std::size_t kMaxLineMessages = 20;
+
+// Standard input held to the limit of a schedule file: more is refused, never gathered.
+ReadResult readInput(std::istream& in)
+{
+    std::string bytes;
+    char buffer[64 * 1024];
+    while (in) {
+        const std::size_t room = static_cast<std::size_t>(kMaxScheduleBytes) + 1 - bytes.size();
+        in.read(buffer, static_cast<std::streamsize>(std::min(sizeof buffer, room)));
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (static_cast<std::int64_t>(bytes.size()) > kMaxScheduleBytes) {
+            return {std::nullopt,
+                    IoResult::failure("standard input is larger than " + std::to_string(kMaxScheduleBytes) + " bytes")};
+        }
+    }
+    if (in.bad())
+        return {std::nullopt, IoResult::failure("cannot read standard input")};
+    return {std::move(bytes), {}};
+}
+
+void reportRest(CtlContext& ctx, const std::string& path, std::size_t count, std::string_view what)
+{
+    if (count > kMaxLineMessages) {
+        const std::size_t rest = count - kMaxLineMessages;
+        ctx.err << path << ": and " << rest << " more " << what << (rest == 1 ? "\n" : "s\n");
+    }
+}
+
 CheckedFile readAndCheck(CtlContext& ctx, const std::string& path)
 {
+    // The clock mode decides the warnings; a mode that can't be read is not guessed.
+    if (!settingsReadable(ctx))
+        return {kCtlFailed, {}};
     // "-" is standard input, so that a deployment needs no file of its own on the machine.
-    ReadResult file;
-    if (path == "-") {
-        std::ostringstream all;
-        all << ctx.in.rdbuf();
-        file.bytes = all.str();
-    } else {
-        file = ctx.fs.read(path, kMaxScheduleBytes);
-    }
-    if (!file.bytes || ctx.in.bad()) {
+    const ReadResult file = path == "-" ? readInput(ctx.in) : ctx.fs.read(path, kMaxScheduleBytes);
+    if (!file.bytes) {
         ctx.err << "quelvoctl: " << (file.io.ok() ? "cannot read " + path : file.io.error) << '\n';
         return {kCtlFailed, {}};
     }
-    const std::optional<std::string>& bytes = file.bytes;
     CheckedFile checked;
     const bool twentyFour = matchesIn24HourForm(ctx.settings);
     std::size_t number = 0;
-    for (const std::string& line : splitLines(*bytes)) {
+    std::size_t bad = 0;
+    std::size_t warned = 0;
+    for (const std::string& line : splitLines(*file.bytes)) {
         ++number;
         if (line.find_first_not_of(" \t") == std::string::npos)
             continue;
         const EventLineCheck check = checkEventLine(line);
         if (!check.event) {
-            ctx.err << path << ':' << number << ": " << check.error << '\n';
+            if (++bad <= kMaxLineMessages)
+                ctx.err << path << ':' << number << ": " << check.error << '\n';
             checked.code = kCtlUsage;
             continue;
         }
-        if (const std::string warning = clockFormWarning(*check.event, twentyFour); !warning.empty())
-            ctx.err << path << ':' << number << ": warning: " << warning << '\n';
+        if (const std::string warning = clockFormWarning(*check.event, twentyFour); !warning.empty()) {
+            if (++warned <= kMaxLineMessages)
+                ctx.err << path << ':' << number << ": warning: " << warning << '\n';
+        }
         checked.lines.push_back(line);
     }
+    reportRest(ctx, path, bad, "bad line");
+    reportRest(ctx, path, warned, "warning");
     return checked;
 }
 
@@ -213,23 +246,53 @@ int check(CtlContext& ctx, const std::vector<std::string>& args)
     return readAndCheck(ctx, args[0]).code;
 }
 
+bool holdsLines(const std::vector<std::string>& lines)
+{
+    return std::any_of(lines.begin(), lines.end(),
+                       [](const std::string& line) { return line.find_first_not_of(" \t") != std::string::npos; });
+}
+
 int import(CtlContext& ctx, const std::vector<std::string>& args)
 {
-    if (args.size() != 1) {
-        ctx.err << "usage: quelvoctl import FILE\n";
+    bool allowEmpty = false;
+    std::vector<std::string> paths;
+    for (const std::string& arg : args) {
+        if (arg == "--allow-empty")
+            allowEmpty = true;
+        else
+            paths.push_back(arg);
+    }
+    if (paths.size() != 1) {
+        ctx.err << "usage: quelvoctl import [--allow-empty] FILE|-\n";
         return kCtlUsage;
     }
-    const CheckedFile checked = readAndCheck(ctx, args[0]);
+    const CheckedFile checked = readAndCheck(ctx, paths[0]);
     if (checked.code != kCtlOk) {
         if (checked.code == kCtlUsage)
             ctx.err << "quelvoctl: nothing imported\n";
         return checked.code;
     }
     ScheduleFile file(ctx.fs, ctx.folder);
-    const ScheduleFile::Replaced replaced = file.replaceLines(checked.lines);
+    bool refused = false;
+    const ScheduleFile::Replaced replaced =
+        file.rewrite([&](const std::vector<std::string>& current) -> std::optional<std::vector<std::string>> {
+            if (current == checked.lines)
+                return std::nullopt;
+            // A file without events over a schedule with some is far more often a lost export
+            // than a wish to delete them all.
+            if (checked.lines.empty() && !allowEmpty && holdsLines(current)) {
+                refused = true;
+                return std::nullopt;
+            }
+            return checked.lines;
+        });
     if (!replaced.io.ok()) {
         ctx.err << "quelvoctl: " << replaced.io.error << '\n';
         return kCtlFailed;
+    }
+    if (refused) {
+        ctx.err << "quelvoctl: the file holds no events; use --allow-empty to empty the schedule\n";
+        return kCtlUsage;
     }
     if (replaced.unchanged) {
         ctx.out << "unchanged\n";
@@ -251,7 +314,10 @@ std::vector<CtlCommand> scheduleCommands()
         {"delete", "delete ROW         delete the event of row ROW (1-based, in list order)", remove},
         {"clear", "clear [--yes]      delete all events (asks first unless --yes)", clear},
         {"export", "export             print the schedule exactly as stored", exportSchedule},
-        {"import", "import FILE|-      replace the schedule with FILE's events (all or nothing)", import},
+        {"import",
+         "import [--allow-empty] FILE|-\n                     replace the schedule with FILE's events (all or "
+         "nothing; --allow-empty\n                     lets a file without events empty the schedule)",
+         import},
         {"check", "check FILE         check a schedule file without changing anything", check},
     };
     for (auto& command : eventCommands())

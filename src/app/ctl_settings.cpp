@@ -27,10 +27,8 @@ int get(CtlContext& ctx, const std::vector<std::string>& args)
         return kCtlUsage;
     }
     // A file in the way is an error, not a default.
-    if (IoResult r = ctx.settings.readState(); !r.ok()) {
-        ctx.err << "quelvoctl: " << r.error << '\n';
+    if (!settingsReadable(ctx))
         return kCtlFailed;
-    }
     ctx.out << ctx.settings.get(args[0], args.size() == 2 ? args[1] : std::string()) << '\n';
     return kCtlOk;
 }

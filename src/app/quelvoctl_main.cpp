@@ -11,6 +11,7 @@
 #include "platform/windows/windows_power.h"
 
 #include <io.h>
+#include <windows.h>
 #else
 #include "platform/linux/linux_power.h"
 #include "platform/linux/locations.h"
@@ -40,6 +41,14 @@ int main(int argc, char** argv)
     CtlContext ctx{fs, settings, clock, programFolder(), std::cout, std::cerr, std::cin};
     ctx.versionQuery = &versionQuery;
     ctx.interactive = interactive;
+#ifdef _WIN32
+    // The C library calls a write to a pipe whose reader closed an invalid argument; the
+    // system's own error says what happened.
+    ctx.readerGone = [] {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED;
+    };
+#endif
     const char* dry = std::getenv("QUELVO_DRY_RUN");
     ctx.dryRun = dry != nullptr && std::string(dry) == "1";
 

@@ -20,6 +20,22 @@ EventLists buildEventLists(std::vector<std::string> lines)
     return lists;
 }
 
+std::string deletionTarget(const ListRow& row)
+{
+    // Lines not of the program's making (one comma, no leading "On") don't survive the round
+    // trip; their own text still names them, so the user can remove them.
+    std::string target = rowToLine(row.columns);
+    return equalsIgnoringCase(target, row.sourceLine) ? target : row.sourceLine;
+}
+
+std::optional<std::vector<std::string>> withoutRow(const std::vector<std::string>& lines, std::size_t row)
+{
+    const EventLists lists = buildEventLists(lines);
+    if (row >= lists.rows.size())
+        return std::nullopt;
+    return linesWithout(lines, deletionTarget(lists.rows[row]));
+}
+
 EventList::EventList(ScheduleFile& file) : m_file(file)
 {}
 
@@ -75,24 +91,20 @@ ListOutcome EventList::deleteevent(std::optional<std::size_t> selectedRow)
     // A selected row is always deletable, whatever its first column holds: the index, not
     // the row's text, tells whether something is selected.
     if (!selectedRow || *selectedRow >= m_lists.rows.size())
-        return {nothingSelected(), IoResult::success()};
+        return {nothingSelected(), IoResult::success(), false};
 
-    const ListRow& row = m_lists.rows[*selectedRow];
-    std::string target = rowToLine(row.columns);
-    // Lines not of the program's making (one comma, no leading "On") don't survive the
-    // round trip; their own text still names them, so the user can remove them.
-    if (!equalsIgnoringCase(target, row.sourceLine))
-        target = row.sourceLine;
-    IoResult io = m_file.deleteevent(target);
+    // The line the user saw: when another program removed it meanwhile, nothing else is removed.
+    Removal removal = m_file.deleteevent(deletionTarget(m_lists.rows[*selectedRow]));
     reload();
-    return {std::nullopt, std::move(io)};
+    const bool removedNothing = removal.ok() && removal.removed == 0;
+    return {std::nullopt, std::move(removal), removedNothing};
 }
 
-IoResult EventList::dropevent(std::string_view line)
+Removal EventList::dropevent(std::string_view line)
 {
-    IoResult io = m_file.dropevent(line);
+    Removal removal = m_file.dropevent(line);
     reload();
-    return io;
+    return removal;
 }
 
 IoResult EventList::answerDeleteAll(bool yes)

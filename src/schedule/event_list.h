@@ -48,11 +48,19 @@ struct EventLists
 /// Builds both lists from the lines of the schedule.
 EventLists buildEventLists(std::vector<std::string> lines);
 
+/// The line, in any letter case, that deleting the row removes from the schedule.
+std::string deletionTarget(const ListRow& row);
+
+/// The schedule's lines once the event of `row` (0-based, in list order) is deleted with every
+/// copy of it; nullopt when there is no such row.
+std::optional<std::vector<std::string>> withoutRow(const std::vector<std::string>& lines, std::size_t row);
+
 /// Outcome of a command of the list: a message to show, or the result of the file change.
 struct ListOutcome
 {
     std::optional<UserMessage> message;
     IoResult io;
+    bool removedNothing = false; // the event was gone already: another program deleted it
 };
 
 /// The logic behind the "Schedules" tab: the lists it shows and its two delete buttons.
@@ -77,10 +85,11 @@ public:
     /// The visible rows in display order.
     [[nodiscard]] const std::vector<ListRow>& rows() const { return m_lists.rows; }
 
-    /// "Delete Selected": removes every copy of the selected row's event, or says that nothing is selected.
+    /// "Delete Selected": removes every copy of the selected row's event as the list showed it, or
+    /// says that nothing is selected.
     ListOutcome deleteevent(std::optional<std::size_t> selectedRow);
     /// Removes a fired one-off event (the other lines are stored lower-cased) and reloads the lists.
-    IoResult dropevent(std::string_view line);
+    Removal dropevent(std::string_view line);
     /// "Delete All": the question to ask first.
     [[nodiscard]] static UserQuestion deleteall();
     /// "Delete All" after the question: empties the schedule when the answer was Yes.

@@ -20,8 +20,27 @@ std::vector<std::string> splitLines(std::string_view bytes)
     return lines;
 }
 
+std::vector<std::string> linesWithout(const std::vector<std::string>& lines, std::string_view target)
+{
+    std::vector<std::string> kept;
+    kept.reserve(lines.size());
+    for (const std::string& line : lines) {
+        if (!equalsIgnoringCase(line, target))
+            kept.push_back(line);
+    }
+    return kept;
+}
+
 ScheduleFile::ScheduleFile(FileSystem& fs, std::string folder) : m_fs(fs), m_folder(std::move(folder))
 {}
+
+IoResult ScheduleFile::lockFailure(const LockResult& lock) const
+{
+    // The file system's reason names a lock file; the user needs to know who is in the way.
+    if (lock.busy)
+        return IoResult::failure("another program holds the schedule (" + lockPath() + ")");
+    return lock.io;
+}
 
 std::string ScheduleFile::eventsPath() const
 {
@@ -38,11 +57,19 @@ std::string ScheduleFile::lockPath() const
     return lockPathFor(eventsPath());
 }
 
+ReadResult ScheduleFile::contents() const
+{
+    // A folder where no lock file can be made (read-only) takes no writer of ours either; a lock
+    // another program keeps is another matter, as it may be in the middle of a change.
+    const LockResult lock = m_fs.lock(lockPath(), LockMode::Shared);
+    if (lock.busy)
+        return {std::nullopt, lockFailure(lock)};
+    return m_fs.read(eventsPath(), kMaxScheduleBytes);
+}
+
 ScheduleRead ScheduleFile::read() const
 {
-    // A folder where no lock file can be made (read-only) takes no writer of ours either.
-    const LockResult lock = m_fs.lock(lockPath(), LockMode::Shared);
-    ReadResult file = m_fs.read(eventsPath(), kMaxScheduleBytes);
+    ReadResult file = contents();
     if (!file.bytes)
         return {{}, std::move(file.io)};
     return {splitLines(*file.bytes), {}};
@@ -55,7 +82,7 @@ IoResult ScheduleFile::append(std::string_view line)
     bytes.append(line).append(kLineEnd);
     const LockResult lock = m_fs.lock(lockPath(), LockMode::Exclusive);
     if (!lock.io.ok())
-        return lock.io;
+        return lockFailure(lock);
     return m_fs.append(eventsPath(), bytes, kLineEnd);
 }
 
@@ -67,25 +94,28 @@ IoResult ScheduleFile::createIfMissing()
         return r;
     const LockResult lock = m_fs.lock(lockPath(), LockMode::Exclusive);
     if (!lock.io.ok())
-        return lock.io;
+        return lockFailure(lock);
     return m_fs.append(eventsPath(), {});
 }
 
-ScheduleFile::Replaced ScheduleFile::replaceLines(const std::vector<std::string>& lines)
+ScheduleFile::Replaced ScheduleFile::rewrite(const LineEdit& edit)
 {
     if (IoResult r = m_fs.makeFolders(m_folder); !r.ok())
         return {r, false};
-    // Held from the comparison to the rename, so "unchanged" is true of the file that stays.
+    // Held from the read to the rename, so the decision is made on the file that gets replaced.
     const LockResult lock = m_fs.lock(lockPath(), LockMode::Exclusive);
     if (!lock.io.ok())
-        return {lock.io, false};
+        return {lockFailure(lock), false};
     const ReadResult file = m_fs.read(eventsPath(), kMaxScheduleBytes);
     if (!file.bytes && !file.io.ok())
         return {file.io, false}; // a schedule that can't be read is not replaced unseen
-    if (file.bytes && splitLines(*file.bytes) == lines)
+    const std::optional<std::vector<std::string>> lines =
+        edit(file.bytes ? splitLines(*file.bytes) : std::vector<std::string>{});
+    // Left alone, the file keeps its line ends and letter case exactly.
+    if (!lines)
         return {IoResult::success(), true};
     std::string bytes;
-    for (const std::string& line : lines)
+    for (const std::string& line : *lines)
         bytes.append(line).append(kLineEnd);
     return {m_fs.replaceContents(eventsPath(), kTempFileName, bytes, NewFileAccess::OwnerOnly), false};
 }
@@ -97,43 +127,35 @@ IoResult ScheduleFile::empty()
         return r;
     const LockResult lock = m_fs.lock(lockPath(), LockMode::Exclusive);
     if (!lock.io.ok())
-        return lock.io;
+        return lockFailure(lock);
     return m_fs.replaceContents(eventsPath(), kTempFileName, {}, NewFileAccess::OwnerOnly);
 }
 
-IoResult ScheduleFile::removeEvent(std::string_view target, RewriteVariant variant)
+Removal ScheduleFile::removeEvent(std::string_view target, RewriteVariant variant)
 {
-    // Held from the read to the rename, so a line another program appends in between is kept.
-    const LockResult lock = m_fs.lock(lockPath(), LockMode::Exclusive);
-    if (!lock.io.ok())
-        return lock.io;
-    const ReadResult file = m_fs.read(eventsPath(), kMaxScheduleBytes);
-    if (!file.bytes)
-        return file.io; // success when there is no schedule: nothing to remove
-
-    std::string kept;
-    kept.reserve(file.bytes->size());
     std::size_t removed = 0;
-    for (const std::string& line : splitLines(*file.bytes)) {
-        if (equalsIgnoringCase(line, target)) {
-            ++removed;
-            continue;
-        }
-        kept += variant == RewriteVariant::DropEvent ? toLowerAscii(line) : line;
-        kept += kLineEnd;
-    }
-    // Nothing to remove: leave the file, its line ends and letter case included, exactly as it is.
-    if (removed == 0)
-        return IoResult::success();
-    return m_fs.replaceContents(eventsPath(), kTempFileName, kept, NewFileAccess::OwnerOnly);
+    const Replaced rewritten =
+        rewrite([&](const std::vector<std::string>& lines) -> std::optional<std::vector<std::string>> {
+            std::vector<std::string> kept = linesWithout(lines, target);
+            removed = lines.size() - kept.size();
+            if (removed == 0)
+                return std::nullopt;
+            if (variant == RewriteVariant::DropEvent) {
+                for (std::string& line : kept)
+                    line = toLowerAscii(line);
+            }
+            return kept;
+        });
+    // A removal that failed removed nothing, whatever the lines read held.
+    return {rewritten.io, rewritten.io.ok() ? removed : 0};
 }
 
-IoResult ScheduleFile::deleteevent(std::string_view target)
+Removal ScheduleFile::deleteevent(std::string_view target)
 {
     return removeEvent(target, RewriteVariant::DeleteEvent);
 }
 
-IoResult ScheduleFile::dropevent(std::string_view target)
+Removal ScheduleFile::dropevent(std::string_view target)
 {
     return removeEvent(target, RewriteVariant::DropEvent);
 }

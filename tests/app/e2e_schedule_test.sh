@@ -447,7 +447,7 @@ prepare flood
 settings "24hr=True" "hide=1"
 events "On Wed at 09:30   , Shut Down, Don't repeat"
 : >"$tmp/expected-flood"
-lead=20 nofile=96 after_launch=flood_and_knock fires flood "2024-01-03 09:29:40" shutdown "power: ShutdownSystem 8" \
+lead=20 nofile=96 after_launch=flood_and_knock fires flood "2024-01-03 09:29:40" shutdown "power: ShutdownSystem 12" \
     "$tmp/expected-flood"
 kill "$fpid" 2>/dev/null
 wait "$fpid" 2>/dev/null

@@ -7,7 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <functional>
 #include <sstream>
+#include <utility>
+
+#ifndef _WIN32
+#include "fakes/temp_home.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace quelvo {
 namespace {
@@ -20,6 +33,8 @@ const std::string kNothingSelected =
 const std::string kMon = "On Mon at 07:30 AM, Shut Down, Repeat daily";
 const std::string kWed = "On Wed at 11:45 PM, Reboot,    Don't repeat";
 
+using Args = std::vector<std::string>;
+
 struct Result
 {
     int code;
@@ -31,10 +46,17 @@ struct QuelvoctlTest : ::testing::Test
 {
     Result run(const std::vector<std::string>& args, const std::string& input = {}, bool interactive = false)
     {
+        std::istringstream in(input);
+        return runWith(args, in, nullptr, interactive);
+    }
+
+    // With any input and output; without an output stream of its own the output is returned.
+    Result runWith(const std::vector<std::string>& args, std::istream& in, std::ostream* output,
+                   bool interactive = false)
+    {
         std::ostringstream out;
         std::ostringstream err;
-        std::istringstream in(input);
-        CtlContext ctx{fs, settings, clock, kFolder, out, err, in};
+        CtlContext ctx{fs, settings, clock, kFolder, output != nullptr ? *output : out, err, in};
         ctx.interactive = interactive;
         std::vector<CtlCommand> commands = scheduleCommands();
         const auto more = settingsCommands();
@@ -59,14 +81,16 @@ TEST_F(QuelvoctlTest, ListsRowsInDisplayOrderAndRawLinesInFileOrder)
     EXPECT_EQ(r.out, kMon + "\nno comma\n" + kWed + "\n");
 }
 
-TEST_F(QuelvoctlTest, CreatesTheScheduleWhenMissing)
+TEST_F(QuelvoctlTest, ReadingCommandsCreateNothing)
 {
-    const Result r = run({"--folder", "/elsewhere", "list"});
-    EXPECT_EQ(r.code, kCtlOk);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(fs.content("/elsewhere/events.ini"), "");
-    EXPECT_EQ(fs.folders.count("/elsewhere"), 1u);
-    EXPECT_FALSE(fs.exists(kEvents));
+    // A folder without a schedule, such as /dev: an empty schedule, and left as it was.
+    for (const Args& args : {Args{"list"}, Args{"list", "--json"}, Args{"export"}, Args{"due", "2026-12-07 07:30"}}) {
+        Args all = {"--folder", "/dev"};
+        all.insert(all.end(), args.begin(), args.end());
+        EXPECT_EQ(run(all).code, args[0] == "due" ? kCtlNothing : kCtlOk) << args[0];
+    }
+    EXPECT_TRUE(fs.folders.empty());
+    EXPECT_EQ(fs.writes, 0);
 }
 
 TEST_F(QuelvoctlTest, DeletesTheEventOfARow)
@@ -89,8 +113,10 @@ TEST_F(QuelvoctlTest, RejectsRowsThatDontExist)
                                                  {"delete", ""},
                                                  {"delete", "99999999999999999999999"}}) {
         const Result r = run(args);
-        EXPECT_EQ(r.code, kCtlUsage) << args.back();
-        EXPECT_EQ(r.err, kNothingSelected) << args.back();
+        // A row number past the list is a row that may have been there a moment ago: nothing done.
+        const bool pastTheList = args.size() == 2 && args[1] == "2";
+        EXPECT_EQ(r.code, pastTheList ? kCtlNothing : kCtlUsage) << args.back();
+        EXPECT_EQ(r.err, pastTheList ? "quelvoctl: no such event\n" : kNothingSelected) << args.back();
         EXPECT_EQ(fs.content(kEvents), before);
     }
 }
@@ -222,8 +248,6 @@ TEST_F(QuelvoctlTest, ClearActsOnlyOnYes)
     }
 }
 
-using Args = std::vector<std::string>;
-
 TEST_F(QuelvoctlTest, AddAppendsTheEditorsLinesInTheStoredMode)
 {
     const struct
@@ -246,6 +270,10 @@ TEST_F(QuelvoctlTest, AddAppendsTheEditorsLinesInTheStoredMode)
         {"True",
          {"add", "--days", "tue", "--hour", "0", "--minute", "7", "--ampm", "xx", "--shutdown", "--reboot"},
          "On Tue at 00:07   , Reboot,    Don't repeat\n"},
+        // Saved in 12-hour form, matched in 24-hour form: said, not silently stored.
+        {"true",
+         {"add", "--days", "sat", "--hour", "7", "--minute", "15", "--ampm", "PM", "--shutdown"},
+         "On Sat at 07:15 PM, Shut Down, Don't repeat\n"},
     };
     for (const auto& c : cases) {
         fs.put(kEvents, kMon + "\r\n");
@@ -255,6 +283,8 @@ TEST_F(QuelvoctlTest, AddAppendsTheEditorsLinesInTheStoredMode)
         const Result r = run(c.args);
         EXPECT_EQ(r.code, kCtlOk) << r.err;
         EXPECT_EQ(r.out, c.lines);
+        const bool split = c.mode != nullptr && std::string(c.mode) == "true";
+        EXPECT_EQ(r.err.starts_with("quelvoctl: warning: 24hr is \"true\", not \"True\" or \"False\""), split) << r.err;
         std::string stored = c.lines;
         for (std::size_t at = stored.find('\n'); at != std::string::npos; at = stored.find('\n', at + 2))
             stored.insert(at, "\r");
@@ -516,7 +546,7 @@ TEST_F(QuelvoctlTest, GetsAndSetsSettings)
 TEST_F(QuelvoctlTest, UsageErrorsExitWithTwo)
 {
     const std::vector<std::string> bad[] = {
-        {},      {"frobnicate"}, {"--bogus", "list"},    {"--folder"}, {"list", "extra"},
+        {},      {"frobnicate"}, {"--bogus", "list"},    {"--folder"}, {"--folder", "", "list"}, {"list", "extra"},
         {"get"}, {"set", "x"},   {"get", "a", "b", "c"},
     };
     for (const auto& args : bad) {
@@ -530,6 +560,148 @@ TEST_F(QuelvoctlTest, UsageErrorsExitWithTwo)
     EXPECT_EQ(help.code, kCtlOk);
     EXPECT_NE(help.out.find("delete ROW"), std::string::npos);
 }
+
+TEST_F(QuelvoctlTest, RefusesRatherThanGuessLoseOrEmpty)
+{
+    const std::string kHeld = "quelvoctl: another program holds the schedule (/opt/quelvo/events.ini.lock)\n";
+    const std::string kUnreadable = "quelvoctl: settings.ini: Permission denied\n";
+    const std::string kNoEvents = "quelvoctl: the file holds no events; use --allow-empty to empty the schedule\n";
+    const std::string kOld = kMon + "\r\n";
+    const Args add = {"add", "--days", "mon", "--hour", "7", "--minute", "30", "--ampm", "AM", "--shutdown"};
+    const std::string kTooLarge = "quelvoctl: standard input is larger than 16777216 bytes\n";
+    const std::string kBadEnd = "-: and 5 more bad lines\nquelvoctl: nothing imported\n";
+    std::string badLines;
+    for (int i = 0; i < 25; ++i)
+        badLines += "x\n";
+    enum Fault { None, SettingsUnreadable, LockHeld };
+    const struct
+    {
+        Args args;
+        std::string input;
+        Fault fault;
+        std::string before;
+        int code;
+        std::string errEnd; // how stderr ends
+        std::string after;
+    } cases[] = {
+        // A lost export is an empty file: it empties the schedule only when asked to.
+        {{"import", "-"}, "\n  \r\n", None, kOld, kCtlUsage, kNoEvents, kOld},
+        {{"import", "--allow-empty", "-"}, "", None, kOld, kCtlOk, "", ""},
+        {{"import", "-"}, "", None, "", kCtlNothing, "", ""},
+        {{"import", "-"}, std::string(16 * 1024 * 1024 + 1, '\n'), None, kOld, kCtlFailed, kTooLarge, kOld},
+        {{"import", "-"}, badLines, None, kOld, kCtlUsage, kBadEnd, kOld},
+        // No clock mode is guessed for settings that are there but can't be read.
+        {add, "", SettingsUnreadable, kOld, kCtlFailed, kUnreadable, kOld},
+        {{"in", "15", "reboot"}, "", SettingsUnreadable, kOld, kCtlFailed, kUnreadable, kOld},
+        {{"due", "2026-12-07 07:30"}, "", SettingsUnreadable, kOld, kCtlFailed, kUnreadable, kOld},
+        {{"import", "-"}, kWed + "\n", SettingsUnreadable, kOld, kCtlFailed, kUnreadable, kOld},
+        // Another program's lock ends a command that reads, rewrites or appends to the schedule.
+        {{"export"}, "", LockHeld, kOld, kCtlFailed, kHeld, kOld},
+        {{"delete", "1"}, "", LockHeld, kOld, kCtlFailed, kHeld, kOld},
+        {add, "", LockHeld, kOld, kCtlFailed, kHeld, kOld},
+    };
+    for (const auto& c : cases) {
+        fs = test::FakeFileSystem();
+        fs.put(kEvents, c.before);
+        settings.readFailure = c.fault == SettingsUnreadable ? "settings.ini: Permission denied" : "";
+        if (c.fault == LockHeld)
+            fs.heldByOther.insert(kEvents + ".lock");
+        const Result r = run(c.args, c.input);
+        EXPECT_EQ(r.code, c.code) << c.args[0] << ' ' << c.fault;
+        EXPECT_TRUE(r.err.ends_with(c.errEnd) && (r.err.empty() == c.errEnd.empty())) << r.err;
+        EXPECT_EQ(fs.content(kEvents), c.after) << c.args[0] << ' ' << c.fault;
+    }
+}
+
+TEST_F(QuelvoctlTest, DeletesOfTheSameRowAtOnceNeverDeleteTheSameEventTwice)
+{
+    const struct
+    {
+        std::string before;
+        int code; // of the command that locks last
+        std::string err;
+    } cases[] = {
+        {kMon + "\r\n" + kWed + "\r\n", kCtlOk, ""},                // two events: both go
+        {kMon + "\r\n", kCtlNothing, "quelvoctl: no such event\n"}, // one: the second finds none
+    };
+    for (const auto& c : cases) {
+        fs.put(kEvents, c.before);
+        // A second command started at the same moment runs from start to end just before this one locks.
+        Result other{};
+        fs.beforeExclusiveLock = [&] { other = run({"delete", "1"}); };
+        const Result late = run({"delete", "1"});
+        EXPECT_EQ(other.code, kCtlOk) << other.err;
+        EXPECT_EQ(late.code, c.code) << late.err;
+        EXPECT_EQ(late.err, c.err);
+        EXPECT_EQ(fs.content(kEvents), "");
+    }
+}
+
+// Output that fails as on a full disk or a pipe nobody reads any more.
+struct FailingOutput final : std::streambuf
+{
+    int error = 0;
+    int_type overflow(int_type) override
+    {
+        errno = error;
+        return traits_type::eof();
+    }
+};
+
+TEST_F(QuelvoctlTest, OutputThatCannotBeWrittenFailsTheCommand)
+{
+    fs.put(kEvents, kMon + "\r\n");
+    for (const int error : {ENOSPC, EPIPE}) {
+        FailingOutput failing;
+        failing.error = error;
+        std::ostream out(&failing);
+        std::istringstream none;
+        const Result r = runWith({"list", "--json"}, none, &out);
+        EXPECT_EQ(r.code, kCtlFailed);
+        // A reader that went away is no news to anyone; a full disk is.
+        EXPECT_EQ(r.err, error == EPIPE ? "" : "quelvoctl: cannot write the output: No space left on device\n");
+    }
+}
+
+#ifndef _WIN32
+// The built program, whose output is a real file that only takes what is flushed to it: stdout on
+// /dev/full or on a pipe nobody reads; SIGPIPE ignored, as some parents leave it. Its status and stderr.
+std::pair<int, std::string> exportTo(bool closedPipe, const std::string& folder)
+{
+    int err[2];
+    int out[2];
+    if (::pipe(err) != 0 || ::pipe(out) != 0)
+        return {-1, "no pipe"};
+    ::close(out[0]); // closed before the program starts, so that no write can reach a reader
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(closedPipe ? out[1] : ::open("/dev/full", O_WRONLY), STDOUT_FILENO);
+        ::dup2(err[1], STDERR_FILENO);
+        ::signal(SIGPIPE, SIG_IGN);
+        ::execl(QUELVOCTL_PATH, "quelvoctl", "--folder", folder.c_str(), "export", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    ::close(err[1]);
+    std::string text;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(err[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(n));
+    ::close(err[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+}
+
+TEST(QuelvoctlProgram, ExportToAFullDiskFailsAndToAClosedPipeEndsQuietly)
+{
+    test::TempHome home;
+    std::ofstream(home.path("events.ini"), std::ios::binary) << kMon << "\r\n";
+    EXPECT_EQ(exportTo(false, home.root().string()),
+              std::make_pair(kCtlFailed, std::string("quelvoctl: cannot write the output: No space left on device\n")));
+    EXPECT_EQ(exportTo(true, home.root().string()), std::make_pair(kCtlFailed, std::string()));
+}
+#endif
 
 } // namespace
 } // namespace quelvo

@@ -2,10 +2,12 @@
 
 #include "platform/file_system.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace quelvo::test {
 
@@ -81,6 +83,8 @@ public:
             return {nullptr, IoResult::failure("injected: cannot lock " + path)};
         if (heldByOther.count(path) != 0)
             return {nullptr, IoResult::failure("another program holds " + path), true};
+        if (mode == LockMode::Exclusive && beforeExclusiveLock)
+            std::exchange(beforeExclusiveLock, nullptr)();
         ++locksTaken;
         return {std::make_unique<Held>(mode == LockMode::Exclusive ? exclusiveHeld : sharedHeld), {}};
     }
@@ -117,8 +121,9 @@ public:
     std::set<std::string> special;    // a FIFO in the file's place: refused by reads and writes
     bool failReplace = false;
     bool failLock = false;
-    std::set<std::string> heldByOther; // another program holds this lock file: lock() is busy
-    int exclusiveHeld = 0; // locks held now
+    std::set<std::string> heldByOther;         // another program holds this lock file: lock() is busy
+    std::function<void()> beforeExclusiveLock; // runs once, just before the next exclusive lock is granted
+    int exclusiveHeld = 0;                     // locks held now
     int sharedHeld = 0;
     int locksTaken = 0;
     int unlockedWrites = 0;                             // writes made without an exclusive lock held

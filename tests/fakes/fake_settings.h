@@ -47,7 +47,7 @@ public:
 
     int writes = 0;
     std::string failWith;    // when set, every save fails with this reason
-    std::string readFailure; // when set, the stored settings cannot be read, for this reason
+    std::string readFailure; // when set, the stored settings are there but can't be read, for this reason
 
 private:
     static std::string address(std::string_view app, std::string_view section, std::string_view key)
