@@ -45,6 +45,7 @@ void EventList::reload()
     const std::optional<FileStamp> stamp = m_file.stamp();
     ScheduleRead file = m_file.read();
     m_loadResult = std::move(file.io);
+    m_loadBusy = file.busy;
     // A failed read keeps what the list had: an empty list would look like no events at all.
     // It is tried again at the next look, since a mended permission leaves the stamp as it was.
     m_loaded = m_loadResult.ok();
@@ -60,7 +61,9 @@ std::optional<UserMessage> EventList::loadlist()
         m_reported.clear();
         return std::nullopt;
     }
-    if (m_loadResult.error == m_reported)
+    // Another program in the middle of a change is no fault to show: the list is read again at
+    // the next look.
+    if (m_loadBusy || m_loadResult.error == m_reported)
         return std::nullopt;
     m_reported = m_loadResult.error;
     return unreadable(m_loadResult);

@@ -109,7 +109,8 @@ private:
     bool m_loaded = false;                  // the lists match m_loadedStamp
     std::optional<FileStamp> m_loadedStamp; // nullopt: the file was missing
     IoResult m_loadResult;
-    std::string m_reported; // the load failure last shown; empty after a good load
+    bool m_loadBusy = false; // the last load found the lock held by another program
+    std::string m_reported;  // the load failure last shown; empty after a good load
 };
 
 } // namespace quelvo

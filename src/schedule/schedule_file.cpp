@@ -69,7 +69,10 @@ ReadResult ScheduleFile::contents() const
 
 ScheduleRead ScheduleFile::read() const
 {
-    ReadResult file = contents();
+    const LockResult lock = m_fs.lock(lockPath(), LockMode::Shared);
+    if (lock.busy)
+        return {{}, lockFailure(lock), true};
+    ReadResult file = m_fs.read(eventsPath(), kMaxScheduleBytes);
     if (!file.bytes)
         return {{}, std::move(file.io)};
     return {splitLines(*file.bytes), {}};

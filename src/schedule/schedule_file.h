@@ -33,6 +33,7 @@ struct ScheduleRead
 {
     std::vector<std::string> lines; // empty when the file is missing or could not be read
     IoResult io;                    // the reason when it exists but could not be read
+    bool busy = false;              // another program held the lock: try again later
 };
 
 /// What a removal did: the file operation's outcome, which callers that need no more keep as the
