@@ -220,6 +220,21 @@ TEST(PosixFileSystem, AFailureAtAnyCallLeavesTheFileWholeAndNoScratchFile)
     }
 }
 
+// An append that made the file takes it away again when a later call fails, the folder's sync
+// included: no empty or half-written schedule is left for the next start to trust.
+TEST(PosixFileSystem, AFailedAppendRemovesTheFileItCreated)
+{
+    for (const Site site : {Site::Write, Site::Sync, Site::FolderSync}) {
+        test::TempHome home;
+        Injector injector;
+        injector.site = site;
+        PosixFileSystem fs(injector.calls());
+        ScheduleFile schedule(fs, home.root().string());
+        EXPECT_FALSE(schedule.append(kLineA).ok()) << static_cast<int>(site);
+        EXPECT_EQ(readFile(schedule.eventsPath()), std::nullopt) << static_cast<int>(site);
+    }
+}
+
 TEST(PosixFileSystem, PlantedScratchLinksAreNeverFollowed)
 {
     for (const Operation& op : operations()) {
@@ -316,6 +331,19 @@ TEST(PosixFileSystem, OnlyRegularFilesAreReadOrWritten)
         EXPECT_NE(settings.readState().error.find(c.reason), std::string::npos) << c.what;
         EXPECT_FALSE(settings.save("x", "1").ok()) << c.what;
     }
+}
+
+// The limit is the largest schedule that is read; a byte more is refused (above).
+TEST(PosixFileSystem, AScheduleOfExactlyTheSizeLimitIsRead)
+{
+    test::TempHome home;
+    PosixFileSystem fs;
+    ScheduleFile schedule(fs, home.root().string());
+    writeFile(schedule.eventsPath(), kLineA + "\r\n");
+    ASSERT_EQ(::truncate(schedule.eventsPath().c_str(), 16 * 1024 * 1024), 0);
+    const ScheduleRead read = schedule.read();
+    ASSERT_EQ(read.lines.size(), 2U) << read.io.error; // the line, then the zeros that fill the file
+    EXPECT_EQ(read.lines[0], kLineA);
 }
 
 // Another program that may write to the folder swaps the scratch file for a link to a file of
