@@ -510,8 +510,8 @@ TEST_F(MainPresenterTest, PositionIsPlacedAndStoredInTwipsAndOnlyTheLeftButtonDr
     EXPECT_EQ(view.place.left, 150);
     EXPECT_EQ(settings.get("x", ""), "1500");
 
-    p.pointerPressed(1, 500, 500);
-    p.pointerMoved(520, 510);
+    p.pointerPressed(1, 500, 400); // grabbed off the diagonal, so x and y cannot stand in for each other
+    p.pointerMoved(520, 410);
     p.pointerReleased();
     const int writes = settings.writes;
     p.pointerMoved(600, 600);

@@ -45,6 +45,21 @@ TEST(WindowPosition, WindowWhollyOffEveryScreenGoesToTheDefaults)
     const PixelRect lost = placeWindow("60000", "60000", design, 96, twoScreens);
     EXPECT_EQ(lost.left, 3);
     EXPECT_EQ(lost.top, 13);
+
+    // A window that only touches a screen's edge from outside is off it; one pixel further in, it stays.
+    const struct
+    {
+        const char* x;
+        const char* y;
+        bool stays;
+    } edges[] = {
+        {"28800", "150", false}, {"28785", "150", true}, // the right edge, 1920 px
+        {"-7500", "150", false}, {"-7485", "150", true}, // the left edge: 500 px wide
+        {"150", "16200", false}, {"150", "16185", true}, // the bottom edge, 1080 px
+        {"150", "-6000", false}, {"150", "-5985", true}, // the top edge: 400 px high
+    };
+    for (const auto& e : edges)
+        EXPECT_EQ(placeWindow(e.x, e.y, design, 96, kOneScreen).left != 3, e.stays) << e.x << ',' << e.y;
 }
 
 TEST(WindowPosition, FormatsTheShortestTextThatReadsBack)
