@@ -9,6 +9,7 @@
 #include "platform/windows/window_messenger.h"
 #include "platform/windows/windows_power.h"
 #include "power/shutdown_system.h"
+#include "tray/sys_tray_model.h"
 
 #include <gtest/gtest.h>
 
@@ -260,6 +261,33 @@ TEST(WindowsNotifyIcon, FirstVersionRecordWithFullWidthHandles)
     EXPECT_EQ(record.uFlags, 4U);
     EXPECT_EQ(record.uCallbackMessage, 512U);
     EXPECT_EQ(std::string(record.szTip), tip);
+}
+
+// A restarted task bar gets the icon whole, as it stands now: its message, its latest picture and tip.
+TEST(WindowsNotifyIcon, AddedAgainWholeAfterTheTaskBarRestarts)
+{
+    std::vector<std::pair<std::uint32_t, NOTIFYICONDATAA>> sent;
+    const auto picture = [](std::uint32_t n) { return reinterpret_cast<HICON>(static_cast<std::uintptr_t>(n)); };
+    ShellNotifyIcon shell(nullptr, picture, [&](std::uint32_t message, NOTIFYICONDATAA& record) {
+        sent.emplace_back(message, record);
+        return true;
+    });
+    {
+        SysTrayModel tray(shell, 1, "quelvo");
+        tray.setToolTip("the latest tip");
+        tray.setIconHandle(9);
+        sent.clear();
+        shell.addAgain();
+        ASSERT_EQ(sent.size(), 1U);
+        EXPECT_EQ(sent[0].first, static_cast<std::uint32_t>(NIM_ADD));
+        EXPECT_EQ(sent[0].second.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+        EXPECT_EQ(sent[0].second.uCallbackMessage, 512U);
+        EXPECT_EQ(sent[0].second.hIcon, picture(9));
+        EXPECT_EQ(std::string(sent[0].second.szTip), "the latest tip");
+    }
+    sent.clear();
+    shell.addAgain(); // the icon went with the model: nothing to add
+    EXPECT_TRUE(sent.empty());
 }
 
 TEST(WindowsPaths, WideRoundTrip)
