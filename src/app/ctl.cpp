@@ -27,7 +27,7 @@ int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const st
             return kCtlOk;
         }
         if (option == "--version") {
-            ctx.out << QUELVO_VERSION << '\n';
+            ctx.out << "quelvoctl " << QUELVO_VERSION << '\n';
             return kCtlOk;
         }
         if (option == "--dry-run") {
