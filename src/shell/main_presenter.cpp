@@ -63,7 +63,7 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
     // 4. Welcome text.
     m_view.setLabel(MainLabel::Welcome, kWelcome);
     // 5. The checker's timer; its ticks are handled once start-up is over.
-    m_view.startChecker();
+    m_view.startChecker(timer1Period(m_services.clock));
     // 6. The system line.
     m_view.setLabel(MainLabel::System, "You are using " + m_services.versionName);
     // 7. First start: a user whose clock shows no AM/PM gets the 24-hour mode.
@@ -138,6 +138,14 @@ void MainPresenter::tick()
     if (!m_view.windowHidden())
         refreshList();
     m_checker.checkevents();
+}
+
+int MainPresenter::timer1Tick()
+{
+    // Read before the work of the tick, which may take a while when an event fires.
+    const WallTime began = m_services.clock.wallNow();
+    tick();
+    return timer1Period(m_services.clock, began);
 }
 
 void MainPresenter::refreshList()

@@ -60,6 +60,8 @@ public:
     void Form_Unload();
     /// The checker's tick, once a second.
     void tick();
+    /// Timer1's tick: tick(), then the period Timer1 runs at from now (timer1Period).
+    [[nodiscard]] int timer1Tick();
 
     /// Rebuilds both event lists from the schedule file; says once that it can't be read.
     void loadlist();

@@ -93,8 +93,9 @@ public:
     /// The free area of every screen.
     [[nodiscard]] virtual std::vector<PixelRect> screens() const = 0;
 
-    /// Starts the checker's once-a-second tick, which calls MainPresenter::tick.
-    virtual void startChecker() = 0;
+    /// Starts the checker's timer (`Timer1`), first ticking `firstTickMs` from now; each tick calls
+    /// MainPresenter::timer1Tick and runs on at the period that returns.
+    virtual void startChecker(int firstTickMs) = 0;
     virtual void stopChecker() = 0;
 
     /// The notification area's icon and menu.

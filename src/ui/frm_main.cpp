@@ -15,7 +15,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTime>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -32,11 +31,6 @@
 namespace quelvo {
 
 namespace {
-
-int msIntoSecond()
-{
-    return static_cast<int>(QDateTime::currentMSecsSinceEpoch() % 1000);
-}
 
 QString local8Bit(const std::string& text)
 {
@@ -117,11 +111,10 @@ void FrmMain::connectControls()
     for (auto* picture : hidePictures)
         connect(picture, &QPushButton::clicked, this, [p] { p->hidetotray(); });
     connect(Timer1, &QTimer::timeout, this, [this, p] {
-        // Read before the work of the tick, which may take a while when an event fires.
-        const bool inPhase = tickInPhase(msIntoSecond());
-        p->tick();
-        if (!inPhase)
-            alignTimer1();
+        // Restarted only when its period changes or a tick came out of phase; the tick may have stopped it.
+        const int period = p->timer1Tick();
+        if (Timer1->isActive() && (period != kTickPeriodMs || Timer1->interval() != kTickPeriodMs))
+            Timer1->start(period);
     });
     connect(m_frmSysTray, &SysTray::MenuClick, this, [p](int, const QString& key) { p->runTrayCommand(ss(key)); });
     connect(m_frmSysTray, &SysTray::SysTrayDoubleClick, this, [p](int) { p->trayDoubleClick(); });
@@ -154,21 +147,6 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event)
     default:
         return QWidget::eventFilter(watched, event);
     }
-}
-
-void FrmMain::alignTimer1()
-{
-    // Ticks at an arbitrary phase see a new minute up to a whole second late; ticks just past each
-    // second boundary see it at once. The phase drifts only when the clock is set or the machine sleeps,
-    // which the tick handler notices and comes back here for.
-    if (m_aligning)
-        return;
-    m_aligning = true;
-    QTimer::singleShot(msToTickPhase(msIntoSecond()), Qt::PreciseTimer, this, [this] {
-        m_aligning = false;
-        if (Timer1->isActive())
-            Timer1->start();
-    });
 }
 
 void FrmMain::closeEvent(QCloseEvent* event)
@@ -321,12 +299,6 @@ std::vector<PixelRect> FrmMain::screens() const
         screens.push_back({g.x(), g.y(), g.width(), g.height()});
     }
     return screens;
-}
-
-void FrmMain::startChecker()
-{
-    Timer1->start(1000);
-    alignTimer1();
 }
 
 TrayView& FrmMain::tray()

@@ -61,7 +61,7 @@ public:
     void startSystemMove() override;
     [[nodiscard]] double logicalDpi() const override;
     [[nodiscard]] std::vector<PixelRect> screens() const override;
-    void startChecker() override;
+    void startChecker(int firstTickMs) override { Timer1->start(firstTickMs); }
     void stopChecker() override { Timer1->stop(); }
     TrayView& tray() override;
     CountdownView* makeCountdown(CountdownKind kind, CountdownPresenter& presenter) override;
@@ -111,7 +111,6 @@ protected:
 private:
     void buildWindow();
     void connectControls();
-    void alignTimer1();
     [[nodiscard]] QCheckBox* box(MainBox which) const;
     [[nodiscard]] QComboBox* combo(MainCombo which) const;
 
@@ -123,8 +122,6 @@ private:
 
     SysTray* m_frmSysTray = nullptr;
     std::unique_ptr<MainPresenter> m_presenter;
-
-    bool m_aligning = false;
 };
 
 } // namespace quelvo

@@ -121,7 +121,7 @@ struct FakeMainView final : MainView
     void startSystemMove() override { ++systemMoves; }
     double logicalDpi() const override { return dpi; }
     std::vector<PixelRect> screens() const override { return {{0, 0, 1920, 1080}}; }
-    void startChecker() override { checkerRuns = true; }
+    void startChecker(int) override { checkerRuns = true; }
     void stopChecker() override { checkerRuns = false; }
     TrayView& tray() override { return trayView; }
     CountdownView* makeCountdown(CountdownKind kind, CountdownPresenter& p) override { return countdowns(kind, p); }

@@ -99,9 +99,7 @@ private slots:
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lab_windows"))->text(), QStringLiteral("You are using unknown"));
         QCOMPARE(w.findChild<QComboBox*>(QStringLiteral("txt_hr"))->currentText(), QStringLiteral("9"));
         QCOMPARE(w.findChild<QComboBox*>(QStringLiteral("com_am"))->currentText(), QStringLiteral("AM"));
-        auto* timer = w.findChild<QTimer*>(QStringLiteral("Timer1"));
-        QVERIFY(timer->isActive());
-        QCOMPARE(timer->interval(), 1000);
+        QVERIFY(w.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
         QCOMPARE(w.sysTray()->menu()->actions().size(), 24);
     }
 

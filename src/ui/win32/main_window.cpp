@@ -39,22 +39,6 @@ std::wstring windowText(HWND control)
     return text;
 }
 
-int msIntoSecond()
-{
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return static_cast<int>((ticks / 10'000) % 1000);
-}
-
-// The next tick just past the coming second boundary; one that came early (the system's timer is
-// coarse) still waits for the next second, so no second is scanned twice.
-UINT nextTickMs(int msNow)
-{
-    const int delay = msToTickPhase(msNow);
-    return static_cast<UINT>(msNow < kTickPhaseMs ? delay + 1000 : delay);
-}
-
 // The pointer over the window's background, the tab control and the pages: pressed, moved and
 // released in screen coordinates; the surface keeps the pointer while the left button drags.
 bool pointer(MainWindow::State& s, HWND surface, UINT message, LPARAM lParam)
@@ -216,14 +200,11 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return notify(*s, *reinterpret_cast<const NMHDR*>(lParam));
     case WM_TIMER:
         if (wParam == kTimer1) {
-            // Read before the work of the tick, which may take a while when an event fires.
-            const bool inPhase = tickInPhase(msIntoSecond());
-            s->presenter->tick();
             // A tick in phase keeps the one-second period; resetting the timer every second would
-            // cost a call into the system each time.
-            const UINT period = inPhase ? 1000 : nextTickMs(msIntoSecond());
-            if (s->checkerOn && (period != s->timerPeriod || !inPhase)) {
-                SetTimer(window, kTimer1, period, nullptr);
+            // cost a call into the system each time. The tick may have stopped the checker.
+            const int period = s->presenter->timer1Tick();
+            if (s->checkerOn && (period != kTickPeriodMs || s->timerPeriod != kTickPeriodMs)) {
+                SetTimer(window, kTimer1, static_cast<UINT>(period), nullptr);
                 s->timerPeriod = period;
             }
         }
@@ -594,11 +575,11 @@ std::vector<PixelRect> MainWindow::screens() const
     return found;
 }
 
-void MainWindow::startChecker()
+void MainWindow::startChecker(int firstTickMs)
 {
     m_state->checkerOn = true;
-    m_state->timerPeriod = static_cast<UINT>(msToTickPhase(msIntoSecond()));
-    SetTimer(m_state->window, kTimer1, m_state->timerPeriod, nullptr);
+    m_state->timerPeriod = firstTickMs;
+    SetTimer(m_state->window, kTimer1, static_cast<UINT>(firstTickMs), nullptr);
 }
 
 void MainWindow::stopChecker()

@@ -69,7 +69,7 @@ public:
     void startSystemMove() override {}
     [[nodiscard]] double logicalDpi() const override;
     [[nodiscard]] std::vector<PixelRect> screens() const override;
-    void startChecker() override;
+    void startChecker(int firstTickMs) override;
     void stopChecker() override;
     TrayView& tray() override;
     CountdownView* makeCountdown(CountdownKind kind, CountdownPresenter& presenter) override;

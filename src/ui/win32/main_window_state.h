@@ -72,7 +72,7 @@ struct MainWindow::State
     std::function<void(const std::string&)> report;
     bool busy = false;
     bool checkerOn = false;
-    UINT timerPeriod = 0; // Timer1's period as last set: 1000 ms once in phase
+    int timerPeriod = 0; // Timer1's period as last set: 1000 ms once in phase
     bool dragging = false;
     HWND focus = nullptr; // the control that had the focus when the window was left
 
