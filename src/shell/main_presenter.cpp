@@ -270,6 +270,12 @@ void MainPresenter::saveevent()
     m_view.selectTab(MainTab::Schedules);
 }
 
+void MainPresenter::returnPressed(MainTab tab)
+{
+    if (tab == MainTab::Settings)
+        saveevent();
+}
+
 void MainPresenter::selectalldays()
 {
     DayBoxes days{};

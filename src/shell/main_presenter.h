@@ -68,6 +68,9 @@ public:
     void deleteevent();
     void deleteall();
     void saveevent();
+    /// Return was pressed on a tab of the window: on "Settings" it saves the event, as "&Save" does;
+    /// elsewhere it does nothing.
+    void returnPressed(MainTab tab);
     void selectalldays();
     /// The user changed "Use 24 hour clock".
     void setclockmode();

@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -110,6 +111,12 @@ void FrmMain::connectControls()
         connect(quickButtons[i], &QPushButton::clicked, this, [p, i] { p->quickaction(i); });
     for (auto* picture : hidePictures)
         connect(picture, &QPushButton::clicked, this, [p] { p->hidetotray(); });
+    // Return saves on the Settings tab, wherever the focus is there: outside a dialog no button is
+    // the default one.
+    auto* returnKey = new QShortcut(this);
+    returnKey->setKeys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    connect(returnKey, &QShortcut::activated, this,
+            [this, p] { p->returnPressed(static_cast<MainTab>(SSTab1->currentIndex())); });
     connect(Timer1, &QTimer::timeout, this, [this, p] {
         // Restarted only when its period changes or a tick came out of phase; the tick may have stopped it.
         const int period = p->timer1Tick();

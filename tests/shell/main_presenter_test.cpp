@@ -382,7 +382,10 @@ TEST_F(MainPresenterTest, SaveChecksAppendsAndReportsAFailedWrite)
     view.setText(MainCombo::AmPm, "am");
     view.setChecked(MainBox::Shutdown, true);
     view.setChecked(MainBox::Repeat, true);
-    p.saveevent();
+    for (const MainTab elsewhere : {MainTab::About, MainTab::Schedules, MainTab::Sleep})
+        p.returnPressed(elsewhere);
+    EXPECT_EQ(events(), std::optional<std::string>("")); // Return saves on the Settings tab only
+    p.returnPressed(MainTab::Settings);
     EXPECT_EQ(view.texts[MainCombo::Hour], "07");
     EXPECT_EQ(view.texts[MainCombo::Minute], "05");
     EXPECT_EQ(events(), std::optional<std::string>("On Mon at 07:05 AM, Shut Down, Repeat daily\r\n"

@@ -149,6 +149,19 @@ private slots:
         w.presenter().hint().elapsed();
     }
 
+    // Return reaches the presenter from a box of the Settings tab, where no button takes it.
+    void returnOnTheSettingsTabSaves()
+    {
+        Fixture f;
+        FrmMain& w = f.start();
+        activateOnTab(w, QStringLiteral("Settings"));
+        w.chk_days[0]->setChecked(true);
+        w.chk_shutdown->setChecked(true);
+        QTest::keyClick(w.txt_min, Qt::Key_Return);
+        QCOMPARE(f.fs.content("/prog/events.ini"),
+                 std::optional<std::string>("On Mon at 09:41 AM, Shut Down, Don't repeat\r\n"));
+    }
+
     // A click and the keyboard toggle alike; a release that is no click changes nothing.
     void pointerAndKeyboardToggleAlike()
     {

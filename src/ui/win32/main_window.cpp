@@ -141,9 +141,10 @@ void command(MainWindow::State& s, int id, int code)
         p.selectalldays();
         break;
     case kIdSave:
-    case IDOK: // Return, where "&Save" is the default button
-        if (IsWindowVisible(s.item(kIdSave)))
-            p.saveevent();
+        p.saveevent();
+        break;
+    case IDOK: // Return, where no focused button takes it
+        p.returnPressed(static_cast<MainTab>(SendMessageW(s.tabs, TCM_GETCURSEL, 0, 0)));
         break;
     case kIdDeleteSelected:
         p.deleteevent();
@@ -228,11 +229,6 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             return TRUE;
         }
         break;
-    case DM_GETDEFID:
-        // Return saves the event on the Settings tab, and does nothing elsewhere.
-        if (IsWindowVisible(s->item(kIdSave)))
-            return MAKELRESULT(kIdSave, DC_HASDEFID);
-        return 0;
     default:
         if (isPointerMessage(message) && pointer(*s, window, message, lParam))
             return 0;
