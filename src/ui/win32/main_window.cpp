@@ -223,6 +223,16 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         }
         break;
+    case WM_NEXTDLGCTL: {
+        // As in a dialog: a label's or a frame's access key puts the focus on it, then on the next
+        // control that takes the keyboard.
+        auto* next = reinterpret_cast<HWND>(wParam);
+        if (LOWORD(lParam) == 0)
+            next = GetNextDlgTabItem(window, GetFocus(), wParam != 0);
+        if (next)
+            SetFocus(next);
+        return 0;
+    }
     case WM_SETCURSOR:
         if (s->busy) {
             SetCursor(LoadCursorA(nullptr, IDC_WAIT));

@@ -2,6 +2,8 @@
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_settings.h"
+#include "platform/windows/locations.h"
+#include "shell/main_access_keys.h"
 #include "ui/win32/main_window.h"
 
 #include <commctrl.h>
@@ -132,8 +134,8 @@ TEST(MainWindow, ShowsTheTabsAndEveryCaption)
         {L"&Forced shut down", 1},
         {L"Delete &Selected", 1},
         {L"Delete &All", 1},
-        {L"ShutDown", 1},
-        {L"ReBoot", 1},
+        {widePath(withAccessKey("ShutDown")), 1}, // the frames of the quick buttons, keyed as in the core's table
+        {widePath(withAccessKey("ReBoot")), 1},
         {L"5 minutes", 2},
         {L"60 minutes", 2},
         {L"&Hide to tray", 4},
@@ -232,6 +234,20 @@ TEST(MainWindow, ReturnSavesAndCtrlTabTurnsThePage)
     SetKeyboardState(keys);
     EXPECT_EQ(TabCtrl_GetCurSel(tabs), 3);
     EXPECT_TRUE(shown(GetParent(w.control("Command3"))));
+}
+
+// A frame's access key leads to its first quick button, so the keyboard reaches them all.
+TEST(MainWindow, FrameAccessKeysReachTheQuickButtons)
+{
+    Fixture f;
+    win32::MainWindow& w = f.start();
+    w.selectTab(MainTab::Sleep);
+    for (const auto& [key, button] : {std::pair{L's', "Command3"}, std::pair{L'r', "Command7"}}) {
+        SetFocus(w.control("SSTab1"));
+        MSG alt{w.control("SSTab1"), WM_SYSCHAR, key, 0, 0, {}};
+        EXPECT_TRUE(w.preTranslate(alt));
+        EXPECT_EQ(GetFocus(), w.control(button)) << button;
+    }
 }
 
 // The left button drags the window by a page's background; the right one does not.
