@@ -12,9 +12,8 @@ namespace quelvo {
 
 namespace {
 
-const char* const kWelcome = "Welcome to Quelvo! from Velmor Software. Please visit <a "
-                             "href=\"https://quelvo.example.org\">https://quelvo.example.org</a> for more "
-                             "information and the latest updates for this software.";
+const WelcomeText kWelcome{"Welcome to Quelvo! from Velmor Software. Please visit ", "https://quelvo.example.org",
+                           " for more information and the latest updates for this software."};
 const char* const kTrue = "True";
 const char* const kFalse = "False";
 
@@ -61,7 +60,7 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
         closeSplash();
     // 3. A tray program on this desktop keeps its task bar entry while its window shows.
     // 4. Welcome text.
-    m_view.setLabel(MainLabel::Welcome, kWelcome);
+    m_view.setWelcome(kWelcome);
     // 5. The checker's timer; its ticks are handled once start-up is over.
     m_view.startChecker(timer1Period(m_services.clock));
     // 6. The system line.

@@ -182,8 +182,14 @@ QComboBox* FrmMain::combo(MainCombo which) const
 
 void FrmMain::setLabel(MainLabel label, const std::string& text)
 {
-    QLabel* const labels[] = {Label1, lab_vers, lab_windows};
-    labels[static_cast<int>(label)]->setText(qs(text));
+    (label == MainLabel::Version ? lab_vers : lab_windows)->setText(qs(text));
+}
+
+void FrmMain::setWelcome(const WelcomeText& welcome)
+{
+    Label1->setText(qs(welcome.before).toHtmlEscaped() +
+                    QStringLiteral("<a href=\"%1\">%1</a>").arg(qs(welcome.link).toHtmlEscaped()) +
+                    qs(welcome.after).toHtmlEscaped());
 }
 
 std::string FrmMain::text(MainCombo which) const

@@ -35,6 +35,7 @@ public:
 
     // MainView
     void setLabel(MainLabel label, const std::string& text) override;
+    void setWelcome(const WelcomeText& welcome) override;
     void selectTab(MainTab tab) override { SSTab1->setCurrentIndex(static_cast<int>(tab)); }
     [[nodiscard]] bool checked(MainBox which) const override { return box(which)->isChecked(); }
     void setChecked(MainBox which, bool on) override { box(which)->setChecked(on); }

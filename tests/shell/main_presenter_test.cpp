@@ -77,7 +77,7 @@ TEST_F(MainPresenterTest, StartUpFillsTheWindowAndTheTray)
     ASSERT_TRUE(loaded);
     EXPECT_EQ(view.tab, MainTab::About);
     EXPECT_EQ(view.labels[MainLabel::Version], "This is version 2.1.5");
-    EXPECT_EQ(view.labels[MainLabel::Welcome].rfind("Welcome to Quelvo! from Velmor Software.", 0), 0U);
+    EXPECT_EQ(view.welcome.link, "https://quelvo.example.org");
     // A user with AM/PM gets no stored mode: the first-start test runs again next time.
     EXPECT_EQ(settings.get("24hr", "none"), "none");
     EXPECT_FALSE(view.checked(MainBox::TwentyFour));

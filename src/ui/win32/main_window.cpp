@@ -365,23 +365,18 @@ bool MainWindow::preTranslate(MSG& message)
 
 void MainWindow::setLabel(MainLabel label, const std::string& text)
 {
+    SetWindowTextW(m_state->item(label == MainLabel::Version ? kIdVersion : kIdSystem), widePath(text).c_str());
+}
+
+void MainWindow::setWelcome(const WelcomeText& welcome)
+{
     State& s = *m_state;
-    const int ids[] = {kIdWelcome, kIdVersion, kIdSystem};
-    std::string shown = text;
-    if (label == MainLabel::Welcome) {
-        s.welcome = text;
-        // A plain label shows the link's address as text.
-        if (!s.welcomeLink) {
-            shown.clear();
-            bool inTag = false;
-            for (const char c : text) {
-                inTag = c == '<' ? true : c == '>' ? false : inTag;
-                if (!inTag && c != '>')
-                    shown += c;
-            }
-        }
-    }
-    SetWindowTextW(s.item(ids[static_cast<int>(label)]), widePath(shown).c_str());
+    s.welcome = welcome.before + welcome.link + welcome.after;
+    // A link control follows the link in its markup; a plain label shows the address as text.
+    const std::string text =
+        !s.welcomeLink ? s.welcome
+                       : welcome.before + "<a href=\"" + welcome.link + "\">" + welcome.link + "</a>" + welcome.after;
+    SetWindowTextW(s.item(kIdWelcome), widePath(text).c_str());
 }
 
 void MainWindow::selectTab(MainTab tab)

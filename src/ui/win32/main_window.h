@@ -41,6 +41,7 @@ public:
 
     // MainView
     void setLabel(MainLabel label, const std::string& text) override;
+    void setWelcome(const WelcomeText& welcome) override;
     void selectTab(MainTab tab) override;
     [[nodiscard]] bool checked(MainBox box) const override;
     void setChecked(MainBox box, bool on) override;

@@ -24,22 +24,6 @@ constexpr DWORD kButton = kChild | WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kFrame = kChild | BS_GROUPBOX;
 constexpr DWORD kLabel = kChild | SS_LEFT;
 
-// The texts as laid out: link markup counts by what it shows.
-std::wstring shown(std::string_view text)
-{
-    std::string plain;
-    bool inTag = false;
-    for (const char c : text) {
-        if (c == '<')
-            inTag = true;
-        else if (c == '>')
-            inTag = false;
-        else if (!inTag)
-            plain += c;
-    }
-    return widePath(plain);
-}
-
 // Measures texts in the window's font.
 class Measure
 {
@@ -270,7 +254,7 @@ SIZE MainWindow::State::layout()
     const auto aboutPage = [&](int pageH) {
         const int icon = s(kAboutIconPixels);
         const int textX = margin + icon + 2 * gap;
-        const int welcomeH = text.height(shown(welcome), width - icon - 2 * gap) + s(2);
+        const int welcomeH = text.height(widePath(welcome), width - icon - 2 * gap) + s(2);
         place(kIdIcon, margin, margin, icon, icon);
         place(kIdWelcome, textX, margin, width - icon - 2 * gap, welcomeH);
         int y = margin + std::max(icon, welcomeH) + 2 * gap;

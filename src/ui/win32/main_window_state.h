@@ -64,7 +64,7 @@ struct MainWindow::State
     std::array<HWND, kIdEnd> byId{};
     HFONT font = nullptr;
     int dpi = 96;
-    std::string welcome;      // as set, with its link
+    std::string welcome;      // as shown, its link as text
     bool welcomeLink = false; // drawn by a SysLink control, which follows the link itself
     std::vector<std::string> lstEvents;
     std::unique_ptr<TrayWindow> tray;
