@@ -31,7 +31,8 @@ MainPresenter::MainPresenter(MainWindowServices services, MainView& view)
       m_shutdown(CountdownKind::Shutdown, countdownHooks(),
                  [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
       m_reboot(CountdownKind::Reboot, countdownHooks(),
-               [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); })
+               [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
+      m_report(m_services.dryRunReport)
 {}
 
 MainPresenter::~MainPresenter() = default;
@@ -402,8 +403,15 @@ void MainPresenter::powerNow(CountdownKind kind, bool forced)
     countdown(kind).openAtZero();
 }
 
+void MainPresenter::trayMenuOpened() const
+{
+    if (m_tray)
+        m_report.trayMenuOpened(trayMenuSummary(m_tray->items(), m_tray->DefaultMenuIndex()));
+}
+
 void MainPresenter::runTrayCommand(std::string_view key)
 {
+    m_report.trayMenuChosen(key);
     if (const TrayCommand* command = findTrayCommand(key))
         runTrayAction(command->action, command->quickAction);
 }
@@ -508,8 +516,7 @@ void MainPresenter::openCountdown(bool reboot)
 {
     const CountdownKind kind = reboot ? CountdownKind::Reboot : CountdownKind::Shutdown;
     countdown(kind).open();
-    if (m_services.countdownOpened)
-        m_services.countdownOpened(kind);
+    m_report.countdownOpened(reboot);
 }
 
 } // namespace quelvo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "countdown/countdown_presenter.h"
+#include "power/dry_run.h"
 #include "schedule/event_list.h"
 #include "schedule/schedule_checker.h"
 #include "schedule/schedule_file.h"
@@ -34,9 +35,9 @@ struct MainWindowServices
     std::string versionName;      // the operating system's family name
     DayHalves dayHalves;          // the user's AM/PM texts ("AM", "a.m.", or empty)
     std::function<PowerOutcome(CountdownKind, bool forced)> powerAction;
-    std::function<void()> endProgram;                   // ends the program at once
-    std::function<bool()> trayAvailable;                // a notification area is there to hide into
-    std::function<void(CountdownKind)> countdownOpened; // optional: told when the checker opens a countdown
+    std::function<void()> endProgram;    // ends the program at once
+    std::function<bool()> trayAvailable; // a notification area is there to hide into
+    DryRunOutput dryRunReport{};         // optional: where a dry run's report lines go (DryRunReporter)
     /// Optional: the icon is served by a StatusNotifierItem host, whose activation (a click, or
     /// a double click the host keeps for itself) is the only one the program hears.
     std::function<bool()> statusNotifierHost{};
@@ -98,6 +99,8 @@ public:
     void pointerMoved(int screenX, int screenY);
     void pointerReleased() { m_dragging = false; }
 
+    /// The tray menu just opened.
+    void trayMenuOpened() const;
     /// A tray menu choice, by its key.
     void runTrayCommand(std::string_view key);
     void trayDoubleClick();
@@ -138,6 +141,7 @@ private:
     CountdownPresenter m_shutdown;
     CountdownPresenter m_reboot;
     std::unique_ptr<SysTrayModel> m_tray;
+    DryRunReporter m_report;
     bool m_loaded = false;
     // Dragging by the background or the tab control: where the pointer and the window started.
     bool m_dragging = false;

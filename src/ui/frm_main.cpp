@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -123,6 +124,7 @@ void FrmMain::connectControls()
         if (Timer1->isActive() && (period != kTickPeriodMs || Timer1->interval() != kTickPeriodMs))
             Timer1->start(period);
     });
+    connect(m_frmSysTray->menu(), &QMenu::aboutToShow, this, [p] { p->trayMenuOpened(); });
     connect(m_frmSysTray, &SysTray::MenuClick, this, [p](int, const QString& key) { p->runTrayCommand(ss(key)); });
     connect(m_frmSysTray, &SysTray::SysTrayDoubleClick, this, [p](int) { p->trayDoubleClick(); });
     connect(m_frmSysTray, &SysTray::SysTrayMouseDown, this, [p](int button) { p->trayMouseDown(button); });

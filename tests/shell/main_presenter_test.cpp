@@ -33,10 +33,20 @@ protected:
         };
         const auto end = [this] { ++ended; };
         const auto tray = [this] { return trayThere; };
-        MainWindowServices services{
-            settings,  fs,        clock, autostart, instance, instance, "/prog", "/opt/quelvo/quelvo",
-            "unknown", dayHalves, power, end,       tray,     {}};
-        services.statusNotifierHost = [this] { return notifierHost; };
+        const MainWindowServices services{.settings = settings,
+                                          .fs = fs,
+                                          .clock = clock,
+                                          .autostart = autostart,
+                                          .instance = instance,
+                                          .messenger = instance,
+                                          .folder = "/prog",
+                                          .programPath = "/opt/quelvo/quelvo",
+                                          .versionName = "unknown",
+                                          .dayHalves = dayHalves,
+                                          .powerAction = power,
+                                          .endProgram = end,
+                                          .trayAvailable = tray,
+                                          .statusNotifierHost = [this] { return notifierHost; }};
         presenter = std::make_unique<MainPresenter>(services, view);
         loaded = presenter->Form_Load();
         return *presenter;

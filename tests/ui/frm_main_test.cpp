@@ -37,9 +37,21 @@ struct Fixture
 
     FrmMain& start()
     {
-        MainWindowServices services{
-            settings,     fs, clock, autostart,           copy, copy, "/prog", "/opt/quelvo/quelvo", "unknown",
-            {"AM", "PM"}, {}, [] {}, [] { return true; }, {}};
+        const MainWindowServices services{
+            .settings = settings,
+            .fs = fs,
+            .clock = clock,
+            .autostart = autostart,
+            .instance = copy,
+            .messenger = copy,
+            .folder = "/prog",
+            .programPath = "/opt/quelvo/quelvo",
+            .versionName = "unknown",
+            .dayHalves = {"AM", "PM"},
+            .powerAction = {},
+            .endProgram = [] {},
+            .trayAvailable = [] { return true; },
+        };
         window = std::make_unique<FrmMain>(services);
         window->presenter().Form_Load();
         window->show();

@@ -258,12 +258,10 @@ HFONT messageFont()
 
 } // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, MainWindowServices services,
-                       std::function<void(const std::string& line)> report)
+MainWindow::MainWindow(HINSTANCE instance, MainWindowServices services)
     : m_state(std::make_unique<State>(*this, instance))
 {
     State& s = *m_state;
-    s.report = std::move(report);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES |
                                                        ICC_WIN95_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
@@ -291,13 +289,8 @@ MainWindow::MainWindow(HINSTANCE instance, MainWindowServices services,
     State* state = &s;
     events.mouseDown = [state](int button) { state->presenter->trayMouseDown(button); };
     events.doubleClick = [state] { state->presenter->trayDoubleClick(); };
-    events.menuChoice = [state](std::string_view key) {
-        if (state->report)
-            state->report("tray: chose " + std::string(key));
-        state->presenter->runTrayCommand(key);
-    };
-    if (s.report)
-        events.menuOpened = [state] { state->report("tray: menu " + state->tray->menuSummary()); };
+    events.menuChoice = [state](std::string_view key) { state->presenter->runTrayCommand(key); };
+    events.menuOpened = [state] { state->presenter->trayMenuOpened(); };
     s.tray = std::make_unique<TrayWindow>(instance, std::move(events));
     s.presenter = std::make_unique<MainPresenter>(std::move(services), *this);
     (void)fitToContents();

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,10 +18,7 @@ class TrayWindow;
 class MainWindow final : public MainView
 {
 public:
-    /// `report`, when given, hears the tray menu's opening and choices as one line each
-    /// ("tray: menu ...", "tray: chose <key>"), which dry runs print.
-    MainWindow(HINSTANCE instance, MainWindowServices services,
-               std::function<void(const std::string& line)> report = {});
+    MainWindow(HINSTANCE instance, MainWindowServices services);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;

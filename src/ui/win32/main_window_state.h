@@ -69,7 +69,6 @@ struct MainWindow::State
     std::vector<std::string> lstEvents;
     std::unique_ptr<TrayWindow> tray;
     std::unique_ptr<MainPresenter> presenter;
-    std::function<void(const std::string&)> report;
     bool busy = false;
     bool checkerOn = false;
     int timerPeriod = 0; // Timer1's period as last set: 1000 ms once in phase

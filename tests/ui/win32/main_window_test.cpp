@@ -70,14 +70,26 @@ struct Fixture
     test::FakeAutostart autostart;
     test::FakeInstance copy;
     std::unique_ptr<win32::MainWindow> window;
-    std::vector<CountdownKind> countdowns;
+    std::vector<std::string> reported; // the dry run's lines
 
     win32::MainWindow& start()
     {
-        MainWindowServices services{
-            settings,     fs, clock, autostart,           copy, copy, "/prog", "\"C:\\Q\\quelvo.exe\"", "unknown",
-            {"AM", "PM"}, {}, [] {}, [] { return true; }, {}};
-        services.countdownOpened = [this](CountdownKind kind) { countdowns.push_back(kind); };
+        const MainWindowServices services{
+            .settings = settings,
+            .fs = fs,
+            .clock = clock,
+            .autostart = autostart,
+            .instance = copy,
+            .messenger = copy,
+            .folder = "/prog",
+            .programPath = "\"C:\\Q\\quelvo.exe\"",
+            .versionName = "unknown",
+            .dayHalves = {"AM", "PM"},
+            .powerAction = {},
+            .endProgram = [] {},
+            .trayAvailable = [] { return true; },
+            .dryRunReport = [this](const std::string& line) { reported.push_back(line); },
+        };
         window = std::make_unique<win32::MainWindow>(GetModuleHandleW(nullptr), services);
         EXPECT_TRUE(window->presenter().Form_Load());
         window->show();
@@ -292,13 +304,13 @@ TEST(MainWindow, CheckerTicksFromTheMessageLoop)
     f.start();
     const DWORD until = GetTickCount() + 3000;
     MSG message{};
-    while (f.countdowns.empty() && GetTickCount() < until) {
+    while (f.reported.empty() && GetTickCount() < until) {
         if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&message);
         else
             Sleep(10);
     }
-    EXPECT_EQ(f.countdowns, std::vector<CountdownKind>{CountdownKind::Reboot});
+    EXPECT_EQ(f.reported, std::vector<std::string>{"countdown: open reboot"});
 }
 
 TEST(MainWindow, CloseButtonHidesAndPointerMovesAreRemembered)
