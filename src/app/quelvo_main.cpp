@@ -6,6 +6,7 @@
 #include "platform/linux/power_backend.h"
 #include "platform/linux/status_notifier.h"
 #include "platform/linux/system_clock.h"
+#include "platform/linux/system_name.h"
 #include "shell/desktop_autostart.h"
 #include "shell/program_options.h"
 #include "shell/settings_store.h"
@@ -129,6 +130,7 @@ int main(int argc, char** argv)
         .folder = options.folder,
         .programPath = QCoreApplication::applicationFilePath().toStdString(),
         .versionName = power->probe().GetWindowsVersionName(),
+        .systemName = OsReleaseName(fs).displayName(),
         .dayHalves = userDayHalves(),
         .powerAction =
             [&power, dryRun = options.dryRun](CountdownKind kind, bool forced) {

@@ -6,6 +6,7 @@
 #include "platform/windows/run_key_autostart.h"
 #include "platform/windows/shell_notify_icon.h"
 #include "platform/windows/system_clock.h"
+#include "platform/windows/system_name.h"
 #include "platform/windows/window_messenger.h"
 #include "platform/windows/windows_file_system.h"
 #include "shell/program_options.h"
@@ -106,6 +107,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         .folder = options.folder,
         .programPath = programPath,
         .versionName = power->probe().GetWindowsVersionName(),
+        .systemName = WindowsSystemName().displayName(),
         .dayHalves = userDayHalves(),
         .powerAction =
             [&power, dryRun = options.dryRun](CountdownKind kind, bool forced) {

@@ -65,7 +65,8 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
     // 5. The checker's timer; its ticks are handled once start-up is over.
     m_view.startChecker(timer1Period(m_services.clock));
     // 6. The system line.
-    m_view.setLabel(MainLabel::System, "You are using " + m_services.versionName);
+    m_view.setLabel(MainLabel::System, "You are using " + (m_services.systemName.empty() ? m_services.versionName
+                                                                                         : m_services.systemName));
     // 7. First start: a user whose clock shows no AM/PM gets the 24-hour mode.
     const DayHalves& halves = m_services.dayHalves;
     if (settings.get("24hr", "").empty() &&

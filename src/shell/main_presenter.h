@@ -33,6 +33,7 @@ struct MainWindowServices
     std::string folder;           // where events.ini lives
     std::string programPath;      // the running program, for the autostart entry
     std::string versionName;      // the operating system's family name
+    std::string systemName{};     // what the system calls itself (SystemName); empty where it does not say
     DayHalves dayHalves;          // the user's AM/PM texts ("AM", "a.m.", or empty)
     std::function<PowerOutcome(CountdownKind, bool forced)> powerAction;
     std::function<void()> endProgram;    // ends the program at once

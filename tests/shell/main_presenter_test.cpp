@@ -42,6 +42,7 @@ protected:
                                           .folder = "/prog",
                                           .programPath = "/opt/quelvo/quelvo",
                                           .versionName = "unknown",
+                                          .systemName = systemName,
                                           .dayHalves = dayHalves,
                                           .powerAction = power,
                                           .endProgram = end,
@@ -75,6 +76,7 @@ protected:
     bool trayThere = true;     // a notification area to hide into; may change while the window lives
     bool notifierHost = false; // the icon is served by a StatusNotifierItem host
     DayHalves dayHalves{"AM", "PM"};
+    std::string systemName; // none: the family name stands in
     std::vector<std::pair<CountdownKind, bool>> requests;
     int ended = 0;
     bool loaded = false;
@@ -87,6 +89,7 @@ TEST_F(MainPresenterTest, StartUpFillsTheWindowAndTheTray)
     ASSERT_TRUE(loaded);
     EXPECT_EQ(view.tab, MainTab::About);
     EXPECT_EQ(view.labels[MainLabel::Version], "This is version 2.1.5");
+    EXPECT_EQ(view.labels[MainLabel::System], "You are using unknown"); // a system that says nothing of itself
     EXPECT_EQ(view.welcome.link, "https://quelvo.example.org");
     // A user with AM/PM gets no stored mode: the first-start test runs again next time.
     EXPECT_EQ(settings.get("24hr", "none"), "none");
@@ -125,7 +128,9 @@ TEST_F(MainPresenterTest, FirstStartAndStoredModes)
     settings.save("pause", "True");
     settings.save("forced", "False");
     autostart.stored = "/old/quelvo";
+    systemName = "Debian GNU/Linux 12 (bookworm)";
     start();
+    EXPECT_EQ(view.labels[MainLabel::System], "You are using Debian GNU/Linux 12 (bookworm)");
     EXPECT_FALSE(view.checked(MainBox::TwentyFour));
     EXPECT_TRUE(view.checked(MainBox::Pause));
     EXPECT_FALSE(view.checked(MainBox::Forced));
