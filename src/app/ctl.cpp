@@ -27,7 +27,7 @@ int runCommand(const std::vector<std::string>& args, CtlContext& ctx, const std:
             return kCtlOk;
         }
         if (option == "--version") {
-            ctx.out << QUELVO_VERSION << '\n';
+            ctx.out << "quelvoctl " << QUELVO_VERSION << '\n';
             return kCtlOk;
         }
         if (option == "--dry-run") {

@@ -6,16 +6,15 @@
 #include "platform/linux/power_backend.h"
 #include "platform/linux/status_notifier.h"
 #include "platform/linux/system_clock.h"
+#include "platform/linux/system_name.h"
 #include "shell/desktop_autostart.h"
 #include "shell/program_options.h"
 #include "shell/settings_store.h"
 #include "ui/app_icon.h"
 #include "ui/frm_main.h"
 #include "ui/splash_window.h"
-#include "ui/sys_tray.h"
 
 #include <QApplication>
-#include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -37,16 +36,6 @@ void printLine(const QString& line)
 {
     std::printf("%s\n", line.toUtf8().constData());
     std::fflush(stdout);
-}
-
-// Dry runs say what the tray menu offers and what was chosen, so a test driving a real
-// notification area can check both from outside.
-void reportTray(quelvo::SysTray& tray)
-{
-    QObject::connect(tray.menu(), &QMenu::aboutToShow, &tray,
-                     [&tray] { printLine(QStringLiteral("tray: menu ") + tray.menuSummary()); });
-    QObject::connect(&tray, &quelvo::SysTray::MenuClick, &tray,
-                     [](int, const QString& key) { printLine(QStringLiteral("tray: chose ") + key); });
 }
 
 // Dry runs say each time a window reaches the screen, by its object name, so that a test can
@@ -133,23 +122,27 @@ int main(int argc, char** argv)
         options.folder = programFolder();
     fs.makeFolders(options.folder);
 
-    MainWindowServices services{settings, fs, clock, autostart, instance, messenger, {}, {}, {}, {}, {}, {}, {}, {}};
-    services.folder = options.folder;
-    services.programPath = QCoreApplication::applicationFilePath().toStdString();
-    services.versionName = power->probe().GetWindowsVersionName();
-    services.dayHalves = userDayHalves();
-    services.powerAction = [&power, dryRun = options.dryRun](CountdownKind kind, bool forced) {
-        return requestPower(power->commands(), kind == CountdownKind::Reboot, forced, dryRun);
+    const MainWindowServices services{
+        .settings = settings,
+        .fs = fs,
+        .clock = clock,
+        .autostart = autostart,
+        .instance = instance,
+        .messenger = messenger,
+        .folder = options.folder,
+        .programPath = QCoreApplication::applicationFilePath().toStdString(),
+        .versionName = power->probe().GetWindowsVersionName(),
+        .systemName = OsReleaseName(fs).displayName(),
+        .dayHalves = userDayHalves(),
+        .powerAction =
+            [&power, dryRun = options.dryRun](CountdownKind kind, bool forced) {
+                return requestPower(power->commands(), kind == CountdownKind::Reboot, forced, dryRun);
+            },
+        .endProgram = [] { QCoreApplication::exit(0); },
+        .trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); },
+        .dryRunReport = options.dryRun ? standardOutputLines() : DryRunOutput{},
+        .statusNotifierHost = [] { return statusNotifierHostRegistered(); },
     };
-    services.endProgram = [] { QCoreApplication::exit(0); };
-    services.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
-    services.statusNotifierHost = [] { return statusNotifierHostRegistered(); };
-    if (options.dryRun) {
-        services.countdownOpened = [](CountdownKind kind) {
-            std::printf("countdown: open %s\n", kind == CountdownKind::Reboot ? "reboot" : "shutdown");
-            std::fflush(stdout);
-        };
-    }
 
     std::unique_ptr<FrmMain> mainWindow;
     QPointer<SplashWindow> splash = new SplashWindow(settings, [&] {
@@ -168,8 +161,6 @@ int main(int argc, char** argv)
         if (options.dryRun)
             app.installEventFilter(new ShownWindowReporter(&app));
         mainWindow->show();
-        if (options.dryRun)
-            reportTray(*mainWindow->sysTray());
     });
     splash->show();
     // The main window's widgets are built while the splash waits for its first tick, once the

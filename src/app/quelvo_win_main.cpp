@@ -6,6 +6,7 @@
 #include "platform/windows/run_key_autostart.h"
 #include "platform/windows/shell_notify_icon.h"
 #include "platform/windows/system_clock.h"
+#include "platform/windows/system_name.h"
 #include "platform/windows/window_messenger.h"
 #include "platform/windows/windows_file_system.h"
 #include "shell/program_options.h"
@@ -35,12 +36,6 @@ void useParentConsole()
         (void)std::freopen("CONOUT$", "w", stdout);
         (void)std::freopen("CONOUT$", "w", stderr);
     }
-}
-
-void printLine(const std::string& line)
-{
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
 }
 
 // The arguments as UTF-8, whatever the code page.
@@ -103,31 +98,33 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         options.folder = programFolder();
     (void)fs.makeFolders(options.folder);
 
-    MainWindowServices services{settings, fs, clock, autostart, instanceLock, messenger, {},
-                                {},       {}, {},    {},        {},           {},        {}};
-    services.folder = options.folder;
-    services.programPath = programPath;
-    services.versionName = power->probe().GetWindowsVersionName();
-    services.dayHalves = userDayHalves();
-    services.powerAction = [&power, dryRun = options.dryRun](CountdownKind kind, bool forced) {
-        return requestPower(power->commands(), kind == CountdownKind::Reboot, forced, dryRun);
-    };
-    services.endProgram = [] { PostQuitMessage(0); };
     NotificationArea notificationArea;
-    services.trayAvailable = [&notificationArea] { return notificationArea.present(); };
-    std::function<void(const std::string&)> report;
-    if (options.dryRun) {
-        services.countdownOpened = [](CountdownKind kind) {
-            printLine(std::string("countdown: open ") + (kind == CountdownKind::Reboot ? "reboot" : "shutdown"));
-        };
-        report = printLine;
-    }
+    const MainWindowServices services{
+        .settings = settings,
+        .fs = fs,
+        .clock = clock,
+        .autostart = autostart,
+        .instance = instanceLock,
+        .messenger = messenger,
+        .folder = options.folder,
+        .programPath = programPath,
+        .versionName = power->probe().GetWindowsVersionName(),
+        .systemName = WindowsSystemName().displayName(),
+        .dayHalves = userDayHalves(),
+        .powerAction =
+            [&power, dryRun = options.dryRun](CountdownKind kind, bool forced) {
+                return requestPower(power->commands(), kind == CountdownKind::Reboot, forced, dryRun);
+            },
+        .endProgram = [] { PostQuitMessage(0); },
+        .trayAvailable = [&notificationArea] { return notificationArea.present(); },
+        .dryRunReport = options.dryRun ? standardOutputLines() : DryRunOutput{},
+    };
 
     std::unique_ptr<win32::MainWindow> mainWindow;
     std::unique_ptr<win32::SplashWindow> splash;
     splash = std::make_unique<win32::SplashWindow>(instance, settings, [&] {
         if (!mainWindow)
-            mainWindow = std::make_unique<win32::MainWindow>(instance, services, report);
+            mainWindow = std::make_unique<win32::MainWindow>(instance, services);
         if (!mainWindow->presenter().Form_Load([&splash] { splash->close(); })) {
             // Another copy runs: end without a word, touching nothing. Without any lock the
             // window has said so.

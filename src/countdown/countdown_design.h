@@ -2,6 +2,7 @@
 
 #include "countdown/countdown.h"
 
+#include <cstdint>
 #include <string_view>
 
 namespace quelvo {
@@ -44,6 +45,15 @@ inline constexpr std::string_view kSecondsName = "Seconds left";
 inline constexpr int kCancelWidthAt96 = 127;
 inline constexpr int kCancelHeightAt96 = 29;
 inline constexpr int kCountdownIconSideAt96 = 64;
+/// A colour as red, green and blue.
+struct RgbColour
+{
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+};
+/// The blinking action label's colour.
+inline constexpr RgbColour kActionColour{0xc6, 0x28, 0x28};
 /// Arial bold, in points: the action label and the seconds.
 inline constexpr double kActionPoints = 24;
 inline constexpr double kSecondsPoints = 40;

@@ -35,6 +35,27 @@ ExitResult DryRunExitRequester::requestExit(std::int32_t flags)
     return {true, 0, {}};
 }
 
+DryRunReporter::DryRunReporter(DryRunOutput out) : m_out(std::move(out))
+{}
+
+void DryRunReporter::trayMenuOpened(const std::string& summary) const
+{
+    if (m_out)
+        m_out("tray: menu " + summary);
+}
+
+void DryRunReporter::trayMenuChosen(std::string_view key) const
+{
+    if (m_out)
+        m_out("tray: chose " + std::string(key));
+}
+
+void DryRunReporter::countdownOpened(bool reboot) const
+{
+    if (m_out)
+        m_out(reboot ? "countdown: open reboot" : "countdown: open shutdown");
+}
+
 bool dryRunFromEnvironment()
 {
     const char* value = std::getenv("QUELVO_DRY_RUN");

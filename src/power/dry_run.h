@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace quelvo {
 
@@ -32,6 +33,25 @@ class DryRunExitRequester final : public ExitRequester
 public:
     explicit DryRunExitRequester(DryRunOutput out);
     ExitResult requestExit(std::int32_t flags) override;
+
+private:
+    DryRunOutput m_out;
+};
+
+/// The lines a dry run of the tray program prints beside its power requests, so that a test driving
+/// the real windows can follow them from outside; the end-to-end scripts read them word for word.
+/// Without an output it says nothing.
+class DryRunReporter final
+{
+public:
+    explicit DryRunReporter(DryRunOutput out = {});
+
+    /// `tray: menu <summary>`: the tray menu just opened (`summary` as trayMenuSummary gives it).
+    void trayMenuOpened(const std::string& summary) const;
+    /// `tray: chose <key>`: a tray menu item was chosen.
+    void trayMenuChosen(std::string_view key) const;
+    /// `countdown: open shutdown` or `countdown: open reboot`: the checker opened a countdown.
+    void countdownOpened(bool reboot) const;
 
 private:
     DryRunOutput m_out;

@@ -63,6 +63,21 @@ bool tickInPhase(int msIntoSecond)
     return ms >= kTickPhaseMs / 2 && ms < kTickPhaseMs + 250;
 }
 
+int timer1Period(const Clock& clock, std::optional<WallTime> tickStart)
+{
+    using std::chrono::floor;
+    using std::chrono::milliseconds;
+    const auto msOf = [](WallTime t) { return floor<milliseconds>(t.time_since_epoch()).count(); };
+    const auto secondOf = [](long long ms) { return (ms >= 0 ? ms : ms - 999) / 1000 * 1000; };
+    if (tickStart && tickInPhase(static_cast<int>(msOf(*tickStart) % 1000)))
+        return kTickPeriodMs;
+    const long long now = msOf(clock.wallNow());
+    long long next = secondOf(now - kTickPhaseMs) + 1000 + kTickPhaseMs; // the first phase after now
+    if (tickStart)
+        next = std::max(next, secondOf(msOf(*tickStart)) + 1000 + kTickPhaseMs);
+    return static_cast<int>(next - now);
+}
+
 namespace {
 
 // Comparing fields without regard to case equals lower-casing each line first, without a copy per line.

@@ -51,6 +51,14 @@ int msToTickPhase(int msIntoSecond);
 /// True when a tick msIntoSecond past a second boundary is near enough to the tick phase to stay there.
 bool tickInPhase(int msIntoSecond);
 
+/// The checker's timer (`Timer1`) ticks once a second while its ticks begin in phase.
+inline constexpr int kTickPeriodMs = 1000;
+
+/// The period Timer1 runs at from now, by the clock: kTickPeriodMs after a tick that began in phase
+/// at `tickStart`; otherwise, and when the checker starts (no tick yet), the wait to the next tick
+/// phase, but never to one in the second a tick already began in, which it has scanned.
+int timer1Period(const Clock& clock, std::optional<WallTime> tickStart = std::nullopt);
+
 /// An event line that is due now.
 struct DueEvent
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/window_position.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -21,6 +23,32 @@ inline constexpr int kHintLabelTopTwips = 120;
 inline constexpr int kHintLabelHeightTwips = 255;
 inline constexpr double kHintPoints = 9.75;
 inline constexpr int kHintIconSideAt96 = 32;
+
+/// The hint's texts as measured in its font, in pixels.
+struct HintTextSizes
+{
+    int text = 0;      // the whole default text
+    int beforeGap = 0; // kHintTextBeforeGap and the blank after it
+    int gap = 0;       // the other blanks of the gap
+    int line = 0;      // a line's height
+};
+
+/// Where the hint's parts stand, in pixels: the window's outer size, and `Label1` and the square
+/// picture `Image1` in its client area.
+struct HintGeometry
+{
+    int width = 0;
+    int height = 0;
+    PixelRect label;
+    int iconLeft = 0;
+    int iconTop = 0;
+    int iconSide = 0;
+};
+
+/// The hint laid out from its design in twips at `logicalDpi`, widened when the font runs longer, the
+/// picture centred in the gap of the default text. `border`: the width of a frame the window system
+/// draws inside the outer size, which the client area lacks on every side.
+HintGeometry hintGeometry(const HintTextSizes& sizes, double logicalDpi, int border = 0);
 
 /// The hint `frm_message` as a window system draws it: a strip above all windows that shows
 /// its default text with the icon in the text's gap until told otherwise.

@@ -12,9 +12,8 @@ namespace quelvo {
 
 namespace {
 
-const char* const kWelcome = "Welcome to Quelvo! from Velmor Software. Please visit <a "
-                             "href=\"https://quelvo.example.org\">https://quelvo.example.org</a> for more "
-                             "information and the latest updates for this software.";
+const WelcomeText kWelcome{"Welcome to Quelvo! from Velmor Software. Please visit ", "https://quelvo.example.org",
+                           " for more information and the latest updates for this software."};
 const char* const kTrue = "True";
 const char* const kFalse = "False";
 
@@ -32,7 +31,8 @@ MainPresenter::MainPresenter(MainWindowServices services, MainView& view)
       m_shutdown(CountdownKind::Shutdown, countdownHooks(),
                  [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
       m_reboot(CountdownKind::Reboot, countdownHooks(),
-               [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); })
+               [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
+      m_report(m_services.dryRunReport)
 {}
 
 MainPresenter::~MainPresenter() = default;
@@ -61,11 +61,12 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
         closeSplash();
     // 3. A tray program on this desktop keeps its task bar entry while its window shows.
     // 4. Welcome text.
-    m_view.setLabel(MainLabel::Welcome, kWelcome);
+    m_view.setWelcome(kWelcome);
     // 5. The checker's timer; its ticks are handled once start-up is over.
-    m_view.startChecker();
+    m_view.startChecker(timer1Period(m_services.clock));
     // 6. The system line.
-    m_view.setLabel(MainLabel::System, "You are using " + m_services.versionName);
+    m_view.setLabel(MainLabel::System, "You are using " + (m_services.systemName.empty() ? m_services.versionName
+                                                                                         : m_services.systemName));
     // 7. First start: a user whose clock shows no AM/PM gets the 24-hour mode.
     const DayHalves& halves = m_services.dayHalves;
     if (settings.get("24hr", "").empty() &&
@@ -138,6 +139,14 @@ void MainPresenter::tick()
     if (!m_view.windowHidden())
         refreshList();
     m_checker.checkevents();
+}
+
+int MainPresenter::timer1Tick()
+{
+    // Read before the work of the tick, which may take a while when an event fires.
+    const WallTime began = m_services.clock.wallNow();
+    tick();
+    return timer1Period(m_services.clock, began);
 }
 
 void MainPresenter::refreshList()
@@ -268,6 +277,12 @@ bool MainPresenter::saveevent()
     return true;
 }
 
+void MainPresenter::returnPressed(MainTab tab)
+{
+    if (tab == MainTab::Settings)
+        saveevent();
+}
+
 void MainPresenter::selectalldays()
 {
     DayBoxes days{};
@@ -396,8 +411,15 @@ void MainPresenter::powerNow(CountdownKind kind, bool forced)
     countdown(kind).openAtZero();
 }
 
+void MainPresenter::trayMenuOpened() const
+{
+    if (m_tray)
+        m_report.trayMenuOpened(trayMenuSummary(m_tray->items(), m_tray->DefaultMenuIndex()));
+}
+
 void MainPresenter::runTrayCommand(std::string_view key)
 {
+    m_report.trayMenuChosen(key);
     if (const TrayCommand* command = findTrayCommand(key))
         runTrayAction(command->action, command->quickAction);
 }
@@ -509,8 +531,7 @@ void MainPresenter::openCountdown(bool reboot)
 {
     const CountdownKind kind = reboot ? CountdownKind::Reboot : CountdownKind::Shutdown;
     countdown(kind).open();
-    if (m_services.countdownOpened)
-        m_services.countdownOpened(kind);
+    m_report.countdownOpened(reboot);
 }
 
 } // namespace quelvo

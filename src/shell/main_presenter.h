@@ -1,6 +1,7 @@
 #pragma once
 
 #include "countdown/countdown_presenter.h"
+#include "power/dry_run.h"
 #include "schedule/event_list.h"
 #include "schedule/schedule_checker.h"
 #include "schedule/schedule_file.h"
@@ -32,11 +33,12 @@ struct MainWindowServices
     std::string folder;           // where events.ini lives
     std::string programPath;      // the running program, for the autostart entry
     std::string versionName;      // the operating system's family name
+    std::string systemName{};     // what the system calls itself (SystemName); empty where it does not say
     DayHalves dayHalves;          // the user's AM/PM texts ("AM", "a.m.", or empty)
     std::function<PowerOutcome(CountdownKind, bool forced)> powerAction;
-    std::function<void()> endProgram;                   // ends the program at once
-    std::function<bool()> trayAvailable;                // a notification area is there to hide into
-    std::function<void(CountdownKind)> countdownOpened; // optional: told when the checker opens a countdown
+    std::function<void()> endProgram;    // ends the program at once
+    std::function<bool()> trayAvailable; // a notification area is there to hide into
+    DryRunOutput dryRunReport{};         // optional: where a dry run's report lines go (DryRunReporter)
     /// Optional: the icon is served by a StatusNotifierItem host, whose activation (a click, or
     /// a double click the host keeps for itself) is the only one the program hears.
     std::function<bool()> statusNotifierHost{};
@@ -60,6 +62,8 @@ public:
     void Form_Unload();
     /// The checker's tick, once a second.
     void tick();
+    /// Timer1's tick: tick(), then the period Timer1 runs at from now (timer1Period).
+    [[nodiscard]] int timer1Tick();
 
     /// Rebuilds both event lists from the schedule file; says once that it can't be read.
     void loadlist();
@@ -67,6 +71,9 @@ public:
     void deleteall();
     /// Checks the editor's boxes and appends their lines; true when they were saved.
     bool saveevent();
+    /// Return was pressed on a tab of the window: on "Settings" it saves the event, as "&Save" does;
+    /// elsewhere it does nothing.
+    void returnPressed(MainTab tab);
     void selectalldays();
     /// The user changed "Use 24 hour clock".
     void setclockmode();
@@ -94,6 +101,8 @@ public:
     void pointerMoved(int screenX, int screenY);
     void pointerReleased() { m_dragging = false; }
 
+    /// The tray menu just opened.
+    void trayMenuOpened() const;
     /// A tray menu choice, by its key.
     void runTrayCommand(std::string_view key);
     void trayDoubleClick();
@@ -135,6 +144,7 @@ private:
     CountdownPresenter m_shutdown;
     CountdownPresenter m_reboot;
     std::unique_ptr<SysTrayModel> m_tray;
+    DryRunReporter m_report;
     bool m_loaded = false;
     // Dragging by the background or the tab control: where the pointer and the window started.
     bool m_dragging = false;

@@ -38,8 +38,16 @@ enum class MainBox {
 /// The editor's three editable lists.
 enum class MainCombo { Hour, Minute, AmPm }; // txt_hr, txt_min, com_am
 
-/// The About tab's three texts.
-enum class MainLabel { Welcome, Version, System }; // Label1, lab_vers, lab_windows
+/// The About tab's plain lines.
+enum class MainLabel { Version, System }; // lab_vers, lab_windows
+
+/// The About tab's welcome (`Label1`): a text with a link in it that shows its own address.
+struct WelcomeText
+{
+    std::string before;
+    std::string link;
+    std::string after;
+};
 
 /// The main window as a window system draws it. Setters never call back into the presenter;
 /// the window passes only what the user did on to it.
@@ -49,6 +57,7 @@ public:
     virtual ~MainView() = default;
 
     virtual void setLabel(MainLabel label, const std::string& text) = 0;
+    virtual void setWelcome(const WelcomeText& welcome) = 0;
     virtual void selectTab(MainTab tab) = 0;
     [[nodiscard]] virtual bool checked(MainBox box) const = 0;
     virtual void setChecked(MainBox box, bool on) = 0;
@@ -93,8 +102,9 @@ public:
     /// The free area of every screen.
     [[nodiscard]] virtual std::vector<PixelRect> screens() const = 0;
 
-    /// Starts the checker's once-a-second tick, which calls MainPresenter::tick.
-    virtual void startChecker() = 0;
+    /// Starts the checker's timer (`Timer1`), first ticking `firstTickMs` from now; each tick calls
+    /// MainPresenter::timer1Tick and runs on at the period that returns.
+    virtual void startChecker(int firstTickMs) = 0;
     virtual void stopChecker() = 0;
 
     /// The notification area's icon and menu.

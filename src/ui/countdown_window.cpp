@@ -54,7 +54,8 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& present
     m_action->setObjectName(qs(design.actionName));
     m_action->setFont(arial(kActionPoints));
     m_action->setAlignment(Qt::AlignCenter);
-    m_action->setStyleSheet(QStringLiteral("color: #c62828;"));
+    m_action->setStyleSheet(
+        QStringLiteral("color: %1;").arg(QColor(kActionColour.red, kActionColour.green, kActionColour.blue).name()));
     // Blinking must not make the rest of the window jump.
     QSizePolicy keepSpace = m_action->sizePolicy();
     keepSpace.setRetainSizeWhenHidden(true);

@@ -15,14 +15,15 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTime>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -32,11 +33,6 @@
 namespace quelvo {
 
 namespace {
-
-int msIntoSecond()
-{
-    return static_cast<int>(QDateTime::currentMSecsSinceEpoch() % 1000);
-}
 
 QString local8Bit(const std::string& text)
 {
@@ -116,13 +112,19 @@ void FrmMain::connectControls()
         connect(quickButtons[i], &QPushButton::clicked, this, [p, i] { p->quickaction(i); });
     for (auto* picture : hidePictures)
         connect(picture, &QPushButton::clicked, this, [p] { p->hidetotray(); });
+    // Return saves on the Settings tab, wherever the focus is there: outside a dialog no button is
+    // the default one.
+    auto* returnKey = new QShortcut(this);
+    returnKey->setKeys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    connect(returnKey, &QShortcut::activated, this,
+            [this, p] { p->returnPressed(static_cast<MainTab>(SSTab1->currentIndex())); });
     connect(Timer1, &QTimer::timeout, this, [this, p] {
-        // Read before the work of the tick, which may take a while when an event fires.
-        const bool inPhase = tickInPhase(msIntoSecond());
-        p->tick();
-        if (!inPhase)
-            alignTimer1();
+        // Restarted only when its period changes or a tick came out of phase; the tick may have stopped it.
+        const int period = p->timer1Tick();
+        if (Timer1->isActive() && (period != kTickPeriodMs || Timer1->interval() != kTickPeriodMs))
+            Timer1->start(period);
     });
+    connect(m_frmSysTray->menu(), &QMenu::aboutToShow, this, [p] { p->trayMenuOpened(); });
     connect(m_frmSysTray, &SysTray::MenuClick, this, [p](int, const QString& key) { p->runTrayCommand(ss(key)); });
     connect(m_frmSysTray, &SysTray::SysTrayDoubleClick, this, [p](int) { p->trayDoubleClick(); });
     connect(m_frmSysTray, &SysTray::SysTrayMouseDown, this, [p](int button) { p->trayMouseDown(button); });
@@ -156,21 +158,6 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event)
     }
 }
 
-void FrmMain::alignTimer1()
-{
-    // Ticks at an arbitrary phase see a new minute up to a whole second late; ticks just past each
-    // second boundary see it at once. The phase drifts only when the clock is set or the machine sleeps,
-    // which the tick handler notices and comes back here for.
-    if (m_aligning)
-        return;
-    m_aligning = true;
-    QTimer::singleShot(msToTickPhase(msIntoSecond()), Qt::PreciseTimer, this, [this] {
-        m_aligning = false;
-        if (Timer1->isActive())
-            Timer1->start();
-    });
-}
-
 void FrmMain::closeEvent(QCloseEvent* event)
 {
     // The window's close button hides it; only "&Exit" ends the program.
@@ -197,8 +184,14 @@ QComboBox* FrmMain::combo(MainCombo which) const
 
 void FrmMain::setLabel(MainLabel label, const std::string& text)
 {
-    QLabel* const labels[] = {Label1, lab_vers, lab_windows};
-    labels[static_cast<int>(label)]->setText(qs(text));
+    (label == MainLabel::Version ? lab_vers : lab_windows)->setText(qs(text));
+}
+
+void FrmMain::setWelcome(const WelcomeText& welcome)
+{
+    Label1->setText(qs(welcome.before).toHtmlEscaped() +
+                    QStringLiteral("<a href=\"%1\">%1</a>").arg(qs(welcome.link).toHtmlEscaped()) +
+                    qs(welcome.after).toHtmlEscaped());
 }
 
 std::string FrmMain::text(MainCombo which) const
@@ -321,12 +314,6 @@ std::vector<PixelRect> FrmMain::screens() const
         screens.push_back({g.x(), g.y(), g.width(), g.height()});
     }
     return screens;
-}
-
-void FrmMain::startChecker()
-{
-    Timer1->start(1000);
-    alignTimer1();
 }
 
 TrayView& FrmMain::tray()

@@ -35,6 +35,7 @@ public:
 
     // MainView
     void setLabel(MainLabel label, const std::string& text) override;
+    void setWelcome(const WelcomeText& welcome) override;
     void selectTab(MainTab tab) override { SSTab1->setCurrentIndex(static_cast<int>(tab)); }
     [[nodiscard]] bool checked(MainBox which) const override { return box(which)->isChecked(); }
     void setChecked(MainBox which, bool on) override { box(which)->setChecked(on); }
@@ -61,7 +62,7 @@ public:
     void startSystemMove() override;
     [[nodiscard]] double logicalDpi() const override;
     [[nodiscard]] std::vector<PixelRect> screens() const override;
-    void startChecker() override;
+    void startChecker(int firstTickMs) override { Timer1->start(firstTickMs); }
     void stopChecker() override { Timer1->stop(); }
     TrayView& tray() override;
     CountdownView* makeCountdown(CountdownKind kind, CountdownPresenter& presenter) override;
@@ -111,7 +112,6 @@ protected:
 private:
     void buildWindow();
     void connectControls();
-    void alignTimer1();
     [[nodiscard]] QCheckBox* box(MainBox which) const;
     [[nodiscard]] QComboBox* combo(MainCombo which) const;
 
@@ -123,8 +123,6 @@ private:
 
     SysTray* m_frmSysTray = nullptr;
     std::unique_ptr<MainPresenter> m_presenter;
-
-    bool m_aligning = false;
 };
 
 } // namespace quelvo

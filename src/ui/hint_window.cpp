@@ -12,8 +12,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace quelvo {
 
 QString HintWindow::defaultText()
@@ -30,7 +28,6 @@ HintWindow::HintWindow(HintPresenter& presenter)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowIcon(appIcon());
 
-    const double dpi = logicalDpiOf(*this);
     m_label = new QLabel(defaultText(), this);
     m_label->setObjectName(QStringLiteral("Label1"));
     QFont font;
@@ -43,26 +40,17 @@ HintWindow::HintWindow(HintPresenter& presenter)
     colours.setColor(QPalette::WindowText, palette().color(QPalette::ToolTipText));
     m_label->setPalette(colours);
 
-    // Laid out from the design in twips, widened when the font on this system runs longer.
-    const int left = twipsToPixels(kHintLabelLeftTwips, dpi);
-    const int textWidth = QFontMetrics(font).horizontalAdvance(defaultText());
-    const QSize outer = twipsSize(*this, kHintWidthTwips, kHintHeightTwips);
-    const int width = std::max(outer.width(), textWidth + 2 * left);
-    setFixedSize(width, outer.height());
-    const int labelHeight = std::max(twipsToPixels(kHintLabelHeightTwips, dpi), QFontMetrics(font).height());
-    const int top = std::min(twipsToPixels(kHintLabelTopTwips, dpi), std::max(0, (outer.height() - labelHeight) / 2));
-    m_label->setGeometry(left, top, width - 2 * left, labelHeight);
-
+    const QFontMetrics metrics(font);
+    const HintGeometry g = hintGeometry(
+        {metrics.horizontalAdvance(defaultText()), metrics.horizontalAdvance(qs(kHintTextBeforeGap) + QLatin1Char(' ')),
+         metrics.horizontalAdvance(QString(kHintGapBlanks - 1, QLatin1Char(' '))), metrics.height()},
+        logicalDpiOf(*this));
+    setFixedSize(g.width, g.height);
+    m_label->setGeometry(g.label.left, g.label.top, g.label.width, g.label.height);
     m_image = new QLabel(this);
     m_image->setObjectName(QStringLiteral("Image1"));
-    const int side = scaledPixels(kHintIconSideAt96, *this);
-    m_image->setPixmap(appPicture(side, devicePixelRatioF()));
-    m_image->setFixedSize(side, side);
-    // Centre the icon in the blank gap of the default text, whatever the font's widths.
-    const QFontMetrics metrics(font);
-    const int before = metrics.horizontalAdvance(qs(kHintTextBeforeGap) + QLatin1Char(' '));
-    const int gap = metrics.horizontalAdvance(QString(kHintGapBlanks - 1, QLatin1Char(' ')));
-    m_image->move(m_label->x() + before + (gap - m_image->width()) / 2, (height() - m_image->height()) / 2);
+    m_image->setPixmap(appPicture(g.iconSide, devicePixelRatioF()));
+    m_image->setGeometry(g.iconLeft, g.iconTop, g.iconSide, g.iconSide);
 
     // Top-left of the desktop's free area, where the topmost request puts it anyway.
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -67,8 +67,6 @@ void SysTray::setMenu(const std::vector<TrayMenuItem>& items, int defaultIndex)
         gone->deleteLater();
     }
     m_keys.clear();
-    m_items = items;
-    m_defaultIndex = defaultIndex;
     QAction* defaultAction = nullptr;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const TrayMenuItem& item = items[i];
@@ -100,11 +98,6 @@ void SysTray::popUpMenu()
     // On some desktops the tray has already opened it for the same click.
     if (!m_menu->isVisible())
         m_menu->popup(QCursor::pos());
-}
-
-QString SysTray::menuSummary() const
-{
-    return QString::fromStdString(trayMenuSummary(m_items, m_defaultIndex));
 }
 
 } // namespace quelvo

@@ -33,10 +33,6 @@ public:
     void setMenu(const std::vector<TrayMenuItem>& items, int defaultIndex) override;
     void popUpMenu() override;
 
-    /// The menu as it stands, for dry-run reports: captions joined by "|", a separator as "-",
-    /// the default item marked with a leading "*".
-    [[nodiscard]] QString menuSummary() const;
-
     QMenu* menu() const { return m_menu.get(); }
     QSystemTrayIcon* trayIcon() const { return m_tray.get(); }
 
@@ -49,8 +45,6 @@ private:
     std::unique_ptr<QMenu> m_menu;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::vector<QString> m_keys; // the key of each menu item, by index
-    std::vector<TrayMenuItem> m_items;
-    int m_defaultIndex = 0;
 };
 
 } // namespace quelvo

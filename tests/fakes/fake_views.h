@@ -79,6 +79,7 @@ struct FakeTrayView final : TrayView
 struct FakeMainView final : MainView
 {
     void setLabel(MainLabel label, const std::string& text) override { labels[label] = text; }
+    void setWelcome(const WelcomeText& text) override { welcome = text; }
     void selectTab(MainTab t) override { tab = t; }
     bool checked(MainBox box) const override { return boxes.count(box) != 0 && boxes.at(box); }
     void setChecked(MainBox box, bool on) override { boxes[box] = on; }
@@ -121,7 +122,7 @@ struct FakeMainView final : MainView
     void startSystemMove() override { ++systemMoves; }
     double logicalDpi() const override { return dpi; }
     std::vector<PixelRect> screens() const override { return {{0, 0, 1920, 1080}}; }
-    void startChecker() override { checkerRuns = true; }
+    void startChecker(int) override { checkerRuns = true; }
     void stopChecker() override { checkerRuns = false; }
     TrayView& tray() override { return trayView; }
     CountdownView* makeCountdown(CountdownKind kind, CountdownPresenter& p) override { return countdowns(kind, p); }
@@ -132,6 +133,7 @@ struct FakeMainView final : MainView
     }
 
     std::map<MainLabel, std::string> labels;
+    WelcomeText welcome;
     MainTab tab = MainTab::Sleep; // as no start-up would leave it
     std::map<MainBox, bool> boxes;
     std::map<MainCombo, std::string> texts;

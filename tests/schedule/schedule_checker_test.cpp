@@ -87,6 +87,34 @@ TEST(ScheduleCheckerTexts, TicksAreKeptJustPastEachSecondBoundary)
     }
 }
 
+TEST(ScheduleCheckerTexts, Timer1RunsAtOneSecondInPhaseAndOtherwiseWaitsForTheNextSecondsPhase)
+{
+    const struct
+    {
+        std::optional<int> tickBeganMs; // into the second; none: the checker starts
+        int nowMs;                      // into the same second (1000 and more: the next one)
+        int period;
+    } cases[] = {
+        {std::nullopt, 0, 50},    // starting: the wait to the phase
+        {std::nullopt, 300, 750}, // the rest of the second and the phase
+        {std::nullopt, 50, 1000}, // exactly in phase: the next one
+        {60, 900, 1000},          // in phase: the period stands, however long the tick took
+        {10, 15, 1035},           // early: this second was scanned, so the next one's phase
+        {400, 410, 640},          // late
+        {10, 1020, 30},           // a tick that ran into the next second waits only for its phase
+        {990, 995, 55},           // early for the next second, which is still to be scanned
+    };
+    for (const auto& c : cases) {
+        test::FakeClock clock;
+        const WallTime second = clock.wallNow();
+        clock.advance(std::chrono::milliseconds(c.nowMs));
+        std::optional<WallTime> began;
+        if (c.tickBeganMs)
+            began = second + std::chrono::milliseconds(*c.tickBeganMs);
+        EXPECT_EQ(timer1Period(clock, began), c.period) << c.tickBeganMs.value_or(-1) << " " << c.nowMs;
+    }
+}
+
 TEST(ScheduleCheckerScan, MatchesWeekdayAndTimeInBothModes)
 {
     struct Case

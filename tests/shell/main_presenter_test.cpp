@@ -35,11 +35,26 @@ protected:
         };
         const auto end = [this] { ++ended; };
         const auto tray = [this] { return trayThere; };
-        MainWindowServices services{
-            *store,    fs,        clock, autostart, instance, instance, "/prog", "/opt/quelvo/quelvo",
-            "unknown", dayHalves, power, end,       tray,     {}};
-        services.statusNotifierHost = [this] { return notifierHost; };
-        services.countdownOpened = [this](CountdownKind) { ++opened; };
+        const MainWindowServices services{.settings = *store,
+                                          .fs = fs,
+                                          .clock = clock,
+                                          .autostart = autostart,
+                                          .instance = instance,
+                                          .messenger = instance,
+                                          .folder = "/prog",
+                                          .programPath = "/opt/quelvo/quelvo",
+                                          .versionName = "unknown",
+                                          .systemName = systemName,
+                                          .dayHalves = dayHalves,
+                                          .powerAction = power,
+                                          .endProgram = end,
+                                          .trayAvailable = tray,
+                                          .dryRunReport =
+                                              [this](const std::string& line) {
+                                                  if (line.starts_with("countdown: open"))
+                                                      ++opened;
+                                              },
+                                          .statusNotifierHost = [this] { return notifierHost; }};
         presenter = std::make_unique<MainPresenter>(services, view);
         loaded = presenter->Form_Load();
         return *presenter;
@@ -69,6 +84,7 @@ protected:
     bool trayThere = true;     // a notification area to hide into; may change while the window lives
     bool notifierHost = false; // the icon is served by a StatusNotifierItem host
     DayHalves dayHalves{"AM", "PM"};
+    std::string systemName; // none: the family name stands in
     std::vector<std::pair<CountdownKind, bool>> requests;
     int ended = 0;
     int opened = 0; // countdowns the checker opened
@@ -82,7 +98,8 @@ TEST_F(MainPresenterTest, StartUpFillsTheWindowAndTheTray)
     ASSERT_TRUE(loaded);
     EXPECT_EQ(view.tab, MainTab::About);
     EXPECT_EQ(view.labels[MainLabel::Version], "This is version 2.1.5");
-    EXPECT_EQ(view.labels[MainLabel::Welcome].rfind("Welcome to Quelvo! from Velmor Software.", 0), 0U);
+    EXPECT_EQ(view.labels[MainLabel::System], "You are using unknown"); // a system that says nothing of itself
+    EXPECT_EQ(view.welcome.link, "https://quelvo.example.org");
     // A user with AM/PM gets no stored mode: the first-start test runs again next time.
     EXPECT_EQ(settings.get("24hr", "none"), "none");
     EXPECT_FALSE(view.checked(MainBox::TwentyFour));
@@ -122,7 +139,9 @@ TEST_F(MainPresenterTest, FirstStartAndStoredModes)
     settings.save("pause", "True");
     settings.save("forced", "False");
     autostart.stored = "/old/quelvo";
+    systemName = "Debian GNU/Linux 12 (bookworm)";
     start();
+    EXPECT_EQ(view.labels[MainLabel::System], "You are using Debian GNU/Linux 12 (bookworm)");
     EXPECT_FALSE(view.checked(MainBox::TwentyFour));
     EXPECT_TRUE(view.checked(MainBox::Pause));
     EXPECT_FALSE(view.checked(MainBox::Forced));
@@ -438,7 +457,10 @@ TEST_F(MainPresenterTest, SaveChecksAppendsAndReportsAFailedWrite)
     view.setText(MainCombo::AmPm, "am");
     view.setChecked(MainBox::Shutdown, true);
     view.setChecked(MainBox::Repeat, true);
-    p.saveevent();
+    for (const MainTab elsewhere : {MainTab::About, MainTab::Schedules, MainTab::Sleep})
+        p.returnPressed(elsewhere);
+    EXPECT_EQ(events(), std::optional<std::string>("")); // Return saves on the Settings tab only
+    p.returnPressed(MainTab::Settings);
     EXPECT_EQ(view.texts[MainCombo::Hour], "07");
     EXPECT_EQ(view.texts[MainCombo::Minute], "05");
     EXPECT_EQ(events(), std::optional<std::string>("On Mon at 07:05 AM, Shut Down, Repeat daily\r\n"

@@ -69,5 +69,29 @@ TEST(HintPresenter, OneHintClosesTwoSecondsAfterItOpened)
     EXPECT_FALSE(hint.isOpen());
 }
 
+TEST(HintPresenter, GeometryFollowsTheDesignAndTheMeasuredText)
+{
+    const auto text = [](const HintGeometry& g) {
+        const PixelRect& l = g.label;
+        return std::to_string(g.width) + "x" + std::to_string(g.height) + " label " + std::to_string(l.left) + "," +
+               std::to_string(l.top) + " " + std::to_string(l.width) + "x" + std::to_string(l.height) + " icon " +
+               std::to_string(g.iconLeft) + "," + std::to_string(g.iconTop) + " " + std::to_string(g.iconSide);
+    };
+    const struct
+    {
+        double dpi;
+        HintTextSizes sizes; // text, before the gap, gap, line
+        int border;
+        const char* expected;
+    } cases[] = {
+        {96, {400, 100, 40, 15}, 0, "502x34 label 5,8 492x17 icon 109,1 32"},
+        {96, {600, 100, 40, 15}, 0, "610x34 label 5,8 600x17 icon 109,1 32"},   // a longer text widens it
+        {144, {400, 100, 40, 30}, 0, "753x51 label 7,10 739x30 icon 103,1 48"}, // a tall font lifts the label
+        {144, {400, 100, 40, 30}, 1, "753x51 label 7,10 739x30 icon 103,0 48"}, // centred in the client area
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(text(hintGeometry(c.sizes, c.dpi, c.border)), c.expected) << c.dpi << " " << c.sizes.text;
+}
+
 } // namespace
 } // namespace quelvo

@@ -57,15 +57,30 @@ IoResult RunKeyAutostart::SetRegString(std::string_view command)
         ::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
     if (status != ERROR_SUCCESS)
         return IoResult::failure("cannot open the Run key (error " + std::to_string(status) + ")");
+    const std::wstring name = widePath(m_valueName);
     const std::wstring value = widePath(command);
-    status =
-        ::RegSetValueExW(key, widePath(m_valueName).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    status = ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     if (status == ERROR_SUCCESS)
         status = ::RegFlushKey(key);
     ::RegCloseKey(key);
     if (status != ERROR_SUCCESS)
         return IoResult::failure("cannot write the Run entry (error " + std::to_string(status) + ")");
+    // Windows starts a machine-wide entry whatever the user's own says, so "off" takes it away too.
+    const auto machine = readValue(HKEY_LOCAL_MACHINE, name);
+    if (!command.empty() || !machine || machine->empty())
+        return IoResult::success();
+    status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key);
+    if (status == ERROR_SUCCESS) {
+        status = ::RegDeleteValueW(key, name.c_str());
+        if (status == ERROR_SUCCESS)
+            status = ::RegFlushKey(key);
+        ::RegCloseKey(key);
+    }
+    if (status != ERROR_SUCCESS)
+        return IoResult::failure("the entry for every user of this computer can only be removed by an administrator "
+                                 "(error " +
+                                 std::to_string(status) + ")");
     return IoResult::success();
 }
 

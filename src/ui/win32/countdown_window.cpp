@@ -14,7 +14,6 @@ namespace {
 
 constexpr UINT_PTR kTickTimer = 1;
 constexpr int kCancelId = 2;
-constexpr COLORREF kActionColour = RGB(0xc6, 0x28, 0x28);
 
 /// `frm_shutdown` / `frm_reboot`: the program's picture at the top, the blinking action label,
 /// the seconds and the cancel picture, one under the other.
@@ -163,7 +162,9 @@ LRESULT CountdownWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, reinterpret_cast<HWND>(lParam) == m_action ? kActionColour : ::GetSysColor(COLOR_BTNTEXT));
+        ::SetTextColor(dc, reinterpret_cast<HWND>(lParam) == m_action
+                               ? RGB(kActionColour.red, kActionColour.green, kActionColour.blue)
+                               : ::GetSysColor(COLOR_BTNTEXT));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     }
     default:

@@ -4,7 +4,6 @@
 #include "ui/win32/pictures.h"
 #include "ui/win32/window_helpers.h"
 
-#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -51,38 +50,30 @@ HintWindow::HintWindow(HINSTANCE instance, HintPresenter& presenter) : m_present
         registerClass(instance, L"QuelvoHint", selfDeletingProcedure<HintWindow>, ::GetSysColorBrush(COLOR_INFOBK));
     const std::wstring text = widePath(kHintDefaultText);
 
-    // Laid out from the design in twips, widened when the font on this system runs longer.
     HDC screen = ::GetDC(nullptr);
     HGDIOBJ old = ::SelectObject(screen, m_font);
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(screen, &metrics);
-    const int fullWidth = textWidth(screen, text);
-    const int before = textWidth(screen, widePath(kHintTextBeforeGap) + L' ');
-    const int gap = textWidth(screen, std::wstring(kHintGapBlanks - 1, L' '));
+    const HintGeometry g =
+        hintGeometry({textWidth(screen, text), textWidth(screen, widePath(kHintTextBeforeGap) + L' '),
+                      textWidth(screen, std::wstring(kHintGapBlanks - 1, L' ')), metrics.tmHeight},
+                     systemDpi(), ::GetSystemMetrics(SM_CYBORDER));
     ::SelectObject(screen, old);
     ::ReleaseDC(nullptr, screen);
 
-    const int left = twips(kHintLabelLeftTwips);
-    const int width = std::max(twips(kHintWidthTwips), fullWidth + 2 * left);
-    const int height = twips(kHintHeightTwips);
-    const int labelHeight = std::max<int>(twips(kHintLabelHeightTwips), metrics.tmHeight);
-    const int top = std::min(twips(kHintLabelTopTwips), std::max(0, (height - labelHeight) / 2));
-    const int side = scaled(kHintIconSideAt96);
-
     const RECT area = workArea();
-    m_window =
-        ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, name, L"frm_message",
-                          WS_POPUP | WS_BORDER, area.left, area.top, width, height, nullptr, nullptr, instance, this);
+    m_window = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, name, L"frm_message",
+                                 WS_POPUP | WS_BORDER, area.left, area.top, g.width, g.height, nullptr, nullptr,
+                                 instance, this);
     // The label does not paint over the picture that stands in its gap.
-    m_label = ::CreateWindowExW(0, L"STATIC", text.c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, left,
-                                top, width - 2 * left, labelHeight, m_window, nullptr, instance, nullptr);
+    m_label = ::CreateWindowExW(
+        0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX,
+        g.label.left, g.label.top, g.label.width, g.label.height, m_window, nullptr, instance, nullptr);
     ::SendMessageW(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
-    m_image = ::CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL,
-                                left + before + (gap - side) / 2, (height - 2 - side) / 2, side, side, m_window,
-                                nullptr, instance, nullptr);
+    m_image = ::CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL, g.iconLeft,
+                                g.iconTop, g.iconSide, g.iconSide, m_window, nullptr, instance, nullptr);
     ::SendMessageW(m_image, STM_SETIMAGE, IMAGE_ICON,
-                   reinterpret_cast<LPARAM>(loadPicture(Picture::Program, side, side)));
+                   reinterpret_cast<LPARAM>(loadPicture(Picture::Program, g.iconSide, g.iconSide)));
     ::SetWindowPos(m_image, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ::ShowWindow(m_window, SW_SHOWNOACTIVATE);
 }

@@ -39,22 +39,6 @@ std::wstring windowText(HWND control)
     return text;
 }
 
-int msIntoSecond()
-{
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return static_cast<int>((ticks / 10'000) % 1000);
-}
-
-// The next tick just past the coming second boundary; one that came early (the system's timer is
-// coarse) still waits for the next second, so no second is scanned twice.
-UINT nextTickMs(int msNow)
-{
-    const int delay = msToTickPhase(msNow);
-    return static_cast<UINT>(msNow < kTickPhaseMs ? delay + 1000 : delay);
-}
-
 // The pointer over the window's background, the tab control and the pages: pressed, moved and
 // released in screen coordinates; the surface keeps the pointer while the left button drags.
 bool pointer(MainWindow::State& s, HWND surface, UINT message, LPARAM lParam)
@@ -157,9 +141,10 @@ void command(MainWindow::State& s, int id, int code)
         p.selectalldays();
         break;
     case kIdSave:
-    case IDOK: // Return, where "&Save" is the default button
-        if (IsWindowVisible(s.item(kIdSave)))
-            p.saveevent();
+        p.saveevent();
+        break;
+    case IDOK: // Return, where no focused button takes it
+        p.returnPressed(static_cast<MainTab>(SendMessageW(s.tabs, TCM_GETCURSEL, 0, 0)));
         break;
     case kIdDeleteSelected:
         p.deleteevent();
@@ -216,14 +201,11 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return notify(*s, *reinterpret_cast<const NMHDR*>(lParam));
     case WM_TIMER:
         if (wParam == kTimer1) {
-            // Read before the work of the tick, which may take a while when an event fires.
-            const bool inPhase = tickInPhase(msIntoSecond());
-            s->presenter->tick();
             // A tick in phase keeps the one-second period; resetting the timer every second would
-            // cost a call into the system each time.
-            const UINT period = inPhase ? 1000 : nextTickMs(msIntoSecond());
-            if (s->checkerOn && (period != s->timerPeriod || !inPhase)) {
-                SetTimer(window, kTimer1, period, nullptr);
+            // cost a call into the system each time. The tick may have stopped the checker.
+            const int period = s->presenter->timer1Tick();
+            if (s->checkerOn && (period != kTickPeriodMs || s->timerPeriod != kTickPeriodMs)) {
+                SetTimer(window, kTimer1, static_cast<UINT>(period), nullptr);
                 s->timerPeriod = period;
             }
         }
@@ -241,17 +223,22 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         }
         break;
+    case WM_NEXTDLGCTL: {
+        // As in a dialog: a label's or a frame's access key puts the focus on it, then on the next
+        // control that takes the keyboard.
+        auto* next = reinterpret_cast<HWND>(wParam);
+        if (LOWORD(lParam) == 0)
+            next = GetNextDlgTabItem(window, GetFocus(), wParam != 0);
+        if (next)
+            SetFocus(next);
+        return 0;
+    }
     case WM_SETCURSOR:
         if (s->busy) {
             SetCursor(LoadCursorA(nullptr, IDC_WAIT));
             return TRUE;
         }
         break;
-    case DM_GETDEFID:
-        // Return saves the event on the Settings tab, and does nothing elsewhere.
-        if (IsWindowVisible(s->item(kIdSave)))
-            return MAKELRESULT(kIdSave, DC_HASDEFID);
-        return 0;
     default:
         if (isPointerMessage(message) && pointer(*s, window, message, lParam))
             return 0;
@@ -271,12 +258,10 @@ HFONT messageFont()
 
 } // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, MainWindowServices services,
-                       std::function<void(const std::string& line)> report)
+MainWindow::MainWindow(HINSTANCE instance, MainWindowServices services)
     : m_state(std::make_unique<State>(*this, instance))
 {
     State& s = *m_state;
-    s.report = std::move(report);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES |
                                                        ICC_WIN95_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
@@ -304,13 +289,8 @@ MainWindow::MainWindow(HINSTANCE instance, MainWindowServices services,
     State* state = &s;
     events.mouseDown = [state](int button) { state->presenter->trayMouseDown(button); };
     events.doubleClick = [state] { state->presenter->trayDoubleClick(); };
-    events.menuChoice = [state](std::string_view key) {
-        if (state->report)
-            state->report("tray: chose " + std::string(key));
-        state->presenter->runTrayCommand(key);
-    };
-    if (s.report)
-        events.menuOpened = [state] { state->report("tray: menu " + state->tray->menuSummary()); };
+    events.menuChoice = [state](std::string_view key) { state->presenter->runTrayCommand(key); };
+    events.menuOpened = [state] { state->presenter->trayMenuOpened(); };
     s.tray = std::make_unique<TrayWindow>(instance, std::move(events));
     s.presenter = std::make_unique<MainPresenter>(std::move(services), *this);
     (void)fitToContents();
@@ -378,23 +358,18 @@ bool MainWindow::preTranslate(MSG& message)
 
 void MainWindow::setLabel(MainLabel label, const std::string& text)
 {
+    SetWindowTextW(m_state->item(label == MainLabel::Version ? kIdVersion : kIdSystem), widePath(text).c_str());
+}
+
+void MainWindow::setWelcome(const WelcomeText& welcome)
+{
     State& s = *m_state;
-    const int ids[] = {kIdWelcome, kIdVersion, kIdSystem};
-    std::string shown = text;
-    if (label == MainLabel::Welcome) {
-        s.welcome = text;
-        // A plain label shows the link's address as text.
-        if (!s.welcomeLink) {
-            shown.clear();
-            bool inTag = false;
-            for (const char c : text) {
-                inTag = c == '<' ? true : c == '>' ? false : inTag;
-                if (!inTag && c != '>')
-                    shown += c;
-            }
-        }
-    }
-    SetWindowTextW(s.item(ids[static_cast<int>(label)]), widePath(shown).c_str());
+    s.welcome = welcome.before + welcome.link + welcome.after;
+    // A link control follows the link in its markup; a plain label shows the address as text.
+    const std::string text =
+        !s.welcomeLink ? s.welcome
+                       : welcome.before + "<a href=\"" + welcome.link + "\">" + welcome.link + "</a>" + welcome.after;
+    SetWindowTextW(s.item(kIdWelcome), widePath(text).c_str());
 }
 
 void MainWindow::selectTab(MainTab tab)
@@ -594,11 +569,11 @@ std::vector<PixelRect> MainWindow::screens() const
     return found;
 }
 
-void MainWindow::startChecker()
+void MainWindow::startChecker(int firstTickMs)
 {
     m_state->checkerOn = true;
-    m_state->timerPeriod = static_cast<UINT>(msToTickPhase(msIntoSecond()));
-    SetTimer(m_state->window, kTimer1, m_state->timerPeriod, nullptr);
+    m_state->timerPeriod = firstTickMs;
+    SetTimer(m_state->window, kTimer1, static_cast<UINT>(firstTickMs), nullptr);
 }
 
 void MainWindow::stopChecker()

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,10 +18,7 @@ class TrayWindow;
 class MainWindow final : public MainView
 {
 public:
-    /// `report`, when given, hears the tray menu's opening and choices as one line each
-    /// ("tray: menu ...", "tray: chose <key>"), which dry runs print.
-    MainWindow(HINSTANCE instance, MainWindowServices services,
-               std::function<void(const std::string& line)> report = {});
+    MainWindow(HINSTANCE instance, MainWindowServices services);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -41,6 +37,7 @@ public:
 
     // MainView
     void setLabel(MainLabel label, const std::string& text) override;
+    void setWelcome(const WelcomeText& welcome) override;
     void selectTab(MainTab tab) override;
     [[nodiscard]] bool checked(MainBox box) const override;
     void setChecked(MainBox box, bool on) override;
@@ -69,7 +66,7 @@ public:
     void startSystemMove() override {}
     [[nodiscard]] double logicalDpi() const override;
     [[nodiscard]] std::vector<PixelRect> screens() const override;
-    void startChecker() override;
+    void startChecker(int firstTickMs) override;
     void stopChecker() override;
     TrayView& tray() override;
     CountdownView* makeCountdown(CountdownKind kind, CountdownPresenter& presenter) override;

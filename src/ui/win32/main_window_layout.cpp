@@ -24,22 +24,6 @@ constexpr DWORD kButton = kChild | WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kFrame = kChild | BS_GROUPBOX;
 constexpr DWORD kLabel = kChild | SS_LEFT;
 
-// The texts as laid out: link markup counts by what it shows.
-std::wstring shown(std::string_view text)
-{
-    std::string plain;
-    bool inTag = false;
-    for (const char c : text) {
-        if (c == '<')
-            inTag = true;
-        else if (c == '>')
-            inTag = false;
-        else if (!inTag)
-            plain += c;
-    }
-    return widePath(plain);
-}
-
 // Measures texts in the window's font.
 class Measure
 {
@@ -92,10 +76,9 @@ private:
 HWND MainWindow::State::add(HWND parent, const wchar_t* windowClass, int id, std::string_view name,
                             std::string_view caption, DWORD style, DWORD exStyle, std::string_view tooltip)
 {
-    // Captions carry their access keys; a frame's would lead nowhere, since frames stand behind
-    // the controls they hold and the keyboard moves on from a frame to the control after it.
-    const bool frame = (style & BS_TYPEMASK) == BS_GROUPBOX && windowClass == std::wstring_view(WC_BUTTONW);
-    const bool plain = frame || (windowClass == std::wstring_view(WC_STATICW) && (style & SS_NOPREFIX));
+    // Captions carry their access keys, as the Qt face's do; a label's or a frame's leads on to the
+    // control that follows it in the page's order.
+    const bool plain = windowClass == std::wstring_view(WC_STATICW) && (style & SS_NOPREFIX);
     const std::string text = plain ? std::string(caption) : withAccessKey(caption);
     HWND control = CreateWindowExW(exStyle, windowClass, widePath(text).c_str(), style, 0, 0, 0, 0, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
@@ -220,17 +203,17 @@ void MainWindow::State::buildControls()
         kDeleteAllButton.tooltip);
     hidePicture(MainTab::Schedules);
 
-    // Sleep / timed off: the quick actions' table, four to a frame.
+    // Sleep / timed off: the quick actions' table, four to a frame. Each frame comes just before its
+    // buttons, so that its access key leads to the first of them.
     HWND sleep = pages[3];
     for (std::size_t i = 0; i < kQuickActions.size(); ++i) {
         const QuickActionMember& action = kQuickActions[i];
+        if (i % 4 == 0)
+            add(sleep, WC_BUTTONW, kIdQuickFrames + static_cast<int>(i / 4), "", action.frame, kFrame);
         add(sleep, WC_BUTTONW, kIdQuickActions + static_cast<int>(i), action.button, action.caption, kButton | WS_GROUP,
             0, action.tooltip);
     }
     hidePicture(MainTab::Sleep);
-    for (int group = 0; group < 2; ++group)
-        SetWindowPos(add(sleep, WC_BUTTONW, kIdQuickFrames + group, "", kQuickActions[group * 4u].frame, kFrame),
-                     HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 SIZE MainWindow::State::layout()
@@ -271,7 +254,7 @@ SIZE MainWindow::State::layout()
     const auto aboutPage = [&](int pageH) {
         const int icon = s(kAboutIconPixels);
         const int textX = margin + icon + 2 * gap;
-        const int welcomeH = text.height(shown(welcome), width - icon - 2 * gap) + s(2);
+        const int welcomeH = text.height(widePath(welcome), width - icon - 2 * gap) + s(2);
         place(kIdIcon, margin, margin, icon, icon);
         place(kIdWelcome, textX, margin, width - icon - 2 * gap, welcomeH);
         int y = margin + std::max(icon, welcomeH) + 2 * gap;

@@ -64,15 +64,14 @@ struct MainWindow::State
     std::array<HWND, kIdEnd> byId{};
     HFONT font = nullptr;
     int dpi = 96;
-    std::string welcome;      // as set, with its link
+    std::string welcome;      // as shown, its link as text
     bool welcomeLink = false; // drawn by a SysLink control, which follows the link itself
     std::vector<std::string> lstEvents;
     std::unique_ptr<TrayWindow> tray;
     std::unique_ptr<MainPresenter> presenter;
-    std::function<void(const std::string&)> report;
     bool busy = false;
     bool checkerOn = false;
-    UINT timerPeriod = 0; // Timer1's period as last set: 1000 ms once in phase
+    int timerPeriod = 0; // Timer1's period as last set: 1000 ms once in phase
     bool dragging = false;
     HWND focus = nullptr; // the control that had the focus when the window was left
 

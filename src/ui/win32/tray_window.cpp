@@ -20,7 +20,6 @@ struct TrayWindow::State
     HMENU retired = nullptr; // replaced while it was open; destroyed once it closes
     bool tracking = false;
     std::vector<TrayMenuItem> items; // menu command n is items[n - 1]
-    int defaultIndex = 0;
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void notification(LPARAM mouseMessage);
@@ -133,7 +132,6 @@ void TrayWindow::setMenu(const std::vector<TrayMenuItem>& items, int defaultInde
     if (old)
         ::DestroyMenu(old);
     m_state->items = items;
-    m_state->defaultIndex = defaultIndex;
 }
 
 void TrayWindow::popUpMenu()
@@ -152,11 +150,6 @@ void TrayWindow::popUpMenu()
     ::PostMessageW(m_state->window, WM_NULL, 0, 0);
     if (HMENU retired = std::exchange(m_state->retired, nullptr))
         ::DestroyMenu(retired);
-}
-
-std::string TrayWindow::menuSummary() const
-{
-    return trayMenuSummary(m_state->items, m_state->defaultIndex);
 }
 
 HWND TrayWindow::window() const

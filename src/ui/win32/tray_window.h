@@ -40,8 +40,6 @@ public:
     void setMenu(const std::vector<TrayMenuItem>& items, int defaultIndex) override;
     void popUpMenu() override;
 
-    /// The menu as the user sees it, in the same form as the Linux edition's dry-run report.
-    [[nodiscard]] std::string menuSummary() const;
     [[nodiscard]] HWND window() const;
     /// The pop-up menu as last drawn by setMenu (null before).
     [[nodiscard]] HMENU menu() const;

@@ -134,6 +134,18 @@ TEST(WindowsRunEntry, WrittenReadAndSwitchedOff)
     EXPECT_EQ(entry.GetRegString("none"), command);
     ASSERT_TRUE(entry.SetRegString("").ok());
     EXPECT_EQ(entry.GetRegString("none"), "");
+
+    // Windows would start a machine-wide entry whatever the user's own says: "off" takes it away.
+    const wchar_t* const runKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::wstring machineCommand = L"\"C:\\Quelvo\\quelvo.exe\"";
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, runKey, L"QuelvoTestEntry", REG_SZ, machineCommand.c_str(),
+                                static_cast<DWORD>((machineCommand.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    EXPECT_EQ(entry.GetRegString("none"), "\"C:\\Quelvo\\quelvo.exe\"");
+    ASSERT_TRUE(entry.SetRegString("").ok());
+    EXPECT_EQ(entry.GetRegString("none"), "");
+    EXPECT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, runKey, L"QuelvoTestEntry", RRF_RT_ANY, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
     HKEY key = nullptr;
     ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_SET_VALUE,
                               &key),

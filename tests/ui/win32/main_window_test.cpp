@@ -2,6 +2,8 @@
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_settings.h"
+#include "platform/windows/locations.h"
+#include "shell/main_access_keys.h"
 #include "ui/win32/main_window.h"
 
 #include <commctrl.h>
@@ -68,14 +70,26 @@ struct Fixture
     test::FakeAutostart autostart;
     test::FakeInstance copy;
     std::unique_ptr<win32::MainWindow> window;
-    std::vector<CountdownKind> countdowns;
+    std::vector<std::string> reported; // the dry run's lines
 
     win32::MainWindow& start()
     {
-        MainWindowServices services{
-            settings,     fs, clock, autostart,           copy, copy, "/prog", "\"C:\\Q\\quelvo.exe\"", "unknown",
-            {"AM", "PM"}, {}, [] {}, [] { return true; }, {}};
-        services.countdownOpened = [this](CountdownKind kind) { countdowns.push_back(kind); };
+        const MainWindowServices services{
+            .settings = settings,
+            .fs = fs,
+            .clock = clock,
+            .autostart = autostart,
+            .instance = copy,
+            .messenger = copy,
+            .folder = "/prog",
+            .programPath = "\"C:\\Q\\quelvo.exe\"",
+            .versionName = "unknown",
+            .dayHalves = {"AM", "PM"},
+            .powerAction = {},
+            .endProgram = [] {},
+            .trayAvailable = [] { return true; },
+            .dryRunReport = [this](const std::string& line) { reported.push_back(line); },
+        };
         window = std::make_unique<win32::MainWindow>(GetModuleHandleW(nullptr), services);
         EXPECT_TRUE(window->presenter().Form_Load());
         window->show();
@@ -132,8 +146,8 @@ TEST(MainWindow, ShowsTheTabsAndEveryCaption)
         {L"&Forced shut down", 1},
         {L"Delete &Selected", 1},
         {L"Delete &All", 1},
-        {L"ShutDown", 1},
-        {L"ReBoot", 1},
+        {widePath(withAccessKey("ShutDown")), 1}, // the frames of the quick buttons, keyed as in the core's table
+        {widePath(withAccessKey("ReBoot")), 1},
         {L"5 minutes", 2},
         {L"60 minutes", 2},
         {L"&Hide to tray", 4},
@@ -234,6 +248,20 @@ TEST(MainWindow, ReturnSavesAndCtrlTabTurnsThePage)
     EXPECT_TRUE(shown(GetParent(w.control("Command3"))));
 }
 
+// A frame's access key leads to its first quick button, so the keyboard reaches them all.
+TEST(MainWindow, FrameAccessKeysReachTheQuickButtons)
+{
+    Fixture f;
+    win32::MainWindow& w = f.start();
+    w.selectTab(MainTab::Sleep);
+    for (const auto& [key, button] : {std::pair{L's', "Command3"}, std::pair{L'r', "Command7"}}) {
+        SetFocus(w.control("SSTab1"));
+        MSG alt{w.control("SSTab1"), WM_SYSCHAR, key, 0, 0, {}};
+        EXPECT_TRUE(w.preTranslate(alt));
+        EXPECT_EQ(GetFocus(), w.control(button)) << button;
+    }
+}
+
 // The left button drags the window by a page's background; the right one does not.
 TEST(MainWindow, LeftButtonDragsTheWindow)
 {
@@ -276,13 +304,13 @@ TEST(MainWindow, CheckerTicksFromTheMessageLoop)
     f.start();
     const DWORD until = GetTickCount() + 3000;
     MSG message{};
-    while (f.countdowns.empty() && GetTickCount() < until) {
+    while (f.reported.empty() && GetTickCount() < until) {
         if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&message);
         else
             Sleep(10);
     }
-    EXPECT_EQ(f.countdowns, std::vector<CountdownKind>{CountdownKind::Reboot});
+    EXPECT_EQ(f.reported, std::vector<std::string>{"countdown: open reboot"});
 }
 
 TEST(MainWindow, CloseButtonHidesAndPointerMovesAreRemembered)
