@@ -276,13 +276,6 @@ TEST(PosixFileSystem, ALinkedDataFileIsFollowedAndModesAreKept)
         EXPECT_EQ(readFile(target), op.after) << op.name;
         EXPECT_EQ(modeOf(target) & 07777, 0640u) << op.name;
     }
-    // New settings and start-up entries are the user's alone.
-    test::TempHome home;
-    PosixFileSystem fs;
-    ASSERT_TRUE(SettingsStore(fs, home.path("s/settings.ini")).SaveSetting("quelvo", "data", "x", "1").ok());
-    ASSERT_TRUE(DesktopAutostart(fs, home.path("a/quelvo.desktop")).SetRegString("/opt/q").ok());
-    EXPECT_EQ(modeOf(home.path("s/settings.ini")) & 07777, 0600u);
-    EXPECT_EQ(modeOf(home.path("a/quelvo.desktop")) & 07777, 0600u);
 }
 
 TEST(PosixFileSystem, OnlyRegularFilesAreReadOrWritten)
@@ -426,6 +419,7 @@ TEST(PosixFileSystem, WhatItCreatesIsTheUsersAlone)
     ASSERT_EQ(::chmod((root + "/old.lock").c_str(), 0644), 0);
     EXPECT_TRUE(fs.lock(root + "/old.lock", LockMode::Shared).io.ok());
     EXPECT_TRUE(SettingsStore(fs, root + "/config/quelvo/settings.ini").save("x", "1").ok());
+    EXPECT_TRUE(DesktopAutostart(fs, root + "/autostart/quelvo.desktop").SetRegString("/opt/q").ok());
     EXPECT_TRUE(fs.makeFolders(root + "/data/quelvo").ok());
     EXPECT_TRUE(ScheduleFile(fs, root + "/data/quelvo").append(kLineA).ok());
     EXPECT_TRUE(ScheduleFile(fs, root + "/emptied").empty().ok());
@@ -443,6 +437,7 @@ TEST(PosixFileSystem, WhatItCreatesIsTheUsersAlone)
         {"config/quelvo", S_IFDIR | 0700},
         {"config/quelvo/settings.ini", S_IFREG | 0600},
         {"config/quelvo/settings.ini.lock", S_IFREG | 0600},
+        {"autostart/quelvo.desktop", S_IFREG | 0600},
         {"data", S_IFDIR | 0700},
         {"data/quelvo/events.ini", S_IFREG | 0600},
         {"data/quelvo/events.ini.lock", S_IFREG | 0600},
