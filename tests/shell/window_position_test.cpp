@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace quelvo {
 namespace {
 
@@ -46,20 +48,13 @@ TEST(WindowPosition, WindowWhollyOffEveryScreenGoesToTheDefaults)
     EXPECT_EQ(lost.left, 3);
     EXPECT_EQ(lost.top, 13);
 
-    // A window that only touches a screen's edge from outside is off it; one pixel further in, it stays.
-    const struct
-    {
-        const char* x;
-        const char* y;
-        bool stays;
-    } edges[] = {
-        {"28800", "150", false}, {"28785", "150", true}, // the right edge, 1920 px
-        {"-7500", "150", false}, {"-7485", "150", true}, // the left edge: 500 px wide
-        {"150", "16200", false}, {"150", "16185", true}, // the bottom edge, 1080 px
-        {"150", "-6000", false}, {"150", "-5985", true}, // the top edge: 400 px high
+    // Touching a screen's edge from outside is off it; one pixel in, the window stays (500 x 400 on 1920 x 1080).
+    const std::tuple<const char*, const char*, bool> edges[] = {
+        {"28800", "150", false}, {"28785", "150", true}, {"-7500", "150", false}, {"-7485", "150", true},
+        {"150", "16200", false}, {"150", "16185", true}, {"150", "-6000", false}, {"150", "-5985", true},
     };
-    for (const auto& e : edges)
-        EXPECT_EQ(placeWindow(e.x, e.y, design, 96, kOneScreen).left != 3, e.stays) << e.x << ',' << e.y;
+    for (const auto& [x, y, stays] : edges)
+        EXPECT_EQ(placeWindow(x, y, design, 96, kOneScreen).left != 3, stays) << x << ',' << y;
 }
 
 TEST(WindowPosition, FormatsTheShortestTextThatReadsBack)
