@@ -59,6 +59,12 @@ unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER
 # Xlib and fontconfig keep their caches until the process ends; those are not the program's leaks.
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 
+# The tray menu as a dry run reports it when it opens, the default entry marked "*".
+expected_menu="tray: menu &Show main window|-|&Shut down PC now!|&Forced Shut down now!|-|&Re Boot PC now!|-|"
+expected_menu+="&Set new event|-|&Delete an event|-|ShutDown in 5 minutes|ShutDown in 15 minutes|"
+expected_menu+="ShutDown in 30 minutes|ShutDown in 60 minutes|-|ReBoot in 5 minutes|ReBoot in 15 minutes|"
+expected_menu+="ReBoot in 30 minutes|ReBoot in 60 minutes|-|&About Quelvo!|-|*&Exit"
+
 # Starts a private Xvfb on a display it picks itself and sets DISPLAY; skips when it can't start.
 start_xvfb() {
     Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &

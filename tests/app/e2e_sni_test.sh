@@ -116,11 +116,6 @@ click_icon() {
     xdotool mousemove 0 0 sleep 0.2 mousemove "$icon_x" "$icon_y" sleep 0.2 click "$1"
 }
 
-expected_menu="tray: menu &Show main window|-|&Shut down PC now!|&Forced Shut down now!|-|&Re Boot PC now!|-|"
-expected_menu+="&Set new event|-|&Delete an event|-|ShutDown in 5 minutes|ShutDown in 15 minutes|"
-expected_menu+="ShutDown in 30 minutes|ShutDown in 60 minutes|-|ReBoot in 5 minutes|ReBoot in 15 minutes|"
-expected_menu+="ReBoot in 30 minutes|ReBoot in 60 minutes|-|&About Quelvo!|-|*&Exit"
-
 # The item registers; a click on it shows the window; its menu, drawn by the host.
 start_quelvo 1
 run1=$quelvo_pid

@@ -45,11 +45,6 @@ right_click_icon() {
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-expected_menu="tray: menu &Show main window|-|&Shut down PC now!|&Forced Shut down now!|-|&Re Boot PC now!|-|"
-expected_menu+="&Set new event|-|&Delete an event|-|ShutDown in 5 minutes|ShutDown in 15 minutes|"
-expected_menu+="ShutDown in 30 minutes|ShutDown in 60 minutes|-|ReBoot in 5 minutes|ReBoot in 15 minutes|"
-expected_menu+="ReBoot in 30 minutes|ReBoot in 60 minutes|-|&About Quelvo!|-|*&Exit"
-
 # --- Run 1: the notification area starts after the program, as it may at log-in.
 start_quelvo 1
 run1=$quelvo_pid

@@ -73,6 +73,8 @@ TEST_F(QuelvoctlExchangeTest, ListAndDuePrintJson)
     fs.put(kEvents, "On \"x\\y\x01\xe9, z\r\n");
     EXPECT_EQ(run({"list", "--json"}).out, "[\n  {\"line\": \"On \\\"x\\\\y\\u0001\\u00e9, z\", \"day\": \"\", "
                                            "\"time\": \"\", \"action\": \"\", \"repeat\": false}\n]\n");
+    // Every control character is escaped, the last one too, and no printable one.
+    EXPECT_EQ(jsonString("\x1f ~\x7f"), "\"\\u001f ~\\u007f\"");
 }
 
 TEST_F(QuelvoctlExchangeTest, ExportGivesTheBytesBackAndImportingThemChangesNothing)

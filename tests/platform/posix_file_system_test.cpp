@@ -220,6 +220,21 @@ TEST(PosixFileSystem, AFailureAtAnyCallLeavesTheFileWholeAndNoScratchFile)
     }
 }
 
+// An append that made the file takes it away again when a later call fails, the folder's sync
+// included: no empty or half-written schedule is left for the next start to trust.
+TEST(PosixFileSystem, AFailedAppendRemovesTheFileItCreated)
+{
+    for (const Site site : {Site::Write, Site::Sync, Site::FolderSync}) {
+        test::TempHome home;
+        Injector injector;
+        injector.site = site;
+        PosixFileSystem fs(injector.calls());
+        ScheduleFile schedule(fs, home.root().string());
+        EXPECT_FALSE(schedule.append(kLineA).ok()) << static_cast<int>(site);
+        EXPECT_EQ(readFile(schedule.eventsPath()), std::nullopt) << static_cast<int>(site);
+    }
+}
+
 TEST(PosixFileSystem, PlantedScratchLinksAreNeverFollowed)
 {
     for (const Operation& op : operations()) {
@@ -261,13 +276,6 @@ TEST(PosixFileSystem, ALinkedDataFileIsFollowedAndModesAreKept)
         EXPECT_EQ(readFile(target), op.after) << op.name;
         EXPECT_EQ(modeOf(target) & 07777, 0640u) << op.name;
     }
-    // New settings and start-up entries are the user's alone.
-    test::TempHome home;
-    PosixFileSystem fs;
-    ASSERT_TRUE(SettingsStore(fs, home.path("s/settings.ini")).SaveSetting("quelvo", "data", "x", "1").ok());
-    ASSERT_TRUE(DesktopAutostart(fs, home.path("a/quelvo.desktop")).SetRegString("/opt/q").ok());
-    EXPECT_EQ(modeOf(home.path("s/settings.ini")) & 07777, 0600u);
-    EXPECT_EQ(modeOf(home.path("a/quelvo.desktop")) & 07777, 0600u);
 }
 
 TEST(PosixFileSystem, OnlyRegularFilesAreReadOrWritten)
@@ -316,6 +324,19 @@ TEST(PosixFileSystem, OnlyRegularFilesAreReadOrWritten)
         EXPECT_NE(settings.readState().error.find(c.reason), std::string::npos) << c.what;
         EXPECT_FALSE(settings.save("x", "1").ok()) << c.what;
     }
+}
+
+// The limit is the largest schedule that is read; a byte more is refused (above).
+TEST(PosixFileSystem, AScheduleOfExactlyTheSizeLimitIsRead)
+{
+    test::TempHome home;
+    PosixFileSystem fs;
+    ScheduleFile schedule(fs, home.root().string());
+    writeFile(schedule.eventsPath(), kLineA + "\r\n");
+    ASSERT_EQ(::truncate(schedule.eventsPath().c_str(), 16 * 1024 * 1024), 0);
+    const ScheduleRead read = schedule.read();
+    ASSERT_EQ(read.lines.size(), 2U) << read.io.error; // the line, then the zeros that fill the file
+    EXPECT_EQ(read.lines[0], kLineA);
 }
 
 // Another program that may write to the folder swaps the scratch file for a link to a file of
@@ -398,6 +419,7 @@ TEST(PosixFileSystem, WhatItCreatesIsTheUsersAlone)
     ASSERT_EQ(::chmod((root + "/old.lock").c_str(), 0644), 0);
     EXPECT_TRUE(fs.lock(root + "/old.lock", LockMode::Shared).io.ok());
     EXPECT_TRUE(SettingsStore(fs, root + "/config/quelvo/settings.ini").save("x", "1").ok());
+    EXPECT_TRUE(DesktopAutostart(fs, root + "/autostart/quelvo.desktop").SetRegString("/opt/q").ok());
     EXPECT_TRUE(fs.makeFolders(root + "/data/quelvo").ok());
     EXPECT_TRUE(ScheduleFile(fs, root + "/data/quelvo").append(kLineA).ok());
     EXPECT_TRUE(ScheduleFile(fs, root + "/emptied").empty().ok());
@@ -415,6 +437,7 @@ TEST(PosixFileSystem, WhatItCreatesIsTheUsersAlone)
         {"config/quelvo", S_IFDIR | 0700},
         {"config/quelvo/settings.ini", S_IFREG | 0600},
         {"config/quelvo/settings.ini.lock", S_IFREG | 0600},
+        {"autostart/quelvo.desktop", S_IFREG | 0600},
         {"data", S_IFDIR | 0700},
         {"data/quelvo/events.ini", S_IFREG | 0600},
         {"data/quelvo/events.ini.lock", S_IFREG | 0600},

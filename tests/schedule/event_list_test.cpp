@@ -209,15 +209,19 @@ TEST_F(EventListTest, AnUnreadableScheduleIsReportedOnceAndTheListKept)
     const UserMessage expected{
         "Error!", "Sorry, the list of events could not be read: injected: cannot read " + kEvents, MessageIcon::Stop};
     EXPECT_EQ(list.loadlist(), expected);
+    EXPECT_TRUE(list.changedOnDisk());        // what failed is read again at the next look
     EXPECT_EQ(list.loadlist(), std::nullopt); // the checker's next tick says nothing new
     EXPECT_EQ(list.lst_events(), std::vector<std::string>{"On Mon at 07:30 AM, Shut Down, Repeat daily"});
     EXPECT_EQ(firstColumns(list), std::vector<std::string>{" Mon at 07:30 AM"});
-    // Readable again, then unreadable again: said again.
+    // Another reason is said; readable again, then the same reason again: said again.
     fs.failRead.clear();
-    EXPECT_EQ(list.loadlist(), std::nullopt);
     fs.special.insert(kEvents);
     ASSERT_TRUE(list.loadlist().has_value());
+    fs.special.clear();
     EXPECT_EQ(list.loadlist(), std::nullopt);
+    EXPECT_FALSE(list.changedOnDisk());
+    fs.failRead.insert(kEvents);
+    EXPECT_EQ(list.loadlist(), expected);
     EXPECT_EQ(list.lst_events().size(), 1u);
 }
 

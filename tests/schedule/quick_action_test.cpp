@@ -83,18 +83,25 @@ TEST(QuickAction, CountsRealMinutesAcrossADaylightSavingChange)
 
 TEST(QuickAction, FamilyTableAndMessages)
 {
+    // Command3 to Command10: the four delays shutting down, then the four rebooting, each button's
+    // frame, tooltip and message naming its own action and delay, the last one too.
     ASSERT_EQ(kQuickActions.size(), 8u);
-    EXPECT_EQ(kQuickActions.front().button, "Command3");
-    EXPECT_EQ(kQuickActions.back().button, "Command10");
-    for (const QuickActionMember& member : kQuickActions) {
-        EXPECT_EQ(findQuickAction(member.minutes, member.reboot), &member);
-        const QuickActionFill fill = quickaction(member.minutes, member.reboot, false, test::FakeClock());
-        EXPECT_EQ(fill.message, member.message);
+    const int delays[] = {5, 15, 30, 60};
+    for (std::size_t i = 0; i < kQuickActions.size(); ++i) {
+        const QuickActionMember& member = kQuickActions[i];
+        EXPECT_EQ(member.button, "Command" + std::to_string(i + 3));
+        EXPECT_EQ(member.minutes, delays[i % 4]) << member.button;
+        EXPECT_EQ(member.reboot, i >= 4) << member.button;
+        EXPECT_EQ(member.frame, member.reboot ? "ReBoot" : "ShutDown");
         EXPECT_EQ(member.caption, std::to_string(member.minutes) + " minutes");
+        const std::string action = member.reboot ? "re boot" : "shut down";
+        EXPECT_EQ(member.tooltip, "This will " + action + " your computer in " + std::string(member.caption));
+        EXPECT_EQ(member.message,
+                  "This computer will " + std::string(member.frame) + " in " + std::string(member.caption));
+        EXPECT_EQ(findQuickAction(member.minutes, member.reboot), &member);
+        EXPECT_EQ(quickaction(member.minutes, member.reboot, false, test::FakeClock()).message, member.message);
     }
     EXPECT_EQ(findQuickAction(7, false), nullptr);
-    EXPECT_EQ(kQuickActions[0].message, "This computer will ShutDown in 5 minutes");
-    EXPECT_EQ(kQuickActions[7].message, "This computer will ReBoot in 60 minutes");
 }
 
 TEST(QuickAction, SavedEventFiresAtTheStartOfItsMinuteFromOneClockReading)

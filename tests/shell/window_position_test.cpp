@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace quelvo {
 namespace {
 
@@ -45,6 +47,14 @@ TEST(WindowPosition, WindowWhollyOffEveryScreenGoesToTheDefaults)
     const PixelRect lost = placeWindow("60000", "60000", design, 96, twoScreens);
     EXPECT_EQ(lost.left, 3);
     EXPECT_EQ(lost.top, 13);
+
+    // Touching a screen's edge from outside is off it; one pixel in, the window stays (500 x 400 on 1920 x 1080).
+    const std::tuple<const char*, const char*, bool> edges[] = {
+        {"28800", "150", false}, {"28785", "150", true}, {"-7500", "150", false}, {"-7485", "150", true},
+        {"150", "16200", false}, {"150", "16185", true}, {"150", "-6000", false}, {"150", "-5985", true},
+    };
+    for (const auto& [x, y, stays] : edges)
+        EXPECT_EQ(placeWindow(x, y, design, 96, kOneScreen).left != 3, stays) << x << ',' << y;
 }
 
 TEST(WindowPosition, FormatsTheShortestTextThatReadsBack)

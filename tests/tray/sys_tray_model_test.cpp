@@ -207,7 +207,9 @@ TEST(TrayNotification, DecodesCodesAtBothScalesAndFallsBackOnButtons)
     EXPECT_EQ(decodeTrayMouseMessage(0x0400), TrayEvent{});
 }
 
-TEST(TrayMenuSummary, ShowsWhatTheMenuShows)
+// The menu in full, and the one place it is written out: captions, order, separators and the
+// default item ("*"). Other tests find items by caption and check what choosing them does.
+TEST(TrayMenu, CaptionsOrderSeparatorsAndDefault)
 {
     FakeNotifyIcon port;
     SysTrayModel tray(port, kBuiltIn, "quelvo");
@@ -217,7 +219,10 @@ TEST(TrayMenuSummary, ShowsWhatTheMenuShows)
               "&Delete an event|-|ShutDown in 5 minutes|ShutDown in 15 minutes|ShutDown in 30 minutes|"
               "ShutDown in 60 minutes|-|ReBoot in 5 minutes|ReBoot in 15 minutes|ReBoot in 30 minutes|"
               "ReBoot in 60 minutes|-|&About Quelvo!|-|*&Exit");
+}
 
+TEST(TrayMenuSummary, ShowsWhatTheMenuShows)
+{
     struct Case
     {
         const char* what;

@@ -20,26 +20,44 @@ NOTIFYICONDATAA toShellRecord(const NotifyIconData& data, HWND window, std::uint
     return record;
 }
 
-ShellNotifyIcon::ShellNotifyIcon(HWND window, std::function<HICON(std::uint32_t)> iconFor)
-    : m_window(window), m_iconFor(std::move(iconFor))
-{}
+ShellNotifyIcon::ShellNotifyIcon(HWND window, std::function<HICON(std::uint32_t)> iconFor, ShellNotifyCall call)
+    : m_window(window), m_iconFor(std::move(iconFor)), m_call(std::move(call))
+{
+    if (!m_call)
+        m_call = [](std::uint32_t message, NOTIFYICONDATAA& record) {
+            return ::Shell_NotifyIconA(message, &record) != FALSE;
+        };
+}
 
 void ShellNotifyIcon::add(const NotifyIconData& data)
 {
+    m_shown = data;
     NOTIFYICONDATAA record = toShellRecord(data, m_window, data.flags, m_iconFor);
-    ::Shell_NotifyIconA(NIM_ADD, &record);
+    m_call(NIM_ADD, record);
 }
 
 void ShellNotifyIcon::modify(const NotifyIconData& data, std::uint32_t flags)
 {
+    if (m_shown)
+        m_shown = data;
     NOTIFYICONDATAA record = toShellRecord(data, m_window, flags, m_iconFor);
-    ::Shell_NotifyIconA(NIM_MODIFY, &record);
+    m_call(NIM_MODIFY, record);
 }
 
 void ShellNotifyIcon::remove(const NotifyIconData& data)
 {
+    m_shown.reset();
     NOTIFYICONDATAA record = toShellRecord(data, m_window, 0, m_iconFor);
-    ::Shell_NotifyIconA(NIM_DELETE, &record);
+    m_call(NIM_DELETE, record);
+}
+
+void ShellNotifyIcon::addAgain()
+{
+    if (!m_shown)
+        return;
+    // The record carries the flags of the last change only; a new notification area needs every part.
+    NOTIFYICONDATAA record = toShellRecord(*m_shown, m_window, kNotifyMessage | kNotifyIcon | kNotifyTip, m_iconFor);
+    m_call(NIM_ADD, record);
 }
 
 bool NotificationArea::present()

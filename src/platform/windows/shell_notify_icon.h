@@ -6,7 +6,9 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace quelvo {
 
@@ -17,20 +19,31 @@ namespace quelvo {
 NOTIFYICONDATAA toShellRecord(const NotifyIconData& data, HWND window, std::uint32_t flags,
                               const std::function<HICON(std::uint32_t)>& iconFor);
 
+/// Shell_NotifyIconA: a message (NIM_ADD, NIM_MODIFY, NIM_DELETE) and its record. Tests replace it
+/// to see what the notification area is given.
+using ShellNotifyCall = std::function<bool(std::uint32_t message, NOTIFYICONDATAA& record)>;
+
 /// The notification area through Shell_NotifyIconA, for the window that receives the icon's
-/// callback messages.
+/// callback messages. It keeps the icon as last given, for a notification area that restarts.
 class ShellNotifyIcon final : public NotifyIcon
 {
 public:
-    ShellNotifyIcon(HWND window, std::function<HICON(std::uint32_t)> iconFor);
+    /// Without `call`, the real Shell_NotifyIconA.
+    ShellNotifyIcon(HWND window, std::function<HICON(std::uint32_t)> iconFor, ShellNotifyCall call = {});
 
     void add(const NotifyIconData& data) override;
     void modify(const NotifyIconData& data, std::uint32_t flags) override;
     void remove(const NotifyIconData& data) override;
 
+    /// Adds the shown icon again, whole and as it stands now, to a notification area that has
+    /// restarted (Explorer's "TaskbarCreated") and knows nothing of it; nothing when none is shown.
+    void addAgain();
+
 private:
     HWND m_window;
     std::function<HICON(std::uint32_t)> m_iconFor;
+    ShellNotifyCall m_call;
+    std::optional<NotifyIconData> m_shown;
 };
 
 /// Whether Explorer's task bar, which holds the notification area, is there. The question comes

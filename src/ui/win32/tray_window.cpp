@@ -6,7 +6,6 @@
 #include "ui/win32/pictures.h"
 #include "ui/win32/window_helpers.h"
 
-#include <optional>
 #include <utility>
 
 namespace quelvo::win32 {
@@ -17,7 +16,6 @@ struct TrayWindow::State
     HWND window = nullptr;
     std::unique_ptr<ShellNotifyIcon> shell;
     UINT taskbarCreated = 0;
-    std::optional<NotifyIconData> shown; // what the notification area was last given
     HMENU menu = nullptr;
     HMENU retired = nullptr; // replaced while it was open; destroyed once it closes
     bool tracking = false;
@@ -26,7 +24,6 @@ struct TrayWindow::State
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void notification(LPARAM mouseMessage);
     void command(WORD id);
-    void explorerRestarted();
 };
 
 namespace {
@@ -52,7 +49,7 @@ LRESULT CALLBACK TrayWindow::State::procedure(HWND window, UINT message, WPARAM 
         return 0;
     }
     if (message == state->taskbarCreated && message != 0) {
-        state->explorerRestarted();
+        state->shell->addAgain(); // a new notification area knows nothing of the icon
         return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
@@ -78,16 +75,6 @@ void TrayWindow::State::command(WORD id)
         events.menuChoice(key);
 }
 
-void TrayWindow::State::explorerRestarted()
-{
-    // A new notification area knows nothing of the icon: add it whole again.
-    if (!shown)
-        return;
-    NotifyIconData whole = *shown;
-    whole.flags = kNotifyMessage | kNotifyIcon | kNotifyTip;
-    shell->add(whole);
-}
-
 TrayWindow::TrayWindow(HINSTANCE instance, TrayEvents events) : m_state(std::make_unique<State>())
 {
     m_state->events = std::move(events);
@@ -111,20 +98,16 @@ TrayWindow::~TrayWindow()
 
 void TrayWindow::add(const NotifyIconData& data)
 {
-    m_state->shown = data;
     m_state->shell->add(data);
 }
 
 void TrayWindow::modify(const NotifyIconData& data, std::uint32_t flags)
 {
-    if (m_state->shown)
-        m_state->shown = data;
     m_state->shell->modify(data, flags);
 }
 
 void TrayWindow::remove(const NotifyIconData& data)
 {
-    m_state->shown.reset();
     m_state->shell->remove(data);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/windows/window_messenger.h"
 #include "platform/windows/windows_power.h"
 #include "power/shutdown_system.h"
+#include "tray/sys_tray_model.h"
 
 #include <gtest/gtest.h>
 
@@ -272,6 +273,31 @@ TEST(WindowsNotifyIcon, FirstVersionRecordWithFullWidthHandles)
     EXPECT_EQ(record.uFlags, 4U);
     EXPECT_EQ(record.uCallbackMessage, 512U);
     EXPECT_EQ(std::string(record.szTip), tip);
+}
+
+// A restarted task bar gets the icon whole, as it stands now: its message, its latest picture and tip.
+TEST(WindowsNotifyIcon, AddedAgainWholeAfterTheTaskBarRestarts)
+{
+    std::vector<std::string> sent; // "message flags callback icon tip"
+    ShellNotifyIcon shell(
+        nullptr, [](std::uint32_t n) { return reinterpret_cast<HICON>(static_cast<std::uintptr_t>(n)); },
+        [&](std::uint32_t message, NOTIFYICONDATAA& r) {
+            sent.push_back(std::to_string(message) + ' ' + std::to_string(r.uFlags) + ' ' +
+                           std::to_string(r.uCallbackMessage) + ' ' +
+                           std::to_string(reinterpret_cast<std::uintptr_t>(r.hIcon)) + ' ' + r.szTip);
+            return true;
+        });
+    {
+        SysTrayModel tray(shell, 1, "quelvo");
+        tray.setToolTip("the latest tip");
+        tray.setIconHandle(9);
+        sent.clear();
+        shell.addAgain();
+        EXPECT_EQ(sent, std::vector<std::string>{"0 7 512 9 the latest tip"}); // NIM_ADD, every part
+    }
+    sent.clear();
+    shell.addAgain(); // the icon went with the model: nothing to add
+    EXPECT_TRUE(sent.empty());
 }
 
 TEST(WindowsPaths, WideRoundTrip)
