@@ -1,5 +1,6 @@
 #include "schedule/schedule_checker.h"
 
+#include "platform/settings_keys.h"
 #include "schedule/event_line.h"
 #include "schedule/tray_hint_count.h"
 
@@ -243,7 +244,7 @@ std::vector<long long> ScheduleChecker::minutesToScan(WallTime wall, std::chrono
 void ScheduleChecker::autoHide()
 {
     // Once hidden, nothing is read: an idle tick costs no settings read.
-    if (m_autohidden || m_settings.get("hide", "0") != "1" || !m_host.windowIsNormal())
+    if (m_autohidden || !readFlag(m_settings, setting::kHide, false) || !m_host.windowIsNormal())
         return;
     m_autohidden = true;
     // A window left in sight counts as no hiding: the hint would point at an icon that is not there.
@@ -254,7 +255,7 @@ void ScheduleChecker::autoHide()
 void ScheduleChecker::loadFirings(WallTime wall)
 {
     if (!m_firingsLoaded) {
-        m_firings = parseFirings(m_settings.get(kLastFiredKey, ""));
+        m_firings = parseFirings(m_settings.get(setting::kLastFired, ""));
         m_firingsLoaded = true;
     }
     forgetOldFirings(wall);
@@ -331,7 +332,7 @@ void ScheduleChecker::saveFirings()
 {
     // The record in memory is what guards against a second firing; the stored copy only carries it
     // over a restart, so a failed write waits for the next tick.
-    m_recordPending = !m_settings.save(kLastFiredKey, formatFirings(m_firings)).ok();
+    m_recordPending = !m_settings.save(setting::kLastFired, formatFirings(m_firings)).ok();
 }
 
 void ScheduleChecker::dropLine(const std::string& line)

@@ -2,8 +2,8 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/settings.h"
 #include "schedule/clock_mode.h"
-#include "shell/settings.h"
 
 #include <chrono>
 #include <cstdint>
@@ -12,11 +12,6 @@
 #include <vector>
 
 namespace quelvo {
-
-/// The setting that holds the record of firings: entries separated by ";", each
-/// "<UTC seconds> <YYYY-MM-DD HH:MM> <line key>[,<line key>...]", the local minute scanned and the
-/// lines that were due in it (the one that fired and those it took the minute from).
-inline constexpr std::string_view kLastFiredKey = "lastfired";
 
 /// How long a firing is remembered, either side of the wall clock: a repeated hour, or a clock set back
 /// by up to this much, does not fire the same line in the same local minute again.
@@ -82,7 +77,10 @@ struct Firing
     bool operator==(const Firing&) const = default;
 };
 
-/// The record as stored in kLastFiredKey; entries that cannot be read are left out.
+/// The record as stored under `lastfired` (setting::kLastFired): entries separated by ";", each
+/// "<UTC seconds> <YYYY-MM-DD HH:MM> <line key>[,<line key>...]", the local minute scanned and the
+/// lines that were due in it (the one that fired and those it took the minute from); entries that cannot be read are
+/// left out.
 std::vector<Firing> parseFirings(std::string_view text);
 std::string formatFirings(const std::vector<Firing>& firings);
 

@@ -1,5 +1,7 @@
 #include "schedule/tray_hint_count.h"
 
+#include "platform/settings_keys.h"
+
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -9,9 +11,6 @@ namespace quelvo {
 
 namespace {
 
-// The count is kept under the capitalised application name; the store folds case, so it is the same place.
-constexpr std::string_view kCountApp = "Quelvo";
-constexpr std::string_view kCountKey = "runs1";
 constexpr int kHintTimes = 5;
 
 // A 16-bit signed count; anything that is not a plain whole number counts as 0.
@@ -44,12 +43,12 @@ int readCount(std::string_view text)
 
 bool countHideToTray(Settings& settings)
 {
-    int count = readCount(settings.GetSetting(kCountApp, kSettingsSection, kCountKey, "0"));
+    int count = readCount(settings.get(setting::kHintRuns, "0"));
     if (count < std::numeric_limits<std::int16_t>::max())
         ++count;
     const bool hintDue = count < kHintTimes;
     // A failed write only means the hint may show once more next time; nothing to report.
-    (void)settings.SaveSetting(kCountApp, kSettingsSection, kCountKey, std::to_string(count));
+    (void)settings.save(setting::kHintRuns, std::to_string(count));
     return hintDue;
 }
 

@@ -18,6 +18,7 @@
 namespace quelvo {
 
 class Autostart;
+struct FlagKey;
 class InstanceMessenger;
 class SingleInstance;
 
@@ -128,7 +129,7 @@ public:
 private:
     [[nodiscard]] bool trayAvailable() const;
     [[nodiscard]] bool twentyFourHour() const;
-    void setOption(MainBox box, std::string_view key, bool on);
+    void setOption(MainBox box, const FlagKey& flag, bool on);
     void powerNow(CountdownKind kind, bool forced);
     void runTrayAction(TrayAction action, std::size_t quick);
     void keepReachable();

@@ -2,6 +2,8 @@
 #include "shell/hint_presenter.h"
 #include "shell/splash_presenter.h"
 
+#include "platform/settings_keys.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -59,7 +61,7 @@ void SplashPresenter::tick()
     m_view.stopTicking();
     if (!m_started) {
         m_started = true;
-        if (m_settings.get("pause", "False") == "True") {
+        if (readFlag(m_settings, setting::kPause, false)) {
             m_waiting = true;
             m_view.startTicking(kStartupDelayMs);
             return;

@@ -2,6 +2,7 @@
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_settings.h"
+#include "platform/settings_keys.h"
 #include "schedule/tray_hint_count.h"
 
 #include <gtest/gtest.h>
@@ -217,7 +218,7 @@ public:
     void openCountdown(bool reboot) override
     {
         log.push_back(reboot ? "reboot" : "shutdown");
-        lastFiredAtCountdown = m_settings.get(kLastFiredKey, "");
+        lastFiredAtCountdown = m_settings.get(setting::kLastFired, "");
         // The record's new or changed entry names the minute that fired.
         const auto now = parseFirings(lastFiredAtCountdown);
         for (const Firing& f : now) {
@@ -506,11 +507,11 @@ TEST(ScheduleCheckerTick, FirstTickOfARunStillScansAMinuteThatFiredNothing)
     // Without a firing in this minute, a restarted program scans it as before.
     CheckerRig rig;
     // Last week's firing is forgotten, and so is what cannot be read.
-    rig.settings.save(kLastFiredKey, "1796031005 2026-11-30 09:30 581137d37e630179;2026-12-07 09:30;1 x y");
+    rig.settings.save(setting::kLastFired, "1796031005 2026-11-30 09:30 581137d37e630179;2026-12-07 09:30;1 x y");
     rig.host.events = {kMon0930Am};
     rig.checker.checkevents();
     EXPECT_EQ(rig.host.log, std::vector<std::string>{"shutdown"});
-    EXPECT_EQ(rig.settings.get(kLastFiredKey, ""), "1796635805 2026-12-07 09:30 581137d37e630179");
+    EXPECT_EQ(rig.settings.get(setting::kLastFired, ""), "1796635805 2026-12-07 09:30 581137d37e630179");
 
     // A scan that fires nothing writes nothing.
     CheckerRig quiet;

@@ -1,5 +1,6 @@
 #include "shell/main_presenter.h"
 
+#include "platform/settings_keys.h"
 #include "shell/settings_store.h"
 
 #include "fakes/fake_clock.h"
@@ -377,12 +378,12 @@ TEST_F(MainPresenterTest, FiresOnTimeWhileAnotherProgramHoldsTheLocksAndCatchesU
     clock.advanceSeconds(40);
     p.tick();
     EXPECT_EQ(opened, 1);
-    EXPECT_EQ(onDisk.get(kLastFiredKey, "none"), "none");
+    EXPECT_EQ(onDisk.get(setting::kLastFired, "none"), "none");
 
     fs.heldByOther.erase("/config/settings.ini.lock");
     clock.advanceSeconds(1);
     p.tick();
-    EXPECT_EQ(onDisk.get(kLastFiredKey, ""), "1796636520 2026-12-07 09:42 88c7262e68cfd27f");
+    EXPECT_EQ(onDisk.get(setting::kLastFired, ""), "1796636520 2026-12-07 09:42 88c7262e68cfd27f");
     // A week on, long after the firing is forgotten, the schedule rewritten by another program.
     fs.put(kEvents, oneOff + "On Tue at 10:00 AM, Reboot,    Repeat daily\r\n");
     clock.advanceMinutes(7 * 24 * 60);
