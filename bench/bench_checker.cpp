@@ -57,9 +57,6 @@ private:
 class ListHost final : public quelvo::CheckerHost
 {
 public:
-    [[nodiscard]] bool windowIsNormal() const override { return false; }
-    bool hideToTray() override { return false; }
-    void openHint() override {}
     [[nodiscard]] const std::vector<std::string>& lstEvents() const override { return lines; }
     quelvo::IoResult dropevent(const std::string&) override { return quelvo::IoResult::success(); }
     void openCountdown(bool) override { ++opened; }

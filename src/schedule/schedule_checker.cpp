@@ -2,7 +2,6 @@
 
 #include "platform/settings_keys.h"
 #include "schedule/event_line.h"
-#include "schedule/tray_hint_count.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -178,7 +177,6 @@ void ScheduleChecker::checkevents()
     const WallTime wall = m_clock.wallNow();
     const auto steady = m_clock.steadyNow();
     const long long minute = minuteNumber(m_clock.toLocal(wall));
-    autoHide();
     if (bookkeepingPending())
         catchUp(wall);
 
@@ -239,17 +237,6 @@ std::vector<long long> ScheduleChecker::minutesToScan(WallTime wall, std::chrono
         previous = local;
     }
     return out;
-}
-
-void ScheduleChecker::autoHide()
-{
-    // Once hidden, nothing is read: an idle tick costs no settings read.
-    if (m_autohidden || !readFlag(m_settings, setting::kHide, false) || !m_host.windowIsNormal())
-        return;
-    m_autohidden = true;
-    // A window left in sight counts as no hiding: the hint would point at an icon that is not there.
-    if (m_host.hideToTray() && countHideToTray(m_settings))
-        m_host.openHint();
 }
 
 void ScheduleChecker::loadFirings(WallTime wall)

@@ -7,7 +7,6 @@
 #include "schedule/clock_mode.h"
 #include "schedule/event_editor.h"
 #include "schedule/quick_action.h"
-#include "schedule/tray_hint_count.h"
 
 namespace quelvo {
 
@@ -26,7 +25,7 @@ MainBox dayBox(std::size_t day)
 MainPresenter::MainPresenter(MainWindowServices services, MainView& view)
     : m_services(std::move(services)), m_view(view), m_schedule(m_services.fs, m_services.folder),
       m_eventList(m_schedule), m_checker(*this, m_services.settings, m_services.clock),
-      m_hint([this](HintPresenter& p) { return m_view.makeHint(p); }),
+      m_autoHide(*this, m_services.settings), m_hint([this](HintPresenter& p) { return m_view.makeHint(p); }),
       m_shutdown(CountdownKind::Shutdown, countdownHooks(),
                  [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
       m_reboot(CountdownKind::Reboot, countdownHooks(),
@@ -137,6 +136,7 @@ void MainPresenter::tick()
     // looks at no file.
     if (!m_view.windowHidden())
         refreshList();
+    m_autoHide.check();
     m_checker.checkevents();
 }
 
@@ -365,7 +365,7 @@ void MainPresenter::showmainwindow(std::optional<MainTab> tab)
     m_view.restoreWindow();
     if (tab)
         m_view.selectTab(*tab);
-    m_checker.setAutohidden(false);
+    m_autoHide.setAutohidden(false);
     (void)writeFlag(m_services.settings, setting::kHide, false);
 }
 
@@ -472,7 +472,7 @@ void MainPresenter::trayMouseDown(int button)
         trayDoubleClick();
 }
 
-// ---- CheckerHost
+// ---- AutoHideHost
 
 bool MainPresenter::windowIsNormal() const
 {
@@ -493,6 +493,8 @@ void MainPresenter::openHint()
 {
     m_hint.open();
 }
+
+// ---- CheckerHost
 
 void MainPresenter::beforeScan()
 {

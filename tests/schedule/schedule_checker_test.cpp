@@ -3,7 +3,6 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_settings.h"
 #include "platform/settings_keys.h"
-#include "schedule/tray_hint_count.h"
 
 #include <gtest/gtest.h>
 
@@ -190,17 +189,6 @@ class FakeHost final : public CheckerHost
 public:
     explicit FakeHost(const Settings& settings) : m_settings(settings) {}
 
-    [[nodiscard]] bool windowIsNormal() const override { return normal; }
-    bool hideToTray() override
-    {
-        log.push_back("hide");
-        if (!trayThere)
-            return false;
-        normal = false;
-        return true;
-    }
-    bool trayThere = true;
-    void openHint() override { log.push_back("hint"); }
     [[nodiscard]] const std::vector<std::string>& lstEvents() const override { return events; }
     IoResult dropevent(const std::string& matchedLine) override
     {
@@ -231,7 +219,6 @@ public:
     }
     void reportError(const std::string& text) override { errors.push_back(text); }
 
-    bool normal = true;
     std::vector<std::string> events;
     std::vector<std::string> log;
     std::string dropFailure;
@@ -270,85 +257,6 @@ struct CheckerRig
     FakeHost host{settings};
     ScheduleChecker checker{host, settings, clock};
 };
-
-TEST(ScheduleCheckerTick, HidesAWindowLeftHiddenOnceAndCountsTheHint)
-{
-    struct Case
-    {
-        const char* note;
-        const char* hide;
-        bool normal;
-        const char* runsBefore; // nullptr: never written
-        std::vector<std::string> log;
-        const char* runsAfter;
-    };
-    const Case cases[] = {
-        {"first time ever", "1", true, nullptr, {"hide", "hint"}, "1"},
-        {"fourth time still hints", "1", true, "3", {"hide", "hint"}, "4"},
-        {"fifth time is silent", "1", true, "4", {"hide"}, "5"},
-        {"window started minimised or maximised", "1", false, "3", {}, "3"},
-        {"window left shown", "0", true, "3", {}, "3"},
-        {"only exactly \"1\" counts", "True", true, "3", {}, "3"},
-    };
-    for (const auto& c : cases) {
-        CheckerRig rig;
-        rig.settings.save("hide", c.hide);
-        if (c.runsBefore)
-            rig.settings.SaveSetting("Quelvo", "data", "runs1", c.runsBefore);
-        rig.host.normal = c.normal;
-        rig.checker.checkevents();
-        EXPECT_EQ(rig.host.log, c.log) << c.note;
-        EXPECT_EQ(rig.settings.get("runs1", "0"), c.runsAfter) << c.note;
-        EXPECT_EQ(rig.checker.autohidden(), !c.log.empty()) << c.note;
-    }
-}
-
-TEST(ScheduleCheckerTick, WindowThatCannotHideNeitherCountsNorHints)
-{
-    CheckerRig rig;
-    rig.settings.save("hide", "1");
-    rig.host.trayThere = false;
-    rig.checker.checkevents();
-    rig.clock.advanceMinutes(1);
-    rig.checker.checkevents();
-    EXPECT_EQ(rig.host.log, std::vector<std::string>{"hide"}); // tried once per run, like a real hide
-    EXPECT_EQ(rig.settings.get("runs1", "none"), "none");
-}
-
-TEST(ScheduleCheckerTick, AutoHideWaitsUntilTheTrayShowsTheWindowAgain)
-{
-    CheckerRig rig;
-    rig.settings.save("hide", "1");
-    rig.checker.checkevents();
-    rig.host.normal = true; // shown by some other way than the tray commands
-    rig.clock.advanceMinutes(1);
-    rig.checker.checkevents();
-    EXPECT_EQ(std::count(rig.host.log.begin(), rig.host.log.end(), "hide"), 1);
-
-    rig.checker.setAutohidden(false); // the tray's show command
-    rig.checker.checkevents();
-    EXPECT_EQ(std::count(rig.host.log.begin(), rig.host.log.end(), "hide"), 2);
-}
-
-TEST(ScheduleCheckerTick, HideCountReadsBadValuesAsZeroAndStopsAtTheTop)
-{
-    struct Case
-    {
-        const char* before;
-        const char* after;
-        bool hint;
-    };
-    const Case cases[] = {
-        {"abc", "1", true},        {"", "1", true},           {"2.5", "1", true},        {" 2 ", "3", true},
-        {"32766", "32767", false}, {"32767", "32767", false}, {"99999", "32767", false}, {"-7", "-6", true},
-    };
-    for (const auto& c : cases) {
-        FakeSettings settings;
-        settings.SaveSetting("Quelvo", "data", "runs1", c.before);
-        EXPECT_EQ(countHideToTray(settings), c.hint) << c.before;
-        EXPECT_EQ(settings.get("RUNS1", "x"), c.after) << c.before; // the store folds names
-    }
-}
 
 TEST(ScheduleCheckerTick, ScansEachMinuteOnceFromOneClockReading)
 {

@@ -1,4 +1,4 @@
-#include "schedule/tray_hint_count.h"
+#include "shell/auto_hide.h"
 
 #include "platform/settings_keys.h"
 
@@ -50,6 +50,20 @@ bool countHideToTray(Settings& settings)
     // A failed write only means the hint may show once more next time; nothing to report.
     (void)settings.save(setting::kHintRuns, std::to_string(count));
     return hintDue;
+}
+
+AutoHide::AutoHide(AutoHideHost& host, Settings& settings) : m_host(host), m_settings(settings)
+{}
+
+void AutoHide::check()
+{
+    // Once hidden, nothing is read: an idle tick costs no settings read.
+    if (m_autohidden || !readFlag(m_settings, setting::kHide, false) || !m_host.windowIsNormal())
+        return;
+    m_autohidden = true;
+    // A window left in sight counts as no hiding: the hint would point at an icon that is not there.
+    if (m_host.hideToTray() && countHideToTray(m_settings))
+        m_host.openHint();
 }
 
 } // namespace quelvo
