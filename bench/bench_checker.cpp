@@ -1,8 +1,8 @@
 #include "bench_folder.h"
 #include "platform/linux/posix_file_system.h"
+#include "platform/linux/settings_store.h"
 #include "platform/linux/system_clock.h"
 #include "schedule/schedule_checker.h"
-#include "shell/settings_store.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #include "shell/main_presenter.h"
 
+#include "platform/linux/settings_store.h"
 #include "platform/settings_keys.h"
-#include "shell/settings_store.h"
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_file_system.h"

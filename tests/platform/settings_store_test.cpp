@@ -1,4 +1,4 @@
-#include "shell/settings_store.h"
+#include "platform/linux/settings_store.h"
 
 #include "fakes/fake_file_system.h"
 #include "fakes/temp_home.h"
