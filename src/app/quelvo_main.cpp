@@ -120,7 +120,8 @@ int main(int argc, char** argv)
     std::unique_ptr<PowerBackend> power = makePowerBackend(options.dryRun);
     if (options.folder.empty())
         options.folder = programFolder();
-    fs.makeFolders(options.folder);
+    // A folder that cannot be made is reported by the first save into it.
+    (void)fs.makeFolders(options.folder);
 
     const MainWindowServices services{
         .settings = settings,

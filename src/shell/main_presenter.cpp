@@ -78,8 +78,9 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
         m_view.setChecked(MainBox::TwentyFour, true);
         m_view.setAmPmVisible(false);
     }
-    // 10. The schedule exists from now on.
-    m_schedule.createIfMissing();
+    // 10. The schedule exists from now on. One that cannot be made is no fault to show yet: the list
+    // stays empty, and the first save makes the folder and the file itself and says why it cannot.
+    (void)m_schedule.createIfMissing();
     // 11, 12. The event list.
     loadlist();
     // 13 to 15, 21, 22. The editor's lists, preset to the current time.

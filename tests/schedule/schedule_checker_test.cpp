@@ -340,7 +340,7 @@ TEST(ScheduleCheckerTick, UnreadableSettingsNeverGuessTheClockMode)
     };
     for (const Case& c : cases) {
         CheckerRig rig;
-        rig.settings.save("24hr", "True");
+        EXPECT_TRUE(rig.settings.save("24hr", "True").ok());
         for (int minute = 0; minute < 3; ++minute) {
             const std::string mm = "0" + std::to_string(minute);
             rig.host.events.push_back("On Mon at 01:" + mm + " PM, Shut Down, Repeat daily");
@@ -372,8 +372,9 @@ TEST(ScheduleCheckerTick, ClockModeComesFromTheSettingEachScan)
     for (const auto& c : cases) {
         CheckerRig rig;
         rig.clock.set(at(kMon, 13, 5, 1));
-        if (c.stored)
-            rig.settings.save("24hr", c.stored);
+        if (c.stored) {
+            EXPECT_TRUE(rig.settings.save("24hr", c.stored).ok());
+        }
         rig.host.events = {"On Mon at 01:05 PM, Shut Down, Repeat daily",
                            "On Mon at 13:05   , Reboot,    Repeat daily"};
         rig.checker.checkevents();
@@ -415,7 +416,9 @@ TEST(ScheduleCheckerTick, FirstTickOfARunStillScansAMinuteThatFiredNothing)
     // Without a firing in this minute, a restarted program scans it as before.
     CheckerRig rig;
     // Last week's firing is forgotten, and so is what cannot be read.
-    rig.settings.save(setting::kLastFired, "1796031005 2026-11-30 09:30 581137d37e630179;2026-12-07 09:30;1 x y");
+    EXPECT_TRUE(
+        rig.settings.save(setting::kLastFired, "1796031005 2026-11-30 09:30 581137d37e630179;2026-12-07 09:30;1 x y")
+            .ok());
     rig.host.events = {kMon0930Am};
     rig.checker.checkevents();
     EXPECT_EQ(rig.host.log, std::vector<std::string>{"shutdown"});
@@ -494,7 +497,7 @@ TEST(ScheduleCheckerClock, FiresEachLineOnceInItsMinute)
     };
     for (const auto& c : cases) {
         FakeSettings settings;
-        settings.save("24hr", "True");
+        EXPECT_TRUE(settings.save("24hr", "True").ok());
         FakeClock clock{c.start, c.zone};
         FakeHost host{settings};
         for (const std::string& event : split(c.events)) {
@@ -527,7 +530,7 @@ TEST(ScheduleCheckerClock, AFortnightOfJitterAndStallsFiresEveryEventOnceInItsMi
 {
     for (const bool twentyFour : {false, true}) {
         FakeSettings settings;
-        settings.save("24hr", twentyFour ? "True" : "False");
+        EXPECT_TRUE(settings.save("24hr", twentyFour ? "True" : "False").ok());
         FakeClock clock{at(kMon, 0, 0, 0)};
         FakeHost host{settings};
         // One line per slot 41 minutes apart over the first week (Monday 00:41 ...): a third repeat and

@@ -60,9 +60,10 @@ TEST(AutoHide, HidesAWindowLeftHiddenOnceAndCountsTheHint)
     };
     for (const auto& c : cases) {
         AutoHideRig rig;
-        rig.settings.save("hide", c.hide);
-        if (c.runsBefore)
-            rig.settings.SaveSetting("Quelvo", "data", "runs1", c.runsBefore);
+        EXPECT_TRUE(rig.settings.save("hide", c.hide).ok());
+        if (c.runsBefore) {
+            EXPECT_TRUE(rig.settings.SaveSetting("Quelvo", "data", "runs1", c.runsBefore).ok());
+        }
         rig.window.normal = c.normal;
         rig.autoHide.check();
         EXPECT_EQ(rig.window.log, c.log) << c.note;
@@ -74,7 +75,7 @@ TEST(AutoHide, HidesAWindowLeftHiddenOnceAndCountsTheHint)
 TEST(AutoHide, WindowThatCannotHideNeitherCountsNorHints)
 {
     AutoHideRig rig;
-    rig.settings.save("hide", "1");
+    EXPECT_TRUE(rig.settings.save("hide", "1").ok());
     rig.window.trayThere = false;
     rig.autoHide.check();
     rig.autoHide.check();
@@ -85,7 +86,7 @@ TEST(AutoHide, WindowThatCannotHideNeitherCountsNorHints)
 TEST(AutoHide, WaitsUntilTheTrayShowsTheWindowAgain)
 {
     AutoHideRig rig;
-    rig.settings.save("hide", "1");
+    EXPECT_TRUE(rig.settings.save("hide", "1").ok());
     rig.autoHide.check();
     rig.window.normal = true; // shown by some other way than the tray commands
     rig.autoHide.check();
@@ -110,7 +111,7 @@ TEST(AutoHide, HideCountReadsBadValuesAsZeroAndStopsAtTheTop)
     };
     for (const auto& c : cases) {
         FakeSettings settings;
-        settings.SaveSetting("Quelvo", "data", "runs1", c.before);
+        EXPECT_TRUE(settings.SaveSetting("Quelvo", "data", "runs1", c.before).ok());
         EXPECT_EQ(countHideToTray(settings), c.hint) << c.before;
         EXPECT_EQ(settings.get("RUNS1", "x"), c.after) << c.before; // the store folds names
     }

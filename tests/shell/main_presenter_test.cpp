@@ -134,9 +134,9 @@ TEST_F(MainPresenterTest, FirstStartAndStoredModes)
 
     // A stored 12-hour mode wins over the clock's habit.
     restart();
-    settings.save("24hr", "False");
-    settings.save("pause", "True");
-    settings.save("forced", "False");
+    EXPECT_TRUE(settings.save("24hr", "False").ok());
+    EXPECT_TRUE(settings.save("pause", "True").ok());
+    EXPECT_TRUE(settings.save("forced", "False").ok());
     autostart.stored = "/old/quelvo";
     systemName = "Debian GNU/Linux 12 (bookworm)";
     start();
@@ -203,10 +203,10 @@ TEST_F(MainPresenterTest, LaterCopyBringsTheWindowForwardOnlyWithoutATray)
 TEST_F(MainPresenterTest, WithoutANotificationAreaTheWindowStaysReachable)
 {
     trayThere = false;
-    settings.save("hide", "1"); // the user left the window hidden last time
+    EXPECT_TRUE(settings.save("hide", "1").ok()); // the user left the window hidden last time
     MainPresenter& p = start();
     p.tick();
-    // The checker's auto-hide has nowhere to hide into.
+    // Auto-hide has nowhere to hide into.
     EXPECT_FALSE(view.hidden || view.minimised);
 
     trayThere = true; // the desktop's notification area has started since
@@ -256,7 +256,7 @@ TEST_F(MainPresenterTest, EachTrayMenuCaptionDoesItsOwnThing)
         SCOPED_TRACE(c.caption);
         restart();
         fs = {};
-        settings.save("forced", "False");
+        EXPECT_TRUE(settings.save("forced", "False").ok());
         ended = 0;
         MainPresenter& p = start();
         const auto& menu = view.trayView.menu;
@@ -521,8 +521,8 @@ TEST_F(MainPresenterTest, ClockModeSwitchWarnsAndRefillsTheEditor)
 
 TEST_F(MainPresenterTest, PositionIsPlacedAndStoredInTwipsAndOnlyTheLeftButtonDrags)
 {
-    settings.save("x", "1500");
-    settings.save("y", "3000");
+    EXPECT_TRUE(settings.save("x", "1500").ok());
+    EXPECT_TRUE(settings.save("y", "3000").ok());
     view.dpi = 144;
     MainPresenter& p = start();
     EXPECT_EQ(view.place.left, 150); // 10 twips per pixel at 144 dpi
@@ -548,8 +548,8 @@ TEST_F(MainPresenterTest, PositionIsPlacedAndStoredInTwipsAndOnlyTheLeftButtonDr
 
 TEST_F(MainPresenterTest, WhereTheWindowSystemPlacesWindowsTheDragIsItsAndNoPositionIsStored)
 {
-    settings.save("x", "1500");
-    settings.save("y", "3000");
+    EXPECT_TRUE(settings.save("x", "1500").ok());
+    EXPECT_TRUE(settings.save("y", "3000").ok());
     view.placeable = false;
     MainPresenter& p = start();
     EXPECT_EQ(view.place.left, 10); // where the window system put it

@@ -352,7 +352,7 @@ TEST(SplashWindow, ShowsItsTextAndOpensTheMainWindowOnItsTick)
     };
     for (const Case c : {Case{"False", true}, Case{"True", false}}) {
         test::FakeSettings settings;
-        settings.save("pause", c.pause);
+        EXPECT_TRUE(settings.save("pause", c.pause).ok());
         int opened = 0;
         std::unique_ptr<SplashWindow> splash;
         splash = std::make_unique<SplashWindow>(instance(), settings, [&] {

@@ -211,7 +211,7 @@ TEST(MainWindow, AmPmBoxShowsOnlyOnTheTwelveHourClock)
 {
     for (const auto& [stored, visible] : {std::pair{"True", false}, std::pair{"False", true}}) {
         Fixture f;
-        f.settings.save("24hr", stored);
+        EXPECT_TRUE(f.settings.save("24hr", stored).ok());
         win32::MainWindow& w = f.start();
         EXPECT_EQ(shown(w.control("com_am")), visible) << stored;
         EXPECT_EQ(shown(f.only(L"AM/&PM")), visible) << stored;
