@@ -34,8 +34,9 @@ constexpr int kBuildMainWindowAfterMs = 100;
 
 void printLine(const QString& line)
 {
-    std::printf("%s\n", line.toUtf8().constData());
-    std::fflush(stdout);
+    // A report that cannot be written has nowhere else to go.
+    (void)std::printf("%s\n", line.toUtf8().constData());
+    (void)std::fflush(stdout);
 }
 
 // Dry runs say each time a window reaches the screen, by its object name, so that a test can
@@ -84,8 +85,8 @@ int main(int argc, char** argv)
     ProgramOptions options;
     options.dryRun = dryRunFromEnvironment();
     if (const auto done = parseProgramOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
-        std::fputs(done->out.c_str(), stdout);
-        std::fputs(done->err.c_str(), stderr);
+        (void)std::fputs(done->out.c_str(), stdout);
+        (void)std::fputs(done->err.c_str(), stderr);
         return done->status;
     }
 

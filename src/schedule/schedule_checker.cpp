@@ -44,7 +44,7 @@ std::string nowtext(const LocalTime& t, bool twentyFour)
 std::string minuteStamp(const LocalTime& t)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+    (void)std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
     return text;
 }
 
@@ -121,7 +121,7 @@ std::string lineKey(std::string_view line)
         hash *= 1099511628211ULL;
     }
     char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    (void)std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash)); // always fits
     return text;
 }
 
@@ -231,7 +231,7 @@ std::vector<long long> ScheduleChecker::minutesToScan(WallTime wall, std::chrono
     std::vector<long long> out;
     for (long long moment = first + 1; moment <= thisMoment; ++moment) {
         const long long local = moment == thisMoment ? minute : localMinuteAt(moment);
-        for (long long skipped = previous + 1; skipped < local && skipped - previous <= 24 * 60; ++skipped)
+        for (long long skipped = previous + 1; skipped < local && skipped - previous <= 24LL * 60; ++skipped)
             out.push_back(skipped);
         out.push_back(local);
         previous = local;
