@@ -1,8 +1,8 @@
 #include "bench_folder.h"
 #include "platform/linux/posix_file_system.h"
+#include "platform/linux/settings_store.h"
 #include "platform/linux/system_clock.h"
 #include "schedule/schedule_checker.h"
-#include "shell/settings_store.h"
 
 #include <benchmark/benchmark.h>
 
@@ -57,9 +57,6 @@ private:
 class ListHost final : public quelvo::CheckerHost
 {
 public:
-    [[nodiscard]] bool windowIsNormal() const override { return false; }
-    bool hideToTray() override { return false; }
-    void openHint() override {}
     [[nodiscard]] const std::vector<std::string>& lstEvents() const override { return lines; }
     quelvo::IoResult dropevent(const std::string&) override { return quelvo::IoResult::success(); }
     void openCountdown(bool) override { ++opened; }

@@ -1,7 +1,7 @@
 #include "bench_folder.h"
 #include "platform/file_system.h"
 #include "platform/linux/posix_file_system.h"
-#include "shell/settings_store.h"
+#include "platform/linux/settings_store.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 // through the entry comes back as the Exec value a desktop starts it with.
 #include "fakes/fake_file_system.h"
 #include "fuzz_input.h"
-#include "shell/autostart_entry.h"
-#include "shell/desktop_autostart.h"
+#include "platform/linux/autostart_entry.h"
+#include "platform/linux/desktop_autostart.h"
 
 #include <optional>
 

@@ -2,8 +2,8 @@
 // gave, and a value saved into it reads back exactly.
 #include "fakes/fake_file_system.h"
 #include "fuzz_input.h"
+#include "platform/linux/settings_store.h"
 #include "schedule/event_line.h"
-#include "shell/settings_store.h"
 
 using namespace quelvo;
 

@@ -2,8 +2,8 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/settings.h"
 #include "platform/version_query.h"
-#include "shell/settings.h"
 
 #include <functional>
 #include <iosfwd>

@@ -1,4 +1,6 @@
 #include "app/ctl.h"
+
+#include "platform/settings_keys.h"
 #include "schedule/clock_mode.h"
 #include "schedule/event_editor.h"
 #include "schedule/quick_action.h"
@@ -82,7 +84,7 @@ int saveInput(CtlContext& ctx, const EditorInput& input)
     }
     // Both rules read `24hr` as stored; only a value the program never writes sets them apart.
     if (!input.twentyFour && matchesIn24HourForm(ctx.settings)) {
-        ctx.err << "quelvoctl: warning: 24hr is \"" << ctx.settings.get("24hr", "")
+        ctx.err << "quelvoctl: warning: 24hr is \"" << ctx.settings.get(setting::kTwentyFour.key, "")
                 << "\", not \"True\" or \"False\": new lines are saved in 12-hour form, but the checker matches "
                    "24-hour lines; set 24hr to True or False\n";
     }

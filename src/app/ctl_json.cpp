@@ -16,7 +16,7 @@ std::string jsonString(std::string_view text)
         } else if (byte < 0x20 || byte >= 0x7f) {
             // Lines are bytes in no known encoding: each byte stands for its Latin-1 character.
             char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            (void)std::snprintf(escaped, sizeof escaped, "\\u%04x", byte); // always fits
             out += escaped;
         } else {
             out += c;

@@ -1,5 +1,6 @@
 #include "app/ctl.h"
 
+#include "platform/settings_keys.h"
 #include "schedule/event_line.h"
 
 #include <ostream>
@@ -8,17 +9,6 @@
 namespace quelvo {
 
 namespace {
-
-// The flag settings and the two values the program itself writes for each; any other value would be
-// read differently by different parts of the program (the editor and the checker for `24hr`).
-struct FlagSetting
-{
-    std::string_view key;
-    std::string_view on;
-    std::string_view off;
-};
-constexpr FlagSetting kFlagSettings[] = {
-    {"24hr", "True", "False"}, {"forced", "True", "False"}, {"pause", "True", "False"}, {"hide", "1", "0"}};
 
 int get(CtlContext& ctx, const std::vector<std::string>& args)
 {
@@ -39,7 +29,9 @@ int set(CtlContext& ctx, const std::vector<std::string>& args)
         ctx.err << "usage: quelvoctl set KEY VALUE\n";
         return kCtlUsage;
     }
-    for (const FlagSetting& flag : kFlagSettings) {
+    // Any other value of a flag would be read differently by different parts of the program (the
+    // editor and the checker for `24hr`).
+    for (const FlagKey& flag : setting::kFlags) {
         if (equalsIgnoringCase(args[0], flag.key) && args[1] != flag.on && args[1] != flag.off) {
             ctx.err << "usage: quelvoctl set " << flag.key << ' ' << flag.on << '|' << flag.off << '\n';
             return kCtlUsage;

@@ -1,15 +1,15 @@
 // The tray program: builds the real services and hands them to the windows.
+#include "platform/linux/desktop_autostart.h"
 #include "platform/linux/local_socket_messenger.h"
 #include "platform/linux/locations.h"
 #include "platform/linux/lock_file_instance.h"
 #include "platform/linux/posix_file_system.h"
 #include "platform/linux/power_backend.h"
+#include "platform/linux/settings_store.h"
 #include "platform/linux/status_notifier.h"
 #include "platform/linux/system_clock.h"
 #include "platform/linux/system_name.h"
-#include "shell/desktop_autostart.h"
 #include "shell/program_options.h"
-#include "shell/settings_store.h"
 #include "ui/app_icon.h"
 #include "ui/frm_main.h"
 #include "ui/splash_window.h"
@@ -34,8 +34,9 @@ constexpr int kBuildMainWindowAfterMs = 100;
 
 void printLine(const QString& line)
 {
-    std::printf("%s\n", line.toUtf8().constData());
-    std::fflush(stdout);
+    // A report that cannot be written has nowhere else to go.
+    (void)std::printf("%s\n", line.toUtf8().constData());
+    (void)std::fflush(stdout);
 }
 
 // Dry runs say each time a window reaches the screen, by its object name, so that a test can
@@ -84,8 +85,8 @@ int main(int argc, char** argv)
     ProgramOptions options;
     options.dryRun = dryRunFromEnvironment();
     if (const auto done = parseProgramOptions(std::vector<std::string>(argv + 1, argv + argc), options)) {
-        std::fputs(done->out.c_str(), stdout);
-        std::fputs(done->err.c_str(), stderr);
+        (void)std::fputs(done->out.c_str(), stdout);
+        (void)std::fputs(done->err.c_str(), stderr);
         return done->status;
     }
 
@@ -120,7 +121,8 @@ int main(int argc, char** argv)
     std::unique_ptr<PowerBackend> power = makePowerBackend(options.dryRun);
     if (options.folder.empty())
         options.folder = programFolder();
-    fs.makeFolders(options.folder);
+    // A folder that cannot be made is reported by the first save into it.
+    (void)fs.makeFolders(options.folder);
 
     const MainWindowServices services{
         .settings = settings,

@@ -7,6 +7,7 @@
 #include "platform/windows/shell_notify_icon.h"
 #include "platform/windows/system_clock.h"
 #include "platform/windows/system_name.h"
+#include "platform/windows/wide_text.h"
 #include "platform/windows/window_messenger.h"
 #include "platform/windows/windows_file_system.h"
 #include "shell/program_options.h"
@@ -45,7 +46,7 @@ std::vector<std::string> arguments()
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
     for (int i = 1; wide && i < count; ++i)
-        args.push_back(quelvo::utf8Path(wide[i]));
+        args.push_back(quelvo::toUtf8(wide[i]));
     LocalFree(wide);
     return args;
 }
@@ -60,11 +61,11 @@ std::string startCommand(const std::string& folder)
 {
     std::string command = quoted(quelvo::executablePath());
     if (!folder.empty()) {
-        const std::wstring given = quelvo::widePath(folder);
+        const std::wstring given = quelvo::toWide(folder);
         std::wstring full(MAX_PATH, L'\0');
         const DWORD length = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
         full.resize(length > 0 && length < full.size() ? length : 0);
-        command += " --folder " + quoted(full.empty() ? folder : quelvo::utf8Path(full));
+        command += " --folder " + quoted(full.empty() ? folder : quelvo::toUtf8(full));
     }
     return command;
 }

@@ -16,8 +16,8 @@
 #include "platform/linux/linux_power.h"
 #include "platform/linux/locations.h"
 #include "platform/linux/posix_file_system.h"
+#include "platform/linux/settings_store.h"
 #include "platform/linux/system_clock.h"
-#include "shell/settings_store.h"
 
 #include <unistd.h>
 #endif

@@ -11,7 +11,7 @@
 namespace quelvo {
 
 /// Outcome of a file operation: empty on success, else a readable reason.
-struct IoResult
+struct [[nodiscard]] IoResult
 {
     std::string error;
 

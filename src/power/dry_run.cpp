@@ -11,9 +11,10 @@ namespace quelvo {
 DryRunOutput standardOutputLines()
 {
     return [](const std::string& line) {
-        std::fputs(line.c_str(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+        // A report that cannot be written has nowhere else to go.
+        (void)std::fputs(line.c_str(), stdout);
+        (void)std::fputc('\n', stdout);
+        (void)std::fflush(stdout);
     };
 }
 

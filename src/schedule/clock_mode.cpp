@@ -1,17 +1,18 @@
 #include "schedule/clock_mode.h"
 
+#include "platform/settings_keys.h"
 #include "schedule/event_line.h"
 
 namespace quelvo {
 
 bool savesIn24HourForm(const Settings& settings)
 {
-    return settings.get("24hr", "False") == "True";
+    return readFlag(settings, setting::kTwentyFour, false);
 }
 
 bool matchesIn24HourForm(const Settings& settings)
 {
-    return settings.get("24hr", "False") != "False";
+    return settings.get(setting::kTwentyFour.key, setting::kTwentyFour.off) != setting::kTwentyFour.off;
 }
 
 std::optional<UserMessage> unknownSavingMode(const Settings& settings)
@@ -88,12 +89,12 @@ std::vector<std::string> ampmList()
 ClockModeChange setclockmode(bool checked, std::string_view stored24hr, const LocalTime& now)
 {
     ClockModeChange change;
-    if (checked && stored24hr == "False")
+    if (checked && stored24hr == setting::kTwentyFour.off)
         change.warning = UserMessage{std::string(kWarningTitle), std::string(kTo24HourWarning)};
-    else if (!checked && stored24hr == "True")
+    else if (!checked && stored24hr == setting::kTwentyFour.on)
         change.warning = UserMessage{std::string(kWarningTitle), std::string(kTo12HourWarning)};
 
-    change.store24hr = checked ? "True" : "False";
+    change.store24hr = flagText(setting::kTwentyFour, checked);
     change.ampmVisible = !checked;
     change.hourList = hourList(checked);
     if (checked) {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/settings.h"
 #include "schedule/user_message.h"
-#include "shell/settings.h"
 
 #include <optional>
 #include <string>

@@ -38,7 +38,7 @@ UserMessage inputError(std::string_view text, MessageIcon icon)
 std::string twoDigits(long long value)
 {
     char text[24];
-    std::snprintf(text, sizeof text, "%02lld", value);
+    (void)std::snprintf(text, sizeof text, "%02lld", value); // sized for any value
     return text;
 }
 

@@ -1,7 +1,7 @@
 #include "schedule/schedule_checker.h"
 
+#include "platform/settings_keys.h"
 #include "schedule/event_line.h"
-#include "schedule/tray_hint_count.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -44,7 +44,7 @@ std::string nowtext(const LocalTime& t, bool twentyFour)
 std::string minuteStamp(const LocalTime& t)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+    (void)std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
     return text;
 }
 
@@ -121,7 +121,7 @@ std::string lineKey(std::string_view line)
         hash *= 1099511628211ULL;
     }
     char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    (void)std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash)); // always fits
     return text;
 }
 
@@ -177,7 +177,6 @@ void ScheduleChecker::checkevents()
     const WallTime wall = m_clock.wallNow();
     const auto steady = m_clock.steadyNow();
     const long long minute = minuteNumber(m_clock.toLocal(wall));
-    autoHide();
     if (bookkeepingPending())
         catchUp(wall);
 
@@ -232,7 +231,7 @@ std::vector<long long> ScheduleChecker::minutesToScan(WallTime wall, std::chrono
     std::vector<long long> out;
     for (long long moment = first + 1; moment <= thisMoment; ++moment) {
         const long long local = moment == thisMoment ? minute : localMinuteAt(moment);
-        for (long long skipped = previous + 1; skipped < local && skipped - previous <= 24 * 60; ++skipped)
+        for (long long skipped = previous + 1; skipped < local && skipped - previous <= 24LL * 60; ++skipped)
             out.push_back(skipped);
         out.push_back(local);
         previous = local;
@@ -240,21 +239,10 @@ std::vector<long long> ScheduleChecker::minutesToScan(WallTime wall, std::chrono
     return out;
 }
 
-void ScheduleChecker::autoHide()
-{
-    // Once hidden, nothing is read: an idle tick costs no settings read.
-    if (m_autohidden || m_settings.get("hide", "0") != "1" || !m_host.windowIsNormal())
-        return;
-    m_autohidden = true;
-    // A window left in sight counts as no hiding: the hint would point at an icon that is not there.
-    if (m_host.hideToTray() && countHideToTray(m_settings))
-        m_host.openHint();
-}
-
 void ScheduleChecker::loadFirings(WallTime wall)
 {
     if (!m_firingsLoaded) {
-        m_firings = parseFirings(m_settings.get(kLastFiredKey, ""));
+        m_firings = parseFirings(m_settings.get(setting::kLastFired, ""));
         m_firingsLoaded = true;
     }
     forgetOldFirings(wall);
@@ -331,7 +319,7 @@ void ScheduleChecker::saveFirings()
 {
     // The record in memory is what guards against a second firing; the stored copy only carries it
     // over a restart, so a failed write waits for the next tick.
-    m_recordPending = !m_settings.save(kLastFiredKey, formatFirings(m_firings)).ok();
+    m_recordPending = !m_settings.save(setting::kLastFired, formatFirings(m_firings)).ok();
 }
 
 void ScheduleChecker::dropLine(const std::string& line)

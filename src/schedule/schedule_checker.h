@@ -2,8 +2,8 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/settings.h"
 #include "schedule/clock_mode.h"
-#include "shell/settings.h"
 
 #include <chrono>
 #include <cstdint>
@@ -12,11 +12,6 @@
 #include <vector>
 
 namespace quelvo {
-
-/// The setting that holds the record of firings: entries separated by ";", each
-/// "<UTC seconds> <YYYY-MM-DD HH:MM> <line key>[,<line key>...]", the local minute scanned and the
-/// lines that were due in it (the one that fired and those it took the minute from).
-inline constexpr std::string_view kLastFiredKey = "lastfired";
 
 /// How long a firing is remembered, either side of the wall clock: a repeated hour, or a clock set back
 /// by up to this much, does not fire the same line in the same local minute again.
@@ -82,7 +77,10 @@ struct Firing
     bool operator==(const Firing&) const = default;
 };
 
-/// The record as stored in kLastFiredKey; entries that cannot be read are left out.
+/// The record as stored under `lastfired` (setting::kLastFired): entries separated by ";", each
+/// "<UTC seconds> <YYYY-MM-DD HH:MM> <line key>[,<line key>...]", the local minute scanned and the
+/// lines that were due in it (the one that fired and those it took the minute from); entries that cannot be read are
+/// left out.
 std::vector<Firing> parseFirings(std::string_view text);
 std::string formatFirings(const std::vector<Firing>& firings);
 
@@ -92,12 +90,6 @@ class CheckerHost
 public:
     virtual ~CheckerHost() = default;
 
-    /// True when the main window is neither minimised nor maximised.
-    [[nodiscard]] virtual bool windowIsNormal() const = 0;
-    /// Minimises the main window, then makes it invisible; false when there is no tray to hide into.
-    virtual bool hideToTray() = 0;
-    /// Opens the tray hint window without waiting for it.
-    virtual void openHint() = 0;
     /// Called before minutes are scanned, so that other programs' changes to the schedule count.
     virtual void beforeScan() {}
     /// The raw event lines in file order.
@@ -111,7 +103,7 @@ public:
     virtual void reportError(const std::string& text) = 0;
 };
 
-/// The once-a-second work of the main window: re-hiding it to the tray and firing due events.
+/// The once-a-second firing of due events.
 /// A due line fires from the list in memory whatever the files allow; the bookkeeping after it
 /// (the record of firings, the removal of a one-off line) that could not be written is kept and
 /// tried again at each later tick, and a line whose removal waits never fires again meanwhile.
@@ -120,20 +112,14 @@ class ScheduleChecker final
 public:
     ScheduleChecker(CheckerHost& host, Settings& settings, const Clock& clock);
 
-    /// One tick: auto-hide, then each local minute not yet scanned (see minutesToScan), firing the first
+    /// One tick: each local minute not yet scanned (see minutesToScan), firing the first
     /// due line that has not fired in its minute; from one reading of the wall and the steady clock.
     void checkevents();
-
-    /// True when the checker has hidden the window since it was last shown from the tray.
-    [[nodiscard]] bool autohidden() const { return m_autohidden; }
-    /// The tray's show commands clear the flag, so the next hidden run hides it again.
-    void setAutohidden(bool value) { m_autohidden = value; }
 
     /// True while a fired line's removal or the record of firings waits to be written.
     [[nodiscard]] bool bookkeepingPending() const { return m_recordPending || !m_pendingDrops.empty(); }
 
 private:
-    void autoHide();
     [[nodiscard]] std::vector<long long> minutesToScan(WallTime wall, std::chrono::steady_clock::time_point steady,
                                                        long long minute) const;
     bool scan(long long localMinute, WallTime wall, bool twentyFour);
@@ -156,7 +142,6 @@ private:
     std::vector<Firing> m_firings;
     bool m_recordPending = false;            // m_firings holds a firing the settings do not
     std::vector<std::string> m_pendingDrops; // fired one-off lines still to be removed, lower-cased
-    bool m_autohidden = false;
 };
 
 } // namespace quelvo

@@ -17,7 +17,7 @@ inline constexpr std::string_view kEventsFileName = "events.ini";
 inline constexpr std::string_view kTempFileName = "temp.ini";
 
 /// The largest schedule that is read; a larger one is refused rather than loaded.
-inline constexpr std::int64_t kMaxScheduleBytes = 16 * 1024 * 1024;
+inline constexpr std::int64_t kMaxScheduleBytes = std::int64_t{16} * 1024 * 1024;
 
 /// The line end of every line the program writes.
 inline constexpr std::string_view kLineEnd = "\r\n";

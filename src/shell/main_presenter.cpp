@@ -2,11 +2,11 @@
 
 #include "platform/autostart.h"
 #include "platform/instance_messenger.h"
+#include "platform/settings_keys.h"
 #include "platform/single_instance.h"
 #include "schedule/clock_mode.h"
 #include "schedule/event_editor.h"
 #include "schedule/quick_action.h"
-#include "schedule/tray_hint_count.h"
 
 namespace quelvo {
 
@@ -14,8 +14,6 @@ namespace {
 
 const WelcomeText kWelcome{"Welcome to Quelvo! from Velmor Software. Please visit ", "https://quelvo.example.org",
                            " for more information and the latest updates for this software."};
-const char* const kTrue = "True";
-const char* const kFalse = "False";
 
 MainBox dayBox(std::size_t day)
 {
@@ -27,7 +25,7 @@ MainBox dayBox(std::size_t day)
 MainPresenter::MainPresenter(MainWindowServices services, MainView& view)
     : m_services(std::move(services)), m_view(view), m_schedule(m_services.fs, m_services.folder),
       m_eventList(m_schedule), m_checker(*this, m_services.settings, m_services.clock),
-      m_hint([this](HintPresenter& p) { return m_view.makeHint(p); }),
+      m_autoHide(*this, m_services.settings), m_hint([this](HintPresenter& p) { return m_view.makeHint(p); }),
       m_shutdown(CountdownKind::Shutdown, countdownHooks(),
                  [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
       m_reboot(CountdownKind::Reboot, countdownHooks(),
@@ -69,9 +67,9 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
                                                                                          : m_services.systemName));
     // 7. First start: a user whose clock shows no AM/PM gets the 24-hour mode.
     const DayHalves& halves = m_services.dayHalves;
-    if (settings.get("24hr", "").empty() &&
+    if (settings.get(setting::kTwentyFour.key, "").empty() &&
         firstStartPrefers24Hour(m_services.clock.now().hour < 12 ? halves.am : halves.pm))
-        (void)settings.save("24hr", kTrue);
+        (void)writeFlag(settings, setting::kTwentyFour, true);
     // 8. The "About" tab.
     m_view.selectTab(MainTab::About);
     // 9. The stored mode; the box agrees with it, so no warning.
@@ -80,8 +78,9 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
         m_view.setChecked(MainBox::TwentyFour, true);
         m_view.setAmPmVisible(false);
     }
-    // 10. The schedule exists from now on.
-    m_schedule.createIfMissing();
+    // 10. The schedule exists from now on. One that cannot be made is no fault to show yet: the list
+    // stays empty, and the first save makes the folder and the file itself and says why it cannot.
+    (void)m_schedule.createIfMissing();
     // 11, 12. The event list.
     loadlist();
     // 13 to 15, 21, 22. The editor's lists, preset to the current time.
@@ -90,10 +89,10 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
     m_view.fill(MainCombo::Minute, presets.minuteList);
     m_view.fill(MainCombo::Hour, presets.hourList);
     // 16, 17. The option boxes; ticking them stores them again, as a click would.
-    if (settings.get("forced", kTrue) == kTrue)
-        setOption(MainBox::Forced, "forced", true);
-    if (settings.get("pause", kFalse) == kTrue)
-        setOption(MainBox::Pause, "pause", true);
+    if (readFlag(settings, setting::kForced, true))
+        setOption(MainBox::Forced, setting::kForced, true);
+    if (readFlag(settings, setting::kPause, false))
+        setOption(MainBox::Pause, setting::kPause, true);
     // 18. The icon in the notification area.
     m_tray = std::make_unique<SysTrayModel>(m_view.tray(), kProgramIcon, kFileDescription);
     fillTrayMenu(*m_tray);
@@ -111,7 +110,7 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
     // 23. Where the window last stood, where the program may place it.
     const PixelRect design = m_view.fitToContents();
     if (m_view.canPlaceWindow()) {
-        const PixelRect placed = placeWindow(settings.get("x", "50"), settings.get("y", "200"), design,
+        const PixelRect placed = placeWindow(settings.get(setting::kX, "50"), settings.get(setting::kY, "200"), design,
                                              m_view.logicalDpi(), m_view.screens());
         m_view.moveTo(placed.left, placed.top);
     }
@@ -138,6 +137,7 @@ void MainPresenter::tick()
     // looks at no file.
     if (!m_view.windowHidden())
         refreshList();
+    m_autoHide.check();
     m_checker.checkevents();
 }
 
@@ -165,16 +165,17 @@ bool MainPresenter::trayAvailable() const
     return !m_services.trayAvailable || m_services.trayAvailable();
 }
 
-void MainPresenter::setOption(MainBox box, std::string_view key, bool on)
+void MainPresenter::setOption(MainBox box, const FlagKey& flag, bool on)
 {
     m_view.setChecked(box, on);
-    (void)m_services.settings.save(key, on ? kTrue : kFalse);
+    // A failed write leaves the box right for this run; the next start reads the old value.
+    (void)writeFlag(m_services.settings, flag, on);
 }
 
 void MainPresenter::optionClicked(MainBox box)
 {
     if (box == MainBox::Forced || box == MainBox::Pause)
-        setOption(box, box == MainBox::Forced ? "forced" : "pause", m_view.checked(box));
+        setOption(box, box == MainBox::Forced ? setting::kForced : setting::kPause, m_view.checked(box));
 }
 
 void MainPresenter::actionClicked(MainBox box)
@@ -296,10 +297,11 @@ void MainPresenter::selectalldays()
 void MainPresenter::setclockmode()
 {
     const ClockModeChange change = quelvo::setclockmode(
-        m_view.checked(MainBox::TwentyFour), m_services.settings.get("24hr", kFalse), m_services.clock.now());
+        m_view.checked(MainBox::TwentyFour),
+        m_services.settings.get(setting::kTwentyFour.key, setting::kTwentyFour.off), m_services.clock.now());
     if (change.warning)
         m_view.showMessage(*change.warning);
-    (void)m_services.settings.save("24hr", change.store24hr);
+    (void)m_services.settings.save(setting::kTwentyFour.key, change.store24hr);
     m_view.setAmPmVisible(change.ampmVisible);
     m_view.fill(MainCombo::Hour, change.hourList);
     m_view.setText(MainCombo::Hour, change.hourText);
@@ -333,7 +335,7 @@ void MainPresenter::quickaction(std::size_t index)
 void MainPresenter::hidetotray()
 {
     m_view.minimiseWindow();
-    (void)m_services.settings.save("hide", "1");
+    (void)writeFlag(m_services.settings, setting::kHide, true);
     // Without a notification area the window could not be brought back: it stays on the task bar,
     // and there is no icon for the hint to point at, so the hides are not counted either.
     if (!trayAvailable())
@@ -364,8 +366,8 @@ void MainPresenter::showmainwindow(std::optional<MainTab> tab)
     m_view.restoreWindow();
     if (tab)
         m_view.selectTab(*tab);
-    m_checker.setAutohidden(false);
-    (void)m_services.settings.save("hide", "0");
+    m_autoHide.setAutohidden(false);
+    (void)writeFlag(m_services.settings, setting::kHide, false);
 }
 
 void MainPresenter::pointerPressed(int button, int screenX, int screenY)
@@ -396,7 +398,7 @@ void MainPresenter::pointerMoved(int screenX, int screenY)
     // Both edges in one write: the position never stands half stored.
     const std::string x = formatTwips(static_cast<float>(frame.left * twips));
     const std::string y = formatTwips(static_cast<float>(frame.top * twips));
-    (void)m_services.settings.save({{"x", x}, {"y", y}});
+    (void)m_services.settings.save({{setting::kX, x}, {setting::kY, y}});
 }
 
 CountdownPresenter& MainPresenter::countdown(CountdownKind kind)
@@ -407,7 +409,7 @@ CountdownPresenter& MainPresenter::countdown(CountdownKind kind)
 void MainPresenter::powerNow(CountdownKind kind, bool forced)
 {
     if (forced)
-        setOption(MainBox::Forced, "forced", true);
+        setOption(MainBox::Forced, setting::kForced, true);
     countdown(kind).openAtZero();
 }
 
@@ -471,7 +473,7 @@ void MainPresenter::trayMouseDown(int button)
         trayDoubleClick();
 }
 
-// ---- CheckerHost
+// ---- AutoHideHost
 
 bool MainPresenter::windowIsNormal() const
 {
@@ -492,6 +494,8 @@ void MainPresenter::openHint()
 {
     m_hint.open();
 }
+
+// ---- CheckerHost
 
 void MainPresenter::beforeScan()
 {

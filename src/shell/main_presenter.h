@@ -5,6 +5,7 @@
 #include "schedule/event_list.h"
 #include "schedule/schedule_checker.h"
 #include "schedule/schedule_file.h"
+#include "shell/auto_hide.h"
 #include "shell/hint_presenter.h"
 #include "shell/main_view.h"
 #include "tray/sys_tray_model.h"
@@ -18,6 +19,7 @@
 namespace quelvo {
 
 class Autostart;
+struct FlagKey;
 class InstanceMessenger;
 class SingleInstance;
 
@@ -47,7 +49,7 @@ struct MainWindowServices
 /// Everything the main window decides: start-up, the event list, the editor, the quick actions,
 /// hiding to the tray, the tray's commands, the position memory and the checker's tick. It
 /// talks to the window only through MainView, so any window system can draw it.
-class MainPresenter final : public CheckerHost
+class MainPresenter final : public CheckerHost, public AutoHideHost
 {
 public:
     MainPresenter(MainWindowServices services, MainView& view);
@@ -115,10 +117,12 @@ public:
     [[nodiscard]] CountdownPresenter& countdown(CountdownKind kind);
     [[nodiscard]] HintPresenter& hint() { return m_hint; }
 
-    // CheckerHost
+    // AutoHideHost
     [[nodiscard]] bool windowIsNormal() const override;
     bool hideToTray() override;
     void openHint() override;
+
+    // CheckerHost
     void beforeScan() override;
     [[nodiscard]] const std::vector<std::string>& lstEvents() const override;
     IoResult dropevent(const std::string& matchedLine) override;
@@ -128,7 +132,7 @@ public:
 private:
     [[nodiscard]] bool trayAvailable() const;
     [[nodiscard]] bool twentyFourHour() const;
-    void setOption(MainBox box, std::string_view key, bool on);
+    void setOption(MainBox box, const FlagKey& flag, bool on);
     void powerNow(CountdownKind kind, bool forced);
     void runTrayAction(TrayAction action, std::size_t quick);
     void keepReachable();
@@ -140,6 +144,7 @@ private:
     ScheduleFile m_schedule;
     EventList m_eventList;
     ScheduleChecker m_checker;
+    AutoHide m_autoHide;
     HintPresenter m_hint;
     CountdownPresenter m_shutdown;
     CountdownPresenter m_reboot;

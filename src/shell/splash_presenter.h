@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/settings.h"
+#include "platform/settings.h"
 
 #include <functional>
 #include <string_view>

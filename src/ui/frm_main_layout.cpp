@@ -279,7 +279,7 @@ QWidget* FrmMain::buildSleepTab()
     frames->setSpacing(layout->spacing() * 2);
     // The buttons come from the quick actions' table, four to a frame.
     for (int group = 0; group < 2; ++group) {
-        auto* frame = new QGroupBox(qs(kQuickActions[static_cast<std::size_t>(group * 4)].frame));
+        auto* frame = new QGroupBox(qs(kQuickActions[static_cast<std::size_t>(group) * 4].frame));
         auto* column = new QVBoxLayout(frame);
         column->setSpacing(column->spacing() + 2);
         for (int i = 0; i < 4; ++i) {

@@ -208,7 +208,7 @@ TEST_F(QuelvoctlTest, EveryFailedChangeSaysWhyAndKeepsTheSchedule)
 TEST_F(QuelvoctlTest, EveryChangeHoldsTheLockAndAddStartsOnANewLine)
 {
     fs.put(kEvents, kMon); // no final line end
-    settings.save("24hr", "False");
+    EXPECT_TRUE(settings.save("24hr", "False").ok());
     EXPECT_EQ(run({"add", "--days", "wed", "--hour", "11", "--minute", "45", "--ampm", "PM", "--reboot"}).code, kCtlOk);
     EXPECT_EQ(fs.content(kEvents), kMon + "\r\n" + kWed + "\r\n");
     EXPECT_EQ(run({"delete", "1"}).code, kCtlOk);

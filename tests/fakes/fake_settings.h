@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/settings.h"
 #include "schedule/event_line.h"
-#include "shell/settings.h"
 
 #include <map>
 #include <string>

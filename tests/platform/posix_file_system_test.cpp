@@ -1,7 +1,7 @@
+#include "platform/linux/desktop_autostart.h"
 #include "platform/linux/posix_file_system.h"
+#include "platform/linux/settings_store.h"
 #include "schedule/schedule_file.h"
-#include "shell/desktop_autostart.h"
-#include "shell/settings_store.h"
 
 #include "fakes/temp_home.h"
 

@@ -2,9 +2,9 @@
 // moments, and writers and readers racing one another.
 
 #include "platform/linux/posix_file_system.h"
+#include "platform/linux/settings_store.h"
 #include "schedule/event_line.h"
 #include "schedule/schedule_file.h"
-#include "shell/settings_store.h"
 
 #include "fakes/temp_home.h"
 

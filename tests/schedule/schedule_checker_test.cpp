@@ -2,7 +2,7 @@
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_settings.h"
-#include "schedule/tray_hint_count.h"
+#include "platform/settings_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -189,17 +189,6 @@ class FakeHost final : public CheckerHost
 public:
     explicit FakeHost(const Settings& settings) : m_settings(settings) {}
 
-    [[nodiscard]] bool windowIsNormal() const override { return normal; }
-    bool hideToTray() override
-    {
-        log.push_back("hide");
-        if (!trayThere)
-            return false;
-        normal = false;
-        return true;
-    }
-    bool trayThere = true;
-    void openHint() override { log.push_back("hint"); }
     [[nodiscard]] const std::vector<std::string>& lstEvents() const override { return events; }
     IoResult dropevent(const std::string& matchedLine) override
     {
@@ -217,7 +206,7 @@ public:
     void openCountdown(bool reboot) override
     {
         log.push_back(reboot ? "reboot" : "shutdown");
-        lastFiredAtCountdown = m_settings.get(kLastFiredKey, "");
+        lastFiredAtCountdown = m_settings.get(setting::kLastFired, "");
         // The record's new or changed entry names the minute that fired.
         const auto now = parseFirings(lastFiredAtCountdown);
         for (const Firing& f : now) {
@@ -230,7 +219,6 @@ public:
     }
     void reportError(const std::string& text) override { errors.push_back(text); }
 
-    bool normal = true;
     std::vector<std::string> events;
     std::vector<std::string> log;
     std::string dropFailure;
@@ -269,85 +257,6 @@ struct CheckerRig
     FakeHost host{settings};
     ScheduleChecker checker{host, settings, clock};
 };
-
-TEST(ScheduleCheckerTick, HidesAWindowLeftHiddenOnceAndCountsTheHint)
-{
-    struct Case
-    {
-        const char* note;
-        const char* hide;
-        bool normal;
-        const char* runsBefore; // nullptr: never written
-        std::vector<std::string> log;
-        const char* runsAfter;
-    };
-    const Case cases[] = {
-        {"first time ever", "1", true, nullptr, {"hide", "hint"}, "1"},
-        {"fourth time still hints", "1", true, "3", {"hide", "hint"}, "4"},
-        {"fifth time is silent", "1", true, "4", {"hide"}, "5"},
-        {"window started minimised or maximised", "1", false, "3", {}, "3"},
-        {"window left shown", "0", true, "3", {}, "3"},
-        {"only exactly \"1\" counts", "True", true, "3", {}, "3"},
-    };
-    for (const auto& c : cases) {
-        CheckerRig rig;
-        rig.settings.save("hide", c.hide);
-        if (c.runsBefore)
-            rig.settings.SaveSetting("Quelvo", "data", "runs1", c.runsBefore);
-        rig.host.normal = c.normal;
-        rig.checker.checkevents();
-        EXPECT_EQ(rig.host.log, c.log) << c.note;
-        EXPECT_EQ(rig.settings.get("runs1", "0"), c.runsAfter) << c.note;
-        EXPECT_EQ(rig.checker.autohidden(), !c.log.empty()) << c.note;
-    }
-}
-
-TEST(ScheduleCheckerTick, WindowThatCannotHideNeitherCountsNorHints)
-{
-    CheckerRig rig;
-    rig.settings.save("hide", "1");
-    rig.host.trayThere = false;
-    rig.checker.checkevents();
-    rig.clock.advanceMinutes(1);
-    rig.checker.checkevents();
-    EXPECT_EQ(rig.host.log, std::vector<std::string>{"hide"}); // tried once per run, like a real hide
-    EXPECT_EQ(rig.settings.get("runs1", "none"), "none");
-}
-
-TEST(ScheduleCheckerTick, AutoHideWaitsUntilTheTrayShowsTheWindowAgain)
-{
-    CheckerRig rig;
-    rig.settings.save("hide", "1");
-    rig.checker.checkevents();
-    rig.host.normal = true; // shown by some other way than the tray commands
-    rig.clock.advanceMinutes(1);
-    rig.checker.checkevents();
-    EXPECT_EQ(std::count(rig.host.log.begin(), rig.host.log.end(), "hide"), 1);
-
-    rig.checker.setAutohidden(false); // the tray's show command
-    rig.checker.checkevents();
-    EXPECT_EQ(std::count(rig.host.log.begin(), rig.host.log.end(), "hide"), 2);
-}
-
-TEST(ScheduleCheckerTick, HideCountReadsBadValuesAsZeroAndStopsAtTheTop)
-{
-    struct Case
-    {
-        const char* before;
-        const char* after;
-        bool hint;
-    };
-    const Case cases[] = {
-        {"abc", "1", true},        {"", "1", true},           {"2.5", "1", true},        {" 2 ", "3", true},
-        {"32766", "32767", false}, {"32767", "32767", false}, {"99999", "32767", false}, {"-7", "-6", true},
-    };
-    for (const auto& c : cases) {
-        FakeSettings settings;
-        settings.SaveSetting("Quelvo", "data", "runs1", c.before);
-        EXPECT_EQ(countHideToTray(settings), c.hint) << c.before;
-        EXPECT_EQ(settings.get("RUNS1", "x"), c.after) << c.before; // the store folds names
-    }
-}
 
 TEST(ScheduleCheckerTick, ScansEachMinuteOnceFromOneClockReading)
 {
@@ -431,7 +340,7 @@ TEST(ScheduleCheckerTick, UnreadableSettingsNeverGuessTheClockMode)
     };
     for (const Case& c : cases) {
         CheckerRig rig;
-        rig.settings.save("24hr", "True");
+        EXPECT_TRUE(rig.settings.save("24hr", "True").ok());
         for (int minute = 0; minute < 3; ++minute) {
             const std::string mm = "0" + std::to_string(minute);
             rig.host.events.push_back("On Mon at 01:" + mm + " PM, Shut Down, Repeat daily");
@@ -463,8 +372,9 @@ TEST(ScheduleCheckerTick, ClockModeComesFromTheSettingEachScan)
     for (const auto& c : cases) {
         CheckerRig rig;
         rig.clock.set(at(kMon, 13, 5, 1));
-        if (c.stored)
-            rig.settings.save("24hr", c.stored);
+        if (c.stored) {
+            EXPECT_TRUE(rig.settings.save("24hr", c.stored).ok());
+        }
         rig.host.events = {"On Mon at 01:05 PM, Shut Down, Repeat daily",
                            "On Mon at 13:05   , Reboot,    Repeat daily"};
         rig.checker.checkevents();
@@ -509,11 +419,11 @@ TEST(ScheduleCheckerTick, FirstTickOfARunStillScansAMinuteThatFiredNothing)
     for (const char* record : {"1796031005 2026-11-30 09:30 581137d37e630179;2026-12-07 09:30;1 x y",
                                "1796650206 2026-12-07 09:30 581137d37e630179"}) {
         CheckerRig rig;
-        rig.settings.save(kLastFiredKey, record);
+        EXPECT_TRUE(rig.settings.save(setting::kLastFired, record).ok());
         rig.host.events = {kMon0930Am};
         rig.checker.checkevents();
         EXPECT_EQ(rig.host.log, std::vector<std::string>{"shutdown"}) << record;
-        EXPECT_EQ(rig.settings.get(kLastFiredKey, ""), "1796635805 2026-12-07 09:30 581137d37e630179");
+        EXPECT_EQ(rig.settings.get(setting::kLastFired, ""), "1796635805 2026-12-07 09:30 581137d37e630179");
     }
 
     // A scan that fires nothing writes nothing.
@@ -589,7 +499,7 @@ TEST(ScheduleCheckerClock, FiresEachLineOnceInItsMinute)
     };
     for (const auto& c : cases) {
         FakeSettings settings;
-        settings.save("24hr", "True");
+        EXPECT_TRUE(settings.save("24hr", "True").ok());
         FakeClock clock{c.start, c.zone};
         FakeHost host{settings};
         for (const std::string& event : split(c.events)) {
@@ -622,7 +532,7 @@ TEST(ScheduleCheckerClock, AFortnightOfJitterAndStallsFiresEveryEventOnceInItsMi
 {
     for (const bool twentyFour : {false, true}) {
         FakeSettings settings;
-        settings.save("24hr", twentyFour ? "True" : "False");
+        EXPECT_TRUE(settings.save("24hr", twentyFour ? "True" : "False").ok());
         FakeClock clock{at(kMon, 0, 0, 0)};
         FakeHost host{settings};
         // One line per slot 41 minutes apart over the first week (Monday 00:41 ...): a third repeat and

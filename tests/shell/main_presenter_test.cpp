@@ -1,6 +1,7 @@
 #include "shell/main_presenter.h"
 
-#include "shell/settings_store.h"
+#include "platform/linux/settings_store.h"
+#include "platform/settings_keys.h"
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_file_system.h"
@@ -135,9 +136,9 @@ TEST_F(MainPresenterTest, FirstStartAndStoredModes)
 
     // A stored 12-hour mode wins over the clock's habit.
     restart();
-    settings.save("24hr", "False");
-    settings.save("pause", "True");
-    settings.save("forced", "False");
+    EXPECT_TRUE(settings.save("24hr", "False").ok());
+    EXPECT_TRUE(settings.save("pause", "True").ok());
+    EXPECT_TRUE(settings.save("forced", "False").ok());
     autostart.stored = "/old/quelvo";
     systemName = "Debian GNU/Linux 12 (bookworm)";
     start();
@@ -204,10 +205,10 @@ TEST_F(MainPresenterTest, LaterCopyBringsTheWindowForwardOnlyWithoutATray)
 TEST_F(MainPresenterTest, WithoutANotificationAreaTheWindowStaysReachable)
 {
     trayThere = false;
-    settings.save("hide", "1"); // the user left the window hidden last time
+    EXPECT_TRUE(settings.save("hide", "1").ok()); // the user left the window hidden last time
     MainPresenter& p = start();
     p.tick();
-    // The checker's auto-hide has nowhere to hide into.
+    // Auto-hide has nowhere to hide into.
     EXPECT_FALSE(view.hidden || view.minimised);
 
     trayThere = true; // the desktop's notification area has started since
@@ -257,7 +258,7 @@ TEST_F(MainPresenterTest, EachTrayMenuCaptionDoesItsOwnThing)
         SCOPED_TRACE(c.caption);
         restart();
         fs = {};
-        settings.save("forced", "False");
+        EXPECT_TRUE(settings.save("forced", "False").ok());
         ended = 0;
         MainPresenter& p = start();
         const auto& menu = view.trayView.menu;
@@ -376,12 +377,12 @@ TEST_F(MainPresenterTest, FiresOnTimeWhileAnotherProgramHoldsTheLocksAndCatchesU
     clock.advanceSeconds(40);
     p.tick();
     EXPECT_EQ(opened, 1);
-    EXPECT_EQ(onDisk.get(kLastFiredKey, "none"), "none");
+    EXPECT_EQ(onDisk.get(setting::kLastFired, "none"), "none");
 
     fs.heldByOther.erase("/config/settings.ini.lock");
     clock.advanceSeconds(1);
     p.tick();
-    EXPECT_EQ(onDisk.get(kLastFiredKey, ""), "1796636520 2026-12-07 09:42 88c7262e68cfd27f");
+    EXPECT_EQ(onDisk.get(setting::kLastFired, ""), "1796636520 2026-12-07 09:42 88c7262e68cfd27f");
     // A week on, long after the firing is forgotten, the schedule rewritten by another program.
     fs.put(kEvents, oneOff + "On Tue at 10:00 AM, Reboot,    Repeat daily\r\n");
     clock.advanceMinutes(7 * 24 * 60);
@@ -519,8 +520,8 @@ TEST_F(MainPresenterTest, ClockModeSwitchWarnsAndRefillsTheEditor)
 
 TEST_F(MainPresenterTest, PositionIsPlacedAndStoredInTwipsAndOnlyTheLeftButtonDrags)
 {
-    settings.save("x", "1500");
-    settings.save("y", "3000");
+    EXPECT_TRUE(settings.save("x", "1500").ok());
+    EXPECT_TRUE(settings.save("y", "3000").ok());
     view.dpi = 144;
     MainPresenter& p = start();
     EXPECT_EQ(view.place.left, 150); // 10 twips per pixel at 144 dpi
@@ -546,8 +547,8 @@ TEST_F(MainPresenterTest, PositionIsPlacedAndStoredInTwipsAndOnlyTheLeftButtonDr
 
 TEST_F(MainPresenterTest, WhereTheWindowSystemPlacesWindowsTheDragIsItsAndNoPositionIsStored)
 {
-    settings.save("x", "1500");
-    settings.save("y", "3000");
+    EXPECT_TRUE(settings.save("x", "1500").ok());
+    EXPECT_TRUE(settings.save("y", "3000").ok());
     view.placeable = false;
     MainPresenter& p = start();
     EXPECT_EQ(view.place.left, 10); // where the window system put it

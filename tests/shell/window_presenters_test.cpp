@@ -33,8 +33,9 @@ TEST(SplashPresenter, WaitsTwentySecondsOnlyWhenPauseIsExactlyTrue)
     };
     for (const Case& c : cases) {
         FakeSettings settings;
-        if (c.pause)
-            settings.save("pause", c.pause);
+        if (c.pause) {
+            EXPECT_TRUE(settings.save("pause", c.pause).ok());
+        }
         FakeSplashView view;
         int opened = 0;
         SplashPresenter splash(settings, view, [&] { ++opened; });

@@ -299,8 +299,8 @@ private slots:
     void draggingTheBackgroundMovesAndStoresTheWindow()
     {
         Fixture f;
-        f.settings.save("x", "1500");
-        f.settings.save("y", "3000");
+        QVERIFY(f.settings.save("x", "1500").ok());
+        QVERIFY(f.settings.save("y", "3000").ok());
         FrmMain& w = f.start();
         QCOMPARE(w.pos(), QPoint(100, 200)); // 15 twips per pixel at 96 dpi
         QWidget* page = w.SSTab1->widget(0);

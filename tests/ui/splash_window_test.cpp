@@ -43,7 +43,7 @@ private slots:
     void staysOpenWhileItWaits()
     {
         test::FakeSettings settings;
-        settings.save("pause", "True");
+        QVERIFY(settings.save("pause", "True").ok());
         QPointer<SplashWindow> splash = new SplashWindow(settings, [] {});
         splash->show();
         QTRY_VERIFY(splash->presenter().started());

@@ -227,7 +227,7 @@ bool LocalSocketMessenger::knock()
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    const timeval limit{kKnockTimeoutMs / 1000, (kKnockTimeoutMs % 1000) * 1000};
+    const timeval limit{kKnockTimeoutMs / 1000, static_cast<suseconds_t>(kKnockTimeoutMs % 1000) * 1000};
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
     const std::string_view line = m_askToShowWindow ? kShowWindowLine : kShowLine;
     const bool sent = ::connect(fd, generic(address), sizeof address) == 0 &&

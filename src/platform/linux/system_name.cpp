@@ -11,7 +11,7 @@ std::string OsReleaseName::displayName() const
 {
     // The first file that can be read is the system's word, with or without a name in it.
     for (const std::string& file : m_files) {
-        if (const auto text = m_fs.read(file, 64 * 1024).bytes)
+        if (const auto text = m_fs.read(file, std::int64_t{64} * 1024).bytes)
             return osReleasePrettyName(*text);
     }
     return {};

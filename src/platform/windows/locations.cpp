@@ -1,31 +1,12 @@
 #include "platform/windows/locations.h"
 
+#include "platform/windows/wide_text.h"
+
 #include <windows.h>
 
 #include <vector>
 
 namespace quelvo {
-
-std::wstring widePath(std::string_view utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
-
-std::string utf8Path(std::wstring_view wide)
-{
-    if (wide.empty())
-        return {};
-    const int n =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
-    return utf8;
-}
 
 std::string executablePath()
 {
@@ -35,7 +16,7 @@ std::string executablePath()
         if (n == 0)
             return {};
         if (n < buffer.size())
-            return utf8Path(std::wstring_view(buffer.data(), n));
+            return toUtf8(std::wstring_view(buffer.data(), n));
         buffer.resize(buffer.size() * 2);
     }
 }
@@ -51,7 +32,7 @@ namespace {
 
 bool canCreateFileIn(const std::string& folder)
 {
-    const std::wstring probe = widePath(folder) + L"\\quelvo-write-test.tmp";
+    const std::wstring probe = toWide(folder) + L"\\quelvo-write-test.tmp";
     const HANDLE h = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h == INVALID_HANDLE_VALUE)
@@ -73,7 +54,7 @@ std::string programFolder()
         return folder;
     const std::wstring own = std::wstring(local, n) + L"\\Quelvo";
     ::CreateDirectoryW(own.c_str(), nullptr);
-    return utf8Path(own);
+    return toUtf8(own);
 }
 
 } // namespace quelvo

@@ -1,14 +1,8 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace quelvo {
-
-/// Paths are UTF-8 in the program and wide (UTF-16) at every system call, so a folder name
-/// outside the ANSI code page (a user name, say) works.
-std::wstring widePath(std::string_view utf8);
-std::string utf8Path(std::wstring_view wide);
 
 /// Full path of the running executable; empty when the system cannot tell.
 std::string executablePath();

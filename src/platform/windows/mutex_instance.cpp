@@ -1,6 +1,6 @@
 #include "platform/windows/mutex_instance.h"
 
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 
 #include <windows.h>
 
@@ -21,7 +21,7 @@ SingleInstance::State MutexInstance::acquire()
     m_error.clear();
     if (m_handle != nullptr)
         return State::Only;
-    const HANDLE h = ::CreateMutexW(nullptr, FALSE, widePath(m_name).c_str());
+    const HANDLE h = ::CreateMutexW(nullptr, FALSE, toWide(m_name).c_str());
     const DWORD error = ::GetLastError();
     if (h == nullptr) {
         // Another user's object of that name, or no rights to it: no lock to be had.

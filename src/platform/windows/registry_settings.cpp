@@ -1,6 +1,6 @@
 #include "platform/windows/registry_settings.h"
 
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 
 #include <windows.h>
 
@@ -36,7 +36,7 @@ std::optional<std::string> readValue(HKEY handle, const std::wstring& name)
     std::size_t chars = size / sizeof(wchar_t);
     if (chars > 0 && buffer[chars - 1] == L'\0')
         --chars;
-    return utf8Path(std::wstring_view(buffer.data(), chars));
+    return toUtf8(std::wstring_view(buffer.data(), chars));
 }
 
 std::string keyName(const std::string& path)
@@ -57,7 +57,7 @@ IoResult textValuesOnly(HKEY handle, const std::string& path)
         status = ::RegEnumValueW(handle, index, name.data(), &length, nullptr, &type, nullptr, nullptr);
         // The key's unnamed default value is no setting.
         if (status == ERROR_SUCCESS && length > 0 && type != REG_SZ)
-            return IoResult::failure("the value " + utf8Path(std::wstring_view(name.data(), length)) + " under " +
+            return IoResult::failure("the value " + toUtf8(std::wstring_view(name.data(), length)) + " under " +
                                      keyName(path) + " is not text");
     }
     if (status != ERROR_NO_MORE_ITEMS)
@@ -112,7 +112,7 @@ RegistrySettings::Section* RegistrySettings::watched(const std::string& path) co
     if (split == std::string::npos)
         return nullptr;
     auto section = std::make_unique<Section>();
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, widePath(path.substr(0, split)).c_str(), 0, KEY_NOTIFY, &section->parent) !=
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, toWide(path.substr(0, split)).c_str(), 0, KEY_NOTIFY, &section->parent) !=
         ERROR_SUCCESS) {
         section->parent = nullptr;
         return nullptr;
@@ -123,8 +123,7 @@ RegistrySettings::Section* RegistrySettings::watched(const std::string& path) co
         ::RegNotifyChangeKeyValue(section->parent, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
                                   section->changed, TRUE) != ERROR_SUCCESS)
         return nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, widePath(path).c_str(), 0, KEY_QUERY_VALUE, &section->key) !=
-        ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, KEY_QUERY_VALUE, &section->key) != ERROR_SUCCESS) {
         section->key = nullptr;
         return nullptr;
     }
@@ -141,7 +140,7 @@ std::string RegistrySettings::GetSetting(std::string_view app, std::string_view 
                                          std::string_view def) const
 {
     const std::string path = keyPath(app, section);
-    const std::wstring name = widePath(key);
+    const std::wstring name = toWide(key);
     if (Section* watchedSection = watched(path)) {
         const auto [it, fresh] = watchedSection->values.try_emplace(folded(name));
         if (fresh)
@@ -150,7 +149,7 @@ std::string RegistrySettings::GetSetting(std::string_view app, std::string_view 
     }
     // A key that does not exist yet (or cannot be watched) is read each time.
     HKEY handle = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, widePath(path).c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
         return std::string(def);
     const std::optional<std::string> value = readValue(handle, name);
     ::RegCloseKey(handle);
@@ -166,7 +165,7 @@ IoResult RegistrySettings::readState() const
         return *section->state;
     }
     HKEY handle = nullptr;
-    const LSTATUS status = ::RegOpenKeyExW(HKEY_CURRENT_USER, widePath(path).c_str(), 0, KEY_QUERY_VALUE, &handle);
+    const LSTATUS status = ::RegOpenKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, KEY_QUERY_VALUE, &handle);
     if (status == ERROR_FILE_NOT_FOUND)
         return IoResult::success(); // nothing stored yet
     if (status != ERROR_SUCCESS)
@@ -187,17 +186,16 @@ IoResult RegistrySettings::SaveSettings(std::string_view app, std::string_view s
 {
     HKEY handle = nullptr;
     const std::string path = keyPath(app, section);
-    LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, widePath(path).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+    LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                        &handle, nullptr);
     if (status != ERROR_SUCCESS)
         return IoResult::failure("cannot open " + keyName(path) + " (error " + std::to_string(status) + ")");
     // Every value into the open key, then one flush for them all.
     std::string_view failed;
     for (const SettingValue& v : values) {
-        const std::wstring text = widePath(v.value);
-        status =
-            ::RegSetValueExW(handle, widePath(v.key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        const std::wstring text = toWide(v.value);
+        status = ::RegSetValueExW(handle, toWide(v.key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
         if (status != ERROR_SUCCESS) {
             failed = v.key;
             break;

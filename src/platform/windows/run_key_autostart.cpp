@@ -1,6 +1,6 @@
 #include "platform/windows/run_key_autostart.h"
 
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 
 #include <windows.h>
 
@@ -26,7 +26,7 @@ std::optional<std::string> readValue(HKEY root, const std::wstring& name)
         std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
         if (::RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) ==
             ERROR_SUCCESS)
-            result = utf8Path(std::wstring(buffer.data()));
+            result = toUtf8(std::wstring(buffer.data()));
     }
     ::RegCloseKey(key);
     return result;
@@ -40,7 +40,7 @@ RunKeyAutostart::RunKeyAutostart(std::string valueName)
 
 std::string RunKeyAutostart::GetRegString(std::string_view def) const
 {
-    const std::wstring name = widePath(m_valueName);
+    const std::wstring name = toWide(m_valueName);
     const auto own = readValue(HKEY_CURRENT_USER, name);
     if (own && !own->empty())
         return *own;
@@ -57,8 +57,8 @@ IoResult RunKeyAutostart::SetRegString(std::string_view command)
         ::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
     if (status != ERROR_SUCCESS)
         return IoResult::failure("cannot open the Run key (error " + std::to_string(status) + ")");
-    const std::wstring name = widePath(m_valueName);
-    const std::wstring value = widePath(command);
+    const std::wstring name = toWide(m_valueName);
+    const std::wstring value = toWide(command);
     status = ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     if (status == ERROR_SUCCESS)

@@ -1,6 +1,6 @@
 #include "platform/windows/system_clock.h"
 
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 
 #include <windows.h>
 
@@ -55,7 +55,7 @@ std::string localeText(LCTYPE item)
 {
     wchar_t text[32] = {};
     const int length = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, item, text, static_cast<int>(std::size(text)));
-    return length > 1 ? utf8Path(std::wstring_view(text, static_cast<std::size_t>(length - 1))) : std::string();
+    return length > 1 ? toUtf8(std::wstring_view(text, static_cast<std::size_t>(length - 1))) : std::string();
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "platform/windows/windows_file_system.h"
 
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 #include "platform/windows/windows_power.h"
 
 #include <windows.h>
@@ -55,8 +55,7 @@ private:
 
 HANDLE openFile(const std::string& path, DWORD access, DWORD disposition)
 {
-    return ::CreateFileW(widePath(path).c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+    return ::CreateFileW(toWide(path).c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Only ordinary files on disk: no folder, device or pipe in a file's place.
@@ -188,7 +187,7 @@ bool WindowsFileSystem::writeAll(void* file, std::string_view bytes)
 
 bool WindowsFileSystem::exists(const std::string& path) const
 {
-    return ::GetFileAttributesW(widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 ReadResult WindowsFileSystem::read(const std::string& path, std::int64_t maxBytes) const
@@ -224,8 +223,8 @@ ReadResult WindowsFileSystem::read(const std::string& path, std::int64_t maxByte
 
 std::optional<FileStamp> WindowsFileSystem::stamp(const std::string& path) const
 {
-    Handle h(::CreateFileW(widePath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                           nullptr));
+    Handle h(
+        ::CreateFileW(toWide(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!h.valid())
         return std::nullopt;
     // Asked for one by one: the whole record (and the file id record) also want the volume's serial
@@ -241,7 +240,7 @@ std::optional<FileStamp> WindowsFileSystem::stamp(const std::string& path) const
 
 IoResult WindowsFileSystem::append(const std::string& path, std::string_view bytes, std::string_view lineBreak)
 {
-    const std::wstring wide = widePath(path);
+    const std::wstring wide = toWide(path);
     // Delete access only on a file this call creates, so that a failure takes exactly that file
     // away again; an existing file is opened for no more than reading and writing.
     Handle h(INVALID_HANDLE_VALUE);
@@ -300,7 +299,7 @@ IoResult WindowsFileSystem::replaceContents(const std::string& path, std::string
                                             std::string_view bytes, NewFileAccess /*access*/)
 {
     const std::string scratch = folderOf(path) + "\\" + std::string(scratchName);
-    const std::wstring wideScratch = widePath(scratch);
+    const std::wstring wideScratch = toWide(scratch);
     if (!m_calls.deleteFile(wideScratch) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
         return failure("cannot remove the old scratch file", scratch, ::GetLastError());
     // Shared with nobody until it is renamed through this handle: no other program can move,
@@ -328,7 +327,7 @@ IoResult WindowsFileSystem::replaceContents(const std::string& path, std::string
         IoResult::failure("cannot replace " + path + ": " + scratch + " was replaced while it was written");
     if (fileIndexOf(wideScratch) != written)
         return swapped; // nothing is removed: that name is no longer this file
-    const std::wstring target = fullPath(widePath(path));
+    const std::wstring target = fullPath(toWide(path));
     if (!m_calls.rename(h.get(), target))
         return discard(failure("cannot replace", path, ::GetLastError()));
     if (fileIndexOf(target) != written)
@@ -339,7 +338,7 @@ IoResult WindowsFileSystem::replaceContents(const std::string& path, std::string
 
 LockResult WindowsFileSystem::lock(const std::string& path, LockMode mode)
 {
-    const std::wstring wide = widePath(path);
+    const std::wstring wide = toWide(path);
     const bool exclusive = mode == LockMode::Exclusive;
     Handle h(
         m_calls.createFile(wide, GENERIC_READ | GENERIC_WRITE, kShareAll, exclusive ? OPEN_ALWAYS : OPEN_EXISTING));
@@ -373,7 +372,7 @@ LockResult WindowsFileSystem::lock(const std::string& path, LockMode mode)
 
 IoResult WindowsFileSystem::remove(const std::string& path)
 {
-    if (::DeleteFileW(widePath(path).c_str()) == FALSE) {
+    if (::DeleteFileW(toWide(path).c_str()) == FALSE) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
             return failure("cannot remove", path, error);
@@ -385,7 +384,7 @@ IoResult WindowsFileSystem::makeFolders(const std::string& path)
 {
     // Each folder on the way down, by hand: std::filesystem would bring the streams and locales of
     // the standard library into every program. The drive or share at the top exists or fails alike.
-    const std::wstring wide = widePath(path);
+    const std::wstring wide = toWide(path);
     DWORD error = ERROR_SUCCESS;
     for (std::size_t at = wide.find_first_of(L"\\/", 1);; at = wide.find_first_of(L"\\/", at + 1)) {
         const std::wstring folder = wide.substr(0, at);

@@ -1,7 +1,7 @@
 #include "ui/win32/countdown_window.h"
 
 #include "countdown/countdown_design.h"
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 #include "ui/win32/message_box.h"
 #include "ui/win32/pictures.h"
 #include "ui/win32/window_helpers.h"
@@ -27,7 +27,7 @@ public:
 
     void showWindow() override { ::ShowWindow(m_window, SW_SHOWNOACTIVATE); }
     void closeWindow() override;
-    void setSecondsText(const std::string& text) override { ::SetWindowTextW(m_seconds, widePath(text).c_str()); }
+    void setSecondsText(const std::string& text) override { ::SetWindowTextW(m_seconds, toWide(text).c_str()); }
     void setActionVisible(bool visible) override { ::ShowWindow(m_action, visible ? SW_SHOWNA : SW_HIDE); }
     void startTicking(int ms) override { ::SetTimer(m_window, kTickTimer, static_cast<UINT>(ms), nullptr); }
     void stopTicking() override { ::KillTimer(m_window, kTickTimer); }
@@ -61,16 +61,16 @@ CountdownWindow::CountdownWindow(HINSTANCE instance, CountdownKind kind, Countdo
     const RECT area = workArea();
     // Above every window, never taking the focus from what the user is doing, not in the task bar.
     m_window =
-        ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, name, widePath(design.title).c_str(),
+        ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, name, toWide(design.title).c_str(),
                           WS_POPUP | WS_CAPTION | WS_SYSMENU, (area.left + area.right - width) / 2,
                           (area.top + area.bottom - height) / 2, width, height, nullptr, nullptr, instance, this);
-    m_action = ::CreateWindowExW(0, L"STATIC", widePath(design.actionText).c_str(),
+    m_action = ::CreateWindowExW(0, L"STATIC", toWide(design.actionText).c_str(),
                                  WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 0, 0, 0, 0, m_window, nullptr,
                                  instance, nullptr);
     m_seconds = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 0, 0, 0, 0,
                                   m_window, nullptr, instance, nullptr);
     // A picture used as a button; its text is what a screen reader says.
-    m_cancel = ::CreateWindowExW(0, L"STATIC", widePath(kCancelName).c_str(),
+    m_cancel = ::CreateWindowExW(0, L"STATIC", toWide(kCancelName).c_str(),
                                  WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, 0, 0, 0, m_window,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)), instance, nullptr);
     ::SendMessageW(m_action, WM_SETFONT, reinterpret_cast<WPARAM>(m_actionFont), FALSE);

@@ -1,6 +1,6 @@
 #include "ui/win32/hint_window.h"
 
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 #include "ui/win32/pictures.h"
 #include "ui/win32/window_helpers.h"
 
@@ -48,16 +48,15 @@ HintWindow::HintWindow(HINSTANCE instance, HintPresenter& presenter) : m_present
 {
     const wchar_t* name =
         registerClass(instance, L"QuelvoHint", selfDeletingProcedure<HintWindow>, ::GetSysColorBrush(COLOR_INFOBK));
-    const std::wstring text = widePath(kHintDefaultText);
+    const std::wstring text = toWide(kHintDefaultText);
 
     HDC screen = ::GetDC(nullptr);
     HGDIOBJ old = ::SelectObject(screen, m_font);
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(screen, &metrics);
-    const HintGeometry g =
-        hintGeometry({textWidth(screen, text), textWidth(screen, widePath(kHintTextBeforeGap) + L' '),
-                      textWidth(screen, std::wstring(kHintGapBlanks - 1, L' ')), metrics.tmHeight},
-                     systemDpi(), ::GetSystemMetrics(SM_CYBORDER));
+    const HintGeometry g = hintGeometry({textWidth(screen, text), textWidth(screen, toWide(kHintTextBeforeGap) + L' '),
+                                         textWidth(screen, std::wstring(kHintGapBlanks - 1, L' ')), metrics.tmHeight},
+                                        systemDpi(), ::GetSystemMetrics(SM_CYBORDER));
     ::SelectObject(screen, old);
     ::ReleaseDC(nullptr, screen);
 
@@ -83,7 +82,7 @@ void HintWindow::showConfirmation(const std::string& text)
     ::ShowWindow(m_image, SW_HIDE);
     const LONG_PTR style = ::GetWindowLongPtrW(m_label, GWL_STYLE);
     ::SetWindowLongPtrW(m_label, GWL_STYLE, (style & ~LONG_PTR{SS_TYPEMASK}) | SS_CENTER);
-    ::SetWindowTextW(m_label, widePath(text).c_str());
+    ::SetWindowTextW(m_label, toWide(text).c_str());
     ::InvalidateRect(m_label, nullptr, TRUE);
 }
 

@@ -1,6 +1,6 @@
 #include "ui/win32/main_window.h"
 
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 #include "schedule/schedule_checker.h"
 #include "shell/main_window_text.h"
 #include "ui/win32/countdown_window.h"
@@ -269,7 +269,7 @@ MainWindow::MainWindow(HINSTANCE instance, MainWindowServices services)
     registerClass(instance, kMainClass, mainProc, ground);
     registerClass(instance, kPageClass, pageProc, ground);
 
-    s.window = CreateWindowExW(WS_EX_CONTROLPARENT, kMainClass, widePath(kMainTitle).c_str(),
+    s.window = CreateWindowExW(WS_EX_CONTROLPARENT, kMainClass, toWide(kMainTitle).c_str(),
                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
                                CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, &s);
     HDC screen = GetDC(s.window);
@@ -358,7 +358,7 @@ bool MainWindow::preTranslate(MSG& message)
 
 void MainWindow::setLabel(MainLabel label, const std::string& text)
 {
-    SetWindowTextW(m_state->item(label == MainLabel::Version ? kIdVersion : kIdSystem), widePath(text).c_str());
+    SetWindowTextW(m_state->item(label == MainLabel::Version ? kIdVersion : kIdSystem), toWide(text).c_str());
 }
 
 void MainWindow::setWelcome(const WelcomeText& welcome)
@@ -369,7 +369,7 @@ void MainWindow::setWelcome(const WelcomeText& welcome)
     const std::string text =
         !s.welcomeLink ? s.welcome
                        : welcome.before + "<a href=\"" + welcome.link + "\">" + welcome.link + "</a>" + welcome.after;
-    SetWindowTextW(s.item(kIdWelcome), widePath(text).c_str());
+    SetWindowTextW(s.item(kIdWelcome), toWide(text).c_str());
 }
 
 void MainWindow::selectTab(MainTab tab)
@@ -403,12 +403,12 @@ void MainWindow::setChecked(MainBox box, bool on)
 
 std::string MainWindow::text(MainCombo combo) const
 {
-    return utf8Path(windowText(m_state->item(kIdCombos + static_cast<int>(combo))));
+    return toUtf8(windowText(m_state->item(kIdCombos + static_cast<int>(combo))));
 }
 
 void MainWindow::setText(MainCombo combo, const std::string& text)
 {
-    SetWindowTextW(m_state->item(kIdCombos + static_cast<int>(combo)), widePath(text).c_str());
+    SetWindowTextW(m_state->item(kIdCombos + static_cast<int>(combo)), toWide(text).c_str());
 }
 
 void MainWindow::fill(MainCombo combo, const std::vector<std::string>& items)
@@ -416,7 +416,7 @@ void MainWindow::fill(MainCombo combo, const std::vector<std::string>& items)
     HWND box = m_state->item(kIdCombos + static_cast<int>(combo));
     SendMessageW(box, CB_RESETCONTENT, 0, 0);
     for (const auto& item : items)
-        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widePath(item).c_str()));
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(item).c_str()));
 }
 
 void MainWindow::setAmPmVisible(bool visible)

@@ -1,5 +1,5 @@
 // The controls of the main window: captions, tooltips, names and where they stand.
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 #include "schedule/quick_action.h"
 #include "shell/main_access_keys.h"
 #include "shell/main_window_text.h"
@@ -80,7 +80,7 @@ HWND MainWindow::State::add(HWND parent, const wchar_t* windowClass, int id, std
     // control that follows it in the page's order.
     const bool plain = windowClass == std::wstring_view(WC_STATICW) && (style & SS_NOPREFIX);
     const std::string text = plain ? std::string(caption) : withAccessKey(caption);
-    HWND control = CreateWindowExW(exStyle, windowClass, widePath(text).c_str(), style, 0, 0, 0, 0, parent,
+    HWND control = CreateWindowExW(exStyle, windowClass, toWide(text).c_str(), style, 0, 0, 0, 0, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (!control)
         return nullptr;
@@ -90,7 +90,7 @@ HWND MainWindow::State::add(HWND parent, const wchar_t* windowClass, int id, std
     if (id >= 0 && id < kIdEnd)
         byId[static_cast<std::size_t>(id)] = control;
     if (!tooltip.empty() && tooltips) {
-        std::wstring tip = widePath(tooltip);
+        std::wstring tip = toWide(tooltip);
         // Every child takes the pointer in turn: an editable list's edit box sits on top of it.
         for (HWND surface : {control, GetWindow(control, GW_CHILD)}) {
             if (!surface)
@@ -112,7 +112,7 @@ void MainWindow::State::buildControls()
     tabs = add(window, WC_TABCONTROLW, kIdTabs, "SSTab1", "", kChild | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                WS_EX_CONTROLPARENT);
     for (std::size_t i = 0; i < kTabCaptions.size(); ++i) {
-        std::wstring caption = widePath(kTabCaptions[i]);
+        std::wstring caption = toWide(kTabCaptions[i]);
         TCITEMW tab{};
         tab.mask = TCIF_TEXT;
         tab.pszText = caption.data();
@@ -190,7 +190,7 @@ void MainWindow::State::buildControls()
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     const int column = twipsToPixels(kListColumnTwips, dpi);
     for (std::size_t i = 0; i < kListColumns.size(); ++i) {
-        std::wstring header = widePath(kListColumns[i]);
+        std::wstring header = toWide(kListColumns[i]);
         LVCOLUMNW c{};
         c.mask = LVCF_TEXT | LVCF_WIDTH;
         c.cx = column;
@@ -236,7 +236,7 @@ SIZE MainWindow::State::layout()
     // The page is as wide as the event list with its three columns and room for a scroll bar.
     const int width =
         3 * twipsToPixels(kListColumnTwips, dpi) + 4 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL);
-    const int hideW = text.width(widePath(kHidePicture.caption)) + s(kHidePicturePixels) + s(28);
+    const int hideW = text.width(toWide(kHidePicture.caption)) + s(kHidePicturePixels) + s(28);
 
     // The row at the foot of every page: its own controls on the left, the hide picture on the right.
     const auto foot = [&](int pageH, std::initializer_list<int> left, bool boxes, int tab) {
@@ -254,11 +254,11 @@ SIZE MainWindow::State::layout()
     const auto aboutPage = [&](int pageH) {
         const int icon = s(kAboutIconPixels);
         const int textX = margin + icon + 2 * gap;
-        const int welcomeH = text.height(widePath(welcome), width - icon - 2 * gap) + s(2);
+        const int welcomeH = text.height(toWide(welcome), width - icon - 2 * gap) + s(2);
         place(kIdIcon, margin, margin, icon, icon);
         place(kIdWelcome, textX, margin, width - icon - 2 * gap, welcomeH);
         int y = margin + std::max(icon, welcomeH) + 2 * gap;
-        const int descriptionH = text.height(widePath(kDescription), width);
+        const int descriptionH = text.height(toWide(kDescription), width);
         place(kIdDescription, margin, y, width, descriptionH);
         y += descriptionH + 2 * gap;
         place(kIdVersion, margin, y, width, line);
@@ -273,7 +273,7 @@ SIZE MainWindow::State::layout()
     };
     const auto settingsPage = [&](int pageH) {
         int y = margin;
-        const int instructionsH = text.height(widePath(kInstructions), width);
+        const int instructionsH = text.height(toWide(kInstructions), width);
         place(kIdInstructions, margin, y, width, instructionsH);
         y += instructionsH + gap;
         // Day selection

@@ -1,6 +1,6 @@
 #include "ui/win32/message_box.h"
 
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 
 #include <memory>
 
@@ -16,7 +16,7 @@ LRESULT CALLBACK laterProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     if (message == kShowError) {
         const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));
         // No owner may be in sight (the program in the tray, the other countdown on top): bring it forward.
-        ::MessageBoxW(nullptr, widePath(*text).c_str(), widePath(kErrorTitle).c_str(),
+        ::MessageBoxW(nullptr, toWide(*text).c_str(), toWide(kErrorTitle).c_str(),
                       MB_OK | MB_ICONSTOP | MB_SETFOREGROUND | MB_TOPMOST);
         return 0;
     }
@@ -43,12 +43,12 @@ HWND laterWindow()
 void showMessage(HWND owner, const UserMessage& message)
 {
     const UINT icon = message.icon == MessageIcon::Stop ? MB_ICONSTOP : MB_ICONINFORMATION;
-    ::MessageBoxW(owner, widePath(message.text).c_str(), widePath(message.title).c_str(), MB_OK | icon);
+    ::MessageBoxW(owner, toWide(message.text).c_str(), toWide(message.title).c_str(), MB_OK | icon);
 }
 
 bool ask(HWND owner, const UserQuestion& question)
 {
-    return ::MessageBoxW(owner, widePath(question.text).c_str(), widePath(question.title).c_str(), MB_YESNO) == IDYES;
+    return ::MessageBoxW(owner, toWide(question.text).c_str(), toWide(question.title).c_str(), MB_YESNO) == IDYES;
 }
 
 void showErrorLater(const std::string& text)

@@ -1,6 +1,6 @@
 #include "ui/win32/splash_window.h"
 
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 #include "ui/win32/window_helpers.h"
 
 #include <algorithm>
@@ -39,7 +39,7 @@ SplashWindow::SplashWindow(HINSTANCE instance, const Settings& settings, std::fu
     : m_state(std::make_unique<State>(*this, settings, std::move(openMainWindow)))
 {
     const wchar_t* name = registerClass(instance, L"QuelvoSplash", State::procedure, ::GetSysColorBrush(COLOR_BTNFACE));
-    const std::wstring text = widePath(kSplashText);
+    const std::wstring text = toWide(kSplashText);
 
     HDC screen = ::GetDC(nullptr);
     HGDIOBJ old = ::SelectObject(screen, m_state->font);
@@ -58,7 +58,7 @@ SplashWindow::SplashWindow(HINSTANCE instance, const Settings& settings, std::fu
     const int outerWidth = outer.right - outer.left;
     const int outerHeight = outer.bottom - outer.top;
     m_state->window = ::CreateWindowExW(
-        0, name, widePath(kSplashTitle).c_str(), kStyle, (area.left + area.right - outerWidth) / 2,
+        0, name, toWide(kSplashTitle).c_str(), kStyle, (area.left + area.right - outerWidth) / 2,
         (area.top + area.bottom - outerHeight) / 2, outerWidth, outerHeight, nullptr, nullptr, instance, m_state.get());
     m_state->shape = {inset, inset, width - inset, height - inset};
     const int pen = scaled(2);

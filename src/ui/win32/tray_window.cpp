@@ -1,7 +1,7 @@
 #include "ui/win32/tray_window.h"
 
-#include "platform/windows/locations.h"
 #include "platform/windows/shell_notify_icon.h"
+#include "platform/windows/wide_text.h"
 #include "tray/sys_tray_model.h"
 #include "ui/win32/pictures.h"
 #include "ui/win32/window_helpers.h"
@@ -122,7 +122,7 @@ void TrayWindow::setMenu(const std::vector<TrayMenuItem>& items, int defaultInde
             ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             continue;
         }
-        ::AppendMenuW(menu, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), i + 1, widePath(item.caption).c_str());
+        ::AppendMenuW(menu, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), i + 1, toWide(item.caption).c_str());
         if (static_cast<int>(i) == defaultIndex)
             ::SetMenuDefaultItem(menu, static_cast<UINT>(i + 1), FALSE);
     }

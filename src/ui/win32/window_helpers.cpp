@@ -1,6 +1,6 @@
 #include "ui/win32/window_helpers.h"
 
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 #include "shell/window_position.h"
 #include "ui/win32/pictures.h"
 
@@ -76,7 +76,7 @@ HWND addTip(HWND owner, HWND tool, std::string_view text)
     HWND tip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                                  ::GetModuleHandleW(nullptr), nullptr);
-    std::wstring wide = widePath(text);
+    std::wstring wide = toWide(text);
     TTTOOLINFOW info{};
     info.cbSize = sizeof info;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;

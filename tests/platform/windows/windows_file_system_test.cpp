@@ -1,4 +1,4 @@
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 #include "platform/windows/windows_file_system.h"
 
 #include <gtest/gtest.h>
@@ -22,14 +22,14 @@ struct WindowsFileSystemTest : ::testing::Test
     {
         wchar_t temp[MAX_PATH] = {};
         ::GetTempPathW(MAX_PATH, temp);
-        folder = utf8Path(temp) + "quelvo-" + std::to_string(::GetCurrentProcessId()) + "\\\xc5\x81ucja \xe6\x97\xa5";
+        folder = toUtf8(temp) + "quelvo-" + std::to_string(::GetCurrentProcessId()) + "\\\xc5\x81ucja \xe6\x97\xa5";
         ASSERT_TRUE(fs.makeFolders(folder).ok());
         file = folder + "\\events.ini";
     }
     void TearDown() override
     {
         std::error_code ignored;
-        std::filesystem::remove_all(std::filesystem::path(widePath(folder)).parent_path(), ignored);
+        std::filesystem::remove_all(std::filesystem::path(toWide(folder)).parent_path(), ignored);
     }
 
     WindowsFileSystem fs;
@@ -64,7 +64,7 @@ TEST_F(WindowsFileSystemTest, StampSeesAReplaceThatKeepsTimeAndSize)
 {
     const auto writeTime = [&](FILETIME* get, const FILETIME* set) {
         const HANDLE h =
-            ::CreateFileW(widePath(file).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+            ::CreateFileW(toWide(file).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(h, INVALID_HANDLE_VALUE);
         EXPECT_TRUE(get ? ::GetFileTime(h, nullptr, nullptr, get) : ::SetFileTime(h, nullptr, nullptr, set));
@@ -87,7 +87,7 @@ TEST_F(WindowsFileSystemTest, ReplaceWhileAReaderHoldsTheFile)
     ASSERT_TRUE(fs.replaceContents(file, "events.ini.new", "one\r\n", NewFileAccess::Readable).ok());
     // A reader that shares delete access, as every handle of this layer does.
     const HANDLE reader =
-        ::CreateFileW(widePath(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        ::CreateFileW(toWide(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                       nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     const IoResult replaced = fs.replaceContents(file, "events.ini.new", "two\r\n", NewFileAccess::Readable);
@@ -148,18 +148,18 @@ TEST_F(WindowsFileSystemTest, AppendLeavesTheFileWholeOrAsItWas)
 // under the scratch name is found out; the data stays as it was.
 TEST_F(WindowsFileSystemTest, ReplaceMovesInOnlyTheFileItWrote)
 {
-    const std::wstring scratch = widePath(folder + "\\events.ini.new");
+    const std::wstring scratch = toWide(folder + "\\events.ini.new");
     const std::string moved = folder + " moved";
     bool moveFolder = false;
     bool tookEffect = false;
     WindowsCalls calls = WindowsCalls::system();
     calls.flush = [&, real = calls.flush](void* h) {
         const bool flushed = real(h);
-        const std::wstring from = moveFolder ? widePath(folder) : scratch;
-        const std::wstring to = widePath(moveFolder ? moved : folder + "\\aside");
+        const std::wstring from = moveFolder ? toWide(folder) : scratch;
+        const std::wstring to = toWide(moveFolder ? moved : folder + "\\aside");
         tookEffect = ::MoveFileExW(from.c_str(), to.c_str(), 0) != FALSE;
-        ::CreateDirectoryW(widePath(folder).c_str(), nullptr);
-        (void)fs.append(utf8Path(scratch), "planted");
+        ::CreateDirectoryW(toWide(folder).c_str(), nullptr);
+        (void)fs.append(toUtf8(scratch), "planted");
         return flushed;
     };
     WindowsFileSystem attacked(calls, std::chrono::milliseconds(0));
@@ -175,8 +175,7 @@ TEST_F(WindowsFileSystemTest, ReplaceMovesInOnlyTheFileItWrote)
     const IoResult refused = attacked.replaceContents(file, "events.ini.new", "newer\r\n", NewFileAccess::Readable);
     if (!tookEffect)
         GTEST_SKIP() << "the system keeps a folder with an open file in place";
-    EXPECT_EQ(refused.error,
-              "cannot replace " + file + ": " + utf8Path(scratch) + " was replaced while it was written");
+    EXPECT_EQ(refused.error, "cannot replace " + file + ": " + toUtf8(scratch) + " was replaced while it was written");
     EXPECT_EQ(fs.read(moved + "\\events.ini").bytes, "new\r\n");
     EXPECT_TRUE(fs.read(file).missing());
 }

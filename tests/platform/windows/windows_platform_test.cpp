@@ -6,6 +6,7 @@
 #include "platform/windows/run_key_autostart.h"
 #include "platform/windows/shell_notify_icon.h"
 #include "platform/windows/system_clock.h"
+#include "platform/windows/wide_text.h"
 #include "platform/windows/window_messenger.h"
 #include "platform/windows/windows_power.h"
 #include "power/shutdown_system.h"
@@ -167,7 +168,7 @@ TEST(WindowsSettings, RegistryRoundTripWithCaseInsensitiveNames)
     EXPECT_EQ(settings.get("left", "none"), "");
     ASSERT_TRUE(settings.save({{"X", "1200"}, {"y", "2400"}}).ok()); // a position: one write for both
     EXPECT_EQ(settings.get("x", "") + "," + settings.get("Y", ""), "1200,2400");
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, widePath(root).c_str());
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, toWide(root).c_str());
 }
 
 // Another program's writes (quelvoctl.exe set) are read, though values read before are kept.
@@ -180,14 +181,14 @@ TEST(WindowsSettings, RegistryReadsAnotherWritersChanges)
     EXPECT_EQ(settings.get("hide", "none"), "0");
     ASSERT_TRUE(other.save("HIDE", "1").ok());
     EXPECT_EQ(settings.get("hide", "none"), "1");
-    const std::wstring path = widePath(root + "\\Quelvo\\Data");
+    const std::wstring path = toWide(root + "\\Quelvo\\Data");
     ASSERT_EQ(::RegDeleteKeyValueW(HKEY_CURRENT_USER, path.c_str(), L"hide"), ERROR_SUCCESS);
     EXPECT_EQ(settings.get("hide", "none"), "none");
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, widePath(root).c_str());
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, toWide(root).c_str());
     EXPECT_EQ(settings.get("hide", "none"), "none");
     ASSERT_TRUE(other.save("hide", "2").ok()); // the key made again
     EXPECT_EQ(settings.get("hide", "none"), "2");
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, widePath(root).c_str());
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, toWide(root).c_str());
 }
 
 // A value of another type reads as absent, but never as a silent default: readState names it.
@@ -199,7 +200,7 @@ TEST(WindowsSettings, ValueThatIsNotTextIsReported)
     ASSERT_TRUE(settings.save("24hr", "True").ok());
     EXPECT_TRUE(settings.readState().ok());
     const DWORD one = 1;
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, widePath(root + "\\Quelvo\\data").c_str(), L"24hr", REG_DWORD, &one,
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, toWide(root + "\\Quelvo\\data").c_str(), L"24hr", REG_DWORD, &one,
                                 sizeof one),
               ERROR_SUCCESS);
     EXPECT_EQ(settings.readState().error,
@@ -207,7 +208,7 @@ TEST(WindowsSettings, ValueThatIsNotTextIsReported)
     EXPECT_EQ(settings.get("24hr", "False"), "False");
     ASSERT_TRUE(settings.save("24hr", "True").ok());
     EXPECT_TRUE(settings.readState().ok());
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, widePath(root).c_str());
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, toWide(root).c_str());
 }
 
 TEST(WindowsSingleInstance, SecondCopySeesTheFirstUntilItEnds)
@@ -303,8 +304,8 @@ TEST(WindowsNotifyIcon, AddedAgainWholeAfterTheTaskBarRestarts)
 TEST(WindowsPaths, WideRoundTrip)
 {
     const std::string name = "C:\\Users\\\xc5\x81ucja\\\xe6\x97\xa5\xe6\x9c\xac"; // Łucja, 日本
-    EXPECT_EQ(widePath(name), L"C:\\Users\\\u0141ucja\\\u65e5\u672c");
-    EXPECT_EQ(utf8Path(widePath(name)), name);
+    EXPECT_EQ(toWide(name), L"C:\\Users\\\u0141ucja\\\u65e5\u672c");
+    EXPECT_EQ(toUtf8(toWide(name)), name);
 }
 
 } // namespace

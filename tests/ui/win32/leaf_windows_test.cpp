@@ -7,7 +7,7 @@
 #include "ui/win32/tray_window.h"
 
 #include "fakes/fake_settings.h"
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 #include "tray/sys_tray_model.h"
 
 #include <commctrl.h>
@@ -47,7 +47,7 @@ std::string textOf(HWND window)
 {
     wchar_t text[512] = {};
     ::GetWindowTextW(window, text, 512);
-    return utf8Path(text);
+    return toUtf8(text);
 }
 
 // The children of `parent`, or this thread's top-level windows when it is null.
@@ -111,7 +111,7 @@ std::string tipFor(HWND owner, HWND tool)
         if (std::wstring(name) == TOOLTIPS_CLASSW && ::GetWindow(window, GW_OWNER) == owner)
             ::SendMessageW(window, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
     }
-    return utf8Path(text);
+    return toUtf8(text);
 }
 
 void click(HWND window)
@@ -155,7 +155,7 @@ TEST_P(CountdownWindowTest, FloatsCountsAndCancels)
 {
     const CountdownCase& c = GetParam();
     m_presenter.open();
-    HWND window = ::FindWindowW(nullptr, widePath(c.title).c_str());
+    HWND window = ::FindWindowW(nullptr, toWide(c.title).c_str());
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(::IsWindowVisible(window));
     // Above everything, without the focus, not in the task bar.
@@ -189,7 +189,7 @@ TEST_P(CountdownWindowTest, FloatsCountsAndCancels)
 
     // Closed by the user instead: the presenter hears of it, and the next opening starts at 10.
     m_presenter.open();
-    window = ::FindWindowW(nullptr, widePath(c.title).c_str());
+    window = ::FindWindowW(nullptr, toWide(c.title).c_str());
     ::SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_FALSE(m_presenter.isOpen());
@@ -220,7 +220,7 @@ std::string drawnMenu(HMENU menu)
             out += '~';
         wchar_t caption[128] = {};
         ::GetMenuStringW(menu, static_cast<UINT>(i), caption, 128, MF_BYPOSITION);
-        out += utf8Path(caption);
+        out += toUtf8(caption);
     }
     return out;
 }
@@ -230,7 +230,7 @@ UINT commandOf(HMENU menu, const std::string& caption)
     for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
         wchar_t text[128] = {};
         ::GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-        if (utf8Path(text) == caption)
+        if (toUtf8(text) == caption)
             return ::GetMenuItemID(menu, i);
     }
     return 0;
@@ -352,7 +352,7 @@ TEST(SplashWindow, ShowsItsTextAndOpensTheMainWindowOnItsTick)
     };
     for (const Case c : {Case{"False", true}, Case{"True", false}}) {
         test::FakeSettings settings;
-        settings.save("pause", c.pause);
+        EXPECT_TRUE(settings.save("pause", c.pause).ok());
         int opened = 0;
         std::unique_ptr<SplashWindow> splash;
         splash = std::make_unique<SplashWindow>(instance(), settings, [&] {
@@ -391,7 +391,7 @@ TEST(MessageBox, ErrorLaterLeavesTheCallerGoingAndOpensFromTheLoop)
         if (HWND box = ::FindWindowW(L"#32770", L"Error!")) {
             wchar_t text[128] = {};
             ::GetDlgItemTextW(box, 0xFFFF, text, 128);
-            seen = utf8Path(text);
+            seen = toUtf8(text);
             ::PostMessageW(box, WM_COMMAND, IDOK, 0);
         }
     });

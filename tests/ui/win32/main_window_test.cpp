@@ -2,7 +2,7 @@
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_settings.h"
-#include "platform/windows/locations.h"
+#include "platform/windows/wide_text.h"
 #include "shell/main_access_keys.h"
 #include "ui/win32/main_window.h"
 
@@ -146,8 +146,8 @@ TEST(MainWindow, ShowsTheTabsAndEveryCaption)
         {L"&Forced shut down", 1},
         {L"Delete &Selected", 1},
         {L"Delete &All", 1},
-        {widePath(withAccessKey("ShutDown")), 1}, // the frames of the quick buttons, keyed as in the core's table
-        {widePath(withAccessKey("ReBoot")), 1},
+        {toWide(withAccessKey("ShutDown")), 1}, // the frames of the quick buttons, keyed as in the core's table
+        {toWide(withAccessKey("ReBoot")), 1},
         {L"5 minutes", 2},
         {L"60 minutes", 2},
         {L"&Hide to tray", 4},
@@ -211,7 +211,7 @@ TEST(MainWindow, AmPmBoxShowsOnlyOnTheTwelveHourClock)
 {
     for (const auto& [stored, visible] : {std::pair{"True", false}, std::pair{"False", true}}) {
         Fixture f;
-        f.settings.save("24hr", stored);
+        EXPECT_TRUE(f.settings.save("24hr", stored).ok());
         win32::MainWindow& w = f.start();
         EXPECT_EQ(shown(w.control("com_am")), visible) << stored;
         EXPECT_EQ(shown(f.only(L"AM/&PM")), visible) << stored;

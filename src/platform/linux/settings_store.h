@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/settings.h"
+#include "platform/settings.h"
 
 #include <cstdint>
 #include <map>
@@ -10,7 +10,7 @@
 namespace quelvo {
 
 /// The largest settings file that is read.
-inline constexpr std::int64_t kMaxSettingsBytes = 16 * 1024 * 1024;
+inline constexpr std::int64_t kMaxSettingsBytes = std::int64_t{16} * 1024 * 1024;
 
 /// The per-user settings file: one human-readable INI-like file, rewritten
 /// whole and durably on every change.
@@ -44,7 +44,7 @@ public:
         std::string section;
         std::string key;
 
-        auto operator<=>(const Address&) const = default;
+        auto operator<=>(const Address&) const = default; // NOLINT(modernize-use-nullptr): a clang-tidy 14 misreading
     };
     using Values = std::map<Address, std::string>;
     static Values parse(std::string_view text);

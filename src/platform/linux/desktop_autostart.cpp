@@ -1,6 +1,6 @@
-#include "shell/desktop_autostart.h"
+#include "platform/linux/desktop_autostart.h"
 
-#include "shell/autostart_entry.h"
+#include "platform/linux/autostart_entry.h"
 
 namespace quelvo {
 

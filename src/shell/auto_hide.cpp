@@ -1,4 +1,6 @@
-#include "schedule/tray_hint_count.h"
+#include "shell/auto_hide.h"
+
+#include "platform/settings_keys.h"
 
 #include <charconv>
 #include <cstdint>
@@ -9,9 +11,6 @@ namespace quelvo {
 
 namespace {
 
-// The count is kept under the capitalised application name; the store folds case, so it is the same place.
-constexpr std::string_view kCountApp = "Quelvo";
-constexpr std::string_view kCountKey = "runs1";
 constexpr int kHintTimes = 5;
 
 // A 16-bit signed count; anything that is not a plain whole number counts as 0.
@@ -44,13 +43,27 @@ int readCount(std::string_view text)
 
 bool countHideToTray(Settings& settings)
 {
-    int count = readCount(settings.GetSetting(kCountApp, kSettingsSection, kCountKey, "0"));
+    int count = readCount(settings.get(setting::kHintRuns, "0"));
     if (count < std::numeric_limits<std::int16_t>::max())
         ++count;
     const bool hintDue = count < kHintTimes;
     // A failed write only means the hint may show once more next time; nothing to report.
-    (void)settings.SaveSetting(kCountApp, kSettingsSection, kCountKey, std::to_string(count));
+    (void)settings.save(setting::kHintRuns, std::to_string(count));
     return hintDue;
+}
+
+AutoHide::AutoHide(AutoHideHost& host, Settings& settings) : m_host(host), m_settings(settings)
+{}
+
+void AutoHide::check()
+{
+    // Once hidden, nothing is read: an idle tick costs no settings read.
+    if (m_autohidden || !readFlag(m_settings, setting::kHide, false) || !m_host.windowIsNormal())
+        return;
+    m_autohidden = true;
+    // A window left in sight counts as no hiding: the hint would point at an icon that is not there.
+    if (m_host.hideToTray() && countHideToTray(m_settings))
+        m_host.openHint();
 }
 
 } // namespace quelvo

@@ -1,6 +1,6 @@
+#include "platform/linux/autostart_entry.h"
+#include "platform/linux/desktop_autostart.h"
 #include "platform/linux/posix_file_system.h"
-#include "shell/autostart_entry.h"
-#include "shell/desktop_autostart.h"
 
 #include <gtest/gtest.h>
 

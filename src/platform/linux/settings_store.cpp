@@ -1,4 +1,4 @@
-#include "shell/settings_store.h"
+#include "platform/linux/settings_store.h"
 
 #include "schedule/event_line.h"
 

@@ -1,4 +1,4 @@
-#include "shell/autostart_entry.h"
+#include "platform/linux/autostart_entry.h"
 
 namespace quelvo {
 

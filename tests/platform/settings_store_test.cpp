@@ -1,4 +1,4 @@
-#include "shell/settings_store.h"
+#include "platform/linux/settings_store.h"
 
 #include "fakes/fake_file_system.h"
 #include "fakes/temp_home.h"
@@ -23,6 +23,9 @@ TEST(SettingsStore, MatchesNamesWithoutCaseAndKeepsValuesExact)
     // A different application or section is a different address.
     EXPECT_EQ(store.GetSetting("other", "data", "pause", "none"), "none");
     EXPECT_EQ(store.GetSetting("quelvo", "data2", "pause", "none"), "none");
+    // A file that holds the hint count under the capitalised application name still reads.
+    fs.put(kPath, "[Quelvo/data]\nruns1=4\n");
+    EXPECT_EQ(SettingsStore(fs, kPath).get("runs1", "0"), "4");
 }
 
 TEST(SettingsStore, NewUserGetsTheReadersDefaults)

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/settings.h"
+
+#include <string_view>
+
+namespace quelvo {
+
+/// A setting that holds one of two texts: `on` when the option is set, `off` when it is not.
+struct FlagKey
+{
+    std::string_view key;
+    std::string_view on;
+    std::string_view off;
+};
+
+/// Every name the program stores a setting under, and the texts of its flags; nowhere else.
+namespace setting {
+
+/// The clock mode new lines are written in; missing until start-up has looked at the user's clock.
+inline constexpr FlagKey kTwentyFour{"24hr", "True", "False"};
+/// "Forced shut down".
+inline constexpr FlagKey kForced{"forced", "True", "False"};
+/// The start-up delay.
+inline constexpr FlagKey kPause{"pause", "True", "False"};
+/// The window was left hidden in the notification area.
+inline constexpr FlagKey kHide{"hide", "1", "0"};
+/// Where the main window last stood, in pixels.
+inline constexpr std::string_view kX = "x";
+inline constexpr std::string_view kY = "y";
+/// How often the window was hidden to the tray, which decides whether the hint still shows.
+inline constexpr std::string_view kHintRuns = "runs1";
+/// The checker's record of firings.
+inline constexpr std::string_view kLastFired = "lastfired";
+
+/// The flags, for tools that set any of them by name.
+inline constexpr FlagKey kFlags[] = {kTwentyFour, kForced, kPause, kHide};
+
+} // namespace setting
+
+/// True when the flag holds its `on` text; `def` decides when it is not stored.
+[[nodiscard]] bool readFlag(const Settings& settings, const FlagKey& flag, bool def);
+
+/// The stored text of a flag set to `on`.
+[[nodiscard]] std::string_view flagText(const FlagKey& flag, bool on);
+
+/// Stores the flag's `on` or `off` text.
+IoResult writeFlag(Settings& settings, const FlagKey& flag, bool on);
+
+} // namespace quelvo
