@@ -107,7 +107,7 @@ private slots:
         auto* tabs = w.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
         QCOMPARE(tabs->count(), 4);
         QCOMPARE(tabs->tabText(3), QStringLiteral("Sleep / timed off"));
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lab_vers"))->text(), QStringLiteral("This is version 2.1.5"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lab_vers"))->text(), QStringLiteral("This is version 2.1.6"));
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lab_windows"))->text(), QStringLiteral("You are using unknown"));
         QCOMPARE(w.findChild<QComboBox*>(QStringLiteral("txt_hr"))->currentText(), QStringLiteral("9"));
         QCOMPARE(w.findChild<QComboBox*>(QStringLiteral("com_am"))->currentText(), QStringLiteral("AM"));

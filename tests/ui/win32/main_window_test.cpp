@@ -126,7 +126,7 @@ TEST(MainWindow, ShowsTheTabsAndEveryCaption)
     const std::pair<std::wstring, std::size_t> captions[] = {
         {L"&Load with windows", 1},
         {L"&Add a 20 second time delay when starting up (if you get repeat reboots)", 1},
-        {L"This is version 2.1.5", 1},
+        {L"This is version 2.1.6", 1},
         {L"You are using unknown", 1},
         {L"Day selection", 1},
         {L"Select which days you wish this event to run", 1},
