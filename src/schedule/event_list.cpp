@@ -39,31 +39,31 @@ std::optional<std::vector<std::string>> withoutRow(const std::vector<std::string
 EventList::EventList(ScheduleFile& file) : m_file(file)
 {}
 
-void EventList::reload()
+bool EventList::reload()
 {
     // Stamped before reading: a change during the read shows as a change at the next look.
     const std::optional<FileStamp> stamp = m_file.stamp();
     ScheduleRead file = m_file.read();
     m_loadResult = std::move(file.io);
-    m_loadBusy = file.busy;
     // A failed read keeps what the list had: an empty list would look like no events at all.
     // It is tried again at the next look, since a mended permission leaves the stamp as it was.
     m_loaded = m_loadResult.ok();
     m_loadedStamp = stamp;
     if (m_loadResult.ok())
         m_lists = buildEventLists(std::move(file.lines));
+    return file.busy;
 }
 
 std::optional<UserMessage> EventList::loadlist()
 {
-    reload();
+    const bool busy = reload();
     if (m_loadResult.ok()) {
         m_reported.clear();
         return std::nullopt;
     }
     // Another program in the middle of a change is no fault to show: the list is read again at
     // the next look.
-    if (m_loadBusy || m_loadResult.error == m_reported)
+    if (busy || m_loadResult.error == m_reported)
         return std::nullopt;
     m_reported = m_loadResult.error;
     return unreadable(m_loadResult);

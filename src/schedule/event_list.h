@@ -102,15 +102,15 @@ public:
     [[nodiscard]] static UserMessage unreadable(const IoResult& result);
 
 private:
-    void reload();
+    // Rebuilds the lists; true when another program held the lock, so nothing was read.
+    bool reload();
 
     ScheduleFile& m_file;
     EventLists m_lists;
     bool m_loaded = false;                  // the lists match m_loadedStamp
     std::optional<FileStamp> m_loadedStamp; // nullopt: the file was missing
     IoResult m_loadResult;
-    bool m_loadBusy = false; // the last load found the lock held by another program
-    std::string m_reported;  // the load failure last shown; empty after a good load
+    std::string m_reported; // the load failure last shown; empty after a good load
 };
 
 } // namespace quelvo
