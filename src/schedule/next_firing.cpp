@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <map>
+#include <limits>
+#include <utility>
 
 namespace quelvo {
 
@@ -134,7 +135,16 @@ WallTime wallOf(long long wallMinute)
 class FiringWalk final
 {
 public:
-    using Visit = std::function<bool(const NextFiring&)>; // false ends the walk
+    // One firing met: the line, the wall minute of the tick, the local minute then, the minute it names.
+    struct Met
+    {
+        std::size_t index;
+        long long wall;
+        long long localAtWall;
+        long long minute;
+        bool skipped;
+    };
+    using Visit = std::function<bool(const Met&)>; // false ends the walk
 
     FiringWalk(const std::vector<std::string>& lines, bool twentyFour, const Clock& clock,
                const std::vector<Firing>& record, const Skips& skips)
@@ -187,13 +197,14 @@ public:
             long long at = *local - delta;
             if (at >= end)
                 return;
-            if (localMinuteAt(at) - at != delta) {
+            if (!offsetHolds(wall, at, delta)) {
                 // The offset changed on the way: the tick of the change scans what the clock skipped.
                 at = firstChange(wall, at, delta);
                 if (at >= end)
                     return;
                 delta = localMinuteAt(at) - at;
                 previous = at - 1 + (localMinuteAt(at - 1) - (at - 1));
+                m_steadyUntil = at;
                 if (!tick(at, previous, at + delta, visit))
                     return;
             } else if (!tick(at, *local - 1, *local, visit)) {
@@ -208,6 +219,22 @@ private:
     [[nodiscard]] long long localMinuteAt(long long wallMinute) const
     {
         return minuteNumber(m_clock.toLocal(wallOf(wallMinute)));
+    }
+
+    // True when the offset from the wall minute `known` on is still `delta` at `at`. The clock is read
+    // a day ahead at a time, not at every firing: zones change their offset at most once a day.
+    bool offsetHolds(long long known, long long at, long long delta)
+    {
+        if (at <= m_steadyUntil)
+            return true;
+        const long long probe = std::max(at, m_steadyUntil + kDayMinutes);
+        if (localMinuteAt(probe) - probe == delta) {
+            m_steadyUntil = probe;
+            return true;
+        }
+        const long long change = firstChange(std::max(known, m_steadyUntil), probe, delta);
+        m_steadyUntil = change - 1;
+        return at < change;
     }
 
     // The first wall minute in (known, beyond] whose offset is not `delta`; `beyond`'s is not.
@@ -260,8 +287,12 @@ private:
             return true;
         const long long memory = std::chrono::minutes(kFiringMemory).count();
         const auto recent = [&](long long atWall) { return atWall >= wall - memory && atWall <= wall + memory; };
-        const auto simulated = m_scanned.find(minute);
-        const bool scannedHere = simulated != m_scanned.end() && recent(simulated->second);
+        // Only a clock gone back meets a local minute the walk has scanned before.
+        bool scannedHere = false;
+        if (minute <= m_latestScanned) {
+            for (auto it = m_scanned.rbegin(); it != m_scanned.rend() && it->second >= wall - memory; ++it)
+                scannedHere = scannedHere || (it->first == minute && recent(it->second));
+        }
         const Firing* known = nullptr;
         for (const Firing& f : m_record) {
             // The checker forgets firings older or newer than its memory, in seconds, before it looks.
@@ -285,12 +316,13 @@ private:
             consumed = true;
             if (!skipped)
                 made = index;
-            if (!visit(firingOf(index, wall, localAtWall, minute, skipped)))
+            if (!visit({index, wall, localAtWall, minute, skipped}))
                 return false;
         }
         if (!consumed)
             return true;
-        m_scanned[minute] = wall;
+        m_scanned.emplace_back(minute, wall);
+        m_latestScanned = std::max(m_latestScanned, minute);
         fired = made.has_value();
         if (made && !fieldIs(m_lines[*made], 31, "repeat daily")) {
             // A fired one-off line goes from the schedule with every copy of it.
@@ -303,30 +335,33 @@ private:
         return true;
     }
 
-    [[nodiscard]] NextFiring firingOf(std::size_t index, long long wall, long long localAtWall, long long minute,
-                                      bool skipped) const
+public:
+    [[nodiscard]] NextFiring firingOf(const Met& met) const
     {
-        const std::string& line = m_lines[index];
-        return {index,
+        const std::string& line = m_lines[met.index];
+        return {met.index,
                 line,
                 fieldIs(line, 20, "reboot,   "),
                 fieldIs(line, 31, "repeat daily"),
-                wallOf(wall),
-                fromMinuteNumber(localAtWall),
-                minute,
-                skipped};
+                wallOf(met.wall),
+                fromMinuteNumber(met.localAtWall),
+                met.minute,
+                met.skipped};
     }
 
+private:
     const std::vector<std::string>& m_lines;
     const Clock& m_clock;
     const std::vector<Firing>& m_record;
     const Skips& m_skips;
-    std::vector<int> m_start;                 // per minute of the week, where its lines begin in m_order
-    std::vector<std::size_t> m_order;         // line indices by minute of the week, file order within one
-    std::vector<int> m_nextFilled;            // per minute of the week
-    std::vector<char> m_removed;              // fired one-off lines
-    std::vector<std::string> m_keys;          // line keys, made when first needed
-    std::map<long long, long long> m_scanned; // local minute -> wall minute of the walk's firing in it
+    std::vector<int> m_start;                               // per minute of the week, where its lines begin in m_order
+    std::vector<std::size_t> m_order;                       // line indices by minute of the week, file order within one
+    std::vector<int> m_nextFilled;                          // per minute of the week
+    std::vector<char> m_removed;                            // fired one-off lines
+    std::vector<std::string> m_keys;                        // line keys, made when first needed
+    std::vector<std::pair<long long, long long>> m_scanned; // local minute, wall minute of the walk's firing
+    long long m_latestScanned = std::numeric_limits<long long>::min();
+    long long m_steadyUntil = std::numeric_limits<long long>::min(); // the offset is known up to this wall minute
     std::size_t m_candidates = 0;
 };
 
@@ -336,20 +371,22 @@ std::vector<NextFiring> nextFirings(const std::vector<std::string>& lines, bool 
                                     WallTime from, const std::vector<Firing>& record, const Skips& skips)
 {
     FiringWalk walk(lines, twentyFour, clock, record, skips);
-    std::vector<std::optional<NextFiring>> found(lines.size());
+    std::vector<FiringWalk::Met> found(lines.size(), {0, 0, 0, 0, false});
+    std::vector<char> seen(lines.size(), 0);
     std::size_t count = 0;
-    walk.run(from, kFiringHorizon, [&](const NextFiring& firing) {
-        if (!found[firing.index]) {
-            found[firing.index] = firing;
+    walk.run(from, kFiringHorizon, [&](const FiringWalk::Met& met) {
+        if (!seen[met.index]) {
+            seen[met.index] = 1;
+            found[met.index] = met;
             ++count;
         }
         return count < walk.candidates();
     });
     std::vector<NextFiring> out;
     out.reserve(count);
-    for (auto& firing : found) {
-        if (firing)
-            out.push_back(std::move(*firing));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (seen[i])
+            out.push_back(walk.firingOf(found[i]));
     }
     return out;
 }
@@ -363,10 +400,10 @@ std::optional<NextFiring> nextFiring(const std::vector<std::string>& lines, bool
     // Each skip may put a line's firing off by a week.
     const auto horizon =
         kFiringHorizon + std::chrono::weeks(static_cast<long>(std::min<std::size_t>(skips.size(), 52)));
-    walk.run(from, horizon, [&](const NextFiring& firing) {
-        if (firing.skipped && which == SkippedFirings::Excluded)
+    walk.run(from, horizon, [&](const FiringWalk::Met& met) {
+        if (met.skipped && which == SkippedFirings::Excluded)
             return true;
-        first = firing;
+        first = walk.firingOf(met);
         return false;
     });
     return first;
