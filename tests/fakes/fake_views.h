@@ -44,12 +44,18 @@ struct FakeCountdownFactory
 struct FakeHintView final : HintView
 {
     void showConfirmation(const std::string& text) override { confirmation = text; }
+    void showChoices(const std::string& text, const std::vector<HintChoice>& shown) override
+    {
+        confirmation = text;
+        choices = shown;
+    }
     void closeAfter(int ms) override { lifetimeMs = ms; }
     void closeWindow() override { open = false; }
 
     bool open = true;
     int lifetimeMs = 0;
     std::string confirmation; // empty: the default text with the icon
+    std::vector<HintChoice> choices;
 };
 
 struct FakeTrayView final : TrayView

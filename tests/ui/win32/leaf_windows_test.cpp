@@ -333,6 +333,31 @@ TEST_F(HintWindowTest, FloatsWithTheIconInItsGapThenConfirms)
     EXPECT_TRUE(pumpUntil([&] { return !::IsWindow(hint); }, 1000));
 }
 
+TEST_F(HintWindowTest, AQuestionsButtonsSitUnderTheTextAndAnswer)
+{
+    std::string answer;
+    m_presenter.ask("Quelvo will restart this PC at 07:30 (in 5 minutes)",
+                    {{"postpone", "Postpone 15 minutes"}, {"skip", "Skip this time"}}, 60000,
+                    [&](std::string_view key) { answer = key; });
+    HWND hint = windowShowing("Quelvo will restart this PC at 07:30 (in 5 minutes)");
+    ASSERT_NE(hint, nullptr);
+    HWND label = childWithText(hint, "Quelvo will restart this PC at 07:30 (in 5 minutes)");
+    RECT labelRect{};
+    RECT hintRect{};
+    ::GetWindowRect(label, &labelRect);
+    ::GetWindowRect(hint, &hintRect);
+    for (const char* caption : {"Postpone 15 minutes", "Skip this time"}) {
+        RECT r{};
+        ::GetWindowRect(childWithText(hint, caption), &r);
+        EXPECT_GE(r.top, labelRect.bottom) << caption;
+        EXPECT_LE(r.bottom, hintRect.bottom) << caption;
+        EXPECT_LE(r.right, hintRect.right) << caption;
+    }
+    ::SendMessageW(childWithText(hint, "Skip this time"), BM_CLICK, 0, 0);
+    EXPECT_EQ(answer, "skip");
+    EXPECT_TRUE(pumpUntil([&] { return !::IsWindow(hint); }, 1000));
+}
+
 TEST_F(HintWindowTest, ClosesAfterItsTime)
 {
     m_presenter.open();
