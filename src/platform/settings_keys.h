@@ -32,6 +32,8 @@ inline constexpr std::string_view kY = "y";
 inline constexpr std::string_view kHintRuns = "runs1";
 /// The checker's record of firings.
 inline constexpr std::string_view kLastFired = "lastfired";
+/// The firings already warned of, or created too close to warn of.
+inline constexpr std::string_view kWarned = "warned";
 
 /// The flags, for tools that set any of them by name.
 inline constexpr FlagKey kFlags[] = {kTwentyFour, kForced, kPause, kHide};
