@@ -37,8 +37,8 @@ class Notifier
 public:
     virtual ~Notifier() = default;
 
-    /// Whether a service shows notifications with their choices; where it does not, the caller shows
-    /// the text and the choices itself.
+    /// Whether the desktop shows notifications here (on Linux: with their choices); where it does not,
+    /// the caller shows the text and the choices itself.
     [[nodiscard]] virtual bool available() const = 0;
     /// Shows the notification in place of the one shown before; `onAction` hears the user's choice.
     /// False when it could not be shown, so that the caller shows it another way.
