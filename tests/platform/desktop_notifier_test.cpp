@@ -6,7 +6,6 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
-#include <QStringList>
 #include <QVariantMap>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -17,158 +16,106 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-const Notification kWarning{"Quelvo",
-                            "Quelvo will shut down this PC at 22:00 (in 5 minutes)",
-                            {{"postpone", "Postpone 15 minutes"}, {"skip", "Skip this time"}}};
-
-// A call's argument as text: lists joined with ",", maps as "key=value", a byte as "byte N".
-std::string argumentText(const QVariant& value)
+QDBusMessage mock(const QString& method, const QVariantList& args = {})
 {
-    if (value.canConvert<QDBusArgument>()) {
-        const auto arg = value.value<QDBusArgument>();
-        if (arg.currentType() == QDBusArgument::MapType) {
-            QStringList entries;
-            const QVariantMap map = qdbus_cast<QVariantMap>(arg);
-            for (auto it = map.begin(); it != map.end(); ++it) {
-                const bool byte = it.value().typeId() == QMetaType::UChar;
-                entries << it.key() + '=' +
-                               (byte ? "byte " + QString::number(it.value().toUInt()) : it.value().toString());
-            }
-            return entries.join(',').toStdString();
-        }
-    }
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(',').toStdString();
-    return value.toString().toStdString();
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        "org.freedesktop.Notifications", "/org/freedesktop/Notifications", "org.freedesktop.DBus.Mock", method);
+    message.setArguments(args);
+    return QDBusConnection::sessionBus().call(message);
 }
 
-/// The mock service's control interface.
-class MockService
+// A call's argument as text: lists joined with ",", maps as "key=value", a byte as "byte N".
+QString argumentText(const QVariant& value)
 {
-public:
-    QDBusMessage control(const QString& method, const QVariantList& args = {}) const
-    {
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            "org.freedesktop.Notifications", "/org/freedesktop/Notifications", "org.freedesktop.DBus.Mock", method);
-        message.setArguments(args);
-        return QDBusConnection::sessionBus().call(message);
+    if (value.canConvert<QDBusArgument>()) {
+        QStringList entries;
+        const auto map = qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
+        for (auto it = map.begin(); it != map.end(); ++it) {
+            const bool byte = it.value().typeId() == QMetaType::UChar;
+            entries << it.key() +
+                           (byte ? "=byte " + QString::number(it.value().toUInt()) : "=" + it.value().toString());
+        }
+        return entries.join(',');
     }
+    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(',') : value.toString();
+}
 
-    void emitSignal(const QString& name, const QString& signature, const QVariantList& args) const
-    {
-        const auto reply = control("EmitSignal", {"org.freedesktop.Notifications", name, signature, args});
-        ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
-    }
-
-    /// Every call the service received since the last reset, as "Method arg|arg|...".
-    [[nodiscard]] Strings calls() const
-    {
-        const QDBusMessage reply = control("GetCalls");
-        if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty())
-            return {"GetCalls failed: " + reply.errorMessage().toStdString()};
-        Strings calls;
-        const auto log = reply.arguments().at(0).value<QDBusArgument>();
+// Every call the service received since the last look, as "Method arg|arg|...".
+Strings calls()
+{
+    const auto log = mock("GetCalls").arguments().value(0).value<QDBusArgument>();
+    Strings calls;
+    log.beginArray();
+    while (!log.atEnd()) {
+        quint64 time = 0;
+        QString line;
+        log.beginStructure();
+        log >> time >> line;
         log.beginArray();
-        while (!log.atEnd()) {
-            quint64 time = 0;
-            QString method;
-            log.beginStructure();
-            log >> time >> method;
-            std::string line = method.toStdString();
-            log.beginArray();
-            for (char separator = ' '; !log.atEnd(); separator = '|') {
-                QDBusVariant arg;
-                log >> arg;
-                line += separator + argumentText(arg.variant());
-            }
-            log.endArray();
-            log.endStructure();
-            calls.push_back(line);
+        for (QChar separator = ' '; !log.atEnd(); separator = '|') {
+            QDBusVariant arg;
+            log >> arg;
+            line += separator + argumentText(arg.variant());
         }
         log.endArray();
-        return calls;
+        log.endStructure();
+        calls.push_back(line.toStdString());
     }
-};
+    log.endArray();
+    (void)mock("ClearCalls"); // a failure shows as calls seen twice
+    return calls;
+}
 
-class DesktopNotifierTest : public ::testing::Test
+// Sends the service's signal, then lets the event loop deliver what is on its way.
+void emitSignal(const QString& name, const QString& signature, const QVariantList& args)
 {
-protected:
-    void SetUp() override
-    {
-        ASSERT_NE(service.control("Reset").type(), QDBusMessage::ErrorMessage);
-        ASSERT_NE(service.control("ClearCalls").type(), QDBusMessage::ErrorMessage);
-    }
+    const auto reply = mock("EmitSignal", {"org.freedesktop.Notifications", name, signature, args});
+    ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
+    const QDeadlineTimer deadline(300);
+    while (!deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
 
-    // Lets the event loop deliver the service's signals until `done` holds or a while has passed.
-    template <typename Done> static void waitFor(Done done)
-    {
-        const QDeadlineTimer deadline(2000);
-        while (!done() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-
-    // Signals already on their way arrive within this: for checking that one is ignored.
-    static void settle()
-    {
-        const QDeadlineTimer deadline(300);
-        while (!deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-
-    MockService service;
-};
-
-TEST_F(DesktopNotifierTest, SendsTheTextAndBothChoicesAndHearsTheChosenOne)
+TEST(DesktopNotifier, SendsTheTextAndBothChoicesAndHearsOnlyItsOwnAnswers)
 {
     DesktopNotifier notifier;
     EXPECT_TRUE(notifier.available());
     Strings heard;
-    ASSERT_TRUE(notifier.show(kWarning, [&](std::string_view key) { heard.emplace_back(key); }));
-    EXPECT_EQ(service.calls(),
-              (Strings{"GetCapabilities",
-                       "Notify Quelvo|0|quelvo|Quelvo|Quelvo will shut down this PC at 22:00 (in 5 minutes)|"
-                       "postpone,Postpone 15 minutes,skip,Skip this time,default,|urgency=byte 1|-1"}));
-
+    ASSERT_TRUE(notifier.show({"Quelvo",
+                               "Quelvo will shut down this PC at 22:00 (in 5 minutes)",
+                               {{"postpone", "Postpone 15 minutes"}, {"skip", "Skip this time"}}},
+                              [&](std::string_view key) { heard.emplace_back(key); }));
+    EXPECT_EQ(calls(), (Strings{"GetCapabilities",
+                                "Notify Quelvo|0|quelvo|Quelvo|Quelvo will shut down this PC at 22:00 (in 5 minutes)|"
+                                "postpone,Postpone 15 minutes,skip,Skip this time,default,|urgency=byte 1|-1"}));
     // The mock numbers its first notification 1; another program's notification 7 is not ours.
-    service.emitSignal("ActionInvoked", "us", {7U, "skip"});
-    service.emitSignal("ActionInvoked", "us", {1U, "postpone"});
-    waitFor([&] { return !heard.empty(); });
-    service.emitSignal("ActionInvoked", "us", {1U, "default"});
-    waitFor([&] { return heard.size() > 1; });
+    emitSignal("ActionInvoked", "us", {7U, "skip"});
+    emitSignal("ActionInvoked", "us", {1U, "postpone"});
+    emitSignal("ActionInvoked", "us", {1U, "default"});
+    // Once the service has closed it, a late answer for it is not heard.
+    emitSignal("NotificationClosed", "uu", {1U, 2U});
+    emitSignal("ActionInvoked", "us", {1U, "skip"});
     EXPECT_EQ(heard, (Strings{"postpone", "clicked"}));
 
-    // Once the service has closed it, a late answer for it is not heard.
-    service.emitSignal("NotificationClosed", "uu", {1U, 2U});
-    service.emitSignal("ActionInvoked", "us", {1U, "skip"});
-    settle();
-    EXPECT_EQ(heard.size(), 2U);
-}
-
-TEST_F(DesktopNotifierTest, ShowsInPlaceOfTheLastAndClosesIt)
-{
-    DesktopNotifier notifier;
-    ASSERT_TRUE(notifier.show(kWarning, {}));
-    Strings heard;
-    ASSERT_TRUE(notifier.show({"Quelvo", "later", {}}, [&](std::string_view key) { heard.emplace_back(key); }));
+    // The next one replaces the one shown; once closed by the program, its answers are not heard either.
+    ASSERT_TRUE(notifier.show({"Quelvo", "first", {}}, {}));
+    ASSERT_TRUE(notifier.show({"Quelvo", "second", {}}, [&](std::string_view key) { heard.emplace_back(key); }));
     notifier.close();
-    service.emitSignal("ActionInvoked", "us", {1U, "default"});
-    settle();
-    EXPECT_TRUE(heard.empty()) << "closed: its answers are not heard";
-    const Strings calls = service.calls();
-    ASSERT_EQ(calls.size(), 3U);
-    EXPECT_EQ(calls[1], "Notify Quelvo|1|quelvo|Quelvo|later|default,|urgency=byte 1|-1"); // replaces number 1
-    EXPECT_EQ(calls[2], "CloseNotification 1");
+    emitSignal("ActionInvoked", "us", {2U, "default"});
+    EXPECT_EQ(heard.size(), 2U);
+    EXPECT_EQ(calls(),
+              (Strings{"Notify Quelvo|0|quelvo|Quelvo|first|default,|urgency=byte 1|-1",
+                       "Notify Quelvo|2|quelvo|Quelvo|second|default,|urgency=byte 1|-1", "CloseNotification 2"}));
 }
 
-TEST_F(DesktopNotifierTest, UnavailableWithoutActionsOrWithoutService)
+TEST(DesktopNotifier, UnavailableWithoutActionsOrWithoutService)
 {
-    const auto reply = service.control("AddMethod", {"", "GetCapabilities", "", "as", "ret = ['body']"});
-    ASSERT_NE(reply.type(), QDBusMessage::ErrorMessage) << reply.errorMessage().toStdString();
-    EXPECT_FALSE(DesktopNotifier().available()) << "a service without actions cannot offer the choices";
-
     DesktopNotifier nowhere(QDBusConnection::connectToBus("unix:path=/nonexistent/quelvo-no-bus", "nowhere"));
     EXPECT_FALSE(nowhere.available());
-    EXPECT_FALSE(nowhere.show(kWarning, {}));
+    EXPECT_FALSE(nowhere.show({"Quelvo", "text", {}}, {}));
+    ASSERT_NE(mock("AddMethod", {"", "GetCapabilities", "", "as", "ret = ['body']"}).type(),
+              QDBusMessage::ErrorMessage);
+    EXPECT_FALSE(DesktopNotifier().available()) << "a service without actions cannot offer the choices";
 }
 
 // Refuses unless the session bus is the private one the driver started and the service there is the mock.
@@ -177,13 +124,10 @@ bool onPrivateMockBus()
     const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     const char* expected = std::getenv("QUELVO_TEST_PRIVATE_SESSION_BUS");
     if (address == nullptr || expected == nullptr || std::string(address) != expected ||
-        std::string(address).find("quelvo-notify-") == std::string::npos) {
-        std::cerr << "refusing to run: DBUS_SESSION_BUS_ADDRESS is not the private test bus "
+        std::string(address).find("quelvo-notify-") == std::string::npos ||
+        mock("ClearCalls").type() == QDBusMessage::ErrorMessage) {
+        std::cerr << "refusing to run: not on the private test bus with the mock service "
                      "(run this through notification_mock.py)\n";
-        return false;
-    }
-    if (MockService().control("ClearCalls").type() == QDBusMessage::ErrorMessage) {
-        std::cerr << "refusing to run: the notification service on the test bus is not the mock\n";
         return false;
     }
     return true;
@@ -196,7 +140,5 @@ int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
-    if (!quelvo::onPrivateMockBus())
-        return 1;
-    return RUN_ALL_TESTS();
+    return quelvo::onPrivateMockBus() ? RUN_ALL_TESTS() : 1;
 }
