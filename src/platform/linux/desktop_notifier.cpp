@@ -1,7 +1,6 @@
 #include "platform/linux/desktop_notifier.h"
 
 #include <QDBusMessage>
-#include <QObject>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -29,45 +28,13 @@ QDBusMessage methodCall(const QString& method, const QVariantList& args = {})
 
 } // namespace
 
-// Receives the service's signals for the notification shown last.
-class DesktopNotifier::Listener final : public QObject
+DesktopNotifier::DesktopNotifier(const QDBusConnection& bus) : m_bus(bus)
 {
-    Q_OBJECT
-
-public:
-    explicit Listener(const QDBusConnection& bus) : m_bus(bus)
-    {
-        m_bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                      SLOT(actionInvoked(uint, QString)));
-        m_bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
-                      SLOT(notificationClosed(uint, uint)));
-    }
-
-    QDBusConnection m_bus;
-    uint m_id = 0; // the shown notification's number; 0 while none is shown
-    NotificationHandler m_handler;
-
-public Q_SLOTS:
-    void actionInvoked(uint id, const QString& key)
-    {
-        if (id == 0 || id != m_id || !m_handler)
-            return;
-        // A copy: the handler may show the next notification or close this one.
-        const NotificationHandler handler = m_handler;
-        handler(key == kDefaultAction ? std::string(kNotifyClicked) : key.toStdString());
-    }
-
-    void notificationClosed(uint id, uint /*reason*/)
-    {
-        if (id != 0 && id == m_id) {
-            m_id = 0;
-            m_handler = {};
-        }
-    }
-};
-
-DesktopNotifier::DesktopNotifier(const QDBusConnection& bus) : m_listener(std::make_unique<Listener>(bus))
-{}
+    m_bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                  SLOT(actionInvoked(uint, QString)));
+    m_bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                  SLOT(notificationClosed(uint, uint)));
+}
 
 DesktopNotifier::~DesktopNotifier()
 {
@@ -77,8 +44,7 @@ DesktopNotifier::~DesktopNotifier()
 
 bool DesktopNotifier::available() const
 {
-    const QDBusMessage reply =
-        m_listener->m_bus.call(methodCall(QStringLiteral("GetCapabilities")), QDBus::Block, kCallTimeoutMs);
+    const QDBusMessage reply = m_bus.call(methodCall(QStringLiteral("GetCapabilities")), QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return false;
     return reply.arguments().at(0).toStringList().contains(QStringLiteral("actions"));
@@ -92,30 +58,46 @@ bool DesktopNotifier::show(const Notification& notification, NotificationHandler
     actions << kDefaultAction << QString();
     // Normal urgency: the service shows it in its usual place, without the focus or a modal stay.
     const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(static_cast<uchar>(1))}};
-    const QDBusMessage reply = m_listener->m_bus.call(
-        methodCall(QStringLiteral("Notify"),
-                   {QStringLiteral("Quelvo"), QVariant::fromValue(m_listener->m_id), QStringLiteral("quelvo"),
-                    QString::fromStdString(notification.title), QString::fromStdString(notification.body), actions,
-                    hints, QVariant::fromValue(-1)}),
-        QDBus::Block, kCallTimeoutMs);
+    const QDBusMessage reply =
+        m_bus.call(methodCall(QStringLiteral("Notify"),
+                              {QStringLiteral("Quelvo"), QVariant::fromValue(m_id), QStringLiteral("quelvo"),
+                               QString::fromStdString(notification.title), QString::fromStdString(notification.body),
+                               actions, hints, QVariant::fromValue(-1)}),
+                   QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        m_listener->m_id = 0;
-        m_listener->m_handler = {};
+        m_id = 0;
+        m_handler = {};
         return false;
     }
-    m_listener->m_id = reply.arguments().at(0).toUInt();
-    m_listener->m_handler = std::move(onAction);
+    m_id = reply.arguments().at(0).toUInt();
+    m_handler = std::move(onAction);
     return true;
 }
 
 void DesktopNotifier::close()
 {
-    const uint id = std::exchange(m_listener->m_id, 0U);
-    m_listener->m_handler = {};
+    const uint id = std::exchange(m_id, 0U);
+    m_handler = {};
     if (id != 0)
-        m_listener->m_bus.send(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}));
+        m_bus.send(methodCall(QStringLiteral("CloseNotification"), {QVariant::fromValue(id)}));
+}
+
+void DesktopNotifier::actionInvoked(uint id, const QString& key)
+{
+    // Other programs' notifications answer on the same signal.
+    if (id == 0 || id != m_id || !m_handler)
+        return;
+    // A copy: the handler may show the next notification or close this one.
+    const NotificationHandler handler = m_handler;
+    handler(key == kDefaultAction ? std::string(kNotifyClicked) : key.toStdString());
+}
+
+void DesktopNotifier::notificationClosed(uint id, uint /*reason*/)
+{
+    if (id != 0 && id == m_id) {
+        m_id = 0;
+        m_handler = {};
+    }
 }
 
 } // namespace quelvo
-
-#include "desktop_notifier.moc"
