@@ -34,6 +34,8 @@ inline constexpr std::string_view kHintRuns = "runs1";
 inline constexpr std::string_view kLastFired = "lastfired";
 /// Firings the user chose to skip, one local minute of one line each.
 inline constexpr std::string_view kSkips = "skips";
+/// The firings already warned of, or created too close to warn of.
+inline constexpr std::string_view kWarned = "warned";
 
 /// The flags, for tools that set any of them by name.
 inline constexpr FlagKey kFlags[] = {kTwentyFour, kForced, kPause, kHide};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/clock.h"
 #include "platform/exit_request.h"
 #include "platform/process_starter.h"
 
@@ -52,6 +53,9 @@ public:
     void trayMenuChosen(std::string_view key) const;
     /// `countdown: open shutdown` or `countdown: open reboot`: the checker opened a countdown.
     void countdownOpened(bool reboot) const;
+    /// `warn: shutdown at <local time with offset>` (or `warn: reboot at ...`): the warning of the
+    /// firing at `at` was shown.
+    void warningShown(bool reboot, WallTime at, const Clock& clock) const;
 
 private:
     DryRunOutput m_out;

@@ -46,19 +46,6 @@ bool isSkipped(const Skips& skips, std::string_view key, long long localMinute)
                        [&](const Skip& s) { return s.localMinute == localMinute && s.key == key; });
 }
 
-std::string isoLocalTime(const Clock& clock, WallTime t)
-{
-    const LocalTime local = clock.toLocal(t);
-    const long long utc = std::chrono::floor<std::chrono::seconds>(t.time_since_epoch()).count();
-    const long long offset = minuteNumber(local) * 60 + local.second - utc;
-    const long long minutes = (offset < 0 ? -offset : offset) / 60;
-    char text[40];
-    (void)std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02lld:%02lld", local.year, local.month,
-                        local.day, local.hour, local.minute, local.second, offset < 0 ? '-' : '+', minutes / 60,
-                        minutes % 60);
-    return text;
-}
-
 namespace {
 
 constexpr int kDayMinutes = 24 * 60;

@@ -69,7 +69,5 @@ std::optional<NextFiring> nextFiring(const std::vector<std::string>& lines, bool
                                      WallTime from, const std::vector<Firing>& record, const Skips& skips,
                                      SkippedFirings which = SkippedFirings::Excluded);
 
-/// A moment as local ISO 8601 time with its offset from UTC: "2026-12-08T22:00:00+01:00".
-std::string isoLocalTime(const Clock& clock, WallTime t);
 
 } // namespace quelvo

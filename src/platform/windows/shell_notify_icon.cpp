@@ -17,6 +17,15 @@ NOTIFYICONDATAA toShellRecord(const NotifyIconData& data, HWND window, std::uint
     static_assert(sizeof record.szTip >= kNotifyTipField);
     std::copy(data.tip.begin(), data.tip.end(), record.szTip);
     record.szTip[kNotifyTipField - 1] = '\0';
+    if ((flags & kNotifyInfo) != 0) {
+        record.cbSize = NOTIFYICONDATAA_V2_SIZE;
+        static_assert(sizeof record.szInfoTitle >= kNotifyInfoTitleField && sizeof record.szInfo >= kNotifyInfoField);
+        std::copy(data.infoTitle.begin(), data.infoTitle.end(), record.szInfoTitle);
+        record.szInfoTitle[kNotifyInfoTitleField - 1] = '\0';
+        std::copy(data.info.begin(), data.info.end(), record.szInfo);
+        record.szInfo[kNotifyInfoField - 1] = '\0';
+        record.dwInfoFlags = data.infoFlags;
+    }
     return record;
 }
 
@@ -38,8 +47,15 @@ void ShellNotifyIcon::add(const NotifyIconData& data)
 
 void ShellNotifyIcon::modify(const NotifyIconData& data, std::uint32_t flags)
 {
-    if (m_shown)
-        m_shown = data;
+    // Only the parts changed: a balloon's record need not carry the icon's picture and tip.
+    if (m_shown) {
+        if ((flags & kNotifyMessage) != 0)
+            m_shown->callbackMessage = data.callbackMessage;
+        if ((flags & kNotifyIcon) != 0)
+            m_shown->icon = data.icon;
+        if ((flags & kNotifyTip) != 0)
+            m_shown->tip = data.tip;
+    }
     NOTIFYICONDATAA record = toShellRecord(data, m_window, flags, m_iconFor);
     m_call(NIM_MODIFY, record);
 }

@@ -241,7 +241,9 @@ TEST(TrayWindow, DrawsTheModelsMenuAndPassesOnWhatTheUserDid)
     std::vector<std::string> heard;
     TrayWindow tray(instance(), {[&](int button) { heard.push_back("down " + std::to_string(button)); },
                                  [&] { heard.emplace_back("double"); },
-                                 [&](std::string_view key) { heard.push_back("chose " + std::string(key)); }});
+                                 [&](std::string_view key) { heard.push_back("chose " + std::string(key)); },
+                                 {},
+                                 [&] { heard.emplace_back("balloon"); }});
     SysTrayModel model(tray, kProgramIcon, kFileDescription);
     fillTrayMenu(model);
     std::vector<TrayMenuItem> items = model.items();
@@ -268,9 +270,9 @@ TEST(TrayWindow, DrawsTheModelsMenuAndPassesOnWhatTheUserDid)
         const char* heard; // nullptr: nothing
     };
     const Notification notifications[] = {
-        {WM_LBUTTONDBLCLK, "double"}, {WM_RBUTTONDBLCLK, "double"}, {WM_RBUTTONDOWN, "down 2"},
-        {WM_LBUTTONDOWN, "down 1"},   {WM_LBUTTONUP, nullptr},      {WM_RBUTTONUP, nullptr},
-        {WM_MOUSEMOVE, nullptr},
+        {WM_LBUTTONDBLCLK, "double"}, {WM_RBUTTONDBLCLK, "double"},     {WM_RBUTTONDOWN, "down 2"},
+        {WM_LBUTTONDOWN, "down 1"},   {WM_LBUTTONUP, nullptr},          {WM_RBUTTONUP, nullptr},
+        {WM_MOUSEMOVE, nullptr},      {kNotifyBalloonClick, "balloon"},
     };
     std::vector<std::string> expected{"chose s15", "chose exit"};
     for (const auto& n : notifications) {
