@@ -105,8 +105,6 @@ TEST(MainWindow, ShowsTheTabsAndEveryCaption)
     const std::pair<std::wstring, std::size_t> captions[] = {
         {L"&Load with windows", 1},
         {L"&Add a 20 second time delay when starting up (if you get repeat reboots)", 1},
-        {L"This is version 2.1.6", 1},
-        {L"You are using unknown", 1},
         {L"Day selection", 1},
         {L"Select which days you wish this event to run", 1},
         {L"Mon", 1},
@@ -196,10 +194,14 @@ TEST(MainWindow, ListShowsTheRowsItIsGiven)
     EXPECT_EQ(cell(list, 0, 0) + cell(list, 0, 1) + cell(list, 0, 2), L"onetwothree");
 }
 
-TEST(MainWindow, AmPmBoxAndItsLabelShowAsTheyAreTold)
+// The About tab's lines and the AM/PM box with its label show what they are told.
+TEST(MainWindow, LabelsAndTheAmPmBoxShowWhatTheyAreTold)
 {
     Fixture f;
     win32::MainWindow& w = f.start();
+    w.setLabel(MainLabel::Version, "the version");
+    w.setLabel(MainLabel::System, "the system");
+    EXPECT_EQ(textOf(w.control("lab_vers")) + L"/" + textOf(w.control("lab_windows")), L"the version/the system");
     for (const bool visible : {false, true}) {
         w.setAmPmVisible(visible);
         EXPECT_EQ(shown(w.control("com_am")), visible);
