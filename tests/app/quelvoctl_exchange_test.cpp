@@ -1,13 +1,5 @@
 // quelvoctl for scripts and admins: JSON output, export, import and check.
-#include "app/ctl.h"
-
-#include "fakes/fake_clock.h"
-#include "fakes/fake_file_system.h"
-#include "fakes/fake_settings.h"
-
-#include <gtest/gtest.h>
-
-#include <sstream>
+#include "app/ctl_rig.h"
 
 namespace quelvo {
 namespace {
@@ -17,29 +9,8 @@ const std::string kMon = "On Mon at 07:30 AM, Shut Down, Repeat daily";
 const std::string kWed = "On Wed at 11:45 PM, Reboot,    Don't repeat";
 const std::string kSun24 = "On Sun at 23:05   , Shut Down, Don't repeat";
 
-struct Result
-{
-    int code;
-    std::string out;
-    std::string err;
-};
-
-struct QuelvoctlExchangeTest : ::testing::Test
-{
-    Result run(const std::vector<std::string>& args, const std::string& input = {})
-    {
-        std::ostringstream out;
-        std::ostringstream err;
-        std::istringstream in(input);
-        CtlContext ctx{fs, settings, clock, "/opt/quelvo", out, err, in};
-        const int code = runQuelvoctl(args, ctx, scheduleCommands());
-        return {code, out.str(), err.str()};
-    }
-
-    test::FakeFileSystem fs;
-    test::FakeSettings settings;
-    test::FakeClock clock;
-};
+using Result = test::CtlResult;
+using QuelvoctlExchangeTest = test::CtlRig;
 
 TEST_F(QuelvoctlExchangeTest, ListAndDuePrintJson)
 {

@@ -14,7 +14,6 @@
 #include <random>
 #include <regex>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -136,23 +135,6 @@ TEST_F(FileIntegrity, AKilledWriterLeavesWholeFilesAndNothingThatChangesTheNextR
         EXPECT_EQ(after.get("x1", "none"), left);
     };
     EXPECT_EQ(killWriterRepeatedly(*this, 200, writer, nextRun), 0);
-}
-
-TEST_F(FileIntegrity, TheCheckSeesTheTearsOfAWriterThatIsNotAtomic)
-{
-    std::string full;
-    for (int i = 0; i < 30; ++i)
-        full += kLines[i % 3] + "\r\n";
-    const auto inPlaceWriter = [&] {
-        for (;;) {
-            const int fd = ::open(schedule.eventsPath().c_str(), O_WRONLY | O_TRUNC | O_CREAT, 0644);
-            for (std::size_t at = 0; at < full.size(); at += 16)
-                (void)::write(fd, full.data() + at, std::min<std::size_t>(16, full.size() - at));
-            ::close(fd);
-        }
-        return true;
-    };
-    EXPECT_GT(killWriterRepeatedly(*this, 300, inPlaceWriter, [] {}), 0);
 }
 
 TEST_F(FileIntegrity, RacingWritersLoseNothingAndReadersSeeWholeFiles)

@@ -3,10 +3,7 @@
 #include "platform/linux/settings_store.h"
 #include "platform/settings_keys.h"
 
-#include "fakes/fake_clock.h"
-#include "fakes/fake_file_system.h"
-#include "fakes/fake_services.h"
-#include "fakes/fake_settings.h"
+#include "fakes/fake_main_services.h"
 #include "fakes/fake_views.h"
 
 #include <gtest/gtest.h>
@@ -14,49 +11,29 @@
 namespace quelvo {
 namespace {
 
-using test::FakeAutostart;
-using test::FakeClock;
 using test::FakeCountdownView;
-using test::FakeFileSystem;
-using test::FakeInstance;
 using test::FakeMainView;
-using test::FakeSettings;
 
 const char* const kEvents = "/prog/events.ini";
 
 // The main window's decisions over a fake window, started on Monday 2026-12-07 at 09:41.
-class MainPresenterTest : public ::testing::Test
+class MainPresenterTest : public ::testing::Test, protected test::FakeMainServices
 {
 protected:
     MainPresenter& start()
     {
-        const auto power = [this](CountdownKind kind, bool forced) {
+        MainWindowServices s = services(*store, "/opt/quelvo/quelvo");
+        s.systemName = systemName;
+        s.dayHalves = dayHalves;
+        s.powerAction = [this](CountdownKind kind, bool forced) {
             requests.emplace_back(kind, forced);
             return PowerOutcome{};
         };
-        const auto end = [this] { ++ended; };
-        const auto tray = [this] { return trayThere; };
-        const MainWindowServices services{.settings = *store,
-                                          .fs = fs,
-                                          .clock = clock,
-                                          .autostart = autostart,
-                                          .instance = instance,
-                                          .messenger = instance,
-                                          .folder = "/prog",
-                                          .programPath = "/opt/quelvo/quelvo",
-                                          .versionName = "unknown",
-                                          .systemName = systemName,
-                                          .dayHalves = dayHalves,
-                                          .powerAction = power,
-                                          .endProgram = end,
-                                          .trayAvailable = tray,
-                                          .dryRunReport =
-                                              [this](const std::string& line) {
-                                                  if (line.starts_with("countdown: open"))
-                                                      ++opened;
-                                              },
-                                          .statusNotifierHost = [this] { return notifierHost; }};
-        presenter = std::make_unique<MainPresenter>(services, view);
+        s.endProgram = [this] { ++ended; };
+        s.trayAvailable = [this] { return trayThere; };
+        s.dryRunReport = [this](const std::string& line) { opened += line.starts_with("countdown: open") ? 1 : 0; };
+        s.statusNotifierHost = [this] { return notifierHost; };
+        presenter = std::make_unique<MainPresenter>(s, view);
         loaded = presenter->Form_Load();
         return *presenter;
     }
@@ -75,12 +52,7 @@ protected:
     }
     std::optional<std::string> events() const { return fs.content(kEvents); }
 
-    FakeSettings settings;
     Settings* store = &settings; // the settings the window works with
-    FakeFileSystem fs;
-    FakeClock clock{{2026, 12, 7, 9, 41, 20, 1}};
-    FakeAutostart autostart;
-    FakeInstance instance;
     FakeMainView view;
     bool trayThere = true;     // a notification area to hide into; may change while the window lives
     bool notifierHost = false; // the icon is served by a StatusNotifierItem host

@@ -1,9 +1,9 @@
-#include "fakes/fake_clock.h"
-#include "fakes/fake_file_system.h"
-#include "fakes/fake_services.h"
-#include "fakes/fake_settings.h"
+#include "fakes/fake_main_services.h"
+#include "schedule/quick_action.h"
+#include "shell/main_window_text.h"
 #include "ui/frm_main.h"
 #include "ui/sys_tray.h"
+#include "ui/text.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -25,34 +25,14 @@ using namespace quelvo;
 
 namespace {
 
-// The Qt main window over fakes, started on Monday 2026-12-07 at 09:41.
-struct Fixture
+// The Qt main window over fakes.
+struct Fixture : test::FakeMainServices
 {
-    test::FakeSettings settings;
-    test::FakeFileSystem fs;
-    test::FakeClock clock{{2026, 12, 7, 9, 41, 20, 1}};
-    test::FakeAutostart autostart;
-    test::FakeInstance copy;
     std::unique_ptr<FrmMain> window;
 
     FrmMain& start()
     {
-        const MainWindowServices services{
-            .settings = settings,
-            .fs = fs,
-            .clock = clock,
-            .autostart = autostart,
-            .instance = copy,
-            .messenger = copy,
-            .folder = "/prog",
-            .programPath = "/opt/quelvo/quelvo",
-            .versionName = "unknown",
-            .dayHalves = {"AM", "PM"},
-            .powerAction = {},
-            .endProgram = [] {},
-            .trayAvailable = [] { return true; },
-        };
-        window = std::make_unique<FrmMain>(services);
+        window = std::make_unique<FrmMain>(services(settings, "/opt/quelvo/quelvo"));
         window->presenter().Form_Load();
         window->show();
         return *window;
@@ -98,24 +78,20 @@ class FrmMainTest final : public QObject
     Q_OBJECT
 
 private slots:
+    // The window's own texts come from the core's tables; the checker runs from the start.
     void startUpFillsTheNamedWidgets()
     {
         Fixture f;
         FrmMain& w = f.start();
         QCOMPARE(w.objectName(), QStringLiteral("frm_main"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Quelvo"));
-        auto* tabs = w.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
-        QCOMPARE(tabs->count(), 4);
-        QCOMPARE(tabs->tabText(3), QStringLiteral("Sleep / timed off"));
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lab_vers"))->text(), QStringLiteral("This is version 2.1.6"));
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lab_windows"))->text(), QStringLiteral("You are using unknown"));
-        QCOMPARE(w.findChild<QComboBox*>(QStringLiteral("txt_hr"))->currentText(), QStringLiteral("9"));
-        QCOMPARE(w.findChild<QComboBox*>(QStringLiteral("com_am"))->currentText(), QStringLiteral("AM"));
+        QCOMPARE(w.windowTitle(), qs(kMainTitle));
+        QCOMPARE(w.SSTab1->count(), static_cast<int>(kTabCaptions.size()));
+        for (int i = 0; i < w.SSTab1->count(); ++i)
+            QCOMPARE(w.SSTab1->tabText(i), qs(kTabCaptions[static_cast<std::size_t>(i)]));
         QVERIFY(w.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
-        QCOMPARE(w.sysTray()->menu()->actions().size(), 24);
     }
 
-    // Each of the presenter's boxes lands on the widget of that name, and reads back from it.
+    // Each of the presenter's boxes, lists and labels lands on the widget of that name, and reads back from it.
     void boxesAreTheNamedWidgets()
     {
         Fixture f;
@@ -131,25 +107,48 @@ private slots:
             QCOMPARE(box->isChecked(), !was);
             QCOMPARE(w.checked(static_cast<MainBox>(i)), !was);
         }
-        w.setText(MainCombo::Minute, "07");
-        QCOMPARE(w.findChild<QComboBox*>(QStringLiteral("txt_min"))->currentText(), QStringLiteral("07"));
+        const std::pair<MainCombo, const char*> combos[] = {
+            {MainCombo::Hour, "txt_hr"}, {MainCombo::Minute, "txt_min"}, {MainCombo::AmPm, "com_am"}};
+        for (const auto& [combo, name] : combos) {
+            const std::string text = combo == MainCombo::AmPm ? "PM" : "07";
+            w.setText(combo, text);
+            QCOMPARE(w.findChild<QComboBox*>(name)->currentText(), qs(text));
+            QCOMPARE(w.text(combo), text);
+        }
+        w.setLabel(MainLabel::Version, "the version");
+        w.setLabel(MainLabel::System, "the system");
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lab_vers"))->text(), QStringLiteral("the version"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lab_windows"))->text(), QStringLiteral("the system"));
         w.setAmPmVisible(false);
         QVERIFY(w.findChild<QComboBox*>(QStringLiteral("com_am"))->isHidden());
         QVERIFY(w.findChild<QLabel*>(QStringLiteral("Label9"))->isHidden());
     }
 
-    void buttonsAndTheTrayMenuReachThePresenter()
+    // The list shows the presenter's rows, a column each.
+    void listShowsTheRowsItIsGiven()
     {
         Fixture f;
         FrmMain& w = f.start();
+        w.showEvents({"a line"}, {{{"one", "two", "three"}, "a line"}});
+        const QTreeWidgetItem* row = w.ListView1->topLevelItem(0);
+        QCOMPARE(row->text(0) + row->text(1) + row->text(2), QStringLiteral("onetwothree"));
+    }
+
+    // Each quick button runs its own member of the core's table: the lines the presenter saves for them in turn.
+    void buttonsAndTheTrayMenuReachThePresenter()
+    {
+        Fixture f;
+        Fixture called;
+        FrmMain& w = f.start();
+        called.start();
         w.findChild<QPushButton*>(QStringLiteral("Command1"))->click(); // "Select all"
         QVERIFY(w.findChild<QCheckBox*>(QStringLiteral("chk_sun"))->isChecked());
-        w.findChild<QCheckBox*>(QStringLiteral("chk_shutdown"))->setChecked(true);
-        w.findChild<QPushButton*>(QStringLiteral("Command3"))->click(); // ShutDown in 5 minutes
-        QCOMPARE(f.fs.content("/prog/events.ini"),
-                 std::optional<std::string>("On Mon at 09:46 AM, Shut Down, Don't repeat\r\n"));
-        QCOMPARE(w.ListView1->topLevelItemCount(), 1);
-        QCOMPARE(w.ListView1->topLevelItem(0)->text(0), QStringLiteral(" Mon at 09:46 AM"));
+        for (std::size_t i = 0; i < kQuickActions.size(); ++i) {
+            w.findChild<QPushButton*>(qs(kQuickActions[i].button))->click();
+            called.window->presenter().quickaction(i);
+        }
+        QCOMPARE(f.fs.content("/prog/events.ini"), called.fs.content("/prog/events.ini"));
+        QCOMPARE(w.ListView1->topLevelItemCount(), static_cast<int>(kQuickActions.size()));
         const QPoint shownAt = w.pos();
         w.findChild<QPushButton*>(QStringLiteral("Picture1"))->click(); // hide to tray
         QVERIFY(!w.isVisible());
@@ -159,6 +158,7 @@ private slots:
         QCOMPARE(w.pos(), shownAt);
         QCOMPARE(w.SSTab1->currentIndex(), 1);
         w.presenter().hint().elapsed();
+        called.window->presenter().hint().elapsed();
     }
 
     // Return reaches the presenter from a box of the Settings tab, where no button takes it.
@@ -170,8 +170,7 @@ private slots:
         w.chk_days[0]->setChecked(true);
         w.chk_shutdown->setChecked(true);
         QTest::keyClick(w.txt_min, Qt::Key_Return);
-        QCOMPARE(f.fs.content("/prog/events.ini"),
-                 std::optional<std::string>("On Mon at 09:41 AM, Shut Down, Don't repeat\r\n"));
+        QCOMPARE(w.ListView1->topLevelItemCount(), 1); // saved, and listed
     }
 
     // A click and the keyboard toggle alike; a release that is no click changes nothing.

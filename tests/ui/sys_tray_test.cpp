@@ -1,4 +1,5 @@
 #include "ui/sys_tray.h"
+#include "ui/text.h"
 
 #include <QAction>
 #include <QMenu>
@@ -19,24 +20,31 @@ private slots:
         SysTray tray;
         QCOMPARE(tray.objectName(), QStringLiteral("frmSysTray"));
         QVERIFY(!tray.trayIcon()->isVisible());
+        std::vector<TrayMenuItem> items;
+        int defaultIndex = -1;
         {
             SysTrayModel model(tray, kProgramIcon, kFileDescription);
             QVERIFY(tray.trayIcon()->isVisible());
             QVERIFY(!tray.trayIcon()->icon().isNull());
-            QCOMPARE(tray.trayIcon()->toolTip(), QStringLiteral("quelvo"));
+            QCOMPARE(tray.trayIcon()->toolTip(), qs(kFileDescription));
             fillTrayMenu(model);
-            tray.setMenu(model.items(), model.DefaultMenuIndex());
-            QCOMPARE(tray.trayIcon()->toolTip(),
-                     QStringLiteral("Double click me for menu, Quelvo from Velmor Software."));
+            items = model.items();
+            defaultIndex = model.DefaultMenuIndex();
+            tray.setMenu(items, defaultIndex);
+            QCOMPARE(tray.trayIcon()->toolTip(), qs(kTrayTip));
         }
         QVERIFY(!tray.trayIcon()->isVisible()); // the icon goes with the model
 
+        // The model's items in its order, its default item alone in bold.
         const auto actions = tray.menu()->actions();
-        QCOMPARE(actions.size(), 24);
-        QVERIFY(actions[1]->isSeparator());
-        QCOMPARE(tray.menu()->defaultAction(), actions[23]);
-        QVERIFY(actions[23]->font().bold());
-        QVERIFY(!actions[0]->font().bold());
+        QCOMPARE(actions.size(), static_cast<qsizetype>(items.size()));
+        for (qsizetype i = 0; i < actions.size(); ++i) {
+            const TrayMenuItem& item = items[static_cast<std::size_t>(i)];
+            QCOMPARE(actions[i]->isSeparator(), item.isSeparator());
+            QCOMPARE(actions[i]->text(), item.isSeparator() ? QString() : qs(item.caption));
+            QCOMPARE(actions[i]->font().bold(), i == defaultIndex);
+        }
+        QCOMPARE(tray.menu()->defaultAction(), actions[defaultIndex]);
     }
 
     void choicesAndActivationsBecomeTheComponentsEvents()

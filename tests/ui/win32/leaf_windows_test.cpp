@@ -9,6 +9,7 @@
 #include "fakes/fake_settings.h"
 #include "platform/windows/wide_text.h"
 #include "tray/sys_tray_model.h"
+#include "tray/tray_commands.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -254,11 +255,11 @@ TEST(TrayWindow, DrawsTheModelsMenuAndPassesOnWhatTheUserDid)
             item.enabled = false;
     }
     tray.setMenu(items, model.DefaultMenuIndex());
-    EXPECT_EQ(drawnMenu(tray.menu()),
-              "&Show main window|-|&Shut down PC now!|&Forced Shut down now!|-|&Re Boot PC now!|-|&Set new event|-|"
-              "~&Delete an event|-|ShutDown in 5 minutes|ShutDown in 15 minutes|ShutDown in 30 minutes|"
-              "ShutDown in 60 minutes|-|ReBoot in 5 minutes|ReBoot in 15 minutes|ReBoot in 30 minutes|"
-              "ReBoot in 60 minutes|-|-|*&Exit");
+    for (auto& item : items) {
+        if (!item.enabled)
+            item.caption = "~" + item.caption;
+    }
+    EXPECT_EQ(drawnMenu(tray.menu()), trayMenuSummary(items, model.DefaultMenuIndex()));
     // A choice arrives as the menu's command and leaves as the item's key.
     ::SendMessageW(tray.window(), WM_COMMAND, commandOf(tray.menu(), "ShutDown in 15 minutes"), 0);
     ::SendMessageW(tray.window(), WM_COMMAND, commandOf(tray.menu(), "&Exit"), 0);

@@ -1,8 +1,6 @@
-#include "fakes/fake_clock.h"
-#include "fakes/fake_file_system.h"
-#include "fakes/fake_services.h"
-#include "fakes/fake_settings.h"
+#include "fakes/fake_main_services.h"
 #include "platform/windows/wide_text.h"
+#include "schedule/quick_action.h"
 #include "shell/main_access_keys.h"
 #include "ui/win32/main_window.h"
 
@@ -61,36 +59,17 @@ bool shown(HWND control)
     return (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-// The Win32 main window over fakes, started on Monday 2026-12-07 at 09:41.
-struct Fixture
+// The Win32 main window over fakes.
+struct Fixture : test::FakeMainServices
 {
-    test::FakeSettings settings;
-    test::FakeFileSystem fs;
-    test::FakeClock clock{{2026, 12, 7, 9, 41, 20, 1}};
-    test::FakeAutostart autostart;
-    test::FakeInstance copy;
     std::unique_ptr<win32::MainWindow> window;
     std::vector<std::string> reported; // the dry run's lines
 
     win32::MainWindow& start()
     {
-        const MainWindowServices services{
-            .settings = settings,
-            .fs = fs,
-            .clock = clock,
-            .autostart = autostart,
-            .instance = copy,
-            .messenger = copy,
-            .folder = "/prog",
-            .programPath = "\"C:\\Q\\quelvo.exe\"",
-            .versionName = "unknown",
-            .dayHalves = {"AM", "PM"},
-            .powerAction = {},
-            .endProgram = [] {},
-            .trayAvailable = [] { return true; },
-            .dryRunReport = [this](const std::string& line) { reported.push_back(line); },
-        };
-        window = std::make_unique<win32::MainWindow>(GetModuleHandleW(nullptr), services);
+        MainWindowServices s = services(settings, "\"C:\\Q\\quelvo.exe\"");
+        s.dryRunReport = [this](const std::string& line) { reported.push_back(line); };
+        window = std::make_unique<win32::MainWindow>(GetModuleHandleW(nullptr), s);
         EXPECT_TRUE(window->presenter().Form_Load());
         window->show();
         return *window;
@@ -126,8 +105,6 @@ TEST(MainWindow, ShowsTheTabsAndEveryCaption)
     const std::pair<std::wstring, std::size_t> captions[] = {
         {L"&Load with windows", 1},
         {L"&Add a 20 second time delay when starting up (if you get repeat reboots)", 1},
-        {L"This is version 2.1.6", 1},
-        {L"You are using unknown", 1},
         {L"Day selection", 1},
         {L"Select which days you wish this event to run", 1},
         {L"Mon", 1},
@@ -191,31 +168,44 @@ TEST(MainWindow, BoxesReachThePresenterByPointerAndKeyboard)
     EXPECT_EQ(f.settings.get("forced", ""), "False");
 }
 
-TEST(MainWindow, QuickActionSavesAnEventThatTheListShows)
+// Each quick button runs its own member of the core's table: the lines the presenter saves for them in turn.
+TEST(MainWindow, EveryQuickButtonRunsItsOwnAction)
+{
+    Fixture f;
+    Fixture called;
+    win32::MainWindow& w = f.start();
+    called.start();
+    w.selectTab(MainTab::Sleep);
+    for (std::size_t i = 0; i < kQuickActions.size(); ++i) {
+        SendMessageW(w.control(kQuickActions[i].button), BM_CLICK, 0, 0);
+        called.window->presenter().quickaction(i);
+    }
+    EXPECT_EQ(f.fs.content("/prog/events.ini"), called.fs.content("/prog/events.ini"));
+    EXPECT_EQ(SendMessageW(w.control("ListView1"), LVM_GETITEMCOUNT, 0, 0), 8);
+}
+
+// The list shows the presenter's rows, a column each.
+TEST(MainWindow, ListShowsTheRowsItIsGiven)
 {
     Fixture f;
     win32::MainWindow& w = f.start();
-    w.selectTab(MainTab::Sleep);
-    SendMessageW(withCaption(w.window(), L"5 minutes").front(), BM_CLICK, 0, 0); // the ShutDown frame's
-    EXPECT_EQ(f.fs.content("/prog/events.ini"),
-              std::optional<std::string>("On Mon at 09:46 AM, Shut Down, Don't repeat\r\n"));
-
+    w.showEvents({"a line"}, {{{"one", "two", "three"}, "a line"}});
     HWND list = w.control("ListView1");
-    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
-    EXPECT_EQ(cell(list, 0, 0), L" Mon at 09:46 AM");
-    EXPECT_EQ(cell(list, 0, 1), L" Shut Down");
-    EXPECT_EQ(cell(list, 0, 2), L" Don't repeat");
+    EXPECT_EQ(cell(list, 0, 0) + cell(list, 0, 1) + cell(list, 0, 2), L"onetwothree");
 }
 
-TEST(MainWindow, AmPmBoxShowsOnlyOnTheTwelveHourClock)
+// The About tab's lines and the AM/PM box with its label show what they are told.
+TEST(MainWindow, LabelsAndTheAmPmBoxShowWhatTheyAreTold)
 {
-    for (const auto& [stored, visible] : {std::pair{"True", false}, std::pair{"False", true}}) {
-        Fixture f;
-        EXPECT_TRUE(f.settings.save("24hr", stored).ok());
-        win32::MainWindow& w = f.start();
-        EXPECT_EQ(shown(w.control("com_am")), visible) << stored;
-        EXPECT_EQ(shown(f.only(L"AM/&PM")), visible) << stored;
-        EXPECT_EQ(w.text(MainCombo::Hour), visible ? "9" : "09");
+    Fixture f;
+    win32::MainWindow& w = f.start();
+    w.setLabel(MainLabel::Version, "the version");
+    w.setLabel(MainLabel::System, "the system");
+    EXPECT_EQ(textOf(w.control("lab_vers")) + L"/" + textOf(w.control("lab_windows")), L"the version/the system");
+    for (const bool visible : {false, true}) {
+        w.setAmPmVisible(visible);
+        EXPECT_EQ(shown(w.control("com_am")), visible);
+        EXPECT_EQ(shown(f.only(L"AM/&PM")), visible);
     }
 }
 
