@@ -57,6 +57,12 @@ void DryRunReporter::countdownOpened(bool reboot) const
         m_out(reboot ? "countdown: open reboot" : "countdown: open shutdown");
 }
 
+void DryRunReporter::postponeWritten(const std::string& line) const
+{
+    if (m_out)
+        m_out("postpone: wrote " + line);
+}
+
 bool dryRunFromEnvironment()
 {
     const char* value = std::getenv("QUELVO_DRY_RUN");

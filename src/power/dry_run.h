@@ -52,6 +52,8 @@ public:
     void trayMenuChosen(std::string_view key) const;
     /// `countdown: open shutdown` or `countdown: open reboot`: the checker opened a countdown.
     void countdownOpened(bool reboot) const;
+    /// `postpone: wrote <line>`: an event was put off by this line.
+    void postponeWritten(const std::string& line) const;
 
 private:
     DryRunOutput m_out;

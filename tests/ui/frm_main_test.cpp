@@ -105,8 +105,9 @@ private slots:
         QCOMPARE(w.objectName(), QStringLiteral("frm_main"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Quelvo"));
         auto* tabs = w.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
-        QCOMPARE(tabs->count(), 4);
+        QCOMPARE(tabs->count(), 5);
         QCOMPARE(tabs->tabText(3), QStringLiteral("Sleep / timed off"));
+        QCOMPARE(tabs->tabText(4), QStringLiteral("Options"));
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lab_vers"))->text(), QStringLiteral("This is version 2.1.6"));
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lab_windows"))->text(), QStringLiteral("You are using unknown"));
         QCOMPARE(w.findChild<QComboBox*>(QStringLiteral("txt_hr"))->currentText(), QStringLiteral("9"));

@@ -120,7 +120,8 @@ TEST(MainWindow, ShowsTheTabsAndEveryCaption)
         SendMessageW(tabs, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
         tabCaptions.emplace_back(text);
     }
-    EXPECT_EQ(tabCaptions, (std::vector<std::wstring>{L"About", L"Settings", L"Schedules", L"Sleep / timed off"}));
+    EXPECT_EQ(tabCaptions,
+              (std::vector<std::wstring>{L"About", L"Settings", L"Schedules", L"Sleep / timed off", L"Options"}));
 
     // Each caption as many times as the window shows it.
     const std::pair<std::wstring, std::size_t> captions[] = {
@@ -150,7 +151,13 @@ TEST(MainWindow, ShowsTheTabsAndEveryCaption)
         {toWide(withAccessKey("ReBoot")), 1},
         {L"5 minutes", 2},
         {L"60 minutes", 2},
-        {L"&Hide to tray", 4},
+        {L"&Warn before an event (minutes, 0 = off):", 1},
+        {L"Postpone b&y (minutes):", 1},
+        {L"Show the &next event in the icon's tip", 1},
+        {L"Next: nothing scheduled", 1},
+        {L"&Postpone next", 1},
+        {L"&Skip next", 1},
+        {L"&Hide to tray", 5},
     };
     for (const auto& [caption, count] : captions)
         EXPECT_EQ(withCaption(w.window(), caption).size(), count) << std::string(caption.begin(), caption.end());
