@@ -320,6 +320,33 @@ TEST(MainWindow, CheckerTicksFromTheMessageLoop)
     EXPECT_EQ(f.reported, std::vector<std::string>{"countdown: open reboot"});
 }
 
+// The Options tab shows the stored settings and the next event; a box of minutes is stored in range
+// once the user leaves it.
+TEST(MainWindow, OptionsTabReachesThePresenter)
+{
+    Fixture f;
+    EXPECT_TRUE(f.settings.save("postpone", "20").ok());
+    win32::MainWindow& w = f.start();
+    w.selectTab(MainTab::Options);
+    HWND warn = w.control("txt_warn");
+    HWND postpone = w.control("txt_postpone");
+    EXPECT_EQ(textOf(warn), L"5");
+    EXPECT_EQ(textOf(postpone), L"20");
+    EXPECT_EQ(SendMessageW(w.control("chk_nexttip"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(textOf(w.control("lab_next")), L"Next: nothing scheduled");
+    EXPECT_FALSE(IsWindowEnabled(w.control("com_postponenext")));
+    EXPECT_FALSE(IsWindowEnabled(w.control("com_skipnext")));
+
+    SetFocus(postpone);
+    SetWindowTextW(postpone, L"500");
+    EXPECT_EQ(f.settings.get("postpone", ""), "20"); // not at each digit
+    SetFocus(warn);
+    EXPECT_EQ(f.settings.get("postpone", ""), "120");
+    EXPECT_EQ(textOf(postpone), L"120");
+    SendMessageW(w.control("chk_nexttip"), BM_CLICK, 0, 0);
+    EXPECT_EQ(f.settings.get("nexttip", ""), "False");
+}
+
 TEST(MainWindow, CloseButtonHidesAndPointerMovesAreRemembered)
 {
     Fixture f;
