@@ -20,7 +20,7 @@ struct Countdowns
                          acts.emplace_back(k, f);
                          return answer;
                      },
-                     [this] { ++ends; }, [this] { return minutes; },
+                     [this] { ++ends; }, [] { return 15; },
                      [this](CountdownKind k, int m) { postponed.emplace_back(k, m); }},
                     [this](CountdownKind k, CountdownPresenter& p) { return windows(k, p); })
     {}
@@ -35,7 +35,6 @@ struct Countdowns
     PowerOutcome answer;
     std::vector<std::pair<CountdownKind, bool>> acts;
     int ends = 0;
-    int minutes = 15; // of Postpone
     std::vector<std::pair<CountdownKind, int>> postponed;
     FakeCountdownFactory windows;
     CountdownPresenter presenter; // last: goes before what its callbacks use
@@ -119,39 +118,17 @@ TEST(CountdownPresenter, OnlyARebootOnItsWayLeavesItsWindowAtZero)
     }
 }
 
-// Postpone, with the minutes asked as the window opened, stops a running count and closes the window
-// without a request; a window opened at "0", or whose request is due, offers nothing to put off.
-TEST(CountdownPresenter, PostponeOnlyWhileTheCountRuns)
+// Once the request is due there is nothing left to put off.
+TEST(CountdownPresenter, NoPostponeOnceTheRequestIsDue)
 {
-    const struct
-    {
-        const char* name;
-        bool atZero;
-        int ticks;
-        bool postpones;
-    } cases[] = {
-        {"counting", false, 9, true},
-        {"opened at zero", true, 0, false},
-        {"due", false, 10, false}, // a reboot rests at "0" once requested
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Countdowns d(CountdownKind::Reboot);
-        d.minutes = 20;
-        if (c.atZero)
-            d.presenter.openAtZero();
-        else
-            d.presenter.open();
-        d.minutes = 45; // asked once, as the window opened
-        d.ticks(c.ticks);
-        EXPECT_EQ(d.window().postpone, c.postpones ? "&Postpone 20 min" : "");
-        d.presenter.postpone();
-        using Postponed = std::vector<std::pair<CountdownKind, int>>;
-        EXPECT_EQ(d.postponed, (c.postpones ? Postponed{{CountdownKind::Reboot, 20}} : Postponed{}));
-        EXPECT_EQ(d.window().open, !c.postpones);
-        d.ticks(12);
-        EXPECT_EQ(d.acts.size(), c.postpones ? 0U : 1U);
-    }
+    Countdowns d(CountdownKind::Reboot); // its window rests at "0" once the request went out
+    d.presenter.open();
+    EXPECT_EQ(d.window().postpone, "&Postpone 15 min");
+    d.ticks(10);
+    EXPECT_EQ(d.window().postpone, "");
+    d.presenter.postpone();
+    EXPECT_TRUE(d.postponed.empty());
+    EXPECT_TRUE(d.window().open);
 }
 
 // A shutdown through a companion waits at "0" for its end: success ends the program, a failure is

@@ -137,9 +137,6 @@ private slots:
         QVERIFY(postpone->isVisible());
         QCOMPARE(postpone->text(), QStringLiteral("&Postpone 15 min"));
         QCOMPARE(postpone->focusPolicy(), Qt::NoFocus);
-        QLabel* cancel = label(m_window, "Image2");
-        QCOMPARE(postpone->y(), cancel->y());
-        QVERIFY(postpone->x() > cancel->x() + cancel->width());
         QTest::mouseClick(postpone, Qt::LeftButton);
         QVERIFY(!presenter.isOpen());
         QCOMPARE(m_postponed, 1);
