@@ -50,7 +50,7 @@ std::string distanceText(std::chrono::seconds left)
     return text;
 }
 
-// The time in the form the user's lines are written in.
+// The Options tab's line; the time in the form new lines take.
 std::string nextText(const std::optional<NextEvent>& next, const Clock& clock, bool twentyFour)
 {
     if (!next)
@@ -138,7 +138,7 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
         setOption(MainBox::Forced, setting::kForced, true);
     if (readFlag(settings, setting::kPause, false))
         setOption(MainBox::Pause, setting::kPause, true);
-    // The Options tab, as stored; read only, since a value out of range is brought into it anyway.
+    // The Options tab: the stored values, brought into range; nothing is written back.
     for (const MainSpin spin : {MainSpin::Warn, MainSpin::Postpone})
         m_view.setValue(spin, readMinutes(settings, minutesKey(spin)));
     m_view.setChecked(MainBox::NextTip, readFlag(settings, setting::kNextTip, true));
