@@ -37,7 +37,7 @@ std::string twoDigits(int n)
 std::string distanceText(std::chrono::seconds left)
 {
     const long long total = (std::max<long long>(left.count(), 0) + 59) / 60;
-    const long long days = total / (24 * 60);
+    const long long days = total / (24LL * 60);
     const long long hours = total / 60 % 24;
     const long long minutes = total % 60;
     std::string text = "in";
