@@ -63,6 +63,12 @@ void DryRunReporter::warningShown(bool reboot, WallTime at, const Clock& clock) 
         m_out(std::string(reboot ? "warn: reboot at " : "warn: shutdown at ") + isoLocalTime(clock, at));
 }
 
+void DryRunReporter::postponeWritten(const std::string& line) const
+{
+    if (m_out)
+        m_out("postpone: wrote " + line);
+}
+
 bool dryRunFromEnvironment()
 {
     const char* value = std::getenv("QUELVO_DRY_RUN");

@@ -56,6 +56,8 @@ public:
     /// `warn: shutdown at <local time with offset>` (or `warn: reboot at ...`): the warning of the
     /// firing at `at` was shown.
     void warningShown(bool reboot, WallTime at, const Clock& clock) const;
+    /// `postpone: wrote <line>`: an event was put off by this line.
+    void postponeWritten(const std::string& line) const;
 
 private:
     DryRunOutput m_out;

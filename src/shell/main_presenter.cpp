@@ -8,6 +8,8 @@
 #include "schedule/event_editor.h"
 #include "schedule/quick_action.h"
 
+#include <algorithm>
+
 namespace quelvo {
 
 namespace {
@@ -18,6 +20,49 @@ const WelcomeText kWelcome{"Welcome to Quelvo! from Velmor Software. Please visi
 MainBox dayBox(std::size_t day)
 {
     return static_cast<MainBox>(static_cast<int>(MainBox::Monday) + static_cast<int>(day));
+}
+
+const MinutesKey& minutesKey(MainSpin spin)
+{
+    return spin == MainSpin::Warn ? setting::kWarn : setting::kPostpone;
+}
+
+std::string twoDigits(int n)
+{
+    return (n < 10 ? "0" : "") + std::to_string(n);
+}
+
+// "in 2 h 10 min": the minutes are rounded up, as the event fires at the start of its minute; days
+// make minutes too fine to matter.
+std::string distanceText(std::chrono::seconds left)
+{
+    const long long total = (std::max<long long>(left.count(), 0) + 59) / 60;
+    const long long days = total / (24LL * 60);
+    const long long hours = total / 60 % 24;
+    const long long minutes = total % 60;
+    std::string text = "in";
+    if (days > 0)
+        text += ' ' + std::to_string(days) + " d";
+    if (hours > 0)
+        text += ' ' + std::to_string(hours) + " h";
+    if ((minutes > 0 && days == 0) || total == 0)
+        text += ' ' + std::to_string(minutes) + " min";
+    return text;
+}
+
+// The Options tab's line; the time in the form new lines take.
+std::string nextText(const std::optional<NextEvent>& next, const Clock& clock, bool twentyFour)
+{
+    if (!next)
+        return "Next: nothing scheduled";
+    const LocalTime t = clock.toLocal(next->at);
+    const std::string time = twentyFour ? twoDigits(t.hour) + ':' + twoDigits(t.minute)
+                                        : twoDigits(t.hour % 12 == 0 ? 12 : t.hour % 12) + ':' + twoDigits(t.minute) +
+                                              (t.hour < 12 ? " AM" : " PM");
+    const auto left = std::chrono::floor<std::chrono::seconds>(next->at - clock.wallNow());
+    return std::string("Next: ") + (next->reboot ? "Re boot" : "Shut down") + " on " +
+           std::string(kEditorDays[static_cast<std::size_t>((t.weekday + 6) % 7)]) + " at " + time + " (" +
+           distanceText(left) + ")";
 }
 
 } // namespace
@@ -93,6 +138,10 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
         setOption(MainBox::Forced, setting::kForced, true);
     if (readFlag(settings, setting::kPause, false))
         setOption(MainBox::Pause, setting::kPause, true);
+    // The Options tab: the stored values, brought into range; nothing is written back.
+    for (const MainSpin spin : {MainSpin::Warn, MainSpin::Postpone})
+        m_view.setValue(spin, readMinutes(settings, minutesKey(spin)));
+    m_view.setChecked(MainBox::NextTip, readFlag(settings, setting::kNextTip, true));
     // 18. The icon in the notification area.
     m_tray = std::make_unique<SysTrayModel>(m_view.tray(), kProgramIcon, kFileDescription);
     fillTrayMenu(*m_tray);
@@ -135,8 +184,10 @@ void MainPresenter::tick()
     // The list in sight shows other programs' changes within a second; a hidden one is brought up
     // to date before each scan (beforeScan), which is when those changes count, so an idle tick
     // looks at no file.
-    if (!m_view.windowHidden())
+    if (!m_view.windowHidden()) {
         refreshList();
+        refreshNext();
+    }
     m_autoHide.check();
     m_checker.checkevents();
 }
@@ -172,8 +223,17 @@ void MainPresenter::setOption(MainBox box, const FlagKey& flag, bool on)
     (void)writeFlag(m_services.settings, flag, on);
 }
 
+void MainPresenter::reportOptionSave(const IoResult& r)
+{
+    // The box keeps what the user chose, and the program goes by it until it ends.
+    if (!r.ok())
+        m_view.showError("Sorry, the option could not be saved, so it holds only until Quelvo ends: " + r.error);
+}
+
 void MainPresenter::optionClicked(MainBox box)
 {
+    if (box == MainBox::NextTip)
+        reportOptionSave(writeFlag(m_services.settings, setting::kNextTip, m_view.checked(box)));
     if (box == MainBox::Forced || box == MainBox::Pause)
         setOption(box, box == MainBox::Forced ? setting::kForced : setting::kPause, m_view.checked(box));
 }
@@ -196,6 +256,85 @@ void MainPresenter::autostartClicked()
     }
 }
 
+int MainPresenter::minutes(MainSpin spin) const
+{
+    return clampMinutes(minutesKey(spin), m_view.value(spin));
+}
+
+void MainPresenter::minutesChanged(MainSpin spin)
+{
+    const int inRange = minutes(spin);
+    if (inRange != m_view.value(spin))
+        m_view.setValue(spin, inRange);
+    reportOptionSave(writeMinutes(m_services.settings, minutesKey(spin), inRange));
+}
+
+// ---- The next event
+
+std::optional<NextEvent> MainPresenter::nextEvent() const
+{
+    return m_services.nextEvent ? m_services.nextEvent() : std::nullopt;
+}
+
+void MainPresenter::refreshNext()
+{
+    const std::optional<NextEvent> next = nextEvent();
+    const bool skippable = next && next->repeats && m_services.skipEvent;
+    const std::string text = nextText(next, m_services.clock, twentyFourHour());
+    std::string shown = text + (next ? "|P" : "|") + (skippable ? "S" : "");
+    if (shown == m_nextShown)
+        return;
+    m_nextShown = std::move(shown);
+    m_view.setNextText(text);
+    m_view.setNextButtons(next.has_value(), skippable);
+}
+
+void MainPresenter::postponeNext()
+{
+    const std::optional<NextEvent> next = nextEvent();
+    // Written first: a failed write leaves the event to fire at its time, so nothing is lost.
+    if (next && writeOneOff(next->at, next->reboot, minutes(MainSpin::Postpone)) && m_services.skipEvent) {
+        if (const IoResult r = m_services.skipEvent(*next); !r.ok())
+            m_view.showError("Sorry, the event could not be skipped: " + r.error);
+    }
+    refreshNext();
+}
+
+void MainPresenter::skipNext()
+{
+    const std::optional<NextEvent> next = nextEvent();
+    if (!next || !m_services.skipEvent)
+        return;
+    if (const IoResult r = m_services.skipEvent(*next); !r.ok())
+        m_view.showError("Sorry, the event could not be skipped: " + r.error);
+    refreshNext();
+}
+
+bool MainPresenter::writeOneOff(WallTime from, bool reboot, int minutes)
+{
+    if (const auto refusal = unknownSavingMode(m_services.settings)) {
+        m_view.showMessage(*refusal);
+        return false;
+    }
+    const bool twentyFour = twentyFourHour();
+    const QuickActionFill fill = quelvo::quickaction(from, minutes, reboot, twentyFour, m_services.clock);
+    // The 12-hour fill brings its AM/PM; the 24-hour form has none, whatever the box shows.
+    const SavePlan plan = planSave(editorInputFor(fill, "AM", twentyFour));
+    IoResult r;
+    for (const std::string& line : plan.lines) { // one: the target's weekday
+        r = m_schedule.append(line);
+        if (!r.ok())
+            break;
+        m_report.postponeWritten(line);
+    }
+    loadlist();
+    if (!r.ok()) {
+        m_view.showMessage(saveFailedMessage(m_schedule.eventsPath(), r.error));
+        return false;
+    }
+    return true;
+}
+
 // ---- Event list
 
 void MainPresenter::loadlist()
@@ -207,6 +346,7 @@ void MainPresenter::loadlist()
     if (!m_eventList.loadResult().ok())
         return;
     m_view.showEvents(m_eventList.lst_events(), m_eventList.rows());
+    refreshNext();
 }
 
 void MainPresenter::deleteevent()
@@ -366,8 +506,14 @@ void MainPresenter::showmainwindow(std::optional<MainTab> tab)
     m_view.restoreWindow();
     if (tab)
         m_view.selectTab(*tab);
+    refreshNext();
     m_autoHide.setAutohidden(false);
     (void)writeFlag(m_services.settings, setting::kHide, false);
+}
+
+void MainPresenter::showOptionsTab()
+{
+    showmainwindow(MainTab::Options);
 }
 
 void MainPresenter::pointerPressed(int button, int screenX, int screenY)
@@ -528,6 +674,11 @@ CountdownHooks MainPresenter::countdownHooks()
     hooks.forcedAtZero = [this] { return m_view.checked(MainBox::Forced); };
     hooks.act = m_services.powerAction;
     hooks.endProgram = m_services.endProgram;
+    hooks.postponeMinutes = [this] { return minutes(MainSpin::Postpone); };
+    // Put off from the moment of the press, in real time.
+    hooks.postpone = [this](CountdownKind kind, int minutes) {
+        (void)writeOneOff(m_services.clock.wallNow(), kind == CountdownKind::Reboot, minutes);
+    };
     return hooks;
 }
 

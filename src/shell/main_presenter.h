@@ -23,6 +23,15 @@ struct FlagKey;
 class InstanceMessenger;
 class SingleInstance;
 
+/// The event that fires next, as the Options tab names it and puts it off.
+struct NextEvent
+{
+    WallTime at;          // when it fires
+    bool reboot = false;  // else a shut down
+    bool repeats = false; // a repeating line, whose one firing can be skipped
+    std::string line;     // as the schedule holds it
+};
+
 /// What the main window works with; the program builds the real ones, tests fakes.
 struct MainWindowServices
 {
@@ -44,6 +53,10 @@ struct MainWindowServices
     /// Optional: the icon is served by a StatusNotifierItem host, whose activation (a click, or
     /// a double click the host keeps for itself) is the only one the program hears.
     std::function<bool()> statusNotifierHost{};
+    /// Optional: the event that fires next; unset, nothing is scheduled.
+    std::function<std::optional<NextEvent>()> nextEvent{};
+    /// Optional: leaves out that event's next firing, for "Skip next".
+    std::function<IoResult(const NextEvent&)> skipEvent{};
 };
 
 /// Everything the main window decides: start-up, the event list, the editor, the quick actions,
@@ -87,6 +100,16 @@ public:
     void actionClicked(MainBox box);
     /// The user toggled "Load with windows" (a click or the keyboard): the entry follows the box.
     void autostartClicked();
+    /// The user changed a box of minutes on the Options tab: brought into range and stored.
+    void minutesChanged(MainSpin spin);
+    /// The minutes in force, as the Options tab shows them: stored or not, they hold for this run.
+    [[nodiscard]] int minutes(MainSpin spin) const;
+    /// Writes a one-off event of the next event's action at its time plus the postpone minutes.
+    void postponeNext();
+    /// Leaves out the next event's firing.
+    void skipNext();
+    /// Shows the window on the Options tab, as a click on a warning does.
+    void showOptionsTab();
 
     /// A hide picture or the window's close button.
     void hidetotray();
@@ -133,6 +156,12 @@ private:
     [[nodiscard]] bool trayAvailable() const;
     [[nodiscard]] bool twentyFourHour() const;
     void setOption(MainBox box, const FlagKey& flag, bool on);
+    void reportOptionSave(const IoResult& r);
+    /// Writes a one-off event `minutes` of real time after `from`, as a quick action does; true when written.
+    bool writeOneOff(WallTime from, bool reboot, int minutes);
+    [[nodiscard]] std::optional<NextEvent> nextEvent() const;
+    /// The Options tab's line and buttons, when the next event or its distance changed.
+    void refreshNext();
     void powerNow(CountdownKind kind, bool forced);
     void runTrayAction(TrayAction action, std::size_t quick);
     void keepReachable();
@@ -151,6 +180,7 @@ private:
     std::unique_ptr<SysTrayModel> m_tray;
     DryRunReporter m_report;
     bool m_loaded = false;
+    std::string m_nextShown; // what the Options tab last showed of the next event
     // Dragging by the background or the tab control: where the pointer and the window started.
     bool m_dragging = false;
     int m_grabX = 0;

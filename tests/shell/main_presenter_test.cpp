@@ -31,8 +31,16 @@ protected:
         };
         s.endProgram = [this] { ++ended; };
         s.trayAvailable = [this] { return trayThere; };
-        s.dryRunReport = [this](const std::string& line) { opened += line.starts_with("countdown: open") ? 1 : 0; };
+        s.dryRunReport = [this](const std::string& line) {
+            opened += line.starts_with("countdown: open") ? 1 : 0;
+            reported.push_back(line);
+        };
         s.statusNotifierHost = [this] { return notifierHost; };
+        s.nextEvent = [this] { return next; };
+        s.skipEvent = [this](const NextEvent& event) {
+            skipped.push_back(event.line);
+            return IoResult::success();
+        };
         presenter = std::make_unique<MainPresenter>(s, view);
         loaded = presenter->Form_Load();
         return *presenter;
@@ -60,7 +68,10 @@ protected:
     std::string systemName; // none: the family name stands in
     std::vector<std::pair<CountdownKind, bool>> requests;
     int ended = 0;
-    int opened = 0; // countdowns the checker opened
+    int opened = 0;                    // countdowns the checker opened
+    std::vector<std::string> reported; // the dry run's lines
+    std::optional<NextEvent> next;     // what the schedule would fire next
+    std::vector<std::string> skipped;  // the lines whose next firing was left out
     bool loaded = false;
     std::unique_ptr<MainPresenter> presenter;
 };
@@ -249,6 +260,7 @@ TEST_F(MainPresenterTest, EachTrayMenuCaptionDoesItsOwnThing)
             ASSERT_EQ(window != nullptr, c.now == kind);
             if (window) {
                 EXPECT_EQ(window->seconds, "0");
+                EXPECT_EQ(window->postpone, ""); // asked for now: nothing to put off
             }
         }
         EXPECT_EQ(view.checked(MainBox::Forced), c.forced);
@@ -565,6 +577,179 @@ TEST_F(MainPresenterTest, OptionBoxesFollowTheUser)
     view.setChecked(MainBox::Shutdown, true);
     p.actionClicked(MainBox::Reboot);
     EXPECT_TRUE(view.checked(MainBox::Reboot) && !view.checked(MainBox::Shutdown));
+}
+
+// Postpone in a countdown closes it without a request and writes a one-off line of its action the
+// stored minutes (brought into range) from the moment of the press, in the stored clock mode.
+TEST_F(MainPresenterTest, PostponeInTheCountdownWritesALineForLaterInsteadOfTheRequest)
+{
+    const struct
+    {
+        LocalTime now;
+        const char* twentyFour;
+        const char* postpone; // stored; nullptr: none
+        bool reboot;
+        const char* caption;
+        const char* line;
+    } cases[] = {
+        {{2026, 12, 7, 9, 41, 20, 1},
+         "False",
+         nullptr,
+         false,
+         "&Postpone 15 min",
+         "On Mon at 09:56 AM, Shut Down, Don't repeat"},
+        {{2026, 12, 7, 23, 50, 0, 1},
+         "True",
+         "30",
+         true,
+         "&Postpone 30 min",
+         "On Tue at 00:20   , Reboot,    Don't repeat"},
+        {{2026, 12, 13, 23, 55, 59, 0},
+         "False",
+         "10",
+         false,
+         "&Postpone 10 min",
+         "On Mon at 12:06 AM, Shut Down, Don't repeat"}, // into the new week, from the press 3 s after opening
+        {{2026, 12, 7, 11, 50, 0, 1},
+         "False",
+         "500",
+         true,
+         "&Postpone 120 min",
+         "On Mon at 01:50 PM, Reboot,    Don't repeat"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        restart();
+        fs = {};
+        reported.clear();
+        clock.set(c.now);
+        EXPECT_TRUE(settings.save("24hr", c.twentyFour).ok());
+        EXPECT_TRUE(settings.save("postpone", c.postpone ? c.postpone : "").ok());
+        MainPresenter& p = start();
+        const CountdownKind kind = c.reboot ? CountdownKind::Reboot : CountdownKind::Shutdown;
+        p.openCountdown(c.reboot);
+        EXPECT_EQ(countdown(kind)->postpone, c.caption);
+        clock.advanceSeconds(3);
+        p.countdown(kind).postpone();
+        EXPECT_FALSE(countdown(kind)->open);
+        for (int i = 0; i < 12; ++i)
+            p.countdown(kind).tick();
+        EXPECT_TRUE(requests.empty());
+        EXPECT_EQ(events(), std::string(c.line) + "\r\n");
+        EXPECT_EQ(reported.back(), std::string("postpone: wrote ") + c.line);
+    }
+}
+
+// What the Options tab shows of the stored settings: out of range brought into it, anything but a
+// plain whole number the default; nothing is written back.
+TEST_F(MainPresenterTest, OptionsTabShowsTheStoredSettingsInRange)
+{
+    const struct
+    {
+        const char* warn;
+        const char* postpone;
+        const char* nexttip;
+        int warnShown;
+        int postponeShown;
+        bool tipShown;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, 5, 15, true}, {"0", "5", "False", 0, 5, false},
+        {"121", "4", "True", 120, 5, true},       {" 30 ", "-7", "yes", 30, 5, false},
+        {"abc", "1e3", "", 5, 15, false},         {"99999999999999999999", "7.5", "True", 5, 15, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.warn ? c.warn : "none");
+        restart();
+        settings = {};
+        for (const auto& [key, value] : {std::pair{"warn", c.warn}, {"postpone", c.postpone}, {"nexttip", c.nexttip}}) {
+            if (value) {
+                EXPECT_TRUE(settings.save(key, value).ok());
+            }
+        }
+        MainPresenter& p = start();
+        EXPECT_EQ(view.spins[MainSpin::Warn], c.warnShown);
+        EXPECT_EQ(view.spins[MainSpin::Postpone], c.postponeShown);
+        EXPECT_EQ(view.checked(MainBox::NextTip), c.tipShown);
+        EXPECT_EQ(p.minutes(MainSpin::Warn), c.warnShown);
+        EXPECT_EQ(settings.get("warn", "none"), c.warn ? c.warn : "none");
+    }
+}
+
+// A change is stored in range as the user makes it; one that cannot be stored is said, and the box
+// keeps it for this run.
+TEST_F(MainPresenterTest, OptionChangesAreStoredAndAFailedSaveIsSaid)
+{
+    MainPresenter& p = start();
+    view.setValue(MainSpin::Postpone, 200);
+    p.minutesChanged(MainSpin::Postpone);
+    EXPECT_EQ(view.spins[MainSpin::Postpone], 120);
+    EXPECT_EQ(settings.get("postpone", ""), "120");
+    settings.failWith = "disk full";
+    view.setValue(MainSpin::Postpone, 25);
+    p.minutesChanged(MainSpin::Postpone);
+    EXPECT_EQ(view.messages, std::vector<std::string>{"Error!|Sorry, the option could not be saved, so it holds only "
+                                                      "until Quelvo ends: disk full"});
+    p.openCountdown(false);
+    EXPECT_EQ(countdown(CountdownKind::Shutdown)->postpone, "&Postpone 25 min");
+}
+
+// The Options tab names the next event in the user's clock mode, the time left rounded up to the
+// minute, and keeps it current.
+TEST_F(MainPresenterTest, NextLineNamesTheNextEvent)
+{
+    using test::FakeZone;
+    const struct
+    {
+        WallTime at;
+        bool reboot; // and repeats: only a repeating line can skip one firing
+        const char* twentyFour;
+        const char* text;
+    } cases[] = {
+        {FakeZone::utc(2026, 12, 7, 22, 0), false, "False", "Next: Shut down on Mon at 10:00 PM (in 12 h 19 min)"},
+        {FakeZone::utc(2026, 12, 7, 9, 42), true, "True", "Next: Re boot on Mon at 09:42 (in 1 min)"},
+        {FakeZone::utc(2026, 12, 7, 10, 41, 20), false, "True", "Next: Shut down on Mon at 10:41 (in 1 h)"},
+        {FakeZone::utc(2026, 12, 9, 10, 41, 20), true, "False", "Next: Re boot on Wed at 10:41 AM (in 2 d 1 h)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        restart();
+        EXPECT_TRUE(settings.save("24hr", c.twentyFour).ok());
+        next = NextEvent{c.at, c.reboot, c.reboot, "the line"};
+        start(); // Monday 09:41:20
+        EXPECT_EQ(view.nextLine, c.text);
+        EXPECT_EQ(view.nextButtons, std::pair(true, c.reboot));
+    }
+    restart();
+    next.reset();
+    MainPresenter& p = start();
+    EXPECT_EQ(view.nextLine, "Next: nothing scheduled");
+    EXPECT_EQ(view.nextButtons, std::pair(false, false));
+    next = NextEvent{FakeZone::utc(2026, 12, 7, 22, 0), false, false, "the line"};
+    clock.advanceMinutes(60);
+    p.tick();
+    EXPECT_EQ(view.nextLine, "Next: Shut down on Mon at 10:00 PM (in 11 h 19 min)");
+    p.hidetotray();
+    p.showOptionsTab();
+    EXPECT_FALSE(view.hidden);
+    EXPECT_EQ(view.tab, MainTab::Options);
+}
+
+// "Postpone next" writes the one-off from the event's own time, then leaves out that firing; a
+// write that fails leaves the event to fire as it was.
+TEST_F(MainPresenterTest, PostponeNextPutsTheEventOffFromItsOwnTime)
+{
+    const std::string line = "On Mon at 11:50 PM, Reboot,    Repeat daily";
+    next = NextEvent{test::FakeZone::utc(2026, 12, 7, 23, 50), true, true, line};
+    MainPresenter& p = start();
+    fs.failWrite.insert(kEvents);
+    p.postponeNext();
+    EXPECT_TRUE(skipped.empty());
+    EXPECT_EQ(view.messages.size(), 1U);
+    fs.failWrite.clear();
+    p.postponeNext();
+    EXPECT_EQ(events(), std::optional<std::string>("On Tue at 12:05 AM, Reboot,    Don't repeat\r\n"));
+    EXPECT_EQ(reported.back(), "postpone: wrote On Tue at 12:05 AM, Reboot,    Don't repeat");
+    EXPECT_EQ(skipped, std::vector<std::string>{line});
 }
 
 } // namespace

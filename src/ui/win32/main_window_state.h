@@ -46,8 +46,15 @@ enum ControlId : int {
     kIdDeleteAll,
     kIdQuickFrames,                        // two
     kIdQuickActions = kIdQuickFrames + 2,  // eight, Command3 .. Command10
-    kIdHidePictures = kIdQuickActions + 8, // four, one per tab
-    kIdEnd = kIdHidePictures + 4,
+    kIdHidePictures = kIdQuickActions + 8, // five, one per tab
+    kIdMinuteLabels = kIdHidePictures + 5, // two, in MainSpin order
+    kIdMinutes = kIdMinuteLabels + 2,      // txt_warn, txt_postpone
+    kIdMinuteArrows = kIdMinutes + 2,      // the up-down beside each
+    kIdNextTip = kIdMinuteArrows + 2,
+    kIdNextLine,
+    kIdPostponeNext,
+    kIdSkipNext,
+    kIdEnd,
 };
 
 struct MainWindow::State
@@ -59,7 +66,7 @@ struct MainWindow::State
     HWND window = nullptr;
     HWND tabs = nullptr;
     HWND tooltips = nullptr;
-    std::array<HWND, 4> pages{};
+    std::array<HWND, 5> pages{};
     std::map<std::string, HWND, std::less<>> named; // object name to control
     std::array<HWND, kIdEnd> byId{};
     HFONT font = nullptr;

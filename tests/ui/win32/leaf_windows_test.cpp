@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -141,6 +142,7 @@ class CountdownWindowTest : public ::testing::TestWithParam<CountdownCase>
 {
 protected:
     int m_acts = 0;
+    int m_postponed = 0;
     CountdownPresenter m_presenter{
         GetParam().kind,
         {{},
@@ -148,7 +150,9 @@ protected:
              ++m_acts;
              return PowerOutcome{};
          },
-         [] {}},
+         [] {},
+         [] { return 15; },
+         [this](CountdownKind, int) { ++m_postponed; }},
         [](CountdownKind kind, CountdownPresenter& p) { return makeCountdownWindow(instance(), kind, p); }};
 };
 
@@ -194,6 +198,44 @@ TEST_P(CountdownWindowTest, FloatsCountsAndCancels)
     ::SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_FALSE(m_presenter.isOpen());
+    EXPECT_EQ(m_acts, 0);
+}
+
+// Postpone stands beside the cancel picture, the two centred together, and reaches the presenter; a
+// window opened at "0" has none and its cancel picture stands alone in the middle, as it always did.
+TEST_P(CountdownWindowTest, PostponeBesideTheCancelPicture)
+{
+    const auto place = [](HWND control) {
+        RECT r{};
+        ::GetWindowRect(control, &r);
+        ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    m_presenter.open();
+    HWND window = ::FindWindowW(nullptr, toWide(GetParam().title).c_str());
+    HWND postpone = childWithText(window, "&Postpone 15 min");
+    ASSERT_NE(postpone, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(postpone));
+    HWND cancel = childWithText(window, "Cancel");
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const RECT left = place(cancel);
+    const RECT right = place(postpone);
+    EXPECT_EQ(right.top, left.top);
+    EXPECT_EQ(right.bottom, left.bottom);
+    EXPECT_GT(right.left, left.right);
+    EXPECT_LE(std::abs(left.left - (client.right - right.right)), 1); // centred together
+    click(postpone);
+    EXPECT_FALSE(m_presenter.isOpen());
+    EXPECT_EQ(m_postponed, 1);
+    EXPECT_TRUE(pumpUntil([&] { return !::IsWindow(window); }, 1000));
+
+    m_presenter.openAtZero();
+    window = ::FindWindowW(nullptr, toWide(GetParam().title).c_str());
+    EXPECT_FALSE(::IsWindowVisible(childWithText(window, "&Postpone 15 min")));
+    const RECT alone = place(childWithText(window, "Cancel"));
+    EXPECT_LE(std::abs(alone.left - (client.right - alone.right)), 1);
+    m_presenter.cancel();
     EXPECT_EQ(m_acts, 0);
 }
 
