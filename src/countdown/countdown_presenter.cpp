@@ -22,7 +22,7 @@ void CountdownPresenter::open()
         m_view->setSecondsText(std::to_string(Countdown::kStartSeconds));
         m_view->setActionVisible(true);
         m_postponeMinutes = m_hooks.postponeMinutes && m_hooks.postpone ? m_hooks.postponeMinutes() : 0;
-        m_view->showPostpone(m_postponeMinutes > 0 ? postponeCaption(m_postponeMinutes) : std::string());
+        m_view->showPostpone(m_postponeMinutes > 0 ? countdownPostponeCaption(m_postponeMinutes) : std::string());
         m_view->startTicking(kTickMs);
     }
     m_view->showWindow();
@@ -130,7 +130,7 @@ void CountdownPresenter::closed()
     m_view = nullptr;
 }
 
-std::string postponeCaption(int minutes)
+std::string countdownPostponeCaption(int minutes)
 {
     return "&Postpone " + std::to_string(minutes) + " min";
 }

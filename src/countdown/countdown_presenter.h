@@ -46,7 +46,7 @@ struct CountdownHooks
 };
 
 /// The Postpone button's caption, with its access key.
-[[nodiscard]] std::string postponeCaption(int minutes);
+[[nodiscard]] std::string countdownPostponeCaption(int minutes);
 
 /// The last-chance window `frm_shutdown` or `frm_reboot`, whichever `kind` says: at most one is
 /// open; it counts ten seconds down, then carries out its action unless the user cancels.

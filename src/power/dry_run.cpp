@@ -69,6 +69,12 @@ void DryRunReporter::postponeWritten(const std::string& line) const
         m_out("postpone: wrote " + line);
 }
 
+void DryRunReporter::firingSkipped(const std::string& line, WallTime at, bool removed, const Clock& clock) const
+{
+    if (m_out)
+        m_out(removed ? "skip: removed " + line : "skip: " + line + " at " + isoLocalTime(clock, at));
+}
+
 bool dryRunFromEnvironment()
 {
     const char* value = std::getenv("QUELVO_DRY_RUN");

@@ -58,6 +58,9 @@ public:
     void warningShown(bool reboot, WallTime at, const Clock& clock) const;
     /// `postpone: wrote <line>`: an event was put off by this line.
     void postponeWritten(const std::string& line) const;
+    /// `skip: <line> at <local time with offset>`, or `skip: removed <line>` for a one-off line: the
+    /// firing at `at` will not be made.
+    void firingSkipped(const std::string& line, WallTime at, bool removed, const Clock& clock) const;
 
 private:
     DryRunOutput m_out;

@@ -28,7 +28,7 @@ bool withinWarning(WallTime at, WallTime now, int warnMinutes)
 
 } // namespace
 
-std::string postponeCaption(int minutes)
+std::string postponeChoiceCaption(int minutes)
 {
     return "Postpone " + std::to_string(minutes) + " minutes";
 }

@@ -16,7 +16,7 @@ inline constexpr std::string_view kNoticeTitle = "Quelvo";
 inline constexpr std::string_view kSkipCaption = "Skip this time";
 
 /// The choice that moves the firing on: "Postpone 15 minutes".
-std::string postponeCaption(int minutes);
+std::string postponeChoiceCaption(int minutes);
 
 /// The clock time as the main window shows times: "22:00" (24-hour) or "10:00 PM" (12-hour).
 std::string clockText(const LocalTime& t, bool twentyFour);

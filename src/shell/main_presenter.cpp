@@ -6,7 +6,9 @@
 #include "platform/single_instance.h"
 #include "schedule/clock_mode.h"
 #include "schedule/event_editor.h"
+#include "schedule/firing_skips.h"
 #include "schedule/quick_action.h"
+#include "tray/tray_commands.h"
 
 #include <algorithm>
 
@@ -25,11 +27,6 @@ MainBox dayBox(std::size_t day)
 const MinutesKey& minutesKey(MainSpin spin)
 {
     return spin == MainSpin::Warn ? setting::kWarn : setting::kPostpone;
-}
-
-std::string twoDigits(int n)
-{
-    return (n < 10 ? "0" : "") + std::to_string(n);
 }
 
 // "in 2 h 10 min": the minutes are rounded up, as the event fires at the start of its minute; days
@@ -51,18 +48,27 @@ std::string distanceText(std::chrono::seconds left)
 }
 
 // The Options tab's line; the time in the form new lines take.
-std::string nextText(const std::optional<NextEvent>& next, const Clock& clock, bool twentyFour)
+std::string nextText(const std::optional<NextFiring>& next, const Clock& clock, bool twentyFour)
 {
     if (!next)
         return "Next: nothing scheduled";
-    const LocalTime t = clock.toLocal(next->at);
-    const std::string time = twentyFour ? twoDigits(t.hour) + ':' + twoDigits(t.minute)
-                                        : twoDigits(t.hour % 12 == 0 ? 12 : t.hour % 12) + ':' + twoDigits(t.minute) +
-                                              (t.hour < 12 ? " AM" : " PM");
     const auto left = std::chrono::floor<std::chrono::seconds>(next->at - clock.wallNow());
-    return std::string("Next: ") + (next->reboot ? "Re boot" : "Shut down") + " on " +
-           std::string(kEditorDays[static_cast<std::size_t>((t.weekday + 6) % 7)]) + " at " + time + " (" +
-           distanceText(left) + ")";
+    return std::string("Next: ") + (next->reboot ? "Reboot" : "Shut down") + " on " +
+           std::string(kEditorDays[static_cast<std::size_t>((next->local.weekday + 6) % 7)]) + " at " +
+           clockText(next->local, twentyFour) + " (" + distanceText(left) + ")";
+}
+
+// The icon's tip while it names the next event: "Quelvo — next: shut down Mon 22:00".
+std::string nextTip(const NextFiring& next, bool twentyFour)
+{
+    return std::string("Quelvo \u2014 next: ") + (next.reboot ? "reboot " : "shut down ") +
+           std::string(kEditorDays[static_cast<std::size_t>((next.local.weekday + 6) % 7)]) + ' ' +
+           clockText(next.local, twentyFour);
+}
+
+long long wallMinute(WallTime t)
+{
+    return std::chrono::floor<std::chrono::minutes>(t.time_since_epoch()).count();
 }
 
 } // namespace
@@ -75,10 +81,15 @@ MainPresenter::MainPresenter(MainWindowServices services, MainView& view)
                  [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
       m_reboot(CountdownKind::Reboot, countdownHooks(),
                [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
-      m_report(m_services.dryRunReport)
+      m_report(m_services.dryRunReport), m_warnings(m_services.settings, m_services.clock)
 {}
 
-MainPresenter::~MainPresenter() = default;
+MainPresenter::~MainPresenter()
+{
+    // A warning still out must not answer to a presenter that has gone.
+    if (m_services.notifier)
+        m_services.notifier->close();
+}
 
 bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
 {
@@ -190,6 +201,8 @@ void MainPresenter::tick()
     }
     m_autoHide.check();
     m_checker.checkevents();
+    considerWarning();
+    refreshTip();
 }
 
 int MainPresenter::timer1Tick()
@@ -271,43 +284,129 @@ void MainPresenter::minutesChanged(MainSpin spin)
 
 // ---- The next event
 
-std::optional<NextEvent> MainPresenter::nextEvent() const
+const std::optional<NextFiring>& MainPresenter::upcoming()
 {
-    return m_services.nextEvent ? m_services.nextEvent() : std::nullopt;
+    // Worked out once a minute (and after each change the program makes): the settings it reads
+    // are then read no more often than the checker reads them.
+    const long long minute = wallMinute(m_services.clock.wallNow());
+    if (minute != m_upcomingMinute) {
+        m_upcomingMinute = minute;
+        m_upcomingTwentyFour = matchesIn24HourForm(m_services.settings);
+        m_upcoming = nextFiring(lstEvents(), m_upcomingTwentyFour, m_services.clock, m_services.clock.wallNow(),
+                                parseFirings(m_services.settings.get(setting::kLastFired, "")),
+                                pendingSkips(m_services.settings, m_services.clock));
+    }
+    return m_upcoming;
 }
 
 void MainPresenter::refreshNext()
 {
-    const std::optional<NextEvent> next = nextEvent();
-    const bool skippable = next && next->repeats && m_services.skipEvent;
-    const std::string text = nextText(next, m_services.clock, twentyFourHour());
-    std::string shown = text + (next ? "|P" : "|") + (skippable ? "S" : "");
+    const std::optional<NextFiring>& next = upcoming();
+    const std::string text = nextText(next, m_services.clock, m_upcomingTwentyFour);
+    std::string shown = text + (next ? "|on" : "|off");
     if (shown == m_nextShown)
         return;
     m_nextShown = std::move(shown);
     m_view.setNextText(text);
-    m_view.setNextButtons(next.has_value(), skippable);
+    m_view.setNextButtons(next.has_value(), next.has_value());
+}
+
+void MainPresenter::refreshTip()
+{
+    if (!m_tray)
+        return;
+    const std::optional<NextFiring>& next = upcoming();
+    const bool named =
+        m_view.checked(MainBox::NextTip) && next && next->at - m_services.clock.wallNow() <= std::chrono::days{7};
+    std::string tip = named ? nextTip(*next, m_upcomingTwentyFour) : std::string(kTrayTip);
+    if (tip != m_tipShown) {
+        m_tray->setToolTip(tip);
+        m_tipShown = std::move(tip);
+    }
+}
+
+void MainPresenter::considerWarning()
+{
+    const WallTime now = m_services.clock.wallNow();
+    if (m_warnedOf && now >= m_warnedOf->at) {
+        // Its time has come: a choice made now would come too late.
+        m_warnedOf.reset();
+        if (m_services.notifier)
+            m_services.notifier->close();
+    }
+    const std::optional<NextFiring>& next = upcoming();
+    const std::optional<WarningNotice> notice =
+        next ? m_warnings.check(UpcomingEvent{next->line, next->reboot, next->at}, now, minutes(MainSpin::Warn))
+             : std::nullopt;
+    if (!notice)
+        return;
+    m_warnedOf = *next;
+    m_report.warningShown(next->reboot, next->at, m_services.clock);
+    const auto answer = [this, firing = *next](std::string_view key) { warningChosen(firing, key); };
+    const std::string postpone = postponeChoiceCaption(minutes(MainSpin::Postpone));
+    Notifier* notifier = m_services.notifier;
+    if (notifier && notifier->available() &&
+        notifier->show(
+            {notice->title,
+             notice->body,
+             {{std::string(kNotifyPostpone), postpone}, {std::string(kNotifySkip), std::string(kSkipCaption)}}},
+            answer))
+        return;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(next->at - now).count();
+    m_hint.ask(notice->body,
+               {{std::string(kNotifyPostpone), postpone}, {std::string(kNotifySkip), std::string(kSkipCaption)}},
+               static_cast<int>(left), answer);
+}
+
+void MainPresenter::warningChosen(const NextFiring& firing, std::string_view key)
+{
+    if (key == kNotifyClicked) {
+        showOptionsTab();
+        return;
+    }
+    // A choice that arrives once the firing's time has come finds it made already.
+    if (m_services.clock.wallNow() >= firing.at)
+        return;
+    if (key == kNotifyPostpone || key == kNotifySkip)
+        putOff(firing, key == kNotifyPostpone);
+}
+
+void MainPresenter::putOff(const NextFiring& firing, bool postpone)
+{
+    // Written first: a failed write leaves the event to fire at its time, so nothing is lost.
+    if (postpone && !writeOneOff(firing.at, firing.reboot, minutes(MainSpin::Postpone)))
+        return;
+    const SkipResult r = skipFiring(m_schedule, m_services.settings, m_services.clock, firing);
+    if (!r.io.ok())
+        m_view.showError("Sorry, the event could not be skipped: " + r.io.error);
+    else
+        m_report.firingSkipped(firing.line, firing.at, r.removed, m_services.clock);
+    if (m_warnedOf && m_warnedOf->at == firing.at && m_warnedOf->line == firing.line) {
+        m_warnedOf.reset();
+        if (m_services.notifier)
+            m_services.notifier->close();
+    }
+    loadlist();
 }
 
 void MainPresenter::postponeNext()
 {
-    const std::optional<NextEvent> next = nextEvent();
-    // Written first: a failed write leaves the event to fire at its time, so nothing is lost.
-    if (next && writeOneOff(next->at, next->reboot, minutes(MainSpin::Postpone)) && m_services.skipEvent) {
-        if (const IoResult r = m_services.skipEvent(*next); !r.ok())
-            m_view.showError("Sorry, the event could not be skipped: " + r.error);
-    }
-    refreshNext();
+    if (const std::optional<NextFiring> next = upcoming())
+        putOff(*next, true);
 }
 
 void MainPresenter::skipNext()
 {
-    const std::optional<NextEvent> next = nextEvent();
-    if (!next || !m_services.skipEvent)
-        return;
-    if (const IoResult r = m_services.skipEvent(*next); !r.ok())
-        m_view.showError("Sorry, the event could not be skipped: " + r.error);
-    refreshNext();
+    if (const std::optional<NextFiring> next = upcoming())
+        putOff(*next, false);
+}
+
+void MainPresenter::markCreated(const std::vector<std::string>& lines)
+{
+    const WallTime now = m_services.clock.wallNow();
+    for (const NextFiring& f :
+         nextFirings(lines, matchesIn24HourForm(m_services.settings), m_services.clock, now, {}, {}))
+        m_warnings.markTold({f.line, f.reboot, f.at}, now, minutes(MainSpin::Warn));
 }
 
 bool MainPresenter::writeOneOff(WallTime from, bool reboot, int minutes)
@@ -332,6 +431,7 @@ bool MainPresenter::writeOneOff(WallTime from, bool reboot, int minutes)
         m_view.showMessage(saveFailedMessage(m_schedule.eventsPath(), r.error));
         return false;
     }
+    markCreated(plan.lines);
     return true;
 }
 
@@ -339,6 +439,7 @@ bool MainPresenter::writeOneOff(WallTime from, bool reboot, int minutes)
 
 void MainPresenter::loadlist()
 {
+    m_upcomingMinute = -1; // what fires next is worked out anew
     // Not modal: the checker goes on with the events the list had.
     if (const auto message = m_eventList.loadlist())
         m_view.showError(message->text);
@@ -414,6 +515,7 @@ bool MainPresenter::saveevent()
         m_view.showMessage(saveFailedMessage(m_schedule.eventsPath(), failed.error));
         return false;
     }
+    markCreated(plan.lines);
     m_view.selectTab(MainTab::Schedules);
     return true;
 }
@@ -442,6 +544,7 @@ void MainPresenter::setclockmode()
     if (change.warning)
         m_view.showMessage(*change.warning);
     (void)m_services.settings.save(setting::kTwentyFour.key, change.store24hr);
+    m_upcomingMinute = -1;
     m_view.setAmPmVisible(change.ampmVisible);
     m_view.fill(MainCombo::Hour, change.hourList);
     m_view.setText(MainCombo::Hour, change.hourText);

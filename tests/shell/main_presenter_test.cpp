@@ -16,6 +16,29 @@ using test::FakeMainView;
 
 const char* const kEvents = "/prog/events.ini";
 
+struct FakeNotifier final : Notifier
+{
+    bool available() const override { return there; }
+    bool show(const Notification& n, NotificationHandler onAction) override
+    {
+        shown.push_back(n.body);
+        for (const auto& a : n.actions)
+            shown.back() += " [" + a.key + ": " + a.caption + "]";
+        answer = std::move(onAction);
+        return true;
+    }
+    void close() override
+    {
+        ++closed;
+        answer = nullptr;
+    }
+
+    bool there = true;
+    std::vector<std::string> shown; // each body, its actions after it
+    NotificationHandler answer;
+    int closed = 0;
+};
+
 // The main window's decisions over a fake window, started on Monday 2026-12-07 at 09:41.
 class MainPresenterTest : public ::testing::Test, protected test::FakeMainServices
 {
@@ -36,11 +59,7 @@ protected:
             reported.push_back(line);
         };
         s.statusNotifierHost = [this] { return notifierHost; };
-        s.nextEvent = [this] { return next; };
-        s.skipEvent = [this](const NextEvent& event) {
-            skipped.push_back(event.line);
-            return IoResult::success();
-        };
+        s.notifier = notifier.get();
         presenter = std::make_unique<MainPresenter>(s, view);
         loaded = presenter->Form_Load();
         return *presenter;
@@ -68,10 +87,9 @@ protected:
     std::string systemName; // none: the family name stands in
     std::vector<std::pair<CountdownKind, bool>> requests;
     int ended = 0;
-    int opened = 0;                    // countdowns the checker opened
-    std::vector<std::string> reported; // the dry run's lines
-    std::optional<NextEvent> next;     // what the schedule would fire next
-    std::vector<std::string> skipped;  // the lines whose next firing was left out
+    int opened = 0;                                                            // countdowns the checker opened
+    std::vector<std::string> reported;                                         // the dry run's lines
+    std::unique_ptr<FakeNotifier> notifier = std::make_unique<FakeNotifier>(); // null: the desktop has none
     bool loaded = false;
     std::unique_ptr<MainPresenter> presenter;
 };
@@ -693,63 +711,136 @@ TEST_F(MainPresenterTest, OptionChangesAreStoredAndAFailedSaveIsSaid)
     EXPECT_EQ(countdown(CountdownKind::Shutdown)->postpone, "&Postpone 25 min");
 }
 
-// The Options tab names the next event in the user's clock mode, the time left rounded up to the
-// minute, and keeps it current.
-TEST_F(MainPresenterTest, NextLineNamesTheNextEvent)
+// The Options tab and the icon's tip name what fires next, in the stored clock mode, the time left
+// rounded up to the minute; the tip only while asked to and within a week.
+TEST_F(MainPresenterTest, TheNextEventIsNamedOnTheOptionsTabAndInTheTip)
 {
-    using test::FakeZone;
+    const std::string plainTip = "Double click me for menu, Quelvo from Velmor Software.";
     const struct
     {
-        WallTime at;
-        bool reboot; // and repeats: only a repeating line can skip one firing
+        const char* events;
         const char* twentyFour;
-        const char* text;
+        const char* nexttip;
+        const char* line;
+        std::string tip;
     } cases[] = {
-        {FakeZone::utc(2026, 12, 7, 22, 0), false, "False", "Next: Shut down on Mon at 10:00 PM (in 12 h 19 min)"},
-        {FakeZone::utc(2026, 12, 7, 9, 42), true, "True", "Next: Re boot on Mon at 09:42 (in 1 min)"},
-        {FakeZone::utc(2026, 12, 7, 10, 41, 20), false, "True", "Next: Shut down on Mon at 10:41 (in 1 h)"},
-        {FakeZone::utc(2026, 12, 9, 10, 41, 20), true, "False", "Next: Re boot on Wed at 10:41 AM (in 2 d 1 h)"},
+        {"On Mon at 10:00 PM, Shut Down, Repeat daily\r\n", "False", "True",
+         "Next: Shut down on Mon at 10:00 PM (in 12 h 19 min)", "Quelvo \u2014 next: shut down Mon 10:00 PM"},
+        {"On Tue at 09:00   , Shut Down, Repeat daily\r\nOn Mon at 09:42   , Reboot,    Don't repeat\r\n", "True",
+         "True", "Next: Reboot on Mon at 09:42 (in 1 min)", "Quelvo \u2014 next: reboot Mon 09:42"},
+        {"On Wed at 10:41 AM, Reboot,    Repeat daily\r\n", "False", "False",
+         "Next: Reboot on Wed at 10:41 AM (in 2 d 1 h)", plainTip},
+        {"On Mon at 09:41 AM, Reboot,    Repeat daily\r\n", "False", "True", // this minute has begun: next week
+         "Next: Reboot on Mon at 09:41 AM (in 7 d)", "Quelvo \u2014 next: reboot Mon 09:41 AM"},
+        {"", "False", "True", "Next: nothing scheduled", plainTip},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(c.line);
         restart();
+        fs.put(kEvents, c.events);
         EXPECT_TRUE(settings.save("24hr", c.twentyFour).ok());
-        next = NextEvent{c.at, c.reboot, c.reboot, "the line"};
-        start(); // Monday 09:41:20
-        EXPECT_EQ(view.nextLine, c.text);
-        EXPECT_EQ(view.nextButtons, std::pair(true, c.reboot));
+        EXPECT_TRUE(settings.save("nexttip", c.nexttip).ok());
+        MainPresenter& p = start();
+        p.tick();
+        EXPECT_EQ(view.nextLine, c.line);
+        EXPECT_EQ(view.nextButtons, std::pair(*c.events != 0, *c.events != 0));
+        EXPECT_EQ(p.trayModel()->ToolTip(), c.tip);
     }
-    restart();
-    next.reset();
-    MainPresenter& p = start();
-    EXPECT_EQ(view.nextLine, "Next: nothing scheduled");
-    EXPECT_EQ(view.nextButtons, std::pair(false, false));
-    next = NextEvent{FakeZone::utc(2026, 12, 7, 22, 0), false, false, "the line"};
-    clock.advanceMinutes(60);
-    p.tick();
-    EXPECT_EQ(view.nextLine, "Next: Shut down on Mon at 10:00 PM (in 11 h 19 min)");
-    p.hidetotray();
-    p.showOptionsTab();
-    EXPECT_FALSE(view.hidden);
-    EXPECT_EQ(view.tab, MainTab::Options);
 }
 
-// "Postpone next" writes the one-off from the event's own time, then leaves out that firing; a
-// write that fails leaves the event to fire as it was.
-TEST_F(MainPresenterTest, PostponeNextPutsTheEventOffFromItsOwnTime)
+// The warning comes once, warn minutes ahead, also over a restart; "Postpone" writes the event again
+// from its own time and skips the firing, which then does not happen, while the new one is warned of
+// in its turn and fires.
+TEST_F(MainPresenterTest, AWarningComesOnceAndPostponeMovesTheFiring)
 {
-    const std::string line = "On Mon at 11:50 PM, Reboot,    Repeat daily";
-    next = NextEvent{test::FakeZone::utc(2026, 12, 7, 23, 50), true, true, line};
+    fs.put(kEvents, "On Mon at 09:50 AM, Shut Down, Repeat daily\r\n");
+    start();
+    const auto tickTo = [&](int hour, int minute, int second = 0) {
+        while (clock.now().hour * 3600 + clock.now().minute * 60 + clock.now().second <
+               hour * 3600 + minute * 60 + second) {
+            clock.advanceSeconds(1);
+            presenter->tick();
+        }
+    };
+    tickTo(9, 44, 59);
+    EXPECT_TRUE(notifier->shown.empty());
+    tickTo(9, 45, 0);
+    tickTo(9, 45, 30);
+    EXPECT_EQ(notifier->shown, std::vector<std::string>{"Quelvo will shut down this PC at 09:50 AM (in 5 minutes) "
+                                                        "[postpone: Postpone 15 minutes] [skip: Skip this time]"});
+    EXPECT_EQ(reported.back(), "warn: shutdown at 2026-12-07T09:50:00+00:00");
+    restart();
+    start();
+    tickTo(9, 46, 0);
+    EXPECT_EQ(notifier->shown.size(), 1U); // told before the restart
+    reported.clear();
+    presenter->postponeNext();
+    EXPECT_EQ(events(),
+              "On Mon at 09:50 AM, Shut Down, Repeat daily\r\nOn Mon at 10:05 AM, Shut Down, Don't repeat\r\n");
+    EXPECT_EQ(reported, (std::vector<std::string>{"postpone: wrote On Mon at 10:05 AM, Shut Down, Don't repeat",
+                                                  "skip: On Mon at 09:50 AM, Shut Down, Repeat daily at "
+                                                  "2026-12-07T09:50:00+00:00"}));
+    tickTo(9, 59, 59);
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(notifier->shown.size(), 1U);
+    tickTo(10, 0, 0);
+    EXPECT_EQ(notifier->shown.size(), 2U);
+    tickTo(10, 5, 0);
+    EXPECT_EQ(opened, 1);
+}
+
+// Where no warning is wanted none comes; without notifications the hint asks, and a click on a
+// notification shows the Options tab.
+TEST_F(MainPresenterTest, WarningsFollowTheSettingAndTheDesktop)
+{
+    const auto tickMinutes = [&](int minutes) {
+        for (int i = 0; i < minutes * 60; ++i) {
+            clock.advanceSeconds(1);
+            presenter->tick();
+        }
+    };
+    // Off.
+    fs.put(kEvents, "On Mon at 09:50 AM, Shut Down, Repeat daily\r\n");
+    EXPECT_TRUE(settings.save("warn", "0").ok());
+    start();
+    tickMinutes(8);
+    EXPECT_TRUE(notifier->shown.empty());
+    // An event the user has just made within the warning time: its own confirmation told of it.
+    restart();
+    fs = {};
+    clock.set({2026, 12, 7, 9, 41, 20, 1});
+    EXPECT_TRUE(settings.save("warn", "10").ok());
+    start().quickaction(0);
+    tickMinutes(5);
+    EXPECT_TRUE(notifier->shown.empty());
+    EXPECT_EQ(opened, 1);
+    // No notifications: the hint asks until the event's time, and its answer skips a one-off by
+    // removing it.
+    restart();
+    notifier->there = false;
+    fs.put(kEvents, "On Mon at 09:55 AM, Reboot,    Don't repeat\r\n");
+    EXPECT_TRUE(settings.save("warn", "5").ok());
     MainPresenter& p = start();
-    fs.failWrite.insert(kEvents);
-    p.postponeNext();
-    EXPECT_TRUE(skipped.empty());
-    EXPECT_EQ(view.messages.size(), 1U);
-    fs.failWrite.clear();
-    p.postponeNext();
-    EXPECT_EQ(events(), std::optional<std::string>("On Tue at 12:05 AM, Reboot,    Don't repeat\r\n"));
-    EXPECT_EQ(reported.back(), "postpone: wrote On Tue at 12:05 AM, Reboot,    Don't repeat");
-    EXPECT_EQ(skipped, std::vector<std::string>{line});
+    tickMinutes(5);
+    ASSERT_FALSE(view.hints.empty());
+    EXPECT_EQ(view.hints.back()->confirmation, "Quelvo will restart this PC at 09:55 AM (in 5 minutes)");
+    EXPECT_EQ(view.hints.back()->choices.size(), 2U);
+    EXPECT_EQ(view.hints.back()->lifetimeMs, 300000);
+    p.hint().choose("skip");
+    EXPECT_EQ(events(), "");
+    // A click on a notification.
+    restart();
+    notifier->there = true;
+    fs.put(kEvents, "On Mon at 10:00 AM, Reboot,    Repeat daily\r\n");
+    start().hidetotray();
+    tickMinutes(5);
+    ASSERT_EQ(notifier->shown.size(), 1U);
+    notifier->answer(kNotifyClicked);
+    EXPECT_FALSE(view.hidden);
+    EXPECT_EQ(view.tab, MainTab::Options);
+    // "Skip next" on the tab leaves that firing out.
+    presenter->skipNext();
+    EXPECT_EQ(view.nextLine, "Next: Reboot on Mon at 10:00 AM (in 7 d)");
 }
 
 } // namespace

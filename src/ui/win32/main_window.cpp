@@ -5,6 +5,7 @@
 #include "shell/main_window_text.h"
 #include "ui/win32/countdown_window.h"
 #include "ui/win32/hint_window.h"
+#include "tray/tray_commands.h"
 #include "ui/win32/main_window_state.h"
 #include "ui/win32/message_box.h"
 #include "ui/win32/pictures.h"
@@ -314,7 +315,10 @@ MainWindow::MainWindow(HINSTANCE instance, MainWindowServices services)
     events.doubleClick = [state] { state->presenter->trayDoubleClick(); };
     events.menuChoice = [state](std::string_view key) { state->presenter->runTrayCommand(key); };
     events.menuOpened = [state] { state->presenter->trayMenuOpened(); };
+    events.balloonClicked = [state] { state->notifier->balloonClicked(); };
     s.tray = std::make_unique<TrayWindow>(instance, std::move(events));
+    s.notifier = std::make_unique<DesktopNotifier>(*s.tray, kProgramIcon);
+    services.notifier = s.notifier.get();
     s.presenter = std::make_unique<MainPresenter>(std::move(services), *this);
     (void)fitToContents();
 }
@@ -323,6 +327,7 @@ MainWindow::~MainWindow()
 {
     State& s = *m_state;
     s.presenter.reset(); // takes the tray icon and any countdown with it while their windows exist
+    s.notifier.reset();
     s.tray.reset();
     if (s.tabs)
         RemoveWindowSubclass(s.tabs, tabProc, kTabSubclass);

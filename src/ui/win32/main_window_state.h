@@ -1,6 +1,7 @@
 // What the main window's two source files share: its handles, control numbers and helpers.
 #pragma once
 
+#include "platform/windows/desktop_notifier.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/tray_window.h"
 
@@ -75,6 +76,7 @@ struct MainWindow::State
     bool welcomeLink = false; // drawn by a SysLink control, which follows the link itself
     std::vector<std::string> lstEvents;
     std::unique_ptr<TrayWindow> tray;
+    std::unique_ptr<DesktopNotifier> notifier; // the warning as the icon's balloon
     std::unique_ptr<MainPresenter> presenter;
     bool busy = false;
     bool checkerOn = false;
