@@ -335,26 +335,25 @@ void MainPresenter::considerWarning()
             m_services.notifier->close();
     }
     const std::optional<NextFiring>& next = upcoming();
+    if (!next)
+        return;
     const std::optional<WarningNotice> notice =
-        next ? m_warnings.check(UpcomingEvent{next->line, next->reboot, next->at}, now, minutes(MainSpin::Warn))
-             : std::nullopt;
+        m_warnings.check(UpcomingEvent{next->line, next->reboot, next->at}, now, minutes(MainSpin::Warn));
     if (!notice)
         return;
     m_warnedOf = *next;
     m_report.warningShown(next->reboot, next->at, m_services.clock);
     const auto answer = [this, firing = *next](std::string_view key) { warningChosen(firing, key); };
     const std::string postpone = postponeChoiceCaption(minutes(MainSpin::Postpone));
+    const std::string skip(kSkipCaption);
     Notifier* notifier = m_services.notifier;
-    if (notifier && notifier->available() &&
-        notifier->show(
-            {notice->title,
-             notice->body,
-             {{std::string(kNotifyPostpone), postpone}, {std::string(kNotifySkip), std::string(kSkipCaption)}}},
-            answer))
+    Notification shown{notice->title, notice->body, {}};
+    shown.actions.push_back({std::string(kNotifyPostpone), postpone});
+    shown.actions.push_back({std::string(kNotifySkip), skip});
+    if (notifier && notifier->available() && notifier->show(shown, answer))
         return;
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(next->at - now).count();
-    m_hint.ask(notice->body,
-               {{std::string(kNotifyPostpone), postpone}, {std::string(kNotifySkip), std::string(kSkipCaption)}},
+    m_hint.ask(notice->body, {{std::string(kNotifyPostpone), postpone}, {std::string(kNotifySkip), skip}},
                static_cast<int>(left), answer);
 }
 
