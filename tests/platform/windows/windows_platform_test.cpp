@@ -275,6 +275,15 @@ TEST(WindowsNotifyIcon, FirstVersionRecordWithFullWidthHandles)
     EXPECT_EQ(record.uFlags, 4U);
     EXPECT_EQ(record.uCallbackMessage, 512U);
     EXPECT_EQ(std::string(record.szTip), tip);
+
+    // The tip is UTF-8 to us and in the ANSI code page to the shell, which shows the dash as a dash.
+    const std::string dashed = "Quelvo \u2014 next: shut down Mon 22:00";
+    std::fill(data.tip.begin(), data.tip.end(), '\0');
+    std::copy(dashed.begin(), dashed.end(), data.tip.begin());
+    const auto ansi = toShellRecord(data, window, kNotifyTip, {});
+    wchar_t shown[64] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.szTip, -1, shown, 64);
+    EXPECT_EQ(std::wstring(shown), L"Quelvo \u2014 next: shut down Mon 22:00");
 }
 
 // A restarted task bar gets the icon whole, as it stands now: its message, its latest picture and tip.
