@@ -69,5 +69,4 @@ std::optional<NextFiring> nextFiring(const std::vector<std::string>& lines, bool
                                      WallTime from, const std::vector<Firing>& record, const Skips& skips,
                                      SkippedFirings which = SkippedFirings::Excluded);
 
-
 } // namespace quelvo
