@@ -62,10 +62,17 @@ std::string jsonString(std::string_view text);
 std::string jsonEvent(std::string_view line, std::string_view flagName, bool flag,
                       std::optional<bool> reboot = std::nullopt);
 
+/// The 1-based number `list` shows the line at `index` (file order) under; 0 for a line it does not show.
+std::size_t listNumberOf(const std::vector<std::string>& lines, std::size_t index);
+/// The index in file order of the line `list` shows under that 1-based number; nullopt for none.
+std::optional<std::size_t> fileIndexOf(const std::vector<std::string>& lines, std::size_t number);
+
 /// The commands of each area, kept in their own files.
 std::vector<CtlCommand> scheduleCommands();
 /// Adding events, asking which one is due, and the quick actions; part of scheduleCommands().
 std::vector<CtlCommand> eventCommands();
+/// The next firing and skipping firings; part of scheduleCommands().
+std::vector<CtlCommand> nextCommands();
 std::vector<CtlCommand> settingsCommands();
 std::vector<CtlCommand> powerCommands();
 

@@ -2,12 +2,14 @@
 #include "schedule/clock_mode.h"
 #include "schedule/event_line_check.h"
 #include "schedule/event_list.h"
+#include "schedule/firing_skips.h"
 #include "schedule/schedule_file.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <istream>
+#include <map>
 #include <ostream>
 #include <sstream>
 #include <utility>
@@ -54,19 +56,33 @@ int list(CtlContext& ctx, const std::vector<std::string>& args)
             ctx.out << line << '\n';
         return kCtlOk;
     }
+    // When each line's next firing is skipped; unreadable settings show none skipped rather than no list.
+    std::map<std::string, std::string> skippedAt;
+    for (const NextFiring& firing : nextFiringsNow(events.lst_events(), ctx.settings, ctx.clock)) {
+        if (firing.skipped)
+            skippedAt.emplace(firing.line, isoLocalTime(ctx.clock, firing.at));
+    }
     if (json) {
         const char* separator = "\n";
         ctx.out << '[';
         for (const auto& row : events.rows()) {
             const auto event = checkEventLine(row.sourceLine).event;
-            ctx.out << separator << "  " << jsonEvent(row.sourceLine, "repeat", event && event->repeat);
+            std::string object = jsonEvent(row.sourceLine, "repeat", event && event->repeat);
+            const auto skipped = skippedAt.find(row.sourceLine);
+            object.pop_back();
+            object += ", \"skipped\": " + (skipped == skippedAt.end() ? "null" : jsonString(skipped->second)) + '}';
+            ctx.out << separator << "  " << object;
             separator = ",\n";
         }
         ctx.out << (events.rows().empty() ? "]\n" : "\n]\n");
         return kCtlOk;
     }
-    for (const auto& row : events.rows())
-        ctx.out << row.columns.timeAndDate << '\t' << row.columns.action << '\t' << row.columns.repeated << '\n';
+    for (const auto& row : events.rows()) {
+        ctx.out << row.columns.timeAndDate << '\t' << row.columns.action << '\t' << row.columns.repeated;
+        if (const auto skipped = skippedAt.find(row.sourceLine); skipped != skippedAt.end())
+            ctx.out << "\tskipped " << skipped->second;
+        ctx.out << '\n';
+    }
     return kCtlOk;
 }
 
@@ -321,6 +337,8 @@ std::vector<CtlCommand> scheduleCommands()
         {"check", "check FILE         check a schedule file without changing anything", check},
     };
     for (auto& command : eventCommands())
+        commands.push_back(std::move(command));
+    for (auto& command : nextCommands())
         commands.push_back(std::move(command));
     return commands;
 }

@@ -50,7 +50,7 @@ std::vector<CtlCommand> settingsCommands()
 {
     return {
         {"get", "get KEY [DEFAULT]  print a setting, or DEFAULT (empty) when it is not stored", get},
-        {"set", "set KEY VALUE      store a setting (24hr, forced, pause: True or False; hide: 1 or 0)", set},
+        {"set", "set KEY VALUE      store a setting (24hr, forced, pause, nexttip: True or False; hide: 1 or 0)", set},
     };
 }
 

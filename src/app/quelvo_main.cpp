@@ -1,5 +1,6 @@
 // The tray program: builds the real services and hands them to the windows.
 #include "platform/linux/desktop_autostart.h"
+#include "platform/linux/desktop_notifier.h"
 #include "platform/linux/local_socket_messenger.h"
 #include "platform/linux/locations.h"
 #include "platform/linux/lock_file_instance.h"
@@ -124,6 +125,7 @@ int main(int argc, char** argv)
     // A folder that cannot be made is reported by the first save into it.
     (void)fs.makeFolders(options.folder);
 
+    DesktopNotifier notifier;
     const MainWindowServices services{
         .settings = settings,
         .fs = fs,
@@ -144,6 +146,7 @@ int main(int argc, char** argv)
         .trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); },
         .dryRunReport = options.dryRun ? standardOutputLines() : DryRunOutput{},
         .statusNotifierHost = [] { return statusNotifierHostRegistered(); },
+        .notifier = &notifier,
     };
 
     std::unique_ptr<FrmMain> mainWindow;

@@ -45,6 +45,10 @@ inline constexpr std::string_view kSecondsName = "Seconds left";
 inline constexpr int kCancelWidthAt96 = 127;
 inline constexpr int kCancelHeightAt96 = 29;
 inline constexpr int kCountdownIconSideAt96 = 64;
+/// The Postpone button, right of the cancel picture and as tall; the two are centred together.
+inline constexpr std::string_view kPostponeName = "com_postpone";
+inline constexpr int kPostponeWidthAt96 = 127;
+inline constexpr int kPostponeGapAt96 = 8;
 /// A colour as red, green and blue.
 struct RgbColour
 {

@@ -21,6 +21,8 @@ void CountdownPresenter::open()
         m_countdown.load();
         m_view->setSecondsText(std::to_string(Countdown::kStartSeconds));
         m_view->setActionVisible(true);
+        m_postponeMinutes = m_hooks.postponeMinutes && m_hooks.postpone ? m_hooks.postponeMinutes() : 0;
+        m_view->showPostpone(m_postponeMinutes > 0 ? countdownPostponeCaption(m_postponeMinutes) : std::string());
         m_view->startTicking(kTickMs);
     }
     m_view->showWindow();
@@ -31,6 +33,8 @@ void CountdownPresenter::openAtZero()
     open();
     m_view->setSecondsText("0");
     m_countdown.zerocount();
+    // Asked for now: there is nothing to put off.
+    hidePostpone();
 }
 
 void CountdownPresenter::tick()
@@ -44,6 +48,7 @@ void CountdownPresenter::tick()
         m_view->stopTicking();
     if (!step.due)
         return;
+    hidePostpone(); // the request goes out now; too late to put it off
 
     const FireStep fired = m_countdown.fire();
     switch (fired.after) {
@@ -103,11 +108,31 @@ void CountdownPresenter::cancel()
     closeView();
 }
 
+void CountdownPresenter::postpone()
+{
+    if (!m_view || m_postponeMinutes == 0 || m_countdown.state() != Countdown::State::Counting)
+        return;
+    const int minutes = m_postponeMinutes;
+    cancel();
+    m_hooks.postpone(m_countdown.kind(), minutes);
+}
+
+void CountdownPresenter::hidePostpone()
+{
+    if (std::exchange(m_postponeMinutes, 0) > 0 && m_view)
+        m_view->showPostpone({});
+}
+
 void CountdownPresenter::closed()
 {
     m_awaitingCompanion = false;
     m_countdown.cancel();
     m_view = nullptr;
+}
+
+std::string countdownPostponeCaption(int minutes)
+{
+    return "&Postpone " + std::to_string(minutes) + " min";
 }
 
 void CountdownPresenter::closeView()

@@ -26,6 +26,8 @@ public:
     virtual void stopTicking() = 0;
     /// A message with the title "Error!" that does not block the caller.
     virtual void showError(const std::string& text) = 0;
+    /// The button beside the cancel picture that puts the action off, with this caption; hidden when empty.
+    virtual void showPostpone(const std::string& caption) = 0;
 };
 
 /// What a countdown needs from the rest of the program.
@@ -37,7 +39,14 @@ struct CountdownHooks
     Countdown::Action act;
     /// Ends the program after a successful shutdown request.
     std::function<void()> endProgram;
+    /// How many minutes Postpone puts the action off, asked as the window opens; unset: no Postpone.
+    std::function<int()> postponeMinutes{};
+    /// Writes a one-off event of the kind's action that many minutes of real time from now.
+    std::function<void(CountdownKind kind, int minutes)> postpone{};
 };
+
+/// The Postpone button's caption, with its access key.
+[[nodiscard]] std::string countdownPostponeCaption(int minutes);
 
 /// The last-chance window `frm_shutdown` or `frm_reboot`, whichever `kind` says: at most one is
 /// open; it counts ten seconds down, then carries out its action unless the user cancels.
@@ -60,6 +69,9 @@ public:
     void tick();
     /// Stops the count and closes the window, as a click on the cancel picture does.
     void cancel();
+    /// The Postpone button: stops the count and closes the window without a request, and has the
+    /// action written down again for later. Only while the window counts and shows the button.
+    void postpone();
     /// The window was closed from outside (by the window manager): nothing more happens.
     void closed();
 
@@ -70,6 +82,7 @@ public:
 
 private:
     void closeView();
+    void hidePostpone();
     void companionEnded(const CompanionEnd& end);
 
     Countdown m_countdown;
@@ -77,6 +90,7 @@ private:
     ViewFactory m_makeView;
     CountdownView* m_view = nullptr;
     bool m_awaitingCompanion = false;
+    int m_postponeMinutes = 0;                              // 0: the window shows no Postpone
     std::shared_ptr<int> m_alive = std::make_shared<int>(); // a companion's late word finds it gone
 };
 

@@ -1,5 +1,8 @@
 #include "platform/clock.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace quelvo {
 
 namespace {
@@ -61,6 +64,20 @@ LocalTime fromMinuteNumber(long long number)
     civilFromDays(static_cast<long>(days), day.year, day.month, day.day);
     day.weekday = static_cast<int>(((days % 7) + 7 + 4) % 7);
     return addMinutes(day, static_cast<int>(number - days * 1440));
+}
+
+std::string isoLocalTime(const Clock& clock, WallTime t)
+{
+    const LocalTime local = clock.toLocal(t);
+    // The zone's offset is the local reading's distance from UTC at the same second; no OS call needed.
+    const long long utcSeconds = std::chrono::floor<std::chrono::seconds>(t.time_since_epoch()).count();
+    const long long offsetMinutes = (minuteNumber(local) * 60 + local.second - utcSeconds) / 60;
+    const long long size = std::llabs(offsetMinutes);
+    char text[40];
+    (void)std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02lld:%02lld", local.year, local.month,
+                        local.day, local.hour, local.minute, local.second, offsetMinutes < 0 ? '-' : '+', size / 60,
+                        size % 60);
+    return text;
 }
 
 } // namespace quelvo

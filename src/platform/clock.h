@@ -56,4 +56,7 @@ long long minuteNumber(const LocalTime& t);
 /// The local date and minute of a minute number, weekday included, second zero.
 LocalTime fromMinuteNumber(long long number);
 
+/// The moment in the clock's local time with its offset from UTC, ISO 8601: "2026-12-08T22:00:00+01:00".
+std::string isoLocalTime(const Clock& clock, WallTime t);
+
 } // namespace quelvo

@@ -14,6 +14,15 @@ struct FlagKey
     std::string_view off;
 };
 
+/// A setting that holds whole minutes between `least` and `most`; `def` when it is missing or not a number.
+struct MinutesKey
+{
+    std::string_view key;
+    int least = 0;
+    int most = 0;
+    int def = 0;
+};
+
 /// Every name the program stores a setting under, and the texts of its flags; nowhere else.
 namespace setting {
 
@@ -32,9 +41,19 @@ inline constexpr std::string_view kY = "y";
 inline constexpr std::string_view kHintRuns = "runs1";
 /// The checker's record of firings.
 inline constexpr std::string_view kLastFired = "lastfired";
+/// Firings the user chose to skip, one local minute of one line each.
+inline constexpr std::string_view kSkips = "skips";
+/// The firings already warned of, or created too close to warn of.
+inline constexpr std::string_view kWarned = "warned";
+/// How long before an event its warning shows; 0 shows none.
+inline constexpr MinutesKey kWarn{"warn", 0, 120, 5};
+/// How far "Postpone" puts an event off.
+inline constexpr MinutesKey kPostpone{"postpone", 5, 120, 15};
+/// The next event is named in the icon's tip.
+inline constexpr FlagKey kNextTip{"nexttip", "True", "False"};
 
 /// The flags, for tools that set any of them by name.
-inline constexpr FlagKey kFlags[] = {kTwentyFour, kForced, kPause, kHide};
+inline constexpr FlagKey kFlags[] = {kTwentyFour, kForced, kPause, kHide, kNextTip};
 
 } // namespace setting
 
@@ -46,5 +65,15 @@ inline constexpr FlagKey kFlags[] = {kTwentyFour, kForced, kPause, kHide};
 
 /// Stores the flag's `on` or `off` text.
 IoResult writeFlag(Settings& settings, const FlagKey& flag, bool on);
+
+/// `minutes` brought into the setting's range.
+[[nodiscard]] int clampMinutes(const MinutesKey& setting, long long minutes);
+
+/// The stored minutes, brought into range; the default when none are stored or the text is no
+/// plain whole number.
+[[nodiscard]] int readMinutes(const Settings& settings, const MinutesKey& setting);
+
+/// Stores the minutes, brought into range first.
+IoResult writeMinutes(Settings& settings, const MinutesKey& setting, int minutes);
 
 } // namespace quelvo

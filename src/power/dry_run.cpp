@@ -57,6 +57,24 @@ void DryRunReporter::countdownOpened(bool reboot) const
         m_out(reboot ? "countdown: open reboot" : "countdown: open shutdown");
 }
 
+void DryRunReporter::warningShown(bool reboot, WallTime at, const Clock& clock) const
+{
+    if (m_out)
+        m_out(std::string(reboot ? "warn: reboot at " : "warn: shutdown at ") + isoLocalTime(clock, at));
+}
+
+void DryRunReporter::postponeWritten(const std::string& line) const
+{
+    if (m_out)
+        m_out("postpone: wrote " + line);
+}
+
+void DryRunReporter::firingSkipped(const std::string& line, WallTime at, bool removed, const Clock& clock) const
+{
+    if (m_out)
+        m_out(removed ? "skip: removed " + line : "skip: " + line + " at " + isoLocalTime(clock, at));
+}
+
 bool dryRunFromEnvironment()
 {
     const char* value = std::getenv("QUELVO_DRY_RUN");

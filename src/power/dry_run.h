@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/clock.h"
 #include "platform/exit_request.h"
 #include "platform/process_starter.h"
 
@@ -52,6 +53,14 @@ public:
     void trayMenuChosen(std::string_view key) const;
     /// `countdown: open shutdown` or `countdown: open reboot`: the checker opened a countdown.
     void countdownOpened(bool reboot) const;
+    /// `warn: shutdown at <local time with offset>` (or `warn: reboot at ...`): the warning of the
+    /// firing at `at` was shown.
+    void warningShown(bool reboot, WallTime at, const Clock& clock) const;
+    /// `postpone: wrote <line>`: an event was put off by this line.
+    void postponeWritten(const std::string& line) const;
+    /// `skip: <line> at <local time with offset>`, or `skip: removed <line>` for a one-off line: the
+    /// firing at `at` will not be made.
+    void firingSkipped(const std::string& line, WallTime at, bool removed, const Clock& clock) const;
 
 private:
     DryRunOutput m_out;

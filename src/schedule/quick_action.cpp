@@ -13,8 +13,13 @@ const QuickActionMember* findQuickAction(int minutes, bool reboot)
 
 QuickActionFill quickaction(int minutes, bool reboot, bool twentyFour, const Clock& clock)
 {
+    return quickaction(clock.wallNow(), minutes, reboot, twentyFour, clock);
+}
+
+QuickActionFill quickaction(WallTime from, int minutes, bool reboot, bool twentyFour, const Clock& clock)
+{
     QuickActionFill fill;
-    fill.target = clock.toLocal(clock.wallNow() + std::chrono::minutes(minutes));
+    fill.target = clock.toLocal(from + std::chrono::minutes(minutes));
     const LocalTime& t = fill.target;
     // LocalTime counts from Sunday; the editor's boxes start on Monday.
     fill.days[static_cast<std::size_t>((t.weekday + 6) % 7)] = true;

@@ -64,6 +64,10 @@ struct QuickActionFill
 /// state of "Use 24 hour clock" (`Check1`).
 QuickActionFill quickaction(int minutes, bool reboot, bool twentyFour, const Clock& clock);
 
+/// As quickaction, counted from the moment `from` instead of now: postponing an event puts it
+/// off from its own time.
+QuickActionFill quickaction(WallTime from, int minutes, bool reboot, bool twentyFour, const Clock& clock);
+
 /// The editor's input after a quick action's fill, given what the AM/PM box showed before.
 EditorInput editorInputFor(const QuickActionFill& fill, std::string_view previousAmpm, bool twentyFour);
 

@@ -2,6 +2,7 @@
 
 #include "platform/settings_keys.h"
 #include "schedule/event_line.h"
+#include "schedule/next_firing.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -265,8 +266,10 @@ bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour
     const std::string time = nowtext(t, twentyFour);
     const std::vector<std::string>& lines = m_host.lstEvents();
     std::optional<DueEvent> due;
+    bool skipped = false; // a due line sat this minute out, as the user chose
     std::vector<std::string> keys;
     const Firing* known = nullptr;
+    Skips skips;
     bool looked = false;
     for (const std::string& line : lines) {
         // A fired line whose removal waits is gone as far as firing goes, whatever a reload shows.
@@ -278,18 +281,25 @@ bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour
             const auto it = std::find_if(m_firings.begin(), m_firings.end(),
                                          [&](const Firing& f) { return f.localMinute == localMinute; });
             known = it == m_firings.end() ? nullptr : &*it;
+            // Read every time: the command line and the windows skip firings while the checker runs.
+            skips = parseSkips(m_settings.get(setting::kSkips, ""));
             looked = true;
         }
         std::string key = lineKey(line);
         const bool fired = known && std::find(known->keys.begin(), known->keys.end(), key) != known->keys.end();
         // The first due line that has not fired in this minute fires; the other due lines of the minute
         // have had their turn and are recorded with it, so a minute scanned again fires none of them.
-        if (!due && !fired)
-            due = dueEventOf(line);
+        // A skipped line passes its turn on and is recorded as if it had fired.
+        if (!due && !fired) {
+            if (isSkipped(skips, key, localMinute))
+                skipped = true;
+            else
+                due = dueEventOf(line);
+        }
         if (keys.size() < kMaxKeysPerFiring && std::find(keys.begin(), keys.end(), key) == keys.end())
             keys.push_back(std::move(key));
     }
-    if (!due)
+    if (!due && !skipped)
         return false;
 
     const long long now = std::chrono::floor<std::chrono::seconds>(wall.time_since_epoch()).count();
@@ -309,6 +319,8 @@ bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour
     // Recorded before anything else happens, so a power-off moments later cannot lose it. A failed write
     // still fires: the countdown can be cancelled, a silently skipped shutdown cannot be noticed.
     saveFirings();
+    if (!due)
+        return false;
     if (!due->repeat)
         dropLine(due->line);
     m_host.openCountdown(due->reboot);

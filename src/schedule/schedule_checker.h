@@ -113,7 +113,8 @@ public:
     ScheduleChecker(CheckerHost& host, Settings& settings, const Clock& clock);
 
     /// One tick: each local minute not yet scanned (see minutesToScan), firing the first
-    /// due line that has not fired in its minute; from one reading of the wall and the steady clock.
+    /// due line that has not fired in its minute and whose firing there is not skipped (`skips`);
+    /// from one reading of the wall and the steady clock.
     void checkevents();
 
     /// True while a fired line's removal or the record of firings waits to be written.

@@ -21,6 +21,22 @@ HintGeometry hintGeometry(const HintTextSizes& sizes, double logicalDpi, int bor
     return g;
 }
 
+HintButtonRow hintButtonRow(const HintGeometry& g, const std::vector<int>& widths, int buttonHeight, int gap)
+{
+    int total = gap;
+    for (const int width : widths)
+        total += width + gap;
+    HintButtonRow row;
+    row.width = std::max(g.width, total);
+    row.height = g.height + buttonHeight + gap;
+    int left = row.width - total + gap;
+    for (const int width : widths) {
+        row.buttons.push_back({left, g.height, width, buttonHeight});
+        left += width + gap;
+    }
+    return row;
+}
+
 void HintPresenter::open()
 {
     if (m_view)
@@ -35,8 +51,26 @@ void HintPresenter::confirm(const std::string& text)
     m_view->showConfirmation(text);
 }
 
+void HintPresenter::ask(const std::string& text, const std::vector<HintChoice>& choices, int ms, ChoiceHandler onChoice)
+{
+    elapsed();
+    m_view = m_makeView(*this);
+    m_onChoice = std::move(onChoice);
+    m_view->showChoices(text, choices);
+    m_view->closeAfter(ms);
+}
+
+void HintPresenter::choose(std::string_view key)
+{
+    ChoiceHandler handler = std::exchange(m_onChoice, nullptr);
+    elapsed();
+    if (handler)
+        handler(key);
+}
+
 void HintPresenter::elapsed()
 {
+    m_onChoice = nullptr;
     if (HintView* view = std::exchange(m_view, nullptr))
         view->closeWindow();
 }

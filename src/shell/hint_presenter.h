@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quelvo {
 
@@ -23,6 +24,8 @@ inline constexpr int kHintLabelTopTwips = 120;
 inline constexpr int kHintLabelHeightTwips = 255;
 inline constexpr double kHintPoints = 9.75;
 inline constexpr int kHintIconSideAt96 = 32;
+/// Space around the buttons of a question, in twips.
+inline constexpr int kHintButtonGapTwips = 90;
 
 /// The hint's texts as measured in its font, in pixels.
 struct HintTextSizes
@@ -50,6 +53,27 @@ struct HintGeometry
 /// draws inside the outer size, which the client area lacks on every side.
 HintGeometry hintGeometry(const HintTextSizes& sizes, double logicalDpi, int border = 0);
 
+/// A button the hint offers under a question: the key it gives back when pressed, and its caption.
+struct HintChoice
+{
+    std::string key;
+    std::string caption;
+    bool operator==(const HintChoice&) const = default;
+};
+
+/// The row of buttons under the hint's text when it asks a question, in pixels.
+struct HintButtonRow
+{
+    int width = 0; // the window's outer size with the row
+    int height = 0;
+    std::vector<PixelRect> buttons; // in the order of the widths given
+};
+
+/// The hint with a row of buttons of those widths under its text: the strip of `g` made taller by
+/// the row (and wider where the buttons need it), the buttons right-aligned in it, `gap` pixels apart and
+/// from the edges.
+HintButtonRow hintButtonRow(const HintGeometry& g, const std::vector<int>& widths, int buttonHeight, int gap);
+
 /// The hint `frm_message` as a window system draws it: a strip above all windows that shows
 /// its default text with the icon in the text's gap until told otherwise.
 class HintView
@@ -59,6 +83,9 @@ public:
 
     /// Hides the icon and shows `text` centred: how a scheduled action is confirmed.
     virtual void showConfirmation(const std::string& text) = 0;
+    /// Hides the icon, shows `text` and under it one button per choice, the first one first; a press
+    /// calls HintPresenter::choose with the choice's key. The window still takes no focus.
+    virtual void showChoices(const std::string& text, const std::vector<HintChoice>& choices) = 0;
     /// Calls HintPresenter::elapsed once, `ms` milliseconds from now.
     virtual void closeAfter(int ms) = 0;
     /// The window goes; it may finish deleting itself later but never calls back again.
@@ -70,6 +97,8 @@ class HintPresenter final
 {
 public:
     using ViewFactory = std::function<HintView*(HintPresenter&)>;
+    /// Called with the key of the choice the user pressed.
+    using ChoiceHandler = std::function<void(std::string_view key)>;
 
     explicit HintPresenter(ViewFactory makeView) : m_makeView(std::move(makeView)) {}
     ~HintPresenter() { elapsed(); }
@@ -80,10 +109,20 @@ public:
     void open();
     /// Opens the hint and shows the confirmation in it.
     void confirm(const std::string& text);
+    /// Asks a question without taking the focus: a hint of its own (one already open goes first) that
+    /// shows `text` and the choices, stays `ms` milliseconds unless a choice is pressed first, and
+    /// hands the pressed choice's key to `onChoice` once it has closed.
+    void ask(const std::string& text, const std::vector<HintChoice>& choices, int ms, ChoiceHandler onChoice);
+    /// A choice was pressed in the window.
+    void choose(std::string_view key);
     /// The hint's time is up.
     void elapsed();
     /// The window was closed from outside.
-    void closed() { m_view = nullptr; }
+    void closed()
+    {
+        m_view = nullptr;
+        m_onChoice = nullptr;
+    }
 
     [[nodiscard]] bool isOpen() const { return m_view != nullptr; }
 
@@ -92,6 +131,7 @@ public:
 private:
     ViewFactory m_makeView;
     HintView* m_view = nullptr;
+    ChoiceHandler m_onChoice; // while a question is open
 };
 
 } // namespace quelvo

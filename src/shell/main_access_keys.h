@@ -31,6 +31,12 @@ inline constexpr std::string_view kMainAccessKeys[] = {
     // Sleep / timed off: the two frames
     "&ShutDown",
     "&ReBoot",
+    // Options
+    "&Warn before an event (minutes, 0 = off):",
+    "Postpone b&y (minutes):",
+    "Show the &next event in the icon's tip",
+    "&Postpone next",
+    "&Skip next",
 };
 
 /// The caption marked with its access key from kMainAccessKeys, or unchanged when it has none.

@@ -6,7 +6,11 @@
 #include "platform/single_instance.h"
 #include "schedule/clock_mode.h"
 #include "schedule/event_editor.h"
+#include "schedule/firing_skips.h"
 #include "schedule/quick_action.h"
+#include "tray/tray_commands.h"
+
+#include <algorithm>
 
 namespace quelvo {
 
@@ -20,6 +24,53 @@ MainBox dayBox(std::size_t day)
     return static_cast<MainBox>(static_cast<int>(MainBox::Monday) + static_cast<int>(day));
 }
 
+const MinutesKey& minutesKey(MainSpin spin)
+{
+    return spin == MainSpin::Warn ? setting::kWarn : setting::kPostpone;
+}
+
+// "in 2 h 10 min": the minutes are rounded up, as the event fires at the start of its minute; days
+// make minutes too fine to matter.
+std::string distanceText(std::chrono::seconds left)
+{
+    const long long total = (std::max<long long>(left.count(), 0) + 59) / 60;
+    const long long days = total / (24LL * 60);
+    const long long hours = total / 60 % 24;
+    const long long minutes = total % 60;
+    std::string text = "in";
+    if (days > 0)
+        text += ' ' + std::to_string(days) + " d";
+    if (hours > 0)
+        text += ' ' + std::to_string(hours) + " h";
+    if ((minutes > 0 && days == 0) || total == 0)
+        text += ' ' + std::to_string(minutes) + " min";
+    return text;
+}
+
+// The Options tab's line; the time in the form new lines take.
+std::string nextText(const std::optional<NextFiring>& next, const Clock& clock, bool twentyFour)
+{
+    if (!next)
+        return "Next: nothing scheduled";
+    const auto left = std::chrono::floor<std::chrono::seconds>(next->at - clock.wallNow());
+    return std::string("Next: ") + (next->reboot ? "Reboot" : "Shut down") + " on " +
+           std::string(kEditorDays[static_cast<std::size_t>((next->local.weekday + 6) % 7)]) + " at " +
+           clockText(next->local, twentyFour) + " (" + distanceText(left) + ")";
+}
+
+// The icon's tip while it names the next event: "Quelvo — next: shut down Mon 22:00".
+std::string nextTip(const NextFiring& next, bool twentyFour)
+{
+    return std::string("Quelvo \u2014 next: ") + (next.reboot ? "reboot " : "shut down ") +
+           std::string(kEditorDays[static_cast<std::size_t>((next.local.weekday + 6) % 7)]) + ' ' +
+           clockText(next.local, twentyFour);
+}
+
+long long wallMinute(WallTime t)
+{
+    return std::chrono::floor<std::chrono::minutes>(t.time_since_epoch()).count();
+}
+
 } // namespace
 
 MainPresenter::MainPresenter(MainWindowServices services, MainView& view)
@@ -30,10 +81,15 @@ MainPresenter::MainPresenter(MainWindowServices services, MainView& view)
                  [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
       m_reboot(CountdownKind::Reboot, countdownHooks(),
                [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
-      m_report(m_services.dryRunReport)
+      m_report(m_services.dryRunReport), m_warnings(m_services.settings, m_services.clock)
 {}
 
-MainPresenter::~MainPresenter() = default;
+MainPresenter::~MainPresenter()
+{
+    // A warning still out must not answer to a presenter that has gone.
+    if (m_services.notifier)
+        m_services.notifier->close();
+}
 
 bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
 {
@@ -93,6 +149,10 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
         setOption(MainBox::Forced, setting::kForced, true);
     if (readFlag(settings, setting::kPause, false))
         setOption(MainBox::Pause, setting::kPause, true);
+    // The Options tab: the stored values, brought into range; nothing is written back.
+    for (const MainSpin spin : {MainSpin::Warn, MainSpin::Postpone})
+        m_view.setValue(spin, readMinutes(settings, minutesKey(spin)));
+    m_view.setChecked(MainBox::NextTip, readFlag(settings, setting::kNextTip, true));
     // 18. The icon in the notification area.
     m_tray = std::make_unique<SysTrayModel>(m_view.tray(), kProgramIcon, kFileDescription);
     fillTrayMenu(*m_tray);
@@ -135,10 +195,14 @@ void MainPresenter::tick()
     // The list in sight shows other programs' changes within a second; a hidden one is brought up
     // to date before each scan (beforeScan), which is when those changes count, so an idle tick
     // looks at no file.
-    if (!m_view.windowHidden())
+    if (!m_view.windowHidden()) {
         refreshList();
+        refreshNext();
+    }
     m_autoHide.check();
     m_checker.checkevents();
+    considerWarning();
+    refreshTip();
 }
 
 int MainPresenter::timer1Tick()
@@ -172,8 +236,17 @@ void MainPresenter::setOption(MainBox box, const FlagKey& flag, bool on)
     (void)writeFlag(m_services.settings, flag, on);
 }
 
+void MainPresenter::reportOptionSave(const IoResult& r)
+{
+    // The box keeps what the user chose, and the program goes by it until it ends.
+    if (!r.ok())
+        m_view.showError("Sorry, the option could not be saved, so it holds only until Quelvo ends: " + r.error);
+}
+
 void MainPresenter::optionClicked(MainBox box)
 {
+    if (box == MainBox::NextTip)
+        reportOptionSave(writeFlag(m_services.settings, setting::kNextTip, m_view.checked(box)));
     if (box == MainBox::Forced || box == MainBox::Pause)
         setOption(box, box == MainBox::Forced ? setting::kForced : setting::kPause, m_view.checked(box));
 }
@@ -196,10 +269,176 @@ void MainPresenter::autostartClicked()
     }
 }
 
+int MainPresenter::minutes(MainSpin spin) const
+{
+    return clampMinutes(minutesKey(spin), m_view.value(spin));
+}
+
+void MainPresenter::minutesChanged(MainSpin spin)
+{
+    const int inRange = minutes(spin);
+    if (inRange != m_view.value(spin))
+        m_view.setValue(spin, inRange);
+    reportOptionSave(writeMinutes(m_services.settings, minutesKey(spin), inRange));
+}
+
+// ---- The next event
+
+const std::optional<NextFiring>& MainPresenter::upcoming()
+{
+    // Worked out once a minute (and after each change the program makes): the settings it reads
+    // are then read no more often than the checker reads them.
+    const long long minute = wallMinute(m_services.clock.wallNow());
+    if (minute != m_upcomingMinute) {
+        m_upcomingMinute = minute;
+        m_upcomingTwentyFour = matchesIn24HourForm(m_services.settings);
+        m_upcoming = nextFiring(lstEvents(), m_upcomingTwentyFour, m_services.clock, m_services.clock.wallNow(),
+                                parseFirings(m_services.settings.get(setting::kLastFired, "")),
+                                pendingSkips(m_services.settings, m_services.clock));
+    }
+    return m_upcoming;
+}
+
+void MainPresenter::refreshNext()
+{
+    const std::optional<NextFiring>& next = upcoming();
+    const std::string text = nextText(next, m_services.clock, m_upcomingTwentyFour);
+    std::string shown = text + (next ? "|on" : "|off");
+    if (shown == m_nextShown)
+        return;
+    m_nextShown = std::move(shown);
+    m_view.setNextText(text);
+    m_view.setNextButtons(next.has_value(), next.has_value());
+}
+
+void MainPresenter::refreshTip()
+{
+    if (!m_tray)
+        return;
+    const std::optional<NextFiring>& next = upcoming();
+    const bool named =
+        m_view.checked(MainBox::NextTip) && next && next->at - m_services.clock.wallNow() <= std::chrono::days{7};
+    std::string tip = named ? nextTip(*next, m_upcomingTwentyFour) : std::string(kTrayTip);
+    if (tip != m_tipShown) {
+        m_tray->setToolTip(tip);
+        m_tipShown = std::move(tip);
+    }
+}
+
+void MainPresenter::considerWarning()
+{
+    const WallTime now = m_services.clock.wallNow();
+    if (m_warnedOf && now >= m_warnedOf->at) {
+        // Its time has come: a choice made now would come too late.
+        m_warnedOf.reset();
+        if (m_services.notifier)
+            m_services.notifier->close();
+    }
+    const std::optional<NextFiring>& next = upcoming();
+    if (!next)
+        return;
+    const std::optional<WarningNotice> notice =
+        m_warnings.check(UpcomingEvent{next->line, next->reboot, next->at}, now, minutes(MainSpin::Warn));
+    if (!notice)
+        return;
+    m_warnedOf = *next;
+    m_report.warningShown(next->reboot, next->at, m_services.clock);
+    const auto answer = [this, firing = *next](std::string_view key) { warningChosen(firing, key); };
+    const std::string postpone = postponeChoiceCaption(minutes(MainSpin::Postpone));
+    const std::string skip(kSkipCaption);
+    Notifier* notifier = m_services.notifier;
+    Notification shown{notice->title, notice->body, {}};
+    shown.actions.push_back({std::string(kNotifyPostpone), postpone});
+    shown.actions.push_back({std::string(kNotifySkip), skip});
+    if (notifier && notifier->available() && notifier->show(shown, answer))
+        return;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(next->at - now).count();
+    m_hint.ask(notice->body, {{std::string(kNotifyPostpone), postpone}, {std::string(kNotifySkip), skip}},
+               static_cast<int>(left), answer);
+}
+
+void MainPresenter::warningChosen(const NextFiring& firing, std::string_view key)
+{
+    if (key == kNotifyClicked) {
+        showOptionsTab();
+        return;
+    }
+    // A choice that arrives once the firing's time has come finds it made already.
+    if (m_services.clock.wallNow() >= firing.at)
+        return;
+    if (key == kNotifyPostpone || key == kNotifySkip)
+        putOff(firing, key == kNotifyPostpone);
+}
+
+void MainPresenter::putOff(const NextFiring& firing, bool postpone)
+{
+    // Written first: a failed write leaves the event to fire at its time, so nothing is lost.
+    if (postpone && !writeOneOff(firing.at, firing.reboot, minutes(MainSpin::Postpone)))
+        return;
+    const SkipResult r = skipFiring(m_schedule, m_services.settings, m_services.clock, firing);
+    if (!r.io.ok())
+        m_view.showError("Sorry, the event could not be skipped: " + r.io.error);
+    else
+        m_report.firingSkipped(firing.line, firing.at, r.removed, m_services.clock);
+    if (m_warnedOf && m_warnedOf->at == firing.at && m_warnedOf->line == firing.line) {
+        m_warnedOf.reset();
+        if (m_services.notifier)
+            m_services.notifier->close();
+    }
+    loadlist();
+}
+
+void MainPresenter::postponeNext()
+{
+    if (const std::optional<NextFiring> next = upcoming())
+        putOff(*next, true);
+}
+
+void MainPresenter::skipNext()
+{
+    if (const std::optional<NextFiring> next = upcoming())
+        putOff(*next, false);
+}
+
+void MainPresenter::markCreated(const std::vector<std::string>& lines)
+{
+    const WallTime now = m_services.clock.wallNow();
+    for (const NextFiring& f :
+         nextFirings(lines, matchesIn24HourForm(m_services.settings), m_services.clock, now, {}, {}))
+        m_warnings.markTold({f.line, f.reboot, f.at}, now, minutes(MainSpin::Warn));
+}
+
+bool MainPresenter::writeOneOff(WallTime from, bool reboot, int minutes)
+{
+    if (const auto refusal = unknownSavingMode(m_services.settings)) {
+        m_view.showMessage(*refusal);
+        return false;
+    }
+    const bool twentyFour = twentyFourHour();
+    const QuickActionFill fill = quelvo::quickaction(from, minutes, reboot, twentyFour, m_services.clock);
+    // The 12-hour fill brings its AM/PM; the 24-hour form has none, whatever the box shows.
+    const SavePlan plan = planSave(editorInputFor(fill, "AM", twentyFour));
+    IoResult r;
+    for (const std::string& line : plan.lines) { // one: the target's weekday
+        r = m_schedule.append(line);
+        if (!r.ok())
+            break;
+        m_report.postponeWritten(line);
+    }
+    loadlist();
+    if (!r.ok()) {
+        m_view.showMessage(saveFailedMessage(m_schedule.eventsPath(), r.error));
+        return false;
+    }
+    markCreated(plan.lines);
+    return true;
+}
+
 // ---- Event list
 
 void MainPresenter::loadlist()
 {
+    m_upcomingMinute = -1; // what fires next is worked out anew
     // Not modal: the checker goes on with the events the list had.
     if (const auto message = m_eventList.loadlist())
         m_view.showError(message->text);
@@ -207,6 +446,7 @@ void MainPresenter::loadlist()
     if (!m_eventList.loadResult().ok())
         return;
     m_view.showEvents(m_eventList.lst_events(), m_eventList.rows());
+    refreshNext();
 }
 
 void MainPresenter::deleteevent()
@@ -274,6 +514,7 @@ bool MainPresenter::saveevent()
         m_view.showMessage(saveFailedMessage(m_schedule.eventsPath(), failed.error));
         return false;
     }
+    markCreated(plan.lines);
     m_view.selectTab(MainTab::Schedules);
     return true;
 }
@@ -302,6 +543,7 @@ void MainPresenter::setclockmode()
     if (change.warning)
         m_view.showMessage(*change.warning);
     (void)m_services.settings.save(setting::kTwentyFour.key, change.store24hr);
+    m_upcomingMinute = -1;
     m_view.setAmPmVisible(change.ampmVisible);
     m_view.fill(MainCombo::Hour, change.hourList);
     m_view.setText(MainCombo::Hour, change.hourText);
@@ -366,8 +608,14 @@ void MainPresenter::showmainwindow(std::optional<MainTab> tab)
     m_view.restoreWindow();
     if (tab)
         m_view.selectTab(*tab);
+    refreshNext();
     m_autoHide.setAutohidden(false);
     (void)writeFlag(m_services.settings, setting::kHide, false);
+}
+
+void MainPresenter::showOptionsTab()
+{
+    showmainwindow(MainTab::Options);
 }
 
 void MainPresenter::pointerPressed(int button, int screenX, int screenY)
@@ -528,6 +776,11 @@ CountdownHooks MainPresenter::countdownHooks()
     hooks.forcedAtZero = [this] { return m_view.checked(MainBox::Forced); };
     hooks.act = m_services.powerAction;
     hooks.endProgram = m_services.endProgram;
+    hooks.postponeMinutes = [this] { return minutes(MainSpin::Postpone); };
+    // Put off from the moment of the press, in real time.
+    hooks.postpone = [this](CountdownKind kind, int minutes) {
+        (void)writeOneOff(m_services.clock.wallNow(), kind == CountdownKind::Reboot, minutes);
+    };
     return hooks;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "countdown/countdown_presenter.h"
+#include "platform/notifier.h"
 #include "power/dry_run.h"
 #include "schedule/event_list.h"
+#include "schedule/next_firing.h"
 #include "schedule/schedule_checker.h"
 #include "schedule/schedule_file.h"
+#include "schedule/warning_planner.h"
 #include "shell/auto_hide.h"
 #include "shell/hint_presenter.h"
 #include "shell/main_view.h"
@@ -44,6 +47,9 @@ struct MainWindowServices
     /// Optional: the icon is served by a StatusNotifierItem host, whose activation (a click, or
     /// a double click the host keeps for itself) is the only one the program hears.
     std::function<bool()> statusNotifierHost{};
+    /// Optional: the desktop's notifications, for the warning ahead of an event; where there are
+    /// none (or they offer no choices), the hint window asks instead.
+    Notifier* notifier = nullptr;
 };
 
 /// Everything the main window decides: start-up, the event list, the editor, the quick actions,
@@ -87,6 +93,20 @@ public:
     void actionClicked(MainBox box);
     /// The user toggled "Load with windows" (a click or the keyboard): the entry follows the box.
     void autostartClicked();
+    /// The user changed a box of minutes on the Options tab: brought into range and stored.
+    void minutesChanged(MainSpin spin);
+    /// The minutes in force, as the Options tab shows them: stored or not, they hold for this run.
+    [[nodiscard]] int minutes(MainSpin spin) const;
+    /// Writes a one-off event of the next event's action at its time plus the postpone minutes, and
+    /// leaves out that firing.
+    void postponeNext();
+    /// Leaves out the next event's firing (a one-off event goes from the schedule).
+    void skipNext();
+    /// The firing the program will make next, as the schedule, the record and the skips stood at
+    /// the start of this minute or the last change; nullopt when none is due within two weeks.
+    [[nodiscard]] const std::optional<NextFiring>& upcoming();
+    /// Shows the window on the Options tab, as a click on a warning does.
+    void showOptionsTab();
 
     /// A hide picture or the window's close button.
     void hidetotray();
@@ -133,6 +153,21 @@ private:
     [[nodiscard]] bool trayAvailable() const;
     [[nodiscard]] bool twentyFourHour() const;
     void setOption(MainBox box, const FlagKey& flag, bool on);
+    void reportOptionSave(const IoResult& r);
+    /// Writes a one-off event `minutes` of real time after `from`, as a quick action does; true when written.
+    bool writeOneOff(WallTime from, bool reboot, int minutes);
+    /// The Options tab's line and buttons, when the next event or its distance changed.
+    void refreshNext();
+    /// The icon's tip names the next event while "Show the next event in the icon's tip" is ticked.
+    void refreshTip();
+    /// Warns of the upcoming firing once, `warn` minutes ahead; takes a warning whose time has come away.
+    void considerWarning();
+    /// The user's answer to a warning about `firing`.
+    void warningChosen(const NextFiring& firing, std::string_view key);
+    /// Leaves out one firing, after writing it again `postpone` minutes later when asked to.
+    void putOff(const NextFiring& firing, bool postpone);
+    /// Lines the program has just written need no warning when they fire within the warning time.
+    void markCreated(const std::vector<std::string>& lines);
     void powerNow(CountdownKind kind, bool forced);
     void runTrayAction(TrayAction action, std::size_t quick);
     void keepReachable();
@@ -151,6 +186,13 @@ private:
     std::unique_ptr<SysTrayModel> m_tray;
     DryRunReporter m_report;
     bool m_loaded = false;
+    WarningPlanner m_warnings;
+    std::optional<NextFiring> m_upcoming;
+    bool m_upcomingTwentyFour = true;     // the clock mode m_upcoming was worked out in
+    long long m_upcomingMinute = -1;      // the wall-clock minute it was worked out in; -1: stale
+    std::optional<NextFiring> m_warnedOf; // the firing whose warning is out, until its time
+    std::string m_nextShown;              // what the Options tab last showed of the next event
+    std::string m_tipShown;               // the icon's tip as last set
     // Dragging by the background or the tab control: where the pointer and the window started.
     bool m_dragging = false;
     int m_grabX = 0;

@@ -15,7 +15,7 @@
 namespace quelvo {
 
 /// The tabs of the main window (`SSTab1`), in their order.
-enum class MainTab { About = 0, Settings = 1, Schedules = 2, Sleep = 3 };
+enum class MainTab { About = 0, Settings = 1, Schedules = 2, Sleep = 3, Options = 4 };
 
 /// The main window's check boxes: the seven days (`chk_mon` .. `chk_sun`) first.
 enum class MainBox {
@@ -32,8 +32,12 @@ enum class MainBox {
     TwentyFour, // Check1, "Use 24 hour clock"
     Forced,     // chk_forced
     Pause,      // chk_pause
-    Autostart   // chk_lww
+    Autostart,  // chk_lww
+    NextTip     // chk_nexttip, "Show the next event in the icon's tip"
 };
+
+/// The Options tab's boxes of minutes.
+enum class MainSpin { Warn, Postpone }; // txt_warn, txt_postpone
 
 /// The editor's three editable lists.
 enum class MainCombo { Hour, Minute, AmPm }; // txt_hr, txt_min, com_am
@@ -70,6 +74,12 @@ public:
     virtual void showEvents(const std::vector<std::string>& lines, const std::vector<ListRow>& rows) = 0;
     /// The selected row of the visible list, by its place.
     [[nodiscard]] virtual std::optional<std::size_t> selectedRow() const = 0;
+    [[nodiscard]] virtual int value(MainSpin spin) const = 0;
+    virtual void setValue(MainSpin spin, int minutes) = 0;
+    /// The Options tab's read-only line about the next event (`lab_next`).
+    virtual void setNextText(const std::string& text) = 0;
+    /// Whether "Postpone next" and "Skip next" can be pressed.
+    virtual void setNextButtons(bool postpone, bool skip) = 0;
 
     /// A modal message with OK.
     virtual void showMessage(const UserMessage& message) = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/settings_keys.h"
 #include "schedule/event_line.h"
 
 #include <array>
@@ -19,7 +20,8 @@ struct ControlText
 /// The main window's title.
 inline constexpr std::string_view kMainTitle = "Quelvo";
 /// The captions of the tabs of `SSTab1`, in MainTab order.
-inline constexpr std::array<std::string_view, 4> kTabCaptions = {"About", "Settings", "Schedules", "Sleep / timed off"};
+inline constexpr std::array<std::string_view, 5> kTabCaptions = {"About", "Settings", "Schedules", "Sleep / timed off",
+                                                                 "Options"};
 
 // ---- About
 inline constexpr std::string_view kDescription =
@@ -81,10 +83,34 @@ inline constexpr ControlText kDeleteSelectedButton{
 inline constexpr ControlText kDeleteAllButton{"Command2", "Delete All",
                                               "Click here to delete all entries from the above list"};
 
+// ---- Options
+/// A box of whole minutes with the label before it, and the range it takes.
+struct MinutesBoxText
+{
+    ControlText box; // its caption is the label's
+    MinutesKey range;
+};
+inline constexpr MinutesBoxText kWarnBox{
+    {"txt_warn", "Warn before an event (minutes, 0 = off):", "How long before a shut down or re boot a warning shows"},
+    setting::kWarn};
+inline constexpr MinutesBoxText kPostponeBox{
+    {"txt_postpone", "Postpone by (minutes):", "How long \"Postpone\" puts a shut down or re boot off"},
+    setting::kPostpone};
+/// The boxes' width, in pixels at 96 dpi.
+inline constexpr int kMinutesBoxPixels = 64;
+inline constexpr ControlText kNextTipBox{"chk_nexttip", "Show the next event in the icon's tip"};
+/// The line that names the next event; its text comes from the presenter.
+inline constexpr std::string_view kNextLineName = "lab_next";
+inline constexpr ControlText kPostponeNextButton{"com_postponenext", "Postpone next",
+                                                 "Put the next shut down or re boot off by the minutes above"};
+inline constexpr ControlText kSkipNextButton{"com_skipnext", "Skip next",
+                                             "Leave out the next firing of a repeating event"};
+
 // ---- Every tab
 /// The hide-to-tray picture's caption and tooltip; its names, one per tab in MainTab order, follow.
 inline constexpr ControlText kHidePicture{"", "Hide to tray", "Hide this window in the notification area"};
-inline constexpr std::array<std::string_view, 4> kHidePictureNames = {"image3", "Image2", "Image1", "Picture1"};
+inline constexpr std::array<std::string_view, 5> kHidePictureNames = {"image3", "Image2", "Image1", "Picture1",
+                                                                      "Picture2"};
 /// The hide picture's side, in pixels at 96 dpi.
 inline constexpr int kHidePicturePixels = 16;
 

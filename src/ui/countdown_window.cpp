@@ -11,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
@@ -82,11 +83,29 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& present
             m_presenter->cancel();
     });
 
+    // Never takes the focus, as the window does not.
+    m_postpone = new QPushButton(this);
+    m_postpone->setObjectName(qs(kPostponeName));
+    m_postpone->setFocusPolicy(Qt::NoFocus);
+    m_postpone->setFixedSize(scaledPixels(kPostponeWidthAt96, *this), cancelSize.height());
+    m_postpone->hide();
+    connect(m_postpone, &QPushButton::clicked, this, [this] {
+        if (m_presenter)
+            m_presenter->postpone();
+    });
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(image1);
     layout->addWidget(m_action);
     layout->addWidget(m_seconds, 1);
-    layout->addWidget(cancel, 0, Qt::AlignHCenter);
+    // The cancel picture alone, or with Postpone beside it, centred.
+    auto* foot = new QHBoxLayout;
+    foot->setSpacing(scaledPixels(kPostponeGapAt96, *this));
+    foot->addStretch(1);
+    foot->addWidget(cancel);
+    foot->addWidget(m_postpone);
+    foot->addStretch(1);
+    layout->addLayout(foot);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = rect();
@@ -117,6 +136,12 @@ void CountdownWindow::setSecondsText(const std::string& text)
 void CountdownWindow::showError(const std::string& text)
 {
     MessageBox::notify(nullptr, qs(kErrorTitle), qs(text), MessageBox::Icon::Stop);
+}
+
+void CountdownWindow::showPostpone(const std::string& caption)
+{
+    m_postpone->setText(qs(caption));
+    m_postpone->setVisible(!caption.empty());
 }
 
 void CountdownWindow::closeEvent(QCloseEvent* event)

@@ -3,6 +3,7 @@
 #include "countdown/countdown_presenter.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
@@ -26,6 +27,7 @@ public:
     void startTicking(int ms) override { m_timer->start(ms); }
     void stopTicking() override { m_timer->stop(); }
     void showError(const std::string& text) override;
+    void showPostpone(const std::string& caption) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -34,6 +36,7 @@ private:
     CountdownPresenter* m_presenter; // null once the presenter let the window go
     QLabel* m_seconds = nullptr;
     QLabel* m_action = nullptr;
+    QPushButton* m_postpone = nullptr;
     QTimer* m_timer = nullptr;
 };
 

@@ -24,6 +24,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -68,6 +70,7 @@ void FrmMain::buildWindow()
     SSTab1->addTab(buildSettingsTab(), qs(kTabCaptions[1]));
     SSTab1->addTab(buildSchedulesTab(), qs(kTabCaptions[2]));
     SSTab1->addTab(buildSleepTab(), qs(kTabCaptions[3]));
+    SSTab1->addTab(buildOptionsTab(), qs(kTabCaptions[4]));
     layout->addWidget(SSTab1);
     // The hide pictures, made before the controls beside them, come last on their pages.
     setTabOrder(chk_forced, hidePictures[1]);
@@ -108,6 +111,11 @@ void FrmMain::connectControls()
     connect(Check1, &QCheckBox::clicked, this, [p] { p->setclockmode(); });
     connect(chk_forced, &QCheckBox::clicked, this, [p] { p->optionClicked(MainBox::Forced); });
     connect(chk_pause, &QCheckBox::clicked, this, [p] { p->optionClicked(MainBox::Pause); });
+    connect(chk_nexttip, &QCheckBox::clicked, this, [p] { p->optionClicked(MainBox::NextTip); });
+    connect(txt_warn, &QSpinBox::valueChanged, this, [p] { p->minutesChanged(MainSpin::Warn); });
+    connect(txt_postpone, &QSpinBox::valueChanged, this, [p] { p->minutesChanged(MainSpin::Postpone); });
+    connect(com_postponenext, &QPushButton::clicked, this, [p] { p->postponeNext(); });
+    connect(com_skipnext, &QPushButton::clicked, this, [p] { p->skipNext(); });
     for (std::size_t i = 0; i < 8; ++i)
         connect(quickButtons[i], &QPushButton::clicked, this, [p, i] { p->quickaction(i); });
     for (auto* picture : hidePictures)
@@ -172,7 +180,8 @@ QCheckBox* FrmMain::box(MainBox which) const
     const int index = static_cast<int>(which);
     if (index <= static_cast<int>(MainBox::Sunday))
         return chk_days[index];
-    QCheckBox* const others[] = {chk_shutdown, chk_reboot, chk_repeat, Check1, chk_forced, chk_pause, chk_lww};
+    QCheckBox* const others[] = {chk_shutdown, chk_reboot, chk_repeat, Check1,
+                                 chk_forced,   chk_pause,  chk_lww,    chk_nexttip};
     return others[index - static_cast<int>(MainBox::Shutdown)];
 }
 
@@ -240,6 +249,29 @@ std::optional<std::size_t> FrmMain::selectedRow() const
     if (!item || !item->isSelected())
         return std::nullopt;
     return static_cast<std::size_t>(ListView1->indexOfTopLevelItem(item));
+}
+
+int FrmMain::value(MainSpin which) const
+{
+    return (which == MainSpin::Warn ? txt_warn : txt_postpone)->value();
+}
+
+void FrmMain::setValue(MainSpin which, int minutes)
+{
+    QSpinBox* box = which == MainSpin::Warn ? txt_warn : txt_postpone;
+    const QSignalBlocker quiet(box); // only the user's changes reach the presenter
+    box->setValue(minutes);
+}
+
+void FrmMain::setNextText(const std::string& text)
+{
+    lab_next->setText(qs(text));
+}
+
+void FrmMain::setNextButtons(bool postpone, bool skip)
+{
+    com_postponenext->setEnabled(postpone);
+    com_skipnext->setEnabled(skip);
 }
 
 void FrmMain::showMessage(const UserMessage& message)

@@ -13,13 +13,14 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QSpinBox;
 class QTreeWidget;
 
 namespace quelvo {
 
 class SysTray;
 
-/// The program's one working window in Qt: four tabs, the event list, the editor and the
+/// The program's one working window in Qt: five tabs, the event list, the editor and the
 /// quick actions. It draws what MainPresenter decides and passes the user's actions on.
 class FrmMain final : public QWidget, public MainView
 {
@@ -45,6 +46,10 @@ public:
     void setAmPmVisible(bool visible) override;
     void showEvents(const std::vector<std::string>& lines, const std::vector<ListRow>& rows) override;
     [[nodiscard]] std::optional<std::size_t> selectedRow() const override;
+    [[nodiscard]] int value(MainSpin which) const override;
+    void setValue(MainSpin which, int minutes) override;
+    void setNextText(const std::string& text) override;
+    void setNextButtons(bool postpone, bool skip) override;
     void showMessage(const UserMessage& message) override;
     bool ask(const UserQuestion& question) override;
     void showError(const std::string& text) override;
@@ -96,8 +101,15 @@ public:
     QPushButton* Command2 = nullptr;
     // Sleep / timed off: Command3..Command10
     QPushButton* quickButtons[8] = {};
-    // Hide-to-tray pictures, one per tab: image3, Image2, Image1, Picture1
-    QPushButton* hidePictures[4] = {};
+    // Options
+    QSpinBox* txt_warn = nullptr;
+    QSpinBox* txt_postpone = nullptr;
+    QCheckBox* chk_nexttip = nullptr;
+    QLabel* lab_next = nullptr;
+    QPushButton* com_postponenext = nullptr;
+    QPushButton* com_skipnext = nullptr;
+    // Hide-to-tray pictures, one per tab: image3, Image2, Image1, Picture1, Picture2
+    QPushButton* hidePictures[5] = {};
 
     QTabWidget* SSTab1 = nullptr;
     QTimer* Timer1 = nullptr;
@@ -119,6 +131,7 @@ private:
     QWidget* buildSettingsTab();
     QWidget* buildSchedulesTab();
     QWidget* buildSleepTab();
+    QWidget* buildOptionsTab();
     QPushButton* makeHidePicture(MainTab tab);
 
     SysTray* m_frmSysTray = nullptr;

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
@@ -299,6 +300,45 @@ QWidget* FrmMain::buildSleepTab()
     layout->addStretch(1);
     hidePictures[3] = makeHidePicture(MainTab::Sleep);
     footRow(layout, hidePictures[3]);
+    return page;
+}
+
+QWidget* FrmMain::buildOptionsTab()
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* grid = new QGridLayout;
+    int row = 0;
+    for (const auto& [box, text] : {std::pair{&txt_warn, &kWarnBox}, std::pair{&txt_postpone, &kPostponeBox}}) {
+        *box = named(new QSpinBox, text->box.name, text->box.tooltip);
+        (*box)->setRange(text->range.least, text->range.most);
+        (*box)->setKeyboardTracking(false); // a value counts once typed in full, not at each digit
+        (*box)->setFixedWidth(scaledPixels(kMinutesBoxPixels, *this));
+        auto* label = new QLabel(qs(text->box.caption));
+        label->setBuddy(*box);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(*box, row++, 1);
+    }
+    grid->setColumnStretch(2, 1);
+    layout->addLayout(grid);
+    chk_nexttip = control<QCheckBox>(kNextTipBox);
+    layout->addWidget(chk_nexttip);
+    layout->addSpacing(layout->spacing());
+    lab_next = named(new QLabel, kNextLineName);
+    lab_next->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(lab_next);
+    auto* buttons = new QHBoxLayout;
+    com_postponenext = control<QPushButton>(kPostponeNextButton);
+    com_skipnext = control<QPushButton>(kSkipNextButton);
+    for (QPushButton* button : {com_postponenext, com_skipnext}) {
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+    layout->addStretch(1);
+    hidePictures[4] = makeHidePicture(MainTab::Options);
+    footRow(layout, hidePictures[4]);
     return page;
 }
 

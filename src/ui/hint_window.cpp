@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -73,6 +74,36 @@ void HintWindow::showConfirmation(const std::string& text)
     m_image->setVisible(false);
     m_label->setText(qs(text));
     m_label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+}
+
+void HintWindow::showChoices(const std::string& text, const std::vector<HintChoice>& choices)
+{
+    showConfirmation(text);
+    std::vector<QPushButton*> buttons;
+    std::vector<int> widths;
+    for (const HintChoice& choice : choices) {
+        auto* button = new QPushButton(qs(choice.caption), this);
+        button->setFocusPolicy(Qt::NoFocus);
+        connect(button, &QPushButton::clicked, this, [this, key = choice.key] {
+            if (m_presenter)
+                m_presenter->choose(key);
+        });
+        buttons.push_back(button);
+        widths.push_back(button->sizeHint().width());
+    }
+    HintGeometry g;
+    g.width = width();
+    g.height = height();
+    const int buttonHeight = buttons.empty() ? 0 : buttons.front()->sizeHint().height();
+    const HintButtonRow row =
+        hintButtonRow(g, widths, buttonHeight, twipsToPixels(kHintButtonGapTwips, logicalDpiOf(*this)));
+    setFixedSize(row.width, row.height);
+    m_label->setFixedWidth(row.width - 2 * m_label->x());
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const PixelRect& r = row.buttons[i];
+        buttons[i]->setGeometry(r.left, r.top, r.width, r.height);
+        buttons[i]->show();
+    }
 }
 
 void HintWindow::closeAfter(int ms)

@@ -20,6 +20,7 @@ public:
 
     // HintView
     void showConfirmation(const std::string& text) override;
+    void showChoices(const std::string& text, const std::vector<HintChoice>& choices) override;
     void closeAfter(int ms) override;
     void closeWindow() override;
 

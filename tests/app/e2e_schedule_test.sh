@@ -4,7 +4,8 @@
 # make the power request ten seconds later, end by itself, drop the one-off line and lower-case the
 # rest. Then a restart within the minute that fired must fire nothing, and changes quelvoctl makes
 # while the program runs count from the next minute on. Last, a hundred idle connections held open to
-# the program's socket, with few descriptors to spare, stop neither a later copy's knock nor a firing.
+# the program's socket, with few descriptors to spare, stop neither a later copy's knock nor a firing,
+# and a warning through a notification service on a private session bus puts an event off.
 #
 # usage: e2e_schedule_test.sh BIN_DIR               the test (exit 0 pass, 1 fail, 77 skipped)
 #        e2e_schedule_test.sh BIN_DIR --measure N   N timed runs; prints the countdown's delays
@@ -36,8 +37,10 @@ tmp=$(mktemp -d)
 xpid=""
 qpid=""
 fpid=""
+npid=""
 cleanup() {
     # Only what this script started, by PID.
+    if [ -n "$npid" ]; then kill "$npid" 2>/dev/null; fi
     if [ -n "$fpid" ]; then kill "$fpid" 2>/dev/null; fi
     if [ -n "$qpid" ]; then kill "$qpid" 2>/dev/null; fi
     if [ -n "$xpid" ]; then kill "$xpid" 2>/dev/null; fi
@@ -412,6 +415,52 @@ lead=20 nofile=96 after_launch=flood_and_knock fires flood "2024-01-03 09:29:40"
 kill "$fpid" 2>/dev/null
 wait "$fpid" 2>/dev/null
 fpid=""
+
+# ---- 7. A warning five minutes ahead, through a notification service (dbusmock's, offering actions)
+# on a private session bus: it offers both choices, and "Postpone 15 minutes" makes the repeating
+# shutdown fire fifteen minutes later, not at its time.
+prepare warning
+settings "24hr=True"
+events "On Wed at 10:00   , Shut Down, Repeat daily"
+/usr/bin/python3 "$(dirname "$0")/../platform/notification_mock.py" \
+    bash -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$1.new" && mv "$1.new" "$1" && exec sleep 300' _ "$home/bus" \
+    >"$home/mock.log" 2>&1 &
+npid=$!
+for _ in $(seq 200); do
+    [ -s "$home/bus" ] || ! alive "$npid" && break
+    sleep 0.1
+done
+if [ -s "$home/bus" ]; then
+    notifications() {
+        DBUS_SESSION_BUS_ADDRESS=$(cat "$home/bus") gdbus call --session --dest org.freedesktop.Notifications \
+            --object-path /org/freedesktop/Notifications --method "org.freedesktop.DBus.Mock.$1" "${@:2}"
+    }
+    DBUS_SESSION_BUS_ADDRESS=$(cat "$home/bus") launch "2024-01-03 09:54:55" UTC moving
+    if ! await "warn: shutdown at 2024-01-03T10:00:00+00:00" 20 >/dev/null; then
+        fail "warning: no warning five minutes ahead"
+    fi
+    calls=$(notifications GetCalls)
+    for text in "Quelvo will shut down this PC at 10:00 (in 5 minutes)" "'postpone', 'Postpone 15 minutes'" \
+        "'skip', 'Skip this time'"; do
+        grep -qF "$text" <<<"$calls" || fail "warning: the notification lacks $text: $calls"
+    done
+    notifications EmitSignal org.freedesktop.Notifications ActionInvoked us "[<uint32 1>, <'postpone'>]" >/dev/null
+    await "postpone: wrote On Wed at 10:15   , Shut Down, Don't repeat" 10 >/dev/null ||
+        fail "warning: Postpone did not write the event fifteen minutes later"
+    move_to "2024-01-03 09:59:57"
+    sleep 6
+    [ "$(count "countdown: open")" -eq 0 ] || fail "warning: the postponed firing was made at its time"
+    move_to "2024-01-03 10:14:57"
+    await "countdown: open shutdown" 15 >/dev/null || fail "warning: nothing fired fifteen minutes later"
+    stop
+    if [ $failures -gt 0 ]; then show_run warning; fi
+else
+    echo "e2e: warning: no notification service could be started; skipped"
+    cat "$home/mock.log"
+fi
+kill "$npid" 2>/dev/null
+wait "$npid" 2>/dev/null
+npid=""
 
 if [ $failures -gt 0 ]; then
     echo "e2e: $failures failure(s)"

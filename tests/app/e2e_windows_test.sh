@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # quelvo.exe end to end under Wine, in dry runs only: on a private Xvfb display with trayer as the
 # notification area and a clock faked by libfaketime (preloaded into Wine, so GetLocalTime reads
-# it), the main window appears, the icon docks in trayer's panel, and the event due in the faked
-# minute opens the shutdown countdown and makes its (printed) request ten seconds later.
+# it), the main window appears, the icon docks in trayer's panel, the event due in the faked minute is
+# warned of ahead (the icon's balloon, printed), then opens the shutdown countdown and makes its
+# (printed) request ten seconds later.
 #
 # usage: e2e_windows_test.sh BIN_FOLDER WINE_RUN
 #   WINE_RUN is cmake/wine-run.sh; QUELVO_WINE_TEMPLATE names its template prefix.
@@ -12,8 +13,9 @@ bin=${1:?usage: e2e_windows_test.sh BIN_FOLDER WINE_RUN}
 wine_run=${2:?usage: e2e_windows_test.sh BIN_FOLDER WINE_RUN}
 faketime_lib=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
 # Seconds from the start to the event's minute: Wine takes 5 to 20 s to start a program on a
-# loaded machine, and the checker fires a due event at its first look within the minute anyway.
-lead=20
+# loaded machine; the warning needs the program up before the minute, the checker fires a due event
+# at its first look within the minute anyway.
+lead=40
 
 PATH=$PATH:/usr/lib/wine
 # shellcheck source=tests/app/e2e_common.sh
@@ -62,8 +64,9 @@ wait_for 900 has_line "^countdown: open shutdown" || fail "the due event opened 
 wait_for 200 has_line "^power: " || fail "no power request after the countdown"
 # Wine's C runtime ends lines with CR LF. On Wine (NT 6.1) the forced shutdown (the default) is the
 # companion's.
-tr -d '\r' <"$work/out" | grep -E '^(countdown|power): ' >"$work/requests"
-printf '%s\n' 'countdown: open shutdown' 'power: run "velmorshutdown.exe -u -f" show 6' >"$work/expected"
+tr -d '\r' <"$work/out" | grep -E '^(warn|countdown|power): ' >"$work/requests"
+printf '%s\n' 'warn: shutdown at 2024-01-03T09:30:00+00:00' 'countdown: open shutdown' \
+    'power: run "velmorshutdown.exe -u -f" show 6' >"$work/expected"
 cmp -s "$work/expected" "$work/requests" || fail "not the expected countdown and request: $(cat "$work/requests")"
 wait_for 200 ended "$runner" || fail "the program did not end after the shutdown request"
 # A one-off line is gone once it fired.

@@ -19,11 +19,12 @@ TEST_F(QuelvoctlExchangeTest, ListAndDuePrintJson)
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out,
               "[\n"
-              "  {\"line\": \"What, no event\", \"day\": \"\", \"time\": \"\", \"action\": \"\", \"repeat\": false},\n"
+              "  {\"line\": \"What, no event\", \"day\": \"\", \"time\": \"\", \"action\": \"\", \"repeat\": false, "
+              "\"skipped\": null},\n"
               "  {\"line\": \"On Wed at 11:45 PM, Reboot,    Don't repeat\", \"day\": \"wed\", \"time\": "
-              "\"11:45 PM\", \"action\": \"reboot\", \"repeat\": false},\n"
+              "\"11:45 PM\", \"action\": \"reboot\", \"repeat\": false, \"skipped\": null},\n"
               "  {\"line\": \"On Mon at 07:30 AM, Shut Down, Repeat daily\", \"day\": \"mon\", \"time\": "
-              "\"07:30 AM\", \"action\": \"shutdown\", \"repeat\": true}\n"
+              "\"07:30 AM\", \"action\": \"shutdown\", \"repeat\": true, \"skipped\": null}\n"
               "]\n");
 
     r = run({"due", "--json", "2026-12-07 07:30"}); // a Monday
@@ -42,8 +43,9 @@ TEST_F(QuelvoctlExchangeTest, ListAndDuePrintJson)
     fs.put(kEvents, "");
     EXPECT_EQ(run({"list", "--json"}).out, "[]\n");
     fs.put(kEvents, "On \"x\\y\x01\xe9, z\r\n");
-    EXPECT_EQ(run({"list", "--json"}).out, "[\n  {\"line\": \"On \\\"x\\\\y\\u0001\\u00e9, z\", \"day\": \"\", "
-                                           "\"time\": \"\", \"action\": \"\", \"repeat\": false}\n]\n");
+    EXPECT_EQ(run({"list", "--json"}).out,
+              "[\n  {\"line\": \"On \\\"x\\\\y\\u0001\\u00e9, z\", \"day\": \"\", "
+              "\"time\": \"\", \"action\": \"\", \"repeat\": false, \"skipped\": null}\n]\n");
     // Every control character is escaped, the last one too, and no printable one.
     EXPECT_EQ(jsonString("\x1f ~\x7f"), "\"\\u001f ~\\u007f\"");
 }

@@ -20,7 +20,8 @@ struct Countdowns
                          acts.emplace_back(k, f);
                          return answer;
                      },
-                     [this] { ++ends; }},
+                     [this] { ++ends; }, [] { return 15; },
+                     [this](CountdownKind k, int m) { postponed.emplace_back(k, m); }},
                     [this](CountdownKind k, CountdownPresenter& p) { return windows(k, p); })
     {}
     void ticks(int n)
@@ -34,6 +35,7 @@ struct Countdowns
     PowerOutcome answer;
     std::vector<std::pair<CountdownKind, bool>> acts;
     int ends = 0;
+    std::vector<std::pair<CountdownKind, int>> postponed;
     FakeCountdownFactory windows;
     CountdownPresenter presenter; // last: goes before what its callbacks use
 };
@@ -114,6 +116,19 @@ TEST(CountdownPresenter, OnlyARebootOnItsWayLeavesItsWindowAtZero)
         EXPECT_EQ(d.acts.size(), c.stays ? 1U : 2U);
         EXPECT_EQ(d.windows.built.size(), c.stays ? 1U : 2U);
     }
+}
+
+// Once the request is due there is nothing left to put off.
+TEST(CountdownPresenter, NoPostponeOnceTheRequestIsDue)
+{
+    Countdowns d(CountdownKind::Reboot); // its window rests at "0" once the request went out
+    d.presenter.open();
+    EXPECT_EQ(d.window().postpone, "&Postpone 15 min");
+    d.ticks(10);
+    EXPECT_EQ(d.window().postpone, "");
+    d.presenter.postpone();
+    EXPECT_TRUE(d.postponed.empty());
+    EXPECT_TRUE(d.window().open);
 }
 
 // A shutdown through a companion waits at "0" for its end: success ends the program, a failure is

@@ -21,6 +21,7 @@ struct FakeCountdownView final : CountdownView
     void startTicking(int ms) override { tickMs = ms; }
     void stopTicking() override { tickMs = 0; }
     void showError(const std::string& text) override { errors.push_back(text); }
+    void showPostpone(const std::string& caption) override { postpone = caption; }
 
     bool open = true;
     int shown = 0;
@@ -28,6 +29,7 @@ struct FakeCountdownView final : CountdownView
     bool actionVisible = false;
     int tickMs = 0; // 0: the timer stands
     std::vector<std::string> errors;
+    std::string postpone; // the Postpone button's caption; empty: hidden
 };
 
 /// Keeps every countdown window it built, so a test can look at closed ones too.
@@ -44,12 +46,18 @@ struct FakeCountdownFactory
 struct FakeHintView final : HintView
 {
     void showConfirmation(const std::string& text) override { confirmation = text; }
+    void showChoices(const std::string& text, const std::vector<HintChoice>& shown) override
+    {
+        confirmation = text;
+        choices = shown;
+    }
     void closeAfter(int ms) override { lifetimeMs = ms; }
     void closeWindow() override { open = false; }
 
     bool open = true;
     int lifetimeMs = 0;
     std::string confirmation; // empty: the default text with the icon
+    std::vector<HintChoice> choices;
 };
 
 struct FakeTrayView final : TrayView
@@ -93,6 +101,10 @@ struct FakeMainView final : MainView
         rows = r;
     }
     std::optional<std::size_t> selectedRow() const override { return selected; }
+    int value(MainSpin spin) const override { return spins.count(spin) ? spins.at(spin) : -1; }
+    void setValue(MainSpin spin, int minutes) override { spins[spin] = minutes; }
+    void setNextText(const std::string& text) override { nextLine = text; }
+    void setNextButtons(bool postpone, bool skip) override { nextButtons = {postpone, skip}; }
     void showMessage(const UserMessage& message) override { messages.push_back(message.title + "|" + message.text); }
     bool ask(const UserQuestion& question) override
     {
@@ -142,8 +154,11 @@ struct FakeMainView final : MainView
     std::vector<std::string> lines;
     std::vector<ListRow> rows;
     std::optional<std::size_t> selected;
-    std::vector<std::string> messages; // "title|text"
-    bool answer = true;                // to every question
+    std::map<MainSpin, int> spins;
+    std::string nextLine;
+    std::pair<bool, bool> nextButtons{true, true}; // "Postpone next", "Skip next" enabled
+    std::vector<std::string> messages;             // "title|text"
+    bool answer = true;                            // to every question
     std::vector<bool> busy;
     bool hidden = false;
     bool minimised = false;

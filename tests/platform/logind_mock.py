@@ -11,6 +11,7 @@ dbusmock is missing.
 usage: logind_mock.py PROGRAM [ARGS...]
 """
 
+import json
 import os
 import shutil
 import subprocess
@@ -36,7 +37,7 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 
 
 def skip(reason):
-    print(f"logind_mock: skipped: {reason}", file=sys.stderr)
+    print(f"{os.path.basename(sys.argv[0])}: skipped: {reason}", file=sys.stderr)
     return SKIP
 
 
@@ -51,7 +52,7 @@ def stop(process):
         process.wait()
 
 
-def wait_for_logind(address, mock):
+def wait_for_name(address, mock, name):
     import dbus  # pylint: disable=import-outside-toplevel
     bus = dbus.bus.BusConnection(address)
     try:
@@ -59,7 +60,7 @@ def wait_for_logind(address, mock):
         while time.monotonic() < deadline:
             if mock.poll() is not None:
                 return False
-            if bus.name_has_owner("org.freedesktop.login1"):
+            if bus.name_has_owner(name):
                 return True
             time.sleep(0.05)
         return False
@@ -67,10 +68,9 @@ def wait_for_logind(address, mock):
         bus.close()
 
 
-def main():
-    if len(sys.argv) < 2:
-        print(__doc__, file=sys.stderr)
-        return 2
+def run_with_mock(argv, template, name, prefix, parameters=None):
+    """Runs argv against the dbusmock template, which takes `name` on a private bus in a fresh
+    folder named with `prefix`; the bus is both the system and the session bus for argv."""
     daemon_path = shutil.which("dbus-daemon")
     if daemon_path is None:
         return skip("dbus-daemon is not installed")
@@ -81,7 +81,7 @@ def main():
     except ImportError as error:
         return skip(f"python3-dbusmock is not usable: {error}")
 
-    folder = tempfile.mkdtemp(prefix="quelvo-logind-")
+    folder = tempfile.mkdtemp(prefix=prefix)
     socket = os.path.join(folder, "system_bus_socket")
     config = os.path.join(folder, "bus.conf")
     with open(config, "w", encoding="utf-8") as f:
@@ -94,23 +94,33 @@ def main():
         address = daemon.stdout.readline().strip()
         # Never hand anything but our own socket to the program under test.
         if not address.startswith(f"unix:path={socket}"):
-            print(f"logind_mock: unexpected bus address {address!r}", file=sys.stderr)
+            print(f"{template}: unexpected bus address {address!r}", file=sys.stderr)
             return 1
 
         env = dict(os.environ)
         env["DBUS_SYSTEM_BUS_ADDRESS"] = address
         env["QUELVO_TEST_PRIVATE_SYSTEM_BUS"] = address
         env["DBUS_SESSION_BUS_ADDRESS"] = address
-        mock = subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", "--template", "logind"],
-                                env=env, stdout=subprocess.DEVNULL)
-        if not wait_for_logind(address, mock):
-            print("logind_mock: the mock logind did not come up", file=sys.stderr)
+        env["QUELVO_TEST_PRIVATE_SESSION_BUS"] = address
+        command = ["/usr/bin/python3", "-m", "dbusmock", "--template", template]
+        if parameters:
+            command += ["--parameters", json.dumps(parameters)]
+        mock = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL)
+        if not wait_for_name(address, mock, name):
+            print(f"{template}: the mock {name} did not come up", file=sys.stderr)
             return 1
-        return subprocess.run(sys.argv[1:], env=env, check=False).returncode
+        return subprocess.run(argv, env=env, check=False).returncode
     finally:
         stop(mock)
         stop(daemon)
         shutil.rmtree(folder, ignore_errors=True)
+
+
+def main():
+    if len(sys.argv) < 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    return run_with_mock(sys.argv[1:], "logind", "org.freedesktop.login1", "quelvo-logind-")
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_settings.h"
 #include "platform/settings_keys.h"
+#include "schedule/next_firing.h"
 
 #include <gtest/gtest.h>
 
@@ -528,6 +529,100 @@ TEST(ScheduleCheckerClock, FiresEachLineOnceInItsMinute)
     }
 }
 
+// The line the editor writes for that weekday and minute in either clock form.
+std::string lineAt(const LocalTime& t, bool twentyFour, bool reboot, bool repeat)
+{
+    const char* days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    const int hour = twentyFour ? t.hour : (t.hour % 12 == 0 ? 12 : t.hour % 12);
+    char line[64];
+    std::snprintf(line, sizeof line, "On %s at %02d:%02d %s, %s %s", days[t.weekday], hour, t.minute,
+                  twentyFour ? "  " : (t.hour < 12 ? "AM" : "PM"), reboot ? "Reboot,   " : "Shut Down,",
+                  repeat ? "Repeat daily" : "Don't repeat");
+    return line;
+}
+
+// One line per slot 41 minutes apart over the week from `monday` (Monday 00:41 ...): a third repeat and
+// fire in both weeks, the rest are one-offs; a few repeating slots have a second line that never fires,
+// since the first line of a minute takes it. `expected` counts the firings of each minute.
+std::vector<std::string> fortnightLines(const LocalTime& monday, bool twentyFour, std::map<std::string, int>& expected)
+{
+    std::vector<std::string> lines;
+    for (int slot = 1; slot * 41 < 7 * 24 * 60; ++slot) {
+        const LocalTime t = addMinutes(monday, slot * 41);
+        const bool repeat = slot % 3 == 0;
+        lines.push_back(lineAt(t, twentyFour, false, repeat));
+        if (repeat && slot % 27 == 0)
+            lines.push_back(lineAt(t, twentyFour, true, repeat));
+        ++expected[minuteStamp(t)];
+        if (repeat)
+            ++expected[minuteStamp(addMinutes(t, 7 * 24 * 60))];
+    }
+    return lines;
+}
+
+// Two weeks of the checker ticking as a busy machine does: each second give or take 50 ms, now and then a
+// stall of a few seconds. After each tick that fired, `fired` is called. Each firing is the one
+// nextFiring foretold after the one before, and each line's first firing the one nextFirings foretold
+// at the start.
+template <class OnFiring>
+void runFortnight(FakeClock& clock, FakeSettings& settings, FakeHost& host, bool twentyFour, unsigned seed,
+                  OnFiring fired)
+{
+    const auto foretell = [&] {
+        return nextFiring(host.events, twentyFour, clock, clock.wallNow(),
+                          parseFirings(settings.get(setting::kLastFired, "")),
+                          parseSkips(settings.get(setting::kSkips, "")));
+    };
+    const WallTime end = clock.wallNow() + std::chrono::days(14);
+    const std::vector<NextFiring> each =
+        nextFirings(host.events, twentyFour, clock, clock.wallNow(), {}, parseSkips(settings.get(setting::kSkips, "")));
+    std::optional<NextFiring> next = foretell();
+    std::vector<std::string> made; // "minute action" of every firing
+
+    ScheduleChecker checker{host, settings, clock};
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> jitter(-50, 50);
+    std::uniform_int_distribution<int> stallEvery(0, 999);
+    std::size_t seen = 0;
+    while (clock.wallNow() < end) {
+        clock.advance(std::chrono::milliseconds(1000 + jitter(random)));
+        if (stallEvery(random) < 10)
+            clock.advanceSeconds(3 + stallEvery(random) % 5);
+        // Ticks in the middle of a minute change nothing; leaving them out keeps the run short.
+        if (const int second = clock.now().second; second > 3 && second < 56)
+            clock.advanceSeconds(56 - second);
+        const std::size_t logged = host.log.size();
+        checker.checkevents();
+        if (host.firedMinutes.size() == seen)
+            continue;
+        seen = host.firedMinutes.size();
+        const long long minute = host.firedNumbers.back();
+        const std::string stamp = minuteStamp(fromMinuteNumber(minute));
+        made.push_back(stamp + ' ' + host.log.back());
+        if (next) {
+            EXPECT_EQ(stamp + ' ' + host.log.back(),
+                      minuteStamp(fromMinuteNumber(next->dueMinute)) + ' ' + (next->reboot ? "reboot" : "shutdown"));
+            EXPECT_EQ(host.log[logged] == "drop " + toLowerAscii(next->line), !next->repeat) << stamp;
+            // Made in the minute foretold, or within the few seconds a stall delayed it.
+            EXPECT_GE(clock.wallNow(), next->at) << stamp;
+            EXPECT_LT(clock.wallNow(), next->at + std::chrono::seconds(60 + 8)) << stamp;
+        } else {
+            ADD_FAILURE() << "fired unforeseen at " << stamp;
+        }
+        fired(minute);
+        next = foretell();
+    }
+    EXPECT_TRUE(!next || next->at > end - std::chrono::seconds(60 + 8)) << "foretold but not made";
+    for (const NextFiring& first : each) {
+        if (first.at > end - std::chrono::seconds(60 + 8))
+            continue;
+        const std::string firing =
+            minuteStamp(fromMinuteNumber(first.dueMinute)) + ' ' + (first.reboot ? "reboot" : "shutdown");
+        const bool wasMade = std::find(made.begin(), made.end(), firing) != made.end();
+        EXPECT_EQ(wasMade, !first.skipped) << firing;
+    }
+}
+
 TEST(ScheduleCheckerClock, AFortnightOfJitterAndStallsFiresEveryEventOnceInItsMinute)
 {
     for (const bool twentyFour : {false, true}) {
@@ -535,46 +630,12 @@ TEST(ScheduleCheckerClock, AFortnightOfJitterAndStallsFiresEveryEventOnceInItsMi
         EXPECT_TRUE(settings.save("24hr", twentyFour ? "True" : "False").ok());
         FakeClock clock{at(kMon, 0, 0, 0)};
         FakeHost host{settings};
-        // One line per slot 41 minutes apart over the first week (Monday 00:41 ...): a third repeat and
-        // fire in both weeks, the rest are one-offs; a few repeating slots have a second line that never
-        // fires, since the first line of a minute takes it.
         std::map<std::string, int> expected; // "YYYY-MM-DD HH:MM" -> firings
-        const char* days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-        for (int slot = 1; slot * 41 < 7 * 24 * 60; ++slot) {
-            const LocalTime t = addMinutes(at(kMon, 0, 0, 0), slot * 41);
-            const bool repeat = slot % 3 == 0;
-            const int hour = twentyFour ? t.hour : (t.hour % 12 == 0 ? 12 : t.hour % 12);
-            char line[64];
-            std::snprintf(line, sizeof line, "On %s at %02d:%02d %s, Shut Down, %s", days[t.weekday], hour, t.minute,
-                          twentyFour ? "  " : (t.hour < 12 ? "AM" : "PM"), repeat ? "Repeat daily" : "Don't repeat");
-            host.events.emplace_back(line);
-            if (repeat && slot % 27 == 0)
-                host.events.push_back(std::string(line).replace(20, 10, "Reboot,   "));
-            ++expected[minuteStamp(t)];
-            if (repeat)
-                ++expected[minuteStamp(addMinutes(t, 7 * 24 * 60))];
-        }
+        host.events = fortnightLines(at(kMon, 0, 0, 0), twentyFour, expected);
         ASSERT_GE(expected.size(), 200u);
 
-        ScheduleChecker checker{host, settings, clock};
-        std::mt19937 random(twentyFour ? 7 : 11);
-        std::uniform_int_distribution<int> jitter(-50, 50);
-        std::uniform_int_distribution<int> stallEvery(0, 999);
         std::map<std::string, int> fired;
-        std::size_t seen = 0;
-        const WallTime end = clock.wallNow() + std::chrono::days(14);
-        while (clock.wallNow() < end) {
-            clock.advance(std::chrono::milliseconds(1000 + jitter(random)));
-            if (stallEvery(random) < 10)
-                clock.advanceSeconds(3 + stallEvery(random) % 5);
-            // Ticks in the middle of a minute change nothing; leaving them out keeps the run short.
-            if (const int second = clock.now().second; second > 3 && second < 56)
-                clock.advanceSeconds(56 - second);
-            checker.checkevents();
-            if (host.firedMinutes.size() == seen)
-                continue;
-            seen = host.firedMinutes.size();
-            const long long minute = host.firedNumbers.back();
+        runFortnight(clock, settings, host, twentyFour, twentyFour ? 7 : 11, [&](long long minute) {
             const std::string stamp = minuteStamp(fromMinuteNumber(minute));
             ++fired[stamp];
             EXPECT_EQ(host.log.back(), "shutdown") << stamp;
@@ -583,8 +644,48 @@ TEST(ScheduleCheckerClock, AFortnightOfJitterAndStallsFiresEveryEventOnceInItsMi
             const long long late = (minuteNumber(now) - minute) * 60 + now.second;
             EXPECT_GE(late, 0) << stamp;
             EXPECT_LT(late, 60 + 8) << stamp;
-        }
+        });
         EXPECT_EQ(fired, expected) << (twentyFour ? "24-hour" : "12-hour");
+    }
+}
+
+TEST(ScheduleCheckerClock, FortnightsOverTheClockChangesFireWhatNextFiringForetells)
+{
+    // A Monday before each change night, and the hour the change skips or repeats on its Sunday.
+    const struct
+    {
+        const char* note;
+        FakeZone zone;
+        LocalTime monday;
+        int hour;
+        bool twentyFour;
+    } cases[] = {
+        {"Berlin spring", FakeZone::europeBerlin2026(), {2026, 3, 23, 0, 0, 0, 1}, 2, true},
+        {"Berlin autumn", FakeZone::europeBerlin2026(), {2026, 10, 19, 0, 0, 0, 1}, 2, false},
+        {"New York spring", FakeZone::americaNewYork2026(), {2026, 3, 2, 0, 0, 0, 1}, 2, false},
+        {"New York autumn", FakeZone::americaNewYork2026(), {2026, 10, 26, 0, 0, 0, 1}, 1, true},
+    };
+    for (const auto& c : cases) {
+        FakeSettings settings;
+        EXPECT_TRUE(settings.save("24hr", c.twentyFour ? "True" : "False").ok());
+        FakeClock clock{c.monday, c.zone};
+        FakeHost host{settings};
+        std::map<std::string, int> ignored;
+        host.events = fortnightLines(c.monday, c.twentyFour, ignored);
+        // In the hour of the change: a one-off above a repeating line of its minute, and two more lines.
+        const LocalTime night = addMinutes(c.monday, (6 * 24 + c.hour) * 60);
+        host.events.push_back(lineAt(addMinutes(night, 20), c.twentyFour, false, false));
+        host.events.push_back(lineAt(addMinutes(night, 20), c.twentyFour, true, true));
+        host.events.push_back(lineAt(addMinutes(night, 30), c.twentyFour, true, true));
+        host.events.push_back(lineAt(addMinutes(night, 45), c.twentyFour, false, true));
+        // Skipped: the first repeating slot in the first week, the line at 45 in the second.
+        Skips skips = {{lineKey(host.events[2]), minuteNumber(addMinutes(c.monday, 3 * 41))},
+                       {lineKey(host.events.back()), minuteNumber(addMinutes(night, 7 * 24 * 60 + 45))}};
+        EXPECT_TRUE(settings.save(setting::kSkips, formatSkips(skips)).ok());
+
+        std::size_t firings = 0;
+        runFortnight(clock, settings, host, c.twentyFour, 5, [&](long long) { ++firings; });
+        EXPECT_GE(firings, 250u) << c.note;
     }
 }
 

@@ -16,6 +16,29 @@ using test::FakeMainView;
 
 const char* const kEvents = "/prog/events.ini";
 
+struct FakeNotifier final : Notifier
+{
+    bool available() const override { return there; }
+    bool show(const Notification& n, NotificationHandler onAction) override
+    {
+        shown.push_back(n.body);
+        for (const auto& a : n.actions)
+            shown.back() += " [" + a.key + ": " + a.caption + "]";
+        answer = std::move(onAction);
+        return true;
+    }
+    void close() override
+    {
+        ++closed;
+        answer = nullptr;
+    }
+
+    bool there = true;
+    std::vector<std::string> shown; // each body, its actions after it
+    NotificationHandler answer;
+    int closed = 0;
+};
+
 // The main window's decisions over a fake window, started on Monday 2026-12-07 at 09:41.
 class MainPresenterTest : public ::testing::Test, protected test::FakeMainServices
 {
@@ -31,8 +54,12 @@ protected:
         };
         s.endProgram = [this] { ++ended; };
         s.trayAvailable = [this] { return trayThere; };
-        s.dryRunReport = [this](const std::string& line) { opened += line.starts_with("countdown: open") ? 1 : 0; };
+        s.dryRunReport = [this](const std::string& line) {
+            opened += line.starts_with("countdown: open") ? 1 : 0;
+            reported.push_back(line);
+        };
         s.statusNotifierHost = [this] { return notifierHost; };
+        s.notifier = notifier.get();
         presenter = std::make_unique<MainPresenter>(s, view);
         loaded = presenter->Form_Load();
         return *presenter;
@@ -60,7 +87,9 @@ protected:
     std::string systemName; // none: the family name stands in
     std::vector<std::pair<CountdownKind, bool>> requests;
     int ended = 0;
-    int opened = 0; // countdowns the checker opened
+    int opened = 0;                                                            // countdowns the checker opened
+    std::vector<std::string> reported;                                         // the dry run's lines
+    std::unique_ptr<FakeNotifier> notifier = std::make_unique<FakeNotifier>(); // null: the desktop has none
     bool loaded = false;
     std::unique_ptr<MainPresenter> presenter;
 };
@@ -70,7 +99,7 @@ TEST_F(MainPresenterTest, StartUpFillsTheWindowAndTheTray)
     start();
     ASSERT_TRUE(loaded);
     EXPECT_EQ(view.tab, MainTab::About);
-    EXPECT_EQ(view.labels[MainLabel::Version], "This is version 2.1.6");
+    EXPECT_EQ(view.labels[MainLabel::Version], "This is version 2.2.0");
     EXPECT_EQ(view.labels[MainLabel::System], "You are using unknown"); // a system that says nothing of itself
     EXPECT_EQ(view.welcome.link, "https://quelvo.example.org");
     // A user with AM/PM gets no stored mode: the first-start test runs again next time.
@@ -249,6 +278,7 @@ TEST_F(MainPresenterTest, EachTrayMenuCaptionDoesItsOwnThing)
             ASSERT_EQ(window != nullptr, c.now == kind);
             if (window) {
                 EXPECT_EQ(window->seconds, "0");
+                EXPECT_EQ(window->postpone, ""); // asked for now: nothing to put off
             }
         }
         EXPECT_EQ(view.checked(MainBox::Forced), c.forced);
@@ -565,6 +595,252 @@ TEST_F(MainPresenterTest, OptionBoxesFollowTheUser)
     view.setChecked(MainBox::Shutdown, true);
     p.actionClicked(MainBox::Reboot);
     EXPECT_TRUE(view.checked(MainBox::Reboot) && !view.checked(MainBox::Shutdown));
+}
+
+// Postpone in a countdown closes it without a request and writes a one-off line of its action the
+// stored minutes (brought into range) from the moment of the press, in the stored clock mode.
+TEST_F(MainPresenterTest, PostponeInTheCountdownWritesALineForLaterInsteadOfTheRequest)
+{
+    const struct
+    {
+        LocalTime now;
+        const char* twentyFour;
+        const char* postpone; // stored; nullptr: none
+        bool reboot;
+        const char* caption;
+        const char* line;
+    } cases[] = {
+        {{2026, 12, 7, 9, 41, 20, 1},
+         "False",
+         nullptr,
+         false,
+         "&Postpone 15 min",
+         "On Mon at 09:56 AM, Shut Down, Don't repeat"},
+        {{2026, 12, 7, 23, 50, 0, 1},
+         "True",
+         "30",
+         true,
+         "&Postpone 30 min",
+         "On Tue at 00:20   , Reboot,    Don't repeat"},
+        {{2026, 12, 13, 23, 55, 59, 0},
+         "False",
+         "10",
+         false,
+         "&Postpone 10 min",
+         "On Mon at 12:06 AM, Shut Down, Don't repeat"}, // into the new week, from the press 3 s after opening
+        {{2026, 12, 7, 11, 50, 0, 1},
+         "False",
+         "500",
+         true,
+         "&Postpone 120 min",
+         "On Mon at 01:50 PM, Reboot,    Don't repeat"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        restart();
+        fs = {};
+        reported.clear();
+        clock.set(c.now);
+        EXPECT_TRUE(settings.save("24hr", c.twentyFour).ok());
+        EXPECT_TRUE(settings.save("postpone", c.postpone ? c.postpone : "").ok());
+        MainPresenter& p = start();
+        const CountdownKind kind = c.reboot ? CountdownKind::Reboot : CountdownKind::Shutdown;
+        p.openCountdown(c.reboot);
+        EXPECT_EQ(countdown(kind)->postpone, c.caption);
+        clock.advanceSeconds(3);
+        p.countdown(kind).postpone();
+        EXPECT_FALSE(countdown(kind)->open);
+        for (int i = 0; i < 12; ++i)
+            p.countdown(kind).tick();
+        EXPECT_TRUE(requests.empty());
+        EXPECT_EQ(events(), std::string(c.line) + "\r\n");
+        EXPECT_EQ(reported.back(), std::string("postpone: wrote ") + c.line);
+    }
+}
+
+// What the Options tab shows of the stored settings: out of range brought into it, anything but a
+// plain whole number the default; nothing is written back.
+TEST_F(MainPresenterTest, OptionsTabShowsTheStoredSettingsInRange)
+{
+    const struct
+    {
+        const char* warn;
+        const char* postpone;
+        const char* nexttip;
+        int warnShown;
+        int postponeShown;
+        bool tipShown;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, 5, 15, true}, {"0", "5", "False", 0, 5, false},
+        {"121", "4", "True", 120, 5, true},       {" 30 ", "-7", "yes", 30, 5, false},
+        {"abc", "1e3", "", 5, 15, false},         {"99999999999999999999", "7.5", "True", 5, 15, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.warn ? c.warn : "none");
+        restart();
+        settings = {};
+        for (const auto& [key, value] : {std::pair{"warn", c.warn}, {"postpone", c.postpone}, {"nexttip", c.nexttip}}) {
+            if (value) {
+                EXPECT_TRUE(settings.save(key, value).ok());
+            }
+        }
+        MainPresenter& p = start();
+        EXPECT_EQ(view.spins[MainSpin::Warn], c.warnShown);
+        EXPECT_EQ(view.spins[MainSpin::Postpone], c.postponeShown);
+        EXPECT_EQ(view.checked(MainBox::NextTip), c.tipShown);
+        EXPECT_EQ(p.minutes(MainSpin::Warn), c.warnShown);
+        EXPECT_EQ(settings.get("warn", "none"), c.warn ? c.warn : "none");
+    }
+}
+
+// A change is stored in range as the user makes it; one that cannot be stored is said, and the box
+// keeps it for this run.
+TEST_F(MainPresenterTest, OptionChangesAreStoredAndAFailedSaveIsSaid)
+{
+    MainPresenter& p = start();
+    view.setValue(MainSpin::Postpone, 200);
+    p.minutesChanged(MainSpin::Postpone);
+    EXPECT_EQ(view.spins[MainSpin::Postpone], 120);
+    EXPECT_EQ(settings.get("postpone", ""), "120");
+    settings.failWith = "disk full";
+    view.setValue(MainSpin::Postpone, 25);
+    p.minutesChanged(MainSpin::Postpone);
+    EXPECT_EQ(view.messages, std::vector<std::string>{"Error!|Sorry, the option could not be saved, so it holds only "
+                                                      "until Quelvo ends: disk full"});
+    p.openCountdown(false);
+    EXPECT_EQ(countdown(CountdownKind::Shutdown)->postpone, "&Postpone 25 min");
+}
+
+// The Options tab and the icon's tip name what fires next, in the stored clock mode, the time left
+// rounded up to the minute; the tip only while asked to and within a week.
+TEST_F(MainPresenterTest, TheNextEventIsNamedOnTheOptionsTabAndInTheTip)
+{
+    const std::string plainTip = "Double click me for menu, Quelvo from Velmor Software.";
+    const struct
+    {
+        const char* events;
+        const char* twentyFour;
+        const char* nexttip;
+        const char* line;
+        std::string tip;
+    } cases[] = {
+        {"On Mon at 10:00 PM, Shut Down, Repeat daily\r\n", "False", "True",
+         "Next: Shut down on Mon at 10:00 PM (in 12 h 19 min)", "Quelvo \u2014 next: shut down Mon 10:00 PM"},
+        {"On Tue at 09:00   , Shut Down, Repeat daily\r\nOn Mon at 09:42   , Reboot,    Don't repeat\r\n", "True",
+         "True", "Next: Reboot on Mon at 09:42 (in 1 min)", "Quelvo \u2014 next: reboot Mon 09:42"},
+        {"On Wed at 10:41 AM, Reboot,    Repeat daily\r\n", "False", "False",
+         "Next: Reboot on Wed at 10:41 AM (in 2 d 1 h)", plainTip},
+        {"On Mon at 09:41 AM, Reboot,    Repeat daily\r\n", "False", "True", // this minute has begun: next week
+         "Next: Reboot on Mon at 09:41 AM (in 7 d)", "Quelvo \u2014 next: reboot Mon 09:41 AM"},
+        {"", "False", "True", "Next: nothing scheduled", plainTip},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        restart();
+        fs.put(kEvents, c.events);
+        EXPECT_TRUE(settings.save("24hr", c.twentyFour).ok());
+        EXPECT_TRUE(settings.save("nexttip", c.nexttip).ok());
+        MainPresenter& p = start();
+        p.tick();
+        EXPECT_EQ(view.nextLine, c.line);
+        EXPECT_EQ(view.nextButtons, std::pair(*c.events != 0, *c.events != 0));
+        EXPECT_EQ(p.trayModel()->ToolTip(), c.tip);
+    }
+}
+
+// The warning comes once, warn minutes ahead, also over a restart; "Postpone" writes the event again
+// from its own time and skips the firing, which then does not happen, while the new one is warned of
+// in its turn and fires.
+TEST_F(MainPresenterTest, AWarningComesOnceAndPostponeMovesTheFiring)
+{
+    fs.put(kEvents, "On Mon at 09:50 AM, Shut Down, Repeat daily\r\n");
+    start();
+    const auto tickTo = [&](int hour, int minute, int second = 0) {
+        while (clock.now().hour * 3600 + clock.now().minute * 60 + clock.now().second <
+               hour * 3600 + minute * 60 + second) {
+            clock.advanceSeconds(1);
+            presenter->tick();
+        }
+    };
+    tickTo(9, 44, 59);
+    EXPECT_TRUE(notifier->shown.empty());
+    tickTo(9, 45, 0);
+    tickTo(9, 45, 30);
+    EXPECT_EQ(notifier->shown, std::vector<std::string>{"Quelvo will shut down this PC at 09:50 AM (in 5 minutes) "
+                                                        "[postpone: Postpone 15 minutes] [skip: Skip this time]"});
+    EXPECT_EQ(reported.back(), "warn: shutdown at 2026-12-07T09:50:00+00:00");
+    restart();
+    start();
+    tickTo(9, 46, 0);
+    EXPECT_EQ(notifier->shown.size(), 1U); // told before the restart
+    reported.clear();
+    presenter->postponeNext();
+    EXPECT_EQ(events(),
+              "On Mon at 09:50 AM, Shut Down, Repeat daily\r\nOn Mon at 10:05 AM, Shut Down, Don't repeat\r\n");
+    EXPECT_EQ(reported, (std::vector<std::string>{"postpone: wrote On Mon at 10:05 AM, Shut Down, Don't repeat",
+                                                  "skip: On Mon at 09:50 AM, Shut Down, Repeat daily at "
+                                                  "2026-12-07T09:50:00+00:00"}));
+    tickTo(9, 59, 59);
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(notifier->shown.size(), 1U);
+    tickTo(10, 0, 0);
+    EXPECT_EQ(notifier->shown.size(), 2U);
+    tickTo(10, 5, 0);
+    EXPECT_EQ(opened, 1);
+}
+
+// Where no warning is wanted none comes; without notifications the hint asks, and a click on a
+// notification shows the Options tab.
+TEST_F(MainPresenterTest, WarningsFollowTheSettingAndTheDesktop)
+{
+    const auto tickMinutes = [&](int minutes) {
+        for (int i = 0; i < minutes * 60; ++i) {
+            clock.advanceSeconds(1);
+            presenter->tick();
+        }
+    };
+    // Off.
+    fs.put(kEvents, "On Mon at 09:50 AM, Shut Down, Repeat daily\r\n");
+    EXPECT_TRUE(settings.save("warn", "0").ok());
+    start();
+    tickMinutes(8);
+    EXPECT_TRUE(notifier->shown.empty());
+    // An event the user has just made within the warning time: its own confirmation told of it.
+    restart();
+    fs = {};
+    clock.set({2026, 12, 7, 9, 41, 20, 1});
+    EXPECT_TRUE(settings.save("warn", "10").ok());
+    start().quickaction(0);
+    tickMinutes(5);
+    EXPECT_TRUE(notifier->shown.empty());
+    EXPECT_EQ(opened, 1);
+    // No notifications: the hint asks until the event's time, and its answer skips a one-off by
+    // removing it.
+    restart();
+    notifier->there = false;
+    fs.put(kEvents, "On Mon at 09:55 AM, Reboot,    Don't repeat\r\n");
+    EXPECT_TRUE(settings.save("warn", "5").ok());
+    MainPresenter& p = start();
+    tickMinutes(5);
+    ASSERT_FALSE(view.hints.empty());
+    EXPECT_EQ(view.hints.back()->confirmation, "Quelvo will restart this PC at 09:55 AM (in 5 minutes)");
+    EXPECT_EQ(view.hints.back()->choices.size(), 2U);
+    EXPECT_EQ(view.hints.back()->lifetimeMs, 300000);
+    p.hint().choose("skip");
+    EXPECT_EQ(events(), "");
+    // A click on a notification.
+    restart();
+    notifier->there = true;
+    fs.put(kEvents, "On Mon at 10:00 AM, Reboot,    Repeat daily\r\n");
+    start().hidetotray();
+    tickMinutes(5);
+    ASSERT_EQ(notifier->shown.size(), 1U);
+    notifier->answer(kNotifyClicked);
+    EXPECT_FALSE(view.hidden);
+    EXPECT_EQ(view.tab, MainTab::Options);
+    // "Skip next" on the tab leaves that firing out.
+    presenter->skipNext();
+    EXPECT_EQ(view.nextLine, "Next: Reboot on Mon at 10:00 AM (in 7 d)");
 }
 
 } // namespace

@@ -70,6 +70,40 @@ TEST(HintPresenter, OneHintClosesTwoSecondsAfterItOpened)
     EXPECT_FALSE(hint.isOpen());
 }
 
+TEST(HintPresenter, AQuestionReplacesTheOpenHintStaysItsTimeAndAnswersOnce)
+{
+    std::vector<std::unique_ptr<FakeHintView>> views;
+    HintPresenter hint([&](HintPresenter&) {
+        views.push_back(std::make_unique<FakeHintView>());
+        return views.back().get();
+    });
+    std::vector<std::string> answers;
+    const auto ask = [&] {
+        hint.ask("Shut down at 22:00?", {{"postpone", "Postpone"}, {"skip", "Skip"}}, 300000,
+                 [&](std::string_view key) { answers.emplace_back(key); });
+    };
+    hint.open();
+    ask();
+    ASSERT_EQ(views.size(), 2U);
+    EXPECT_FALSE(views[0]->open); // the start-up hint's timer would otherwise close the question early
+    EXPECT_EQ(views[1]->lifetimeMs, 300000);
+    EXPECT_EQ(views[1]->choices, (std::vector<HintChoice>{{"postpone", "Postpone"}, {"skip", "Skip"}}));
+    hint.choose("skip");
+    hint.choose("postpone"); // a late second press finds the question gone
+    EXPECT_EQ(answers, std::vector<std::string>{"skip"});
+    EXPECT_FALSE(views[1]->open);
+
+    ask();
+    hint.elapsed(); // unanswered in its time
+    hint.choose("skip");
+    ask();
+    hint.closed(); // closed by the window system
+    hint.choose("skip");
+    hint.confirm("This computer will ReBoot in 5 minutes"); // a hint without choices answers nothing
+    hint.choose("skip");
+    EXPECT_EQ(answers, std::vector<std::string>{"skip"});
+}
+
 TEST(HintPresenter, GeometryFollowsTheDesignAndTheMeasuredText)
 {
     const auto text = [](const HintGeometry& g) {
@@ -92,6 +126,21 @@ TEST(HintPresenter, GeometryFollowsTheDesignAndTheMeasuredText)
     };
     for (const auto& c : cases)
         EXPECT_EQ(text(hintGeometry(c.sizes, c.dpi, c.border)), c.expected) << c.dpi << " " << c.sizes.text;
+
+    // Buttons under the text: right-aligned in a 502-pixel strip, which widens where they do not fit.
+    const auto row = [](int width, const std::vector<int>& widths) {
+        HintGeometry g;
+        g.width = width;
+        g.height = 34;
+        const HintButtonRow r = hintButtonRow(g, widths, 24, 6);
+        std::string s = std::to_string(r.width) + "x" + std::to_string(r.height);
+        for (const PixelRect& b : r.buttons)
+            s += " " + std::to_string(b.left) + "," + std::to_string(b.top) + " " + std::to_string(b.width) + "x" +
+                 std::to_string(b.height);
+        return s;
+    };
+    EXPECT_EQ(row(502, {130, 100}), "502x64 260,34 130x24 396,34 100x24");
+    EXPECT_EQ(row(200, {130, 100}), "248x64 6,34 130x24 142,34 100x24");
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -17,6 +18,7 @@ class CountdownWindowTest final : public QObject
 
     QPointer<CountdownWindow> m_window;
     int m_acts = 0;
+    int m_postponed = 0;
 
     CountdownPresenter::ViewFactory factory()
     {
@@ -32,7 +34,9 @@ class CountdownWindowTest final : public QObject
                     ++m_acts;
                     return PowerOutcome{};
                 },
-                [] {}};
+                [] {},
+                [] { return 15; },
+                [this](CountdownKind, int) { ++m_postponed; }};
     }
 
 private slots:
@@ -120,6 +124,27 @@ private slots:
             ->actionInterface()
             ->doAction(QAccessibleActionInterface::pressAction());
         QVERIFY(!presenter.isOpen());
+        QCOMPARE(m_acts, 0);
+    }
+
+    // Postpone stands beside the cancel picture without taking the focus, and reaches the presenter;
+    // a window opened at "0" has none.
+    void postponeButtonOnlyWhileThereIsSomethingToPutOff()
+    {
+        CountdownPresenter presenter(CountdownKind::Reboot, hooks(), factory());
+        presenter.open();
+        auto* postpone = m_window->findChild<QPushButton*>(QStringLiteral("com_postpone"));
+        QVERIFY(postpone->isVisible());
+        QCOMPARE(postpone->text(), QStringLiteral("&Postpone 15 min"));
+        QCOMPARE(postpone->focusPolicy(), Qt::NoFocus);
+        QTest::mouseClick(postpone, Qt::LeftButton);
+        QVERIFY(!presenter.isOpen());
+        QCOMPARE(m_postponed, 1);
+        QTRY_VERIFY(!m_window);
+
+        presenter.openAtZero();
+        QVERIFY(m_window->findChild<QPushButton*>(QStringLiteral("com_postpone"))->isHidden());
+        presenter.cancel();
         QCOMPARE(m_acts, 0);
     }
 };

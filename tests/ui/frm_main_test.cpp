@@ -14,6 +14,7 @@
 #include <QMetaEnum>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -161,6 +162,29 @@ private slots:
         called.window->presenter().hint().elapsed();
     }
 
+    // The Options tab shows the stored settings and the next event; the user's changes are stored.
+    void optionsTabReachesThePresenter()
+    {
+        Fixture f;
+        QVERIFY(f.settings.save("postpone", "20").ok());
+        FrmMain& w = f.start();
+        activateOnTab(w, QStringLiteral("Options"));
+        QCOMPARE(w.txt_postpone->value(), 20);
+        QCOMPARE(w.lab_next->text(), QStringLiteral("Next: nothing scheduled"));
+        QVERIFY(!w.com_postponenext->isEnabled() && !w.com_skipnext->isEnabled());
+        QTest::keyClick(w.txt_postpone, Qt::Key_Up);
+        QCOMPARE(f.settings.get("postpone", ""), std::string("21"));
+        // Typed, it counts once the box is left, in range.
+        w.txt_warn->setFocus();
+        w.txt_warn->selectAll();
+        QTest::keyClicks(w.txt_warn, QStringLiteral("45"));
+        QCOMPARE(f.settings.get("warn", "none"), std::string("none"));
+        w.chk_nexttip->setFocus();
+        QCOMPARE(f.settings.get("warn", ""), std::string("45"));
+        clickBox(w.chk_nexttip);
+        QCOMPARE(f.settings.get("nexttip", ""), std::string("False"));
+    }
+
     // Return reaches the presenter from a box of the Settings tab, where no button takes it.
     void returnOnTheSettingsTabSaves()
     {
@@ -206,6 +230,7 @@ private slots:
         QTest::newRow("Schedules") << "ListView1 com_del Command2 Image1";
         QTest::newRow("Sleep / timed off")
             << "Command3 Command4 Command5 Command6 Command7 Command8 Command9 Command10 Picture1";
+        QTest::newRow("Options") << "txt_warn txt_postpone chk_nexttip Picture2"; // nothing next: no buttons
     }
 
     void tabWalksEachPageInReadingOrder()
@@ -233,6 +258,7 @@ private slots:
                                      "R chk_repeat, S com_save, U Check1, F chk_forced, H Image2";
         QTest::newRow("Schedules") << "S com_del, A Command2, H Image1";
         QTest::newRow("Sleep / timed off") << "S >Command3, R >Command7, H Picture1";
+        QTest::newRow("Options") << "W >txt_warn, Y >txt_postpone, N chk_nexttip, H Picture2";
     }
 
     void accessKeysReachTheirControl()

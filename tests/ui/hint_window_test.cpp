@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 
 namespace quelvo {
@@ -57,6 +58,25 @@ private slots:
         QCOMPARE(m_hint->label()->text(), QStringLiteral("This computer will ShutDown in 5 minutes"));
         QVERIFY(m_hint->image()->isHidden());
         QVERIFY(m_hint->label()->alignment().testFlag(Qt::AlignHCenter));
+    }
+
+    void aQuestionsButtonsSitUnderTheTextAndAnswer()
+    {
+        QString answer;
+        m_presenter.ask("Quelvo will shut down this PC at 22:00 (in 5 minutes)",
+                        {{"postpone", "Postpone 15 minutes"}, {"skip", "Skip this time"}}, 60000,
+                        [&](std::string_view key) { answer = QString::fromUtf8(key.data(), qsizetype(key.size())); });
+        const auto buttons = m_hint->findChildren<QPushButton*>();
+        QCOMPARE(buttons.size(), 2);
+        QCOMPARE(buttons[0]->text(), QStringLiteral("Postpone 15 minutes"));
+        for (const QPushButton* b : buttons) {
+            QVERIFY(b->focusPolicy() == Qt::NoFocus); // pressing one must not take the keyboard from the user
+            QVERIFY(b->geometry().top() >= m_hint->label()->geometry().bottom());
+            QVERIFY(m_hint->rect().contains(b->geometry()));
+        }
+        QTest::mouseClick(buttons[1], Qt::LeftButton);
+        QCOMPARE(answer, QStringLiteral("skip"));
+        QTRY_VERIFY(!m_hint);
     }
 
     void closesItselfWhenItsTimeIsUp()

@@ -1,8 +1,32 @@
 #include "platform/windows/shell_notify_icon.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 
 namespace quelvo {
+
+namespace {
+
+// The record's texts are in the system's ANSI code page; ours are UTF-8 (the tip's dash). A field holds
+// at most `size` - 1 bytes and its NUL; a text the code page cannot show keeps the page's best fit.
+template <std::size_t N, std::size_t Size>
+void putAnsi(const std::array<char, N>& utf8, char (&field)[Size], std::size_t size)
+{
+    const std::string_view text(utf8.data(),
+                                static_cast<std::size_t>(std::find(utf8.begin(), utf8.end(), '\0') - utf8.begin()));
+    wchar_t wide[N + 1] = {};
+    const int wideLength =
+        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide, static_cast<int>(N));
+    char ansi[4 * N + 1] = {};
+    const int length =
+        ::WideCharToMultiByte(CP_ACP, 0, wide, wideLength, ansi, static_cast<int>(sizeof ansi - 1), nullptr, nullptr);
+    const std::size_t kept = std::min(static_cast<std::size_t>(std::max(length, 0)), size - 1);
+    std::copy(ansi, ansi + kept, field);
+    field[kept] = '\0';
+}
+
+} // namespace
 
 NOTIFYICONDATAA toShellRecord(const NotifyIconData& data, HWND window, std::uint32_t flags,
                               const std::function<HICON(std::uint32_t)>& iconFor)
@@ -15,8 +39,14 @@ NOTIFYICONDATAA toShellRecord(const NotifyIconData& data, HWND window, std::uint
     record.uCallbackMessage = data.callbackMessage;
     record.hIcon = iconFor ? iconFor(data.icon) : nullptr;
     static_assert(sizeof record.szTip >= kNotifyTipField);
-    std::copy(data.tip.begin(), data.tip.end(), record.szTip);
-    record.szTip[kNotifyTipField - 1] = '\0';
+    putAnsi(data.tip, record.szTip, kNotifyTipField);
+    if ((flags & kNotifyInfo) != 0) {
+        record.cbSize = NOTIFYICONDATAA_V2_SIZE;
+        static_assert(sizeof record.szInfoTitle >= kNotifyInfoTitleField && sizeof record.szInfo >= kNotifyInfoField);
+        putAnsi(data.infoTitle, record.szInfoTitle, kNotifyInfoTitleField);
+        putAnsi(data.info, record.szInfo, kNotifyInfoField);
+        record.dwInfoFlags = data.infoFlags;
+    }
     return record;
 }
 
@@ -38,8 +68,15 @@ void ShellNotifyIcon::add(const NotifyIconData& data)
 
 void ShellNotifyIcon::modify(const NotifyIconData& data, std::uint32_t flags)
 {
-    if (m_shown)
-        m_shown = data;
+    // Only the parts changed: a balloon's record need not carry the icon's picture and tip.
+    if (m_shown) {
+        if ((flags & kNotifyMessage) != 0)
+            m_shown->callbackMessage = data.callbackMessage;
+        if ((flags & kNotifyIcon) != 0)
+            m_shown->icon = data.icon;
+        if ((flags & kNotifyTip) != 0)
+            m_shown->tip = data.tip;
+    }
     NOTIFYICONDATAA record = toShellRecord(data, m_window, flags, m_iconFor);
     m_call(NIM_MODIFY, record);
 }

@@ -15,7 +15,8 @@ namespace quelvo {
 /// The platform's own icon record for the tray model's: the first-version layout
 /// (NOTIFYICONDATAA_V1_SIZE, which on 64-bit Windows is 104 bytes, not the 32-bit 88, since the
 /// window and icon handles are full width), the model's fields copied, its 32-bit icon number
-/// turned into a handle by `iconFor`.
+/// turned into a handle by `iconFor`. A balloon (kNotifyInfo) needs the second-version layout, which
+/// holds its fields.
 NOTIFYICONDATAA toShellRecord(const NotifyIconData& data, HWND window, std::uint32_t flags,
                               const std::function<HICON(std::uint32_t)>& iconFor);
 

@@ -14,9 +14,10 @@ namespace {
 
 constexpr UINT_PTR kTickTimer = 1;
 constexpr int kCancelId = 2;
+constexpr int kPostponeId = 3;
 
 /// `frm_shutdown` / `frm_reboot`: the program's picture at the top, the blinking action label,
-/// the seconds and the cancel picture, one under the other.
+/// the seconds and the cancel picture, one under the other; Postpone beside the cancel picture.
 class CountdownWindow final : public CountdownView
 {
 public:
@@ -32,6 +33,7 @@ public:
     void startTicking(int ms) override { ::SetTimer(m_window, kTickTimer, static_cast<UINT>(ms), nullptr); }
     void stopTicking() override { ::KillTimer(m_window, kTickTimer); }
     void showError(const std::string& text) override { showErrorLater(text); }
+    void showPostpone(const std::string& caption) override;
 
 private:
     friend LRESULT CALLBACK selfDeletingProcedure<CountdownWindow>(HWND, UINT, WPARAM, LPARAM);
@@ -39,12 +41,15 @@ private:
     void layOut();
     void paint();
     void drawCancel(const DRAWITEMSTRUCT& item) const;
+    static void drawPostpone(const DRAWITEMSTRUCT& item);
 
     CountdownPresenter* m_presenter; // null once the presenter let the window go
     HWND m_window = nullptr;
     HWND m_action = nullptr;
     HWND m_seconds = nullptr;
     HWND m_cancel = nullptr;
+    HWND m_postpone = nullptr;
+    bool m_postponeShown = false;
     HFONT m_actionFont = arialFont(kActionPoints, true);
     HFONT m_secondsFont = arialFont(kSecondsPoints, true);
     RECT m_picture{};
@@ -73,6 +78,10 @@ CountdownWindow::CountdownWindow(HINSTANCE instance, CountdownKind kind, Countdo
     m_cancel = ::CreateWindowExW(0, L"STATIC", toWide(kCancelName).c_str(),
                                  WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, 0, 0, 0, m_window,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)), instance, nullptr);
+    // Drawn as a button by the window: a real one would take the focus when clicked.
+    m_postpone = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_OWNERDRAW | SS_NOTIFY, 0, 0, 0, 0, m_window,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPostponeId)), instance, nullptr);
+    ::SendMessageW(m_postpone, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     ::SendMessageW(m_action, WM_SETFONT, reinterpret_cast<WPARAM>(m_actionFont), FALSE);
     ::SendMessageW(m_seconds, WM_SETFONT, reinterpret_cast<WPARAM>(m_secondsFont), FALSE);
     addTip(m_window, m_cancel, kCancelTip);
@@ -109,7 +118,11 @@ void CountdownWindow::layOut()
     const int actionTop = m_picture.bottom + gap;
     ::MoveWindow(m_action, margin, actionTop, client.right - 2 * margin, actionHeight, FALSE);
     const int cancelTop = client.bottom - margin - cancelHeight;
-    ::MoveWindow(m_cancel, (client.right - cancelWidth) / 2, cancelTop, cancelWidth, cancelHeight, FALSE);
+    const int postponeWidth = scaled(kPostponeWidthAt96);
+    const int beside = scaled(kPostponeGapAt96);
+    const int cancelLeft = (client.right - cancelWidth - (m_postponeShown ? beside + postponeWidth : 0)) / 2;
+    ::MoveWindow(m_cancel, cancelLeft, cancelTop, cancelWidth, cancelHeight, FALSE);
+    ::MoveWindow(m_postpone, cancelLeft + cancelWidth + beside, cancelTop, postponeWidth, cancelHeight, FALSE);
     const int secondsTop = actionTop + actionHeight + gap;
     ::MoveWindow(m_seconds, margin, secondsTop, client.right - 2 * margin, cancelTop - gap - secondsTop, FALSE);
 }
@@ -133,6 +146,29 @@ void CountdownWindow::drawCancel(const DRAWITEMSTRUCT& item) const
                  height, 0, nullptr, DI_NORMAL);
 }
 
+void CountdownWindow::drawPostpone(const DRAWITEMSTRUCT& item)
+{
+    RECT face = item.rcItem;
+    ::DrawFrameControl(item.hDC, &face, DFC_BUTTON, DFCS_BUTTONPUSH);
+    wchar_t caption[64] = {};
+    ::GetWindowTextW(item.hwndItem, caption, 64);
+    const HGDIOBJ old =
+        ::SelectObject(item.hDC, reinterpret_cast<HGDIOBJ>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC, ::GetSysColor(COLOR_BTNTEXT));
+    ::DrawTextW(item.hDC, caption, -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    ::SelectObject(item.hDC, old);
+}
+
+void CountdownWindow::showPostpone(const std::string& caption)
+{
+    m_postponeShown = !caption.empty();
+    ::SetWindowTextW(m_postpone, toWide(caption).c_str());
+    ::ShowWindow(m_postpone, m_postponeShown ? SW_SHOWNA : SW_HIDE);
+    layOut();
+    ::InvalidateRect(m_window, nullptr, TRUE);
+}
+
 LRESULT CountdownWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -141,8 +177,12 @@ LRESULT CountdownWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             m_presenter->tick();
         return 0;
     case WM_COMMAND:
-        if (LOWORD(wParam) == kCancelId && HIWORD(wParam) == STN_CLICKED && m_presenter)
-            m_presenter->cancel();
+        if (HIWORD(wParam) == STN_CLICKED && m_presenter) {
+            if (LOWORD(wParam) == kCancelId)
+                m_presenter->cancel();
+            else if (LOWORD(wParam) == kPostponeId)
+                m_presenter->postpone();
+        }
         return 0;
     case WM_CLOSE:
         // Closed by the user or the system rather than by the presenter: tell it.
@@ -156,9 +196,14 @@ LRESULT CountdownWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         paint();
         return 0;
-    case WM_DRAWITEM:
-        drawCancel(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlID == kPostponeId)
+            drawPostpone(item);
+        else
+            drawCancel(item);
         return TRUE;
+    }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         ::SetBkMode(dc, TRANSPARENT);

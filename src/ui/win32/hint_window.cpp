@@ -6,12 +6,14 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace quelvo::win32 {
 
 namespace {
 
 constexpr UINT_PTR kCloseTimer = 1;
+constexpr int kFirstChoiceId = 100;
 
 int textWidth(HDC dc, std::wstring_view text)
 {
@@ -30,6 +32,7 @@ public:
     HintWindow& operator=(const HintWindow&) = delete;
 
     void showConfirmation(const std::string& text) override;
+    void showChoices(const std::string& text, const std::vector<HintChoice>& choices) override;
     void closeAfter(int ms) override { ::SetTimer(m_window, kCloseTimer, static_cast<UINT>(ms), nullptr); }
     void closeWindow() override;
 
@@ -42,6 +45,7 @@ private:
     HWND m_label = nullptr;
     HWND m_image = nullptr;
     HFONT m_font = arialFont(kHintPoints, false);
+    std::vector<std::string> m_choiceKeys; // by button id, from kFirstChoiceId
 };
 
 HintWindow::HintWindow(HINSTANCE instance, HintPresenter& presenter) : m_presenter(&presenter)
@@ -86,6 +90,40 @@ void HintWindow::showConfirmation(const std::string& text)
     ::InvalidateRect(m_label, nullptr, TRUE);
 }
 
+void HintWindow::showChoices(const std::string& text, const std::vector<HintChoice>& choices)
+{
+    showConfirmation(text);
+    HDC dc = ::GetDC(m_window);
+    HGDIOBJ old = ::SelectObject(dc, m_font);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    const int gap = twipsToPixels(kHintButtonGapTwips, systemDpi());
+    std::vector<int> widths;
+    for (const HintChoice& choice : choices)
+        widths.push_back(textWidth(dc, toWide(choice.caption)) + 4 * gap);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(m_window, dc);
+
+    RECT outer{};
+    ::GetWindowRect(m_window, &outer);
+    HintGeometry g;
+    g.width = outer.right - outer.left;
+    g.height = outer.bottom - outer.top;
+    const HintButtonRow row = hintButtonRow(g, widths, metrics.tmHeight + gap, gap);
+    ::SetWindowPos(m_window, nullptr, 0, 0, row.width, row.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int border = ::GetSystemMetrics(SM_CXBORDER);
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(m_window, GWLP_HINSTANCE));
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        const PixelRect& r = row.buttons[i];
+        HWND button =
+            ::CreateWindowExW(0, L"BUTTON", toWide(choices[i].caption).c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                              r.left - border, r.top - border, r.width, r.height, m_window,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChoiceId + i)), instance, nullptr);
+        ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        m_choiceKeys.push_back(choices[i].key);
+    }
+}
+
 void HintWindow::closeWindow()
 {
     // Destroyed from the message loop, after the call that led here has returned.
@@ -110,6 +148,12 @@ LRESULT HintWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             presenter->closed();
         ::DestroyWindow(m_window);
         return 0;
+    case WM_COMMAND: {
+        const auto index = static_cast<std::size_t>(LOWORD(wParam) - kFirstChoiceId);
+        if (HIWORD(wParam) == BN_CLICKED && index < m_choiceKeys.size() && m_presenter)
+            m_presenter->choose(m_choiceKeys[index]);
+        return 0;
+    }
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
     case WM_CTLCOLORSTATIC: {

@@ -3,6 +3,7 @@
 #include "platform/windows/wide_text.h"
 #include "schedule/schedule_checker.h"
 #include "shell/main_window_text.h"
+#include "tray/tray_commands.h"
 #include "ui/win32/countdown_window.h"
 #include "ui/win32/hint_window.h"
 #include "ui/win32/main_window_state.h"
@@ -12,6 +13,9 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+
+#include <charconv>
+#include <climits>
 
 namespace quelvo::win32 {
 
@@ -107,6 +111,7 @@ LRESULT CALLBACK pageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:
+    case WM_VSCROLL: // from the up-down arrows
         return SendMessageW(s->window, message, wParam, lParam);
     case WM_CTLCOLORSTATIC: {
         // The version and system lines are quieter than the texts above them.
@@ -126,6 +131,9 @@ LRESULT CALLBACK pageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 void command(MainWindow::State& s, int id, int code)
 {
     MainPresenter& p = *s.presenter;
+    // A box of minutes counts once the user leaves it, not at each digit typed.
+    if (code == EN_KILLFOCUS && id >= kIdMinutes && id < kIdMinutes + 2)
+        p.minutesChanged(static_cast<MainSpin>(id - kIdMinutes));
     if (code != BN_CLICKED)
         return;
     if (id >= kIdQuickActions && id < kIdQuickActions + 8) {
@@ -160,6 +168,15 @@ void command(MainWindow::State& s, int id, int code)
         break;
     case kIdPause:
         p.optionClicked(MainBox::Pause);
+        break;
+    case kIdNextTip:
+        p.optionClicked(MainBox::NextTip);
+        break;
+    case kIdPostponeNext:
+        p.postponeNext();
+        break;
+    case kIdSkipNext:
+        p.skipNext();
         break;
     case kIdLoadWithWindows:
         p.autostartClicked();
@@ -199,6 +216,13 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     case WM_NOTIFY:
         return notify(*s, *reinterpret_cast<const NMHDR*>(lParam));
+    case WM_VSCROLL:
+        // An arrow beside a box of minutes has stepped its value.
+        for (int i = 0; i < 2; ++i) {
+            if (reinterpret_cast<HWND>(lParam) == s->item(kIdMinuteArrows + i) && LOWORD(wParam) == SB_THUMBPOSITION)
+                s->presenter->minutesChanged(static_cast<MainSpin>(i));
+        }
+        return 0;
     case WM_TIMER:
         if (wParam == kTimer1) {
             // A tick in phase keeps the one-second period; resetting the timer every second would
@@ -291,7 +315,10 @@ MainWindow::MainWindow(HINSTANCE instance, MainWindowServices services)
     events.doubleClick = [state] { state->presenter->trayDoubleClick(); };
     events.menuChoice = [state](std::string_view key) { state->presenter->runTrayCommand(key); };
     events.menuOpened = [state] { state->presenter->trayMenuOpened(); };
+    events.balloonClicked = [state] { state->notifier->balloonClicked(); };
     s.tray = std::make_unique<TrayWindow>(instance, std::move(events));
+    s.notifier = std::make_unique<DesktopNotifier>(*s.tray, kProgramIcon);
+    services.notifier = s.notifier.get();
     s.presenter = std::make_unique<MainPresenter>(std::move(services), *this);
     (void)fitToContents();
 }
@@ -300,6 +327,7 @@ MainWindow::~MainWindow()
 {
     State& s = *m_state;
     s.presenter.reset(); // takes the tray icon and any countdown with it while their windows exist
+    s.notifier.reset();
     s.tray.reset();
     if (s.tabs)
         RemoveWindowSubclass(s.tabs, tabProc, kTabSubclass);
@@ -385,7 +413,8 @@ int boxId(MainBox box)
     const int index = static_cast<int>(box);
     if (index <= static_cast<int>(MainBox::Sunday))
         return kIdDays + index;
-    const int others[] = {kIdShutdown, kIdReboot, kIdRepeat, kIdTwentyFour, kIdForced, kIdPause, kIdLoadWithWindows};
+    const int others[] = {kIdShutdown, kIdReboot, kIdRepeat,          kIdTwentyFour,
+                          kIdForced,   kIdPause,  kIdLoadWithWindows, kIdNextTip};
     return others[index - static_cast<int>(MainBox::Shutdown)];
 }
 
@@ -458,6 +487,32 @@ std::optional<std::size_t> MainWindow::selectedRow() const
     if (row < 0)
         return std::nullopt;
     return static_cast<std::size_t>(row);
+}
+
+int MainWindow::value(MainSpin spin) const
+{
+    // The box takes digits only; a number too long for any range is the largest, an empty box the smallest.
+    const std::string digits = toUtf8(windowText(m_state->item(kIdMinutes + static_cast<int>(spin))));
+    int minutes = -1;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), minutes);
+    return error == std::errc::result_out_of_range ? INT_MAX : minutes;
+}
+
+void MainWindow::setValue(MainSpin spin, int minutes)
+{
+    // The arrows write the box; its change is the program's, so nothing reaches the presenter.
+    SendMessageW(m_state->item(kIdMinuteArrows + static_cast<int>(spin)), UDM_SETPOS32, 0, minutes);
+}
+
+void MainWindow::setNextText(const std::string& text)
+{
+    SetWindowTextW(m_state->item(kIdNextLine), toWide(text).c_str());
+}
+
+void MainWindow::setNextButtons(bool postpone, bool skip)
+{
+    EnableWindow(m_state->item(kIdPostponeNext), postpone);
+    EnableWindow(m_state->item(kIdSkipNext), skip);
 }
 
 void MainWindow::showMessage(const UserMessage& message)

@@ -12,7 +12,7 @@ namespace quelvo::win32 {
 
 class TrayWindow;
 
-/// The main window `frm_main` in native Win32: the tab control `SSTab1` with its four pages, the
+/// The main window `frm_main` in native Win32: the tab control `SSTab1` with its five pages, the
 /// event editor, the event list and the quick actions, and the notification-area icon. It draws
 /// what MainPresenter decides and passes the user's actions on.
 class MainWindow final : public MainView
@@ -47,6 +47,10 @@ public:
     void setAmPmVisible(bool visible) override;
     void showEvents(const std::vector<std::string>& lines, const std::vector<ListRow>& rows) override;
     [[nodiscard]] std::optional<std::size_t> selectedRow() const override;
+    [[nodiscard]] int value(MainSpin spin) const override;
+    void setValue(MainSpin spin, int minutes) override;
+    void setNextText(const std::string& text) override;
+    void setNextButtons(bool postpone, bool skip) override;
     void showMessage(const UserMessage& message) override;
     bool ask(const UserQuestion& question) override;
     void showError(const std::string& text) override;

@@ -214,6 +214,26 @@ void MainWindow::State::buildControls()
             0, action.tooltip);
     }
     hidePicture(MainTab::Sleep);
+
+    // Options: each label just before its box, so that the label's access key leads to the box.
+    HWND options = pages[4];
+    for (const MainSpin spin : {MainSpin::Warn, MainSpin::Postpone}) {
+        const int i = static_cast<int>(spin);
+        const MinutesBoxText& text = spin == MainSpin::Warn ? kWarnBox : kPostponeBox;
+        add(options, WC_STATICW, kIdMinuteLabels + i, "", text.box.caption, kLabel);
+        HWND box = add(options, WC_EDITW, kIdMinutes + i, text.box.name, "",
+                       kChild | WS_TABSTOP | WS_GROUP | ES_NUMBER | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, text.box.tooltip);
+        HWND arrows = add(options, UPDOWN_CLASSW, kIdMinuteArrows + i, "", "",
+                          kChild | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS);
+        SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(box), 0);
+        SendMessageW(arrows, UDM_SETRANGE32, static_cast<WPARAM>(text.range.least), text.range.most);
+    }
+    add(options, WC_BUTTONW, kIdNextTip, kNextTipBox.name, kNextTipBox.caption, kCheckBox | WS_GROUP);
+    add(options, WC_STATICW, kIdNextLine, kNextLineName, "", kLabel | SS_NOPREFIX);
+    for (const auto& [id, button] :
+         {std::pair{kIdPostponeNext, &kPostponeNextButton}, std::pair{kIdSkipNext, &kSkipNextButton}})
+        add(options, WC_BUTTONW, id, button->name, button->caption, kButton | WS_GROUP, 0, button->tooltip);
+    hidePicture(MainTab::Options);
 }
 
 SIZE MainWindow::State::layout()
@@ -345,12 +365,36 @@ SIZE MainWindow::State::layout()
         return margin + frameH + gap + buttonH + margin;
     };
 
+    const auto optionsPage = [&](int pageH) {
+        const int labelW = std::max(text.width(item(kIdMinuteLabels)), text.width(item(kIdMinuteLabels + 1)));
+        const int boxW = s(kMinutesBoxPixels);
+        const int arrowW = GetSystemMetrics(SM_CXVSCROLL);
+        const int editH = line + s(8);
+        int y = margin;
+        for (int i = 0; i < 2; ++i) {
+            place(kIdMinuteLabels + i, margin, y + (editH - line) / 2, labelW, line);
+            place(kIdMinutes + i, margin + labelW + gap, y, boxW - arrowW, editH);
+            place(kIdMinuteArrows + i, margin + labelW + gap + boxW - arrowW, y, arrowW, editH);
+            y += editH + gap;
+        }
+        place(kIdNextTip, margin, y, boxWidth(kIdNextTip), boxH);
+        y += boxH + 2 * gap;
+        place(kIdNextLine, margin, y, width, line);
+        y += line + gap;
+        const int postponeW = buttonWidth(kIdPostponeNext);
+        place(kIdPostponeNext, margin, y, postponeW, buttonH);
+        place(kIdSkipNext, margin + postponeW + gap, y, buttonWidth(kIdSkipNext), buttonH);
+        foot(pageH, {}, false, 4);
+        return y + buttonH + gap + buttonH + margin;
+    };
+
     int pageH = 0;
-    pageH = std::max({aboutPage(0), settingsPage(0), schedulesPage(0), sleepPage(0)});
+    pageH = std::max({aboutPage(0), settingsPage(0), schedulesPage(0), sleepPage(0), optionsPage(0)});
     aboutPage(pageH);
     settingsPage(pageH);
     schedulesPage(pageH);
     sleepPage(pageH);
+    optionsPage(pageH);
 
     // The tab control around the pages, the window around the tab control.
     const int pageW = width + 2 * margin;

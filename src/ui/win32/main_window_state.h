@@ -1,6 +1,7 @@
 // What the main window's two source files share: its handles, control numbers and helpers.
 #pragma once
 
+#include "platform/windows/desktop_notifier.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/tray_window.h"
 
@@ -46,8 +47,15 @@ enum ControlId : int {
     kIdDeleteAll,
     kIdQuickFrames,                        // two
     kIdQuickActions = kIdQuickFrames + 2,  // eight, Command3 .. Command10
-    kIdHidePictures = kIdQuickActions + 8, // four, one per tab
-    kIdEnd = kIdHidePictures + 4,
+    kIdHidePictures = kIdQuickActions + 8, // five, one per tab
+    kIdMinuteLabels = kIdHidePictures + 5, // two, in MainSpin order
+    kIdMinutes = kIdMinuteLabels + 2,      // txt_warn, txt_postpone
+    kIdMinuteArrows = kIdMinutes + 2,      // the up-down beside each
+    kIdNextTip = kIdMinuteArrows + 2,
+    kIdNextLine,
+    kIdPostponeNext,
+    kIdSkipNext,
+    kIdEnd,
 };
 
 struct MainWindow::State
@@ -59,7 +67,7 @@ struct MainWindow::State
     HWND window = nullptr;
     HWND tabs = nullptr;
     HWND tooltips = nullptr;
-    std::array<HWND, 4> pages{};
+    std::array<HWND, 5> pages{};
     std::map<std::string, HWND, std::less<>> named; // object name to control
     std::array<HWND, kIdEnd> byId{};
     HFONT font = nullptr;
@@ -68,6 +76,7 @@ struct MainWindow::State
     bool welcomeLink = false; // drawn by a SysLink control, which follows the link itself
     std::vector<std::string> lstEvents;
     std::unique_ptr<TrayWindow> tray;
+    std::unique_ptr<DesktopNotifier> notifier; // the warning as the icon's balloon
     std::unique_ptr<MainPresenter> presenter;
     bool busy = false;
     bool checkerOn = false;

@@ -57,7 +57,12 @@ LRESULT CALLBACK TrayWindow::State::procedure(HWND window, UINT message, WPARAM 
 
 void TrayWindow::State::notification(LPARAM mouseMessage)
 {
-    // The first-version icon reports the mouse message itself in lParam.
+    // The first-version icon reports the mouse message itself in lParam, or what became of its balloon.
+    if (LOWORD(mouseMessage) == kNotifyBalloonClick) {
+        if (events.balloonClicked)
+            events.balloonClicked();
+        return;
+    }
     const TrayEvent event = decodeTrayMouseMessage(LOWORD(mouseMessage));
     if (event.kind == TrayEventKind::MouseDown && events.mouseDown)
         events.mouseDown(event.button);

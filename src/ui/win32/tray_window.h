@@ -19,6 +19,7 @@ struct TrayEvents
     std::function<void()> doubleClick;                    // either button
     std::function<void(std::string_view key)> menuChoice; // a menu item, by its key
     std::function<void()> menuOpened{};                   // optional: the menu was just opened
+    std::function<void()> balloonClicked{};               // optional: the icon's balloon was clicked
 };
 
 /// The program's notification-area icon on Windows: a hidden window receives the icon's

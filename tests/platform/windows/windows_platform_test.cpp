@@ -1,3 +1,4 @@
+#include "platform/windows/desktop_notifier.h"
 #include "platform/windows/exit_windows_requester.h"
 #include "platform/windows/folder_process_starter.h"
 #include "platform/windows/locations.h"
@@ -274,6 +275,15 @@ TEST(WindowsNotifyIcon, FirstVersionRecordWithFullWidthHandles)
     EXPECT_EQ(record.uFlags, 4U);
     EXPECT_EQ(record.uCallbackMessage, 512U);
     EXPECT_EQ(std::string(record.szTip), tip);
+
+    // The tip is UTF-8 to us and in the ANSI code page to the shell, which shows the dash as a dash.
+    const std::string dashed = "Quelvo \u2014 next: shut down Mon 22:00";
+    std::fill(data.tip.begin(), data.tip.end(), '\0');
+    std::copy(dashed.begin(), dashed.end(), data.tip.begin());
+    const auto ansi = toShellRecord(data, window, kNotifyTip, {});
+    wchar_t shown[64] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.szTip, -1, shown, 64);
+    EXPECT_EQ(std::wstring(shown), L"Quelvo \u2014 next: shut down Mon 22:00");
 }
 
 // A restarted task bar gets the icon whole, as it stands now: its message, its latest picture and tip.
@@ -299,6 +309,45 @@ TEST(WindowsNotifyIcon, AddedAgainWholeAfterTheTaskBarRestarts)
     sent.clear();
     shell.addAgain(); // the icon went with the model: nothing to add
     EXPECT_TRUE(sent.empty());
+}
+
+// The balloon travels in the record's second-version fields and leaves the icon's picture and tip alone.
+TEST(WindowsNotifyIcon, BalloonShowsTheNotificationAndPassesOnItsClick)
+{
+    std::vector<std::string> sent; // "message flags size id | title | text | infoFlags" or "... icon tip"
+    ShellNotifyIcon shell(
+        nullptr, [](std::uint32_t n) { return reinterpret_cast<HICON>(static_cast<std::uintptr_t>(n)); },
+        [&](std::uint32_t message, NOTIFYICONDATAA& r) {
+            std::string line = std::to_string(message) + ' ' + std::to_string(r.uFlags) + ' ' +
+                               std::to_string(r.cbSize) + ' ' + std::to_string(r.uID);
+            if ((r.uFlags & NIF_INFO) != 0)
+                line += std::string(" | ") + r.szInfoTitle + " | " + r.szInfo + " | " + std::to_string(r.dwInfoFlags);
+            else
+                line += ' ' + std::to_string(reinterpret_cast<std::uintptr_t>(r.hIcon)) + ' ' + r.szTip;
+            sent.push_back(line);
+            return true;
+        });
+    SysTrayModel tray(shell, 1, "quelvo");
+    tray.setIconHandle(9);
+    DesktopNotifier notifier(shell, 1);
+    std::vector<std::string> heard;
+    sent.clear();
+    ASSERT_TRUE(notifier.show({"Quelvo",
+                               "Quelvo will restart this PC at 07:30 (in 5 minutes)",
+                               {{"postpone", "Postpone 15 minutes"}, {"skip", "Skip this time"}}},
+                              [&](std::string_view key) { heard.emplace_back(key); }));
+    notifier.balloonClicked();
+    notifier.balloonClicked(); // the first click took it away
+    notifier.close();
+    shell.addAgain();
+    // NIM_MODIFY (1) with NIF_INFO (16) in the 504-byte record (488 in a 32-bit program), NIIF_INFO (1);
+    // an empty text takes the balloon away; a restarted task bar gets the icon, not the balloon.
+    EXPECT_EQ(sent, (std::vector<std::string>{
+                        "1 16 504 1 | Quelvo | Quelvo will restart this PC at 07:30 (in 5 minutes) | 1",
+                        "1 16 504 1 |  |  | 1",
+                        "0 7 104 1 9 quelvo",
+                    }));
+    EXPECT_EQ(heard, std::vector<std::string>{"clicked"});
 }
 
 TEST(WindowsPaths, WideRoundTrip)

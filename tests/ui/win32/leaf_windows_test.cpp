@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -141,6 +142,7 @@ class CountdownWindowTest : public ::testing::TestWithParam<CountdownCase>
 {
 protected:
     int m_acts = 0;
+    int m_postponed = 0;
     CountdownPresenter m_presenter{
         GetParam().kind,
         {{},
@@ -148,7 +150,9 @@ protected:
              ++m_acts;
              return PowerOutcome{};
          },
-         [] {}},
+         [] {},
+         [] { return 15; },
+         [this](CountdownKind, int) { ++m_postponed; }},
         [](CountdownKind kind, CountdownPresenter& p) { return makeCountdownWindow(instance(), kind, p); }};
 };
 
@@ -197,6 +201,44 @@ TEST_P(CountdownWindowTest, FloatsCountsAndCancels)
     EXPECT_EQ(m_acts, 0);
 }
 
+// Postpone stands beside the cancel picture, the two centred together, and reaches the presenter; a
+// window opened at "0" has none and its cancel picture stands alone in the middle, as it always did.
+TEST_P(CountdownWindowTest, PostponeBesideTheCancelPicture)
+{
+    const auto place = [](HWND control) {
+        RECT r{};
+        ::GetWindowRect(control, &r);
+        ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    m_presenter.open();
+    HWND window = ::FindWindowW(nullptr, toWide(GetParam().title).c_str());
+    HWND postpone = childWithText(window, "&Postpone 15 min");
+    ASSERT_NE(postpone, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(postpone));
+    HWND cancel = childWithText(window, "Cancel");
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const RECT left = place(cancel);
+    const RECT right = place(postpone);
+    EXPECT_EQ(right.top, left.top);
+    EXPECT_EQ(right.bottom, left.bottom);
+    EXPECT_GT(right.left, left.right);
+    EXPECT_LE(std::abs(left.left - (client.right - right.right)), 1); // centred together
+    click(postpone);
+    EXPECT_FALSE(m_presenter.isOpen());
+    EXPECT_EQ(m_postponed, 1);
+    EXPECT_TRUE(pumpUntil([&] { return !::IsWindow(window); }, 1000));
+
+    m_presenter.openAtZero();
+    window = ::FindWindowW(nullptr, toWide(GetParam().title).c_str());
+    EXPECT_FALSE(::IsWindowVisible(childWithText(window, "&Postpone 15 min")));
+    const RECT alone = place(childWithText(window, "Cancel"));
+    EXPECT_LE(std::abs(alone.left - (client.right - alone.right)), 1);
+    m_presenter.cancel();
+    EXPECT_EQ(m_acts, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Kinds, CountdownWindowTest,
     ::testing::Values(CountdownCase{CountdownKind::Shutdown, "Quelvo: Shut down", "SHUT DOWN", {300, 300}},
@@ -242,7 +284,9 @@ TEST(TrayWindow, DrawsTheModelsMenuAndPassesOnWhatTheUserDid)
     std::vector<std::string> heard;
     TrayWindow tray(instance(), {[&](int button) { heard.push_back("down " + std::to_string(button)); },
                                  [&] { heard.emplace_back("double"); },
-                                 [&](std::string_view key) { heard.push_back("chose " + std::string(key)); }});
+                                 [&](std::string_view key) { heard.push_back("chose " + std::string(key)); },
+                                 {},
+                                 [&] { heard.emplace_back("balloon"); }});
     SysTrayModel model(tray, kProgramIcon, kFileDescription);
     fillTrayMenu(model);
     std::vector<TrayMenuItem> items = model.items();
@@ -269,9 +313,9 @@ TEST(TrayWindow, DrawsTheModelsMenuAndPassesOnWhatTheUserDid)
         const char* heard; // nullptr: nothing
     };
     const Notification notifications[] = {
-        {WM_LBUTTONDBLCLK, "double"}, {WM_RBUTTONDBLCLK, "double"}, {WM_RBUTTONDOWN, "down 2"},
-        {WM_LBUTTONDOWN, "down 1"},   {WM_LBUTTONUP, nullptr},      {WM_RBUTTONUP, nullptr},
-        {WM_MOUSEMOVE, nullptr},
+        {WM_LBUTTONDBLCLK, "double"}, {WM_RBUTTONDBLCLK, "double"},     {WM_RBUTTONDOWN, "down 2"},
+        {WM_LBUTTONDOWN, "down 1"},   {WM_LBUTTONUP, nullptr},          {WM_RBUTTONUP, nullptr},
+        {WM_MOUSEMOVE, nullptr},      {kNotifyBalloonClick, "balloon"},
     };
     std::vector<std::string> expected{"chose s15", "chose exit"};
     for (const auto& n : notifications) {
@@ -331,6 +375,31 @@ TEST_F(HintWindowTest, FloatsWithTheIconInItsGapThenConfirms)
     EXPECT_FALSE(::IsWindowVisible(icon));
     EXPECT_EQ(::GetWindowLongPtrW(label, GWL_STYLE) & SS_TYPEMASK, SS_CENTER);
     m_presenter.elapsed();
+    EXPECT_TRUE(pumpUntil([&] { return !::IsWindow(hint); }, 1000));
+}
+
+TEST_F(HintWindowTest, AQuestionsButtonsSitUnderTheTextAndAnswer)
+{
+    std::string answer;
+    m_presenter.ask("Quelvo will restart this PC at 07:30 (in 5 minutes)",
+                    {{"postpone", "Postpone 15 minutes"}, {"skip", "Skip this time"}}, 60000,
+                    [&](std::string_view key) { answer = key; });
+    HWND hint = windowShowing("Quelvo will restart this PC at 07:30 (in 5 minutes)");
+    ASSERT_NE(hint, nullptr);
+    HWND label = childWithText(hint, "Quelvo will restart this PC at 07:30 (in 5 minutes)");
+    RECT labelRect{};
+    RECT hintRect{};
+    ::GetWindowRect(label, &labelRect);
+    ::GetWindowRect(hint, &hintRect);
+    for (const char* caption : {"Postpone 15 minutes", "Skip this time"}) {
+        RECT r{};
+        ::GetWindowRect(childWithText(hint, caption), &r);
+        EXPECT_GE(r.top, labelRect.bottom) << caption;
+        EXPECT_LE(r.bottom, hintRect.bottom) << caption;
+        EXPECT_LE(r.right, hintRect.right) << caption;
+    }
+    ::SendMessageW(childWithText(hint, "Skip this time"), BM_CLICK, 0, 0);
+    EXPECT_EQ(answer, "skip");
     EXPECT_TRUE(pumpUntil([&] { return !::IsWindow(hint); }, 1000));
 }
 

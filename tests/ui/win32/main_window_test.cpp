@@ -99,7 +99,8 @@ TEST(MainWindow, ShowsTheTabsAndEveryCaption)
         SendMessageW(tabs, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
         tabCaptions.emplace_back(text);
     }
-    EXPECT_EQ(tabCaptions, (std::vector<std::wstring>{L"About", L"Settings", L"Schedules", L"Sleep / timed off"}));
+    EXPECT_EQ(tabCaptions,
+              (std::vector<std::wstring>{L"About", L"Settings", L"Schedules", L"Sleep / timed off", L"Options"}));
 
     // Each caption as many times as the window shows it.
     const std::pair<std::wstring, std::size_t> captions[] = {
@@ -127,7 +128,13 @@ TEST(MainWindow, ShowsTheTabsAndEveryCaption)
         {toWide(withAccessKey("ReBoot")), 1},
         {L"5 minutes", 2},
         {L"60 minutes", 2},
-        {L"&Hide to tray", 4},
+        {L"&Warn before an event (minutes, 0 = off):", 1},
+        {L"Postpone b&y (minutes):", 1},
+        {L"Show the &next event in the icon's tip", 1},
+        {L"Next: nothing scheduled", 1},
+        {L"&Postpone next", 1},
+        {L"&Skip next", 1},
+        {L"&Hide to tray", 5},
     };
     for (const auto& [caption, count] : captions)
         EXPECT_EQ(withCaption(w.window(), caption).size(), count) << std::string(caption.begin(), caption.end());
@@ -301,6 +308,30 @@ TEST(MainWindow, CheckerTicksFromTheMessageLoop)
             Sleep(10);
     }
     EXPECT_EQ(f.reported, std::vector<std::string>{"countdown: open reboot"});
+}
+
+// The Options tab shows the stored settings and the next event; a box of minutes is stored in range
+// once the user leaves it.
+TEST(MainWindow, OptionsTabReachesThePresenter)
+{
+    Fixture f;
+    EXPECT_TRUE(f.settings.save("postpone", "20").ok());
+    win32::MainWindow& w = f.start();
+    w.selectTab(MainTab::Options);
+    HWND postpone = w.control("txt_postpone");
+    EXPECT_EQ(textOf(postpone), L"20");
+    EXPECT_EQ(textOf(w.control("lab_next")), L"Next: nothing scheduled");
+    EXPECT_FALSE(IsWindowEnabled(w.control("com_postponenext")));
+    EXPECT_FALSE(IsWindowEnabled(w.control("com_skipnext")));
+
+    SetFocus(postpone);
+    SetWindowTextW(postpone, L"500");
+    EXPECT_EQ(f.settings.get("postpone", ""), "20"); // not at each digit
+    SetFocus(w.control("txt_warn"));
+    EXPECT_EQ(f.settings.get("postpone", ""), "120");
+    EXPECT_EQ(textOf(postpone), L"120");
+    SendMessageW(w.control("chk_nexttip"), BM_CLICK, 0, 0);
+    EXPECT_EQ(f.settings.get("nexttip", ""), "False");
 }
 
 TEST(MainWindow, CloseButtonHidesAndPointerMovesAreRemembered)
