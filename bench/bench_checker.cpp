@@ -60,6 +60,7 @@ public:
     [[nodiscard]] const std::vector<std::string>& lstEvents() const override { return lines; }
     quelvo::IoResult dropevent(const std::string&) override { return quelvo::IoResult::success(); }
     void openCountdown(bool) override { ++opened; }
+    void reportError(const std::string&) override {}
     std::vector<std::string> lines;
     int opened = 0;
 };
