@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 #include "platform/settings.h"
 #include "platform/version_query.h"
+#include "schedule/json_text.h"
 
 #include <functional>
 #include <iosfwd>
@@ -36,6 +37,7 @@ struct CtlContext
     /// True when the output's last failed write found no reader: a closed pipe, which ends the
     /// output quietly. Where errno says EPIPE for it, none is needed.
     std::function<bool()> readerGone = nullptr;
+    std::string historyFolder{}; // where the history lives
 };
 
 /// One subcommand: its name, a usage line for --help, and its body (arguments after the name).
@@ -54,8 +56,6 @@ int runQuelvoctl(const std::vector<std::string>& args, CtlContext& ctx, const st
 /// so that no command falls back on a default for a setting it could not read.
 bool settingsReadable(CtlContext& ctx);
 
-/// `text` as a JSON string; bytes outside printable ASCII become \u escapes of their Latin-1 reading.
-std::string jsonString(std::string_view text);
 /// One event line as a JSON object: the line, its day, time and action (empty for a line that
 /// is no event line), and a flag under `flagName`. `reboot`, when given, is the action the checker
 /// takes for the line, which fires even when it is no event line the editor would write.
@@ -73,6 +73,8 @@ std::vector<CtlCommand> scheduleCommands();
 std::vector<CtlCommand> eventCommands();
 /// The next firing and skipping firings; part of scheduleCommands().
 std::vector<CtlCommand> nextCommands();
+/// What happened to the firings; part of scheduleCommands().
+std::vector<CtlCommand> historyCommands();
 std::vector<CtlCommand> settingsCommands();
 std::vector<CtlCommand> powerCommands();
 

@@ -340,6 +340,8 @@ std::vector<CtlCommand> scheduleCommands()
         commands.push_back(std::move(command));
     for (auto& command : nextCommands())
         commands.push_back(std::move(command));
+    for (auto& command : historyCommands())
+        commands.push_back(std::move(command));
     return commands;
 }
 

@@ -125,6 +125,7 @@ int main(int argc, char** argv)
     // A folder that cannot be made is reported by the first save into it.
     (void)fs.makeFolders(options.folder);
 
+    HistoryFile history(fs, historyFolder());
     DesktopNotifier notifier;
     const MainWindowServices services{
         .settings = settings,
@@ -147,6 +148,8 @@ int main(int argc, char** argv)
         .dryRunReport = options.dryRun ? standardOutputLines() : DryRunOutput{},
         .statusNotifierHost = [] { return statusNotifierHostRegistered(); },
         .notifier = &notifier,
+        .history = &history,
+        .userName = userName(),
     };
 
     std::unique_ptr<FrmMain> mainWindow;

@@ -99,6 +99,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         options.folder = programFolder();
     (void)fs.makeFolders(options.folder);
 
+    HistoryFile history(fs, historyFolder());
     NotificationArea notificationArea;
     const MainWindowServices services{
         .settings = settings,
@@ -119,6 +120,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         .endProgram = [] { PostQuitMessage(0); },
         .trayAvailable = [&notificationArea] { return notificationArea.present(); },
         .dryRunReport = options.dryRun ? standardOutputLines() : DryRunOutput{},
+        .history = &history,
+        .userName = userName(),
     };
 
     std::unique_ptr<win32::MainWindow> mainWindow;

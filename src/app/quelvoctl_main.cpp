@@ -41,6 +41,7 @@ int main(int argc, char** argv)
     CtlContext ctx{fs, settings, clock, programFolder(), std::cout, std::cerr, std::cin};
     ctx.versionQuery = &versionQuery;
     ctx.interactive = interactive;
+    ctx.historyFolder = historyFolder();
 #ifdef _WIN32
     // The C library calls a write to a pipe whose reader closed an invalid argument; the
     // system's own error says what happened.

@@ -62,8 +62,11 @@ FireStep Countdown::fire()
         }
     }
 
-    if (outcome.failed)
+    if (outcome.failed) {
         step.errorMessage = powerFailureMessage(m_kind, outcome.reason);
+        step.reason = outcome.reason;
+    }
+    step.simulated = outcome.simulated;
     if (m_kind == CountdownKind::Shutdown) {
         // Ending the program after a failed request would leave the schedule unwatched.
         step.after = outcome.failed ? AfterAction::CloseAndReportError : AfterAction::EndProgram;

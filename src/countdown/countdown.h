@@ -34,6 +34,8 @@ struct FireStep
 {
     AfterAction after = AfterAction::None;
     std::string errorMessage;                  // for the "Error!" message when the request failed
+    std::string reason;                        // why the request failed, as the request said
+    bool simulated = false;                    // a dry run: the request was only printed
     std::shared_ptr<CompanionWatch> companion; // for AwaitCompanion
 };
 

@@ -11,7 +11,7 @@ CountdownPresenter::CountdownPresenter(CountdownKind kind, CountdownHooks hooks,
 CountdownPresenter::~CountdownPresenter()
 {
     // The window goes with the program; its action must not follow.
-    cancel();
+    stop();
 }
 
 void CountdownPresenter::open()
@@ -53,23 +53,28 @@ void CountdownPresenter::tick()
     const FireStep fired = m_countdown.fire();
     switch (fired.after) {
     case AfterAction::None:
+        tellEnded(HistoryOutcome::Fired); // a reboot on its way
         break;
     case AfterAction::EndProgram:
+        tellEnded(fired.simulated ? HistoryOutcome::DryRun : HistoryOutcome::Fired);
         closeView();
         if (m_hooks.endProgram)
             m_hooks.endProgram();
         break;
     case AfterAction::CloseAndReportError:
+        tellEnded(HistoryOutcome::Failed, fired.reason);
         // The message stands on its own: it stays after the window has gone.
         m_view->showError(fired.errorMessage);
         closeView();
         break;
     case AfterAction::Close:
+        tellEnded(HistoryOutcome::DryRun); // a dry-run reboot
         closeView();
         break;
     case AfterAction::AwaitCompanion:
         // The window rests at "0" while the companion works; the program keeps running meanwhile.
         m_awaitingCompanion = true;
+        m_companionUntold = true;
         fired.companion->onEnd([this, alive = std::weak_ptr<int>(m_alive)](const CompanionEnd& end) {
             if (!alive.expired())
                 companionEnded(end);
@@ -80,6 +85,13 @@ void CountdownPresenter::tick()
 
 void CountdownPresenter::companionEnded(const CompanionEnd& end)
 {
+    // The request went out whatever the window did meanwhile; what came of it is told all the same.
+    if (std::exchange(m_companionUntold, false)) {
+        if (end.kind == CompanionEnd::Kind::Failed)
+            tellEnded(HistoryOutcome::Failed, end.reason);
+        else
+            tellEnded(HistoryOutcome::Fired);
+    }
     if (!std::exchange(m_awaitingCompanion, false))
         return; // the user closed the window meanwhile
     switch (end.kind) {
@@ -103,6 +115,14 @@ void CountdownPresenter::companionEnded(const CompanionEnd& end)
 
 void CountdownPresenter::cancel()
 {
+    const bool counting = stillCounting();
+    stop();
+    if (counting)
+        tellEnded(HistoryOutcome::Cancelled);
+}
+
+void CountdownPresenter::stop()
+{
     m_awaitingCompanion = false;
     m_countdown.cancel();
     closeView();
@@ -113,7 +133,7 @@ void CountdownPresenter::postpone()
     if (!m_view || m_postponeMinutes == 0 || m_countdown.state() != Countdown::State::Counting)
         return;
     const int minutes = m_postponeMinutes;
-    cancel();
+    stop();
     m_hooks.postpone(m_countdown.kind(), minutes);
 }
 
@@ -125,6 +145,8 @@ void CountdownPresenter::hidePostpone()
 
 void CountdownPresenter::closed()
 {
+    if (stillCounting())
+        tellEnded(HistoryOutcome::Cancelled);
     m_awaitingCompanion = false;
     m_countdown.cancel();
     m_view = nullptr;
@@ -133,6 +155,19 @@ void CountdownPresenter::closed()
 std::string countdownPostponeCaption(int minutes)
 {
     return "&Postpone " + std::to_string(minutes) + " min";
+}
+
+bool CountdownPresenter::stillCounting() const
+{
+    // Once the request has gone out there is nothing left to cancel.
+    return m_view &&
+           (m_countdown.state() == Countdown::State::Counting || m_countdown.state() == Countdown::State::Due);
+}
+
+void CountdownPresenter::tellEnded(HistoryOutcome outcome, const std::string& detail)
+{
+    if (m_hooks.ended)
+        m_hooks.ended(m_countdown.kind(), outcome, detail);
 }
 
 void CountdownPresenter::closeView()

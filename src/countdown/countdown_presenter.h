@@ -1,6 +1,7 @@
 #pragma once
 
 #include "countdown/countdown.h"
+#include "schedule/history.h"
 
 #include <functional>
 #include <memory>
@@ -43,6 +44,9 @@ struct CountdownHooks
     std::function<int()> postponeMinutes{};
     /// Writes a one-off event of the kind's action that many minutes of real time from now.
     std::function<void(CountdownKind kind, int minutes)> postpone{};
+    /// Hears how a count ended: what came of its request (the reason with a failure), or that the
+    /// user stopped it. A postpone is the postpone hook's to tell. Optional.
+    std::function<void(CountdownKind kind, HistoryOutcome outcome, const std::string& detail)> ended{};
 };
 
 /// The Postpone button's caption, with its access key.
@@ -81,8 +85,12 @@ public:
     static constexpr int kTickMs = 1000;
 
 private:
+    /// Stops the count and closes the window; nobody hears of it.
+    void stop();
     void closeView();
     void hidePostpone();
+    [[nodiscard]] bool stillCounting() const;
+    void tellEnded(HistoryOutcome outcome, const std::string& detail = {});
     void companionEnded(const CompanionEnd& end);
 
     Countdown m_countdown;
@@ -90,7 +98,8 @@ private:
     ViewFactory m_makeView;
     CountdownView* m_view = nullptr;
     bool m_awaitingCompanion = false;
-    int m_postponeMinutes = 0;                              // 0: the window shows no Postpone
+    bool m_companionUntold = false; // the companion's end is still to be told, even after a cancel
+    int m_postponeMinutes = 0;      // 0: the window shows no Postpone
     std::shared_ptr<int> m_alive = std::make_shared<int>(); // a companion's late word finds it gone
 };
 

@@ -266,6 +266,7 @@ bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour
     const std::string time = nowtext(t, twentyFour);
     const std::vector<std::string>& lines = m_host.lstEvents();
     std::optional<DueEvent> due;
+    std::string dueLine;  // as the schedule holds it
     bool skipped = false; // a due line sat this minute out, as the user chose
     std::vector<std::string> keys;
     const Firing* known = nullptr;
@@ -291,10 +292,12 @@ bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour
         // have had their turn and are recorded with it, so a minute scanned again fires none of them.
         // A skipped line passes its turn on and is recorded as if it had fired.
         if (!due && !fired) {
-            if (isSkipped(skips, key, localMinute))
+            if (isSkipped(skips, key, localMinute)) {
                 skipped = true;
-            else
+            } else {
                 due = dueEventOf(line);
+                dueLine = line;
+            }
         }
         if (keys.size() < kMaxKeysPerFiring && std::find(keys.begin(), keys.end(), key) == keys.end())
             keys.push_back(std::move(key));
@@ -323,7 +326,7 @@ bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour
         return false;
     if (!due->repeat)
         dropLine(due->line);
-    m_host.openCountdown(due->reboot);
+    m_host.openCountdown(due->reboot, dueLine);
     return true;
 }
 

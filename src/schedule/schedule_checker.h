@@ -97,8 +97,9 @@ public:
     /// Removes every line equal to the lower-cased target from the schedule and reloads the lists;
     /// success also when no such line is left. Never waits for a lock another program holds.
     virtual IoResult dropevent(const std::string& matchedLine) = 0;
-    /// Opens the reboot or the shutdown countdown window, or shows the one already open.
-    virtual void openCountdown(bool reboot) = 0;
+    /// Opens the reboot or the shutdown countdown window for the event line `line`, or shows the
+    /// one already open.
+    virtual void openCountdown(bool reboot, const std::string& line) = 0;
     /// Tells the user of a problem with the firing without waiting for an answer.
     virtual void reportError(const std::string& text) = 0;
 };

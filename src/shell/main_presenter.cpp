@@ -16,6 +16,9 @@ namespace quelvo {
 
 namespace {
 
+// The line the history gives a request the user made for now, from the tray.
+constexpr std::string_view kNowLine = "now";
+
 const WelcomeText kWelcome{"Welcome to Quelvo! from Velmor Software. Please visit ", "https://quelvo.example.org",
                            " for more information and the latest updates for this software."};
 
@@ -376,10 +379,12 @@ void MainPresenter::putOff(const NextFiring& firing, bool postpone)
     if (postpone && !writeOneOff(firing.at, firing.reboot, minutes(MainSpin::Postpone)))
         return;
     const SkipResult r = skipFiring(m_schedule, m_services.settings, m_services.clock, firing);
-    if (!r.io.ok())
+    if (!r.io.ok()) {
         m_view.showError("Sorry, the event could not be skipped: " + r.io.error);
-    else
+    } else {
         m_report.firingSkipped(firing.line, firing.at, r.removed, m_services.clock);
+        record(firing.reboot, firing.line, postpone ? HistoryOutcome::Postponed : HistoryOutcome::Skipped);
+    }
     if (m_warnedOf && m_warnedOf->at == firing.at && m_warnedOf->line == firing.line) {
         m_warnedOf.reset();
         if (m_services.notifier)
@@ -658,6 +663,7 @@ void MainPresenter::powerNow(CountdownKind kind, bool forced)
 {
     if (forced)
         setOption(MainBox::Forced, setting::kForced, true);
+    m_countLine.at(static_cast<std::size_t>(kind)) = std::string(kNowLine);
     countdown(kind).openAtZero();
 }
 
@@ -779,16 +785,44 @@ CountdownHooks MainPresenter::countdownHooks()
     hooks.postponeMinutes = [this] { return minutes(MainSpin::Postpone); };
     // Put off from the moment of the press, in real time.
     hooks.postpone = [this](CountdownKind kind, int minutes) {
-        (void)writeOneOff(m_services.clock.wallNow(), kind == CountdownKind::Reboot, minutes);
+        const bool reboot = kind == CountdownKind::Reboot;
+        // A postpone that could not be written leaves the count stopped all the same.
+        const bool written = writeOneOff(m_services.clock.wallNow(), reboot, minutes);
+        record(reboot, m_countLine.at(static_cast<std::size_t>(kind)),
+               written ? HistoryOutcome::Postponed : HistoryOutcome::Cancelled);
+    };
+    hooks.ended = [this](CountdownKind kind, HistoryOutcome outcome, const std::string& detail) {
+        record(kind == CountdownKind::Reboot, m_countLine.at(static_cast<std::size_t>(kind)), outcome, detail);
     };
     return hooks;
 }
 
-void MainPresenter::openCountdown(bool reboot)
+void MainPresenter::openCountdown(bool reboot, const std::string& line)
 {
     const CountdownKind kind = reboot ? CountdownKind::Reboot : CountdownKind::Shutdown;
+    // A window already counting goes on for the line it was opened for.
+    if (!countdown(kind).isOpen())
+        m_countLine.at(static_cast<std::size_t>(kind)) = line;
     countdown(kind).open();
     m_report.countdownOpened(reboot);
+}
+
+void MainPresenter::record(bool reboot, const std::string& line, HistoryOutcome outcome, const std::string& detail)
+{
+    if (!m_services.history)
+        return;
+    const HistoryEntry entry{.time = m_services.clock.wallNow(),
+                             .origin = HistoryOrigin::User,
+                             .reboot = reboot,
+                             .line = line,
+                             .outcome = outcome,
+                             .detail = detail,
+                             .who = m_services.userName};
+    const IoResult r = m_services.history->append(historyJson(entry, m_services.clock));
+    if (r.ok())
+        m_historyFailed = false;
+    else if (!std::exchange(m_historyFailed, true))
+        m_view.showError("Sorry, the history could not be written: " + r.error);
 }
 
 } // namespace quelvo

@@ -13,6 +13,7 @@
 #include "shell/main_view.h"
 #include "tray/sys_tray_model.h"
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -50,6 +51,9 @@ struct MainWindowServices
     /// Optional: the desktop's notifications, for the warning ahead of an event; where there are
     /// none (or they offer no choices), the hint window asks instead.
     Notifier* notifier = nullptr;
+    /// Optional: where what came of each firing is written down.
+    HistoryFile* history = nullptr;
+    std::string userName{}; // the name the history gives the user; empty where unknown
 };
 
 /// Everything the main window decides: start-up, the event list, the editor, the quick actions,
@@ -146,7 +150,7 @@ public:
     void beforeScan() override;
     [[nodiscard]] const std::vector<std::string>& lstEvents() const override;
     IoResult dropevent(const std::string& matchedLine) override;
-    void openCountdown(bool reboot) override;
+    void openCountdown(bool reboot, const std::string& line) override;
     void reportError(const std::string& text) override;
 
 private:
@@ -169,6 +173,8 @@ private:
     /// Lines the program has just written need no warning when they fire within the warning time.
     void markCreated(const std::vector<std::string>& lines);
     void powerNow(CountdownKind kind, bool forced);
+    /// Writes down what came of a firing; a failed write is said once and changes nothing else.
+    void record(bool reboot, const std::string& line, HistoryOutcome outcome, const std::string& detail = {});
     void runTrayAction(TrayAction action, std::size_t quick);
     void keepReachable();
     void refreshList();
@@ -188,11 +194,13 @@ private:
     bool m_loaded = false;
     WarningPlanner m_warnings;
     std::optional<NextFiring> m_upcoming;
-    bool m_upcomingTwentyFour = true;     // the clock mode m_upcoming was worked out in
-    long long m_upcomingMinute = -1;      // the wall-clock minute it was worked out in; -1: stale
-    std::optional<NextFiring> m_warnedOf; // the firing whose warning is out, until its time
-    std::string m_nextShown;              // what the Options tab last showed of the next event
-    std::string m_tipShown;               // the icon's tip as last set
+    bool m_upcomingTwentyFour = true;       // the clock mode m_upcoming was worked out in
+    long long m_upcomingMinute = -1;        // the wall-clock minute it was worked out in; -1: stale
+    std::optional<NextFiring> m_warnedOf;   // the firing whose warning is out, until its time
+    std::string m_nextShown;                // what the Options tab last showed of the next event
+    std::string m_tipShown;                 // the icon's tip as last set
+    std::array<std::string, 2> m_countLine; // the line each countdown (by its kind) is counting for
+    bool m_historyFailed = false;           // a failed history write was said; said again after a success
     // Dragging by the background or the tab control: where the pointer and the window started.
     bool m_dragging = false;
     int m_grabX = 0;

@@ -39,6 +39,7 @@ struct CtlRig : ::testing::Test
         std::ostringstream err;
         CtlContext ctx{fs, settings, clock, "/opt/quelvo", output != nullptr ? *output : out, err, in};
         ctx.interactive = interactive;
+        ctx.historyFolder = "/state";
         std::vector<CtlCommand> commands = scheduleCommands();
         const auto more = settingsCommands();
         commands.insert(commands.end(), more.begin(), more.end());

@@ -51,6 +51,7 @@ ended() { ! kill -0 "$1" 2>/dev/null; }
 mkdir -p "$work/home" "$work/config" "$work/data" "$work/cache" "$work/run" "$work/events"
 chmod 700 "$work/run"
 export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+export XDG_STATE_HOME=$work/state
 export XDG_RUNTIME_DIR=$work/run
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-session-bus
 export DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/quelvo-test-bus

@@ -28,6 +28,7 @@ public:
         ::setenv("HOME", m_root.c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (m_root / ".config").c_str(), 1);
         ::setenv("XDG_DATA_HOME", (m_root / ".local/share").c_str(), 1);
+        ::setenv("XDG_STATE_HOME", (m_root / ".local/state").c_str(), 1);
     }
     ~TempHome()
     {
@@ -47,7 +48,7 @@ public:
     [[nodiscard]] std::string path(const std::string& relative) const { return (m_root / relative).string(); }
 
 private:
-    static constexpr const char* kVariables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"};
+    static constexpr const char* kVariables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"};
     std::filesystem::path m_root;
     std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
 };

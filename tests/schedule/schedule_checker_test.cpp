@@ -204,7 +204,7 @@ public:
         events = kept;
         return IoResult::success();
     }
-    void openCountdown(bool reboot) override
+    void openCountdown(bool reboot, const std::string& /*line*/) override
     {
         log.push_back(reboot ? "reboot" : "shutdown");
         lastFiredAtCountdown = m_settings.get(setting::kLastFired, "");

@@ -50,7 +50,7 @@ protected:
         s.dayHalves = dayHalves;
         s.powerAction = [this](CountdownKind kind, bool forced) {
             requests.emplace_back(kind, forced);
-            return PowerOutcome{};
+            return powerOutcome;
         };
         s.endProgram = [this] { ++ended; };
         s.trayAvailable = [this] { return trayThere; };
@@ -60,6 +60,8 @@ protected:
         };
         s.statusNotifierHost = [this] { return notifierHost; };
         s.notifier = notifier.get();
+        s.history = &history;
+        s.userName = "alice";
         presenter = std::make_unique<MainPresenter>(s, view);
         loaded = presenter->Form_Load();
         return *presenter;
@@ -86,6 +88,8 @@ protected:
     DayHalves dayHalves{"AM", "PM"};
     std::string systemName; // none: the family name stands in
     std::vector<std::pair<CountdownKind, bool>> requests;
+    PowerOutcome powerOutcome; // what each request comes to
+    HistoryFile history{fs, "/state"};
     int ended = 0;
     int opened = 0;                                                            // countdowns the checker opened
     std::vector<std::string> reported;                                         // the dry run's lines
@@ -420,7 +424,7 @@ TEST_F(MainPresenterTest, NoLineIsSavedInAGuessedClockMode)
 TEST_F(MainPresenterTest, ExitDuringACountdownEndsWithoutARequest)
 {
     MainPresenter& p = start();
-    p.openCountdown(false);
+    p.openCountdown(false, "");
     p.runTrayCommand("exit");
     EXPECT_EQ(ended, 1);
     EXPECT_FALSE(countdown(CountdownKind::Shutdown)->open);
@@ -645,7 +649,7 @@ TEST_F(MainPresenterTest, PostponeInTheCountdownWritesALineForLaterInsteadOfTheR
         EXPECT_TRUE(settings.save("postpone", c.postpone ? c.postpone : "").ok());
         MainPresenter& p = start();
         const CountdownKind kind = c.reboot ? CountdownKind::Reboot : CountdownKind::Shutdown;
-        p.openCountdown(c.reboot);
+        p.openCountdown(c.reboot, "");
         EXPECT_EQ(countdown(kind)->postpone, c.caption);
         clock.advanceSeconds(3);
         p.countdown(kind).postpone();
@@ -707,7 +711,7 @@ TEST_F(MainPresenterTest, OptionChangesAreStoredAndAFailedSaveIsSaid)
     p.minutesChanged(MainSpin::Postpone);
     EXPECT_EQ(view.messages, std::vector<std::string>{"Error!|Sorry, the option could not be saved, so it holds only "
                                                       "until Quelvo ends: disk full"});
-    p.openCountdown(false);
+    p.openCountdown(false, "");
     EXPECT_EQ(countdown(CountdownKind::Shutdown)->postpone, "&Postpone 25 min");
 }
 
@@ -844,4 +848,122 @@ TEST_F(MainPresenterTest, WarningsFollowTheSettingAndTheDesktop)
 }
 
 } // namespace
+// Each way a countdown or a warned-of firing ends is written down once, naming the line it was for
+// ("now" for the tray's requests); a history that cannot be written is said once and stops nothing.
+TEST_F(MainPresenterTest, EachEndOfAFiringIsWrittenDownOnce)
+{
+    const std::string due = "On Mon at 09:41 AM, Shut Down, Repeat daily";
+    const std::string later = "On Mon at 10:30 AM, Reboot,    Repeat daily";
+    const auto count = [](MainPresenter& p) {
+        for (int i = 0; i < 10; ++i)
+            p.countdown(CountdownKind::Shutdown).tick();
+    };
+    const struct
+    {
+        const char* name;
+        PowerOutcome outcome;
+        std::function<void(MainPresenter&)> act;
+        const char* action;
+        std::string line;
+        const char* result;
+        const char* detail;
+    } cases[] = {
+        {"reached", {}, count, "shutdown", due, "fired", ""},
+        {"refused", {true, "no permission"}, count, "shutdown", due, "failed", "no permission"},
+        {"dry run", {false, "", true}, count, "shutdown", due, "dry-run", ""},
+        {"cancel picture",
+         {},
+         [](MainPresenter& p) { p.countdown(CountdownKind::Shutdown).cancel(); },
+         "shutdown",
+         due,
+         "cancelled",
+         ""},
+        {"window closed",
+         {},
+         [](MainPresenter& p) { p.countdown(CountdownKind::Shutdown).closed(); },
+         "shutdown",
+         due,
+         "cancelled",
+         ""},
+        {"postpone button",
+         {},
+         [](MainPresenter& p) { p.countdown(CountdownKind::Shutdown).postpone(); },
+         "shutdown",
+         due,
+         "postponed",
+         ""},
+        {"options postpone",
+         {},
+         [](MainPresenter& p) {
+             p.countdown(CountdownKind::Shutdown).cancel();
+             p.postponeNext();
+         },
+         "reboot",
+         later,
+         "postponed",
+         ""},
+        {"options skip",
+         {},
+         [](MainPresenter& p) {
+             p.countdown(CountdownKind::Shutdown).cancel();
+             p.skipNext();
+         },
+         "reboot",
+         later,
+         "skipped",
+         ""},
+        {"tray now",
+         {},
+         [](MainPresenter& p) {
+             p.countdown(CountdownKind::Shutdown).cancel();
+             p.runTrayCommand("reboot");
+             p.countdown(CountdownKind::Reboot).tick();
+         },
+         "reboot",
+         "now",
+         "fired",
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        restart();
+        fs = {};
+        settings = {}; // no record of the last case's firing
+        fs.put(kEvents, due + "\r\n" + later + "\r\n");
+        powerOutcome = c.outcome;
+        MainPresenter& p = start();
+        p.tick(); // the due line opens its countdown
+        c.act(p);
+        const std::vector<std::string> lines = history.read().lines;
+        ASSERT_FALSE(lines.empty());
+        // The cancels that clear the way for a case are written too; the case's own entry is last.
+        const std::optional<HistoryRecord> entry = parseHistoryLine(lines.back());
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry->origin, "user");
+        EXPECT_EQ(entry->action, c.action);
+        EXPECT_EQ(entry->line, c.line);
+        EXPECT_EQ(entry->outcome, c.result);
+        EXPECT_EQ(entry->detail, c.detail);
+        EXPECT_EQ(entry->who, "alice");
+        EXPECT_EQ(lines.size(), std::string(c.name).starts_with("options") || c.line == "now" ? 2U : 1U);
+    }
+
+    // A history that cannot be written: said once, and the requests go out all the same.
+    restart();
+    fs = {};
+    powerOutcome = {};
+    requests.clear();
+    fs.failWrite.insert("/state/history.jsonl");
+    MainPresenter& p = start();
+    for (const char* command : {"shutdown", "shutdown"}) {
+        p.runTrayCommand(command);
+        p.countdown(CountdownKind::Shutdown).tick();
+    }
+    EXPECT_EQ(requests.size(), 2U);
+    EXPECT_EQ(std::count(view.messages.begin(), view.messages.end(),
+                         "Error!|Sorry, the history could not be written: injected: cannot append to "
+                         "/state/history.jsonl"),
+              1);
+}
+
 } // namespace quelvo

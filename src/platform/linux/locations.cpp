@@ -105,4 +105,17 @@ std::string autostartEntryPath()
     return xdgFolder("XDG_CONFIG_HOME", ".config") + "/autostart/quelvo.desktop";
 }
 
+std::string historyFolder()
+{
+    return xdgFolder("XDG_STATE_HOME", ".local/state") + "/quelvo";
+}
+
+std::string userName()
+{
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_name)
+        return pw->pw_name;
+    const char* user = std::getenv("USER");
+    return user ? user : "";
+}
+
 } // namespace quelvo

@@ -31,6 +31,12 @@ struct RuntimeFolder
 };
 RuntimeFolder runtimeFolder();
 
+/// The folder of the user's history: $XDG_STATE_HOME/quelvo (default ~/.local/state/quelvo).
+std::string historyFolder();
+
+/// The name the user logs in with; empty when the system does not say.
+std::string userName();
+
 /// The per-user autostart entry: $XDG_CONFIG_HOME/autostart/quelvo.desktop
 /// (default ~/.config/autostart/quelvo.desktop).
 std::string autostartEntryPath();

@@ -57,4 +57,22 @@ std::string programFolder()
     return toUtf8(own);
 }
 
+std::string historyFolder()
+{
+    wchar_t local[MAX_PATH * 2] = {};
+    const DWORD n = ::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH * 2);
+    if (n == 0 || n >= MAX_PATH * 2)
+        return executableFolder();
+    return toUtf8(std::wstring(local, n) + L"\\Quelvo");
+}
+
+std::string userName()
+{
+    wchar_t name[257] = {}; // UNLEN + 1
+    DWORD n = 257;
+    if (!::GetUserNameW(name, &n) || n == 0)
+        return {};
+    return toUtf8(std::wstring(name, n - 1)); // n counts the terminating null
+}
+
 } // namespace quelvo

@@ -14,4 +14,11 @@ std::string executableFolder();
 /// attributes don't tell), otherwise %LOCALAPPDATA%\Quelvo.
 std::string programFolder();
 
+/// The folder of the user's history: %LOCALAPPDATA%\\Quelvo, or the executable's folder where
+/// there is no such variable. Nothing is created.
+std::string historyFolder();
+
+/// The name the user logs in with; empty when the system does not say.
+std::string userName();
+
 } // namespace quelvo
