@@ -13,11 +13,7 @@ namespace quelvo {
 Skips parseSkips(std::string_view text)
 {
     Skips skips;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find(';'), text.size());
-        const std::string entry(text.substr(0, end));
-        text.remove_prefix(std::min(end + 1, text.size()));
-
+    for (const std::string& entry : recordEntries(text)) {
         char key[17] = {};
         LocalTime t{};
         int used = 0;

@@ -126,14 +126,21 @@ std::string lineKey(std::string_view line)
     return text;
 }
 
+std::vector<std::string> recordEntries(std::string_view text)
+{
+    std::vector<std::string> entries;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find(';'), text.size());
+        entries.emplace_back(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return entries;
+}
+
 std::vector<Firing> parseFirings(std::string_view text)
 {
     std::vector<Firing> firings;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find(';'), text.size());
-        const std::string entry(text.substr(0, end));
-        text.remove_prefix(std::min(end + 1, text.size()));
-
+    for (const std::string& entry : recordEntries(text)) {
         long long utc = 0;
         LocalTime t{};
         int used = 0;

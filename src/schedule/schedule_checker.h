@@ -77,6 +77,9 @@ struct Firing
     bool operator==(const Firing&) const = default;
 };
 
+/// The entries of a record stored as one setting, separated by ";" (`lastfired`, `skips`, `warned`).
+std::vector<std::string> recordEntries(std::string_view text);
+
 /// The record as stored under `lastfired` (setting::kLastFired): entries separated by ";", each
 /// "<UTC seconds> <YYYY-MM-DD HH:MM> <line key>[,<line key>...]", the local minute scanned and the
 /// lines that were due in it (the one that fired and those it took the minute from); entries that cannot be read are

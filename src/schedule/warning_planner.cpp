@@ -55,11 +55,7 @@ std::string warningBody(bool reboot, const LocalTime& at, bool twentyFour, int m
 std::vector<ToldFiring> parseToldFirings(std::string_view text)
 {
     std::vector<ToldFiring> told;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find(';'), text.size());
-        const std::string entry(text.substr(0, end));
-        text.remove_prefix(std::min(end + 1, text.size()));
-
+    for (const std::string& entry : recordEntries(text)) {
         long long seconds = 0;
         char key[17] = {};
         int used = 0;
