@@ -18,6 +18,7 @@ struct NotificationAction
 {
     std::string key;
     std::string caption;
+    bool operator==(const NotificationAction&) const = default;
 };
 
 /// A desktop notification: a heading, a line of text and at most two choices.

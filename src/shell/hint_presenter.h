@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/notifier.h"
 #include "shell/window_position.h"
 
 #include <functional>
@@ -53,13 +54,9 @@ struct HintGeometry
 /// draws inside the outer size, which the client area lacks on every side.
 HintGeometry hintGeometry(const HintTextSizes& sizes, double logicalDpi, int border = 0);
 
-/// A button the hint offers under a question: the key it gives back when pressed, and its caption.
-struct HintChoice
-{
-    std::string key;
-    std::string caption;
-    bool operator==(const HintChoice&) const = default;
-};
+/// A button the hint offers under a question: the key it gives back when pressed, and its caption,
+/// as a notification offers its choices.
+using HintChoice = NotificationAction;
 
 /// The row of buttons under the hint's text when it asks a question, in pixels.
 struct HintButtonRow

@@ -331,12 +331,8 @@ void MainPresenter::refreshTip()
 void MainPresenter::considerWarning()
 {
     const WallTime now = m_services.clock.wallNow();
-    if (m_warnedOf && now >= m_warnedOf->at) {
-        // Its time has come: a choice made now would come too late.
-        m_warnedOf.reset();
-        if (m_services.notifier)
-            m_services.notifier->close();
-    }
+    if (m_warnedOf && now >= m_warnedOf->at)
+        withdrawWarning(); // its time has come: a choice made now would come too late
     const std::optional<NextFiring>& next = upcoming();
     if (!next)
         return;
@@ -347,17 +343,22 @@ void MainPresenter::considerWarning()
     m_warnedOf = *next;
     m_report.warningShown(next->reboot, next->at, m_services.clock);
     const auto answer = [this, firing = *next](std::string_view key) { warningChosen(firing, key); };
-    const std::string postpone = postponeChoiceCaption(minutes(MainSpin::Postpone));
-    const std::string skip(kSkipCaption);
+    const Notification shown{notice->title,
+                             notice->body,
+                             {{std::string(kNotifyPostpone), postponeChoiceCaption(minutes(MainSpin::Postpone))},
+                              {std::string(kNotifySkip), std::string(kSkipCaption)}}};
     Notifier* notifier = m_services.notifier;
-    Notification shown{notice->title, notice->body, {}};
-    shown.actions.push_back({std::string(kNotifyPostpone), postpone});
-    shown.actions.push_back({std::string(kNotifySkip), skip});
     if (notifier && notifier->available() && notifier->show(shown, answer))
         return;
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(next->at - now).count();
-    m_hint.ask(notice->body, {{std::string(kNotifyPostpone), postpone}, {std::string(kNotifySkip), skip}},
-               static_cast<int>(left), answer);
+    m_hint.ask(shown.body, shown.actions, static_cast<int>(left), answer);
+}
+
+void MainPresenter::withdrawWarning()
+{
+    m_warnedOf.reset();
+    if (m_services.notifier)
+        m_services.notifier->close();
 }
 
 void MainPresenter::warningChosen(const NextFiring& firing, std::string_view key)
@@ -385,11 +386,8 @@ void MainPresenter::putOff(const NextFiring& firing, bool postpone)
         m_report.firingSkipped(firing.line, firing.at, r.removed, m_services.clock);
         record(firing.reboot, firing.line, postpone ? HistoryOutcome::Postponed : HistoryOutcome::Skipped);
     }
-    if (m_warnedOf && m_warnedOf->at == firing.at && m_warnedOf->line == firing.line) {
-        m_warnedOf.reset();
-        if (m_services.notifier)
-            m_services.notifier->close();
-    }
+    if (m_warnedOf && m_warnedOf->at == firing.at && m_warnedOf->line == firing.line)
+        withdrawWarning();
     loadlist();
 }
 

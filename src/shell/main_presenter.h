@@ -166,6 +166,8 @@ private:
     void refreshTip();
     /// Warns of the upcoming firing once, `warn` minutes ahead; takes a warning whose time has come away.
     void considerWarning();
+    /// Takes the warning that is out away, its choices unheard from now on.
+    void withdrawWarning();
     /// The user's answer to a warning about `firing`.
     void warningChosen(const NextFiring& firing, std::string_view key);
     /// Leaves out one firing, after writing it again `postpone` minutes later when asked to.
