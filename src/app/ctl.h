@@ -64,6 +64,8 @@ std::string jsonEvent(std::string_view line, std::string_view flagName, bool fla
 
 /// The 1-based number `list` shows the line at `index` (file order) under; 0 for a line it does not show.
 std::size_t listNumberOf(const std::vector<std::string>& lines, std::size_t index);
+/// A row number as `list` counts them, from 1; nullopt for anything else.
+std::optional<std::size_t> parseRowNumber(const std::string& text);
 /// The index in file order of the line `list` shows under that 1-based number; nullopt for none.
 std::optional<std::size_t> fileIndexOf(const std::vector<std::string>& lines, std::size_t number);
 

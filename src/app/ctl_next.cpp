@@ -75,20 +75,11 @@ int next(CtlContext& ctx, const std::vector<std::string>& args)
     return kCtlOk;
 }
 
-std::optional<std::size_t> parseNumber(const std::string& text)
-{
-    std::size_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc{} || end != text.data() + text.size() || value == 0)
-        return std::nullopt;
-    return value;
-}
-
 int skip(CtlContext& ctx, const std::vector<std::string>& args)
 {
     if (args.size() != 1)
         return usage(ctx, kSkipUsage);
-    const std::optional<std::size_t> number = parseNumber(args[0]);
+    const std::optional<std::size_t> number = parseRowNumber(args[0]);
     if (!number) {
         ctx.err << "quelvoctl: not a line number: '" << args[0] << "'\n";
         return usage(ctx, kSkipUsage);
@@ -131,6 +122,15 @@ int unskip(CtlContext& ctx, const std::vector<std::string>& args)
 }
 
 } // namespace
+
+std::optional<std::size_t> parseRowNumber(const std::string& text)
+{
+    std::size_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || value == 0)
+        return std::nullopt;
+    return value;
+}
 
 std::size_t listNumberOf(const std::vector<std::string>& lines, std::size_t index)
 {

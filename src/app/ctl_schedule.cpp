@@ -6,7 +6,6 @@
 #include "schedule/schedule_file.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <istream>
 #include <map>
@@ -86,23 +85,14 @@ int list(CtlContext& ctx, const std::vector<std::string>& args)
     return kCtlOk;
 }
 
-std::optional<std::size_t> parseRow(const std::string& text)
-{
-    std::size_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc{} || end != text.data() + text.size() || value == 0)
-        return std::nullopt;
-    return value - 1;
-}
-
 int remove(CtlContext& ctx, const std::vector<std::string>& args)
 {
     if (args.size() > 1) {
         ctx.err << "usage: quelvoctl delete ROW\n";
         return kCtlUsage;
     }
-    const std::optional<std::size_t> row = args.empty() ? std::nullopt : parseRow(args[0]);
-    if (!row) {
+    const std::optional<std::size_t> number = args.empty() ? std::nullopt : parseRowNumber(args[0]);
+    if (!number) {
         ctx.err << EventList::nothingSelected().text << '\n';
         return kCtlUsage;
     }
@@ -110,7 +100,7 @@ int remove(CtlContext& ctx, const std::vector<std::string>& args)
     // The row is chosen on the lines the change replaces: another command deleting at the same
     // moment moves the rows, and a row chosen before it would name an event already gone.
     const ScheduleFile::Replaced deleted =
-        file.rewrite([&row](const std::vector<std::string>& lines) { return withoutRow(lines, *row); });
+        file.rewrite([&number](const std::vector<std::string>& lines) { return withoutRow(lines, *number - 1); });
     if (!deleted.io.ok()) {
         ctx.err << "quelvoctl: " << deleted.io.error << '\n';
         return kCtlFailed;

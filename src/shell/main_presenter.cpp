@@ -50,22 +50,26 @@ std::string distanceText(std::chrono::seconds left)
     return text;
 }
 
+// "Mon": the weekday as the editor names it.
+std::string dayName(const LocalTime& t)
+{
+    return std::string(kEditorDays[static_cast<std::size_t>((t.weekday + 6) % 7)]);
+}
+
 // The Options tab's line; the time in the form new lines take.
 std::string nextText(const std::optional<NextFiring>& next, const Clock& clock, bool twentyFour)
 {
     if (!next)
         return "Next: nothing scheduled";
     const auto left = std::chrono::floor<std::chrono::seconds>(next->at - clock.wallNow());
-    return std::string("Next: ") + (next->reboot ? "Reboot" : "Shut down") + " on " +
-           std::string(kEditorDays[static_cast<std::size_t>((next->local.weekday + 6) % 7)]) + " at " +
+    return std::string("Next: ") + (next->reboot ? "Reboot" : "Shut down") + " on " + dayName(next->local) + " at " +
            clockText(next->local, twentyFour) + " (" + distanceText(left) + ")";
 }
 
 // The icon's tip while it names the next event: "Quelvo — next: shut down Mon 22:00".
 std::string nextTip(const NextFiring& next, bool twentyFour)
 {
-    return std::string("Quelvo \u2014 next: ") + (next.reboot ? "reboot " : "shut down ") +
-           std::string(kEditorDays[static_cast<std::size_t>((next.local.weekday + 6) % 7)]) + ' ' +
+    return std::string("Quelvo \u2014 next: ") + (next.reboot ? "reboot " : "shut down ") + dayName(next.local) + ' ' +
            clockText(next.local, twentyFour);
 }
 
