@@ -13,6 +13,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include "app/ctl_machine.h"
 #include "platform/linux/linux_power.h"
 #include "platform/linux/locations.h"
 #include "platform/linux/posix_file_system.h"
@@ -41,6 +42,10 @@ int main(int argc, char** argv)
     CtlContext ctx{fs, settings, clock, programFolder(), std::cout, std::cerr, std::cin};
     ctx.versionQuery = &versionQuery;
     ctx.interactive = interactive;
+#ifndef _WIN32
+    ctx.openMachine = openMachineStores;
+    ctx.mayChangeMachine = [] { return ::geteuid() == 0; };
+#endif
 #ifdef _WIN32
     // The C library calls a write to a pipe whose reader closed an invalid argument; the
     // system's own error says what happened.
