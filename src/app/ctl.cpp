@@ -1,25 +1,70 @@
 #include "app/ctl.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iostream>
+#include <iterator>
+#include <string_view>
 #include <system_error>
 
 namespace quelvo {
 
 namespace {
 
+// The commands that work on the machine schedule, and those of them that change it.
+constexpr std::string_view kMachineReaders[] = {"list", "export", "check", "due", "next"};
+constexpr std::string_view kMachineWriters[] = {"add", "delete", "clear", "import"};
+
+bool among(const auto& names, const std::string& name)
+{
+    return std::find(std::begin(names), std::end(names), name) != std::end(names);
+}
+
 void printUsage(std::ostream& os, const std::vector<CtlCommand>& commands)
 {
     os << "usage: quelvoctl [--folder DIR] COMMAND [ARGS]\n"
+          "       quelvoctl --machine [--root DIR] COMMAND [ARGS]\n"
           "       quelvoctl --help | --version\n\ncommands:\n";
     for (const auto& c : commands)
         os << "  " << c.usage << '\n';
-    os << "\n--folder DIR  use DIR instead of the program folder for events.ini\n";
+    os << "\n--folder DIR  use DIR instead of the program folder for events.ini\n"
+          "--machine     the machine schedule in /etc/quelvo (add, delete, clear, import: root only;\n"
+          "              list, export, check, due, next: everybody)\n"
+          "--root DIR    with --machine: /etc/quelvo and /var/lib/quelvo under DIR\n";
+}
+
+// Runs the command on the machine schedule instead of the user's, with the machine's settings.
+int runOnMachine(const CtlCommand& command, const std::vector<std::string>& args, CtlContext& ctx,
+                 const std::string& root)
+{
+    if (!ctx.openMachine) {
+        ctx.err << "quelvoctl: this system keeps no machine schedule\n";
+        return kCtlUsage;
+    }
+    if (!among(kMachineReaders, command.name) && !among(kMachineWriters, command.name)) {
+        ctx.err << "quelvoctl: " << command.name << " does not work on the machine schedule\n";
+        return kCtlUsage;
+    }
+    // Asked before anything is read or made, so that a refused change leaves no trace.
+    if (among(kMachineWriters, command.name) && !(ctx.mayChangeMachine && ctx.mayChangeMachine())) {
+        ctx.err << "quelvoctl: only root may change the machine schedule\n";
+        return kCtlFailed;
+    }
+    const MachineStores stores = ctx.openMachine(root);
+    CtlContext machine{*stores.fs, *stores.settings, ctx.clock, stores.folder, ctx.out, ctx.err, ctx.in};
+    machine.interactive = ctx.interactive;
+    machine.dryRun = ctx.dryRun;
+    machine.versionQuery = ctx.versionQuery;
+    machine.readerGone = ctx.readerGone;
+    return command.run(machine, args);
 }
 
 int runCommand(const std::vector<std::string>& args, CtlContext& ctx, const std::vector<CtlCommand>& commands)
 {
     std::size_t i = 0;
+    bool machine = false;
+    bool folderGiven = false;
+    std::optional<std::string> root;
     while (i < args.size() && args[i].starts_with("--")) {
         const std::string& option = args[i];
         if (option == "--help") {
@@ -35,13 +80,23 @@ int runCommand(const std::vector<std::string>& args, CtlContext& ctx, const std:
             ++i;
             continue;
         }
-        if (option == "--folder") {
+        if (option == "--machine") {
+            machine = true;
+            ++i;
+            continue;
+        }
+        if (option == "--folder" || option == "--root") {
             // An empty folder would be the current one, wherever the command happens to run.
             if (i + 1 >= args.size() || args[i + 1].empty()) {
-                ctx.err << "quelvoctl: --folder needs a folder\n";
+                ctx.err << "quelvoctl: " << option << " needs a folder\n";
                 return kCtlUsage;
             }
-            ctx.folder = args[i + 1];
+            if (option == "--folder") {
+                ctx.folder = args[i + 1];
+                folderGiven = true;
+            } else {
+                root = args[i + 1];
+            }
             i += 2;
             continue;
         }
@@ -49,13 +104,23 @@ int runCommand(const std::vector<std::string>& args, CtlContext& ctx, const std:
         printUsage(ctx.err, commands);
         return kCtlUsage;
     }
+    if (root && !machine) {
+        ctx.err << "quelvoctl: --root goes with --machine\n";
+        return kCtlUsage;
+    }
+    if (folderGiven && machine) {
+        ctx.err << "quelvoctl: --folder names a user's schedule, not the machine's\n";
+        return kCtlUsage;
+    }
     if (i >= args.size()) {
         printUsage(ctx.err, commands);
         return kCtlUsage;
     }
     for (const auto& c : commands) {
-        if (c.name == args[i])
-            return c.run(ctx, std::vector<std::string>(args.begin() + static_cast<long>(i) + 1, args.end()));
+        if (c.name != args[i])
+            continue;
+        const std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
+        return machine ? runOnMachine(c, rest, ctx, root.value_or("")) : c.run(ctx, rest);
     }
     ctx.err << "quelvoctl: unknown command " << args[i] << "\n";
     printUsage(ctx.err, commands);

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,14 @@ inline constexpr int kCtlOk = 0;
 inline constexpr int kCtlNothing = 1; // ran fine, found nothing (for example: no event due)
 inline constexpr int kCtlUsage = 2;   // bad command, option or input
 inline constexpr int kCtlFailed = 3;  // a file or the output could not be read or written
+
+/// The machine schedule's file system and settings, and the folder of its events.ini.
+struct MachineStores
+{
+    std::unique_ptr<FileSystem> fs; // before the settings, which read through it
+    std::unique_ptr<Settings> settings;
+    std::string folder;
+};
 
 /// Everything a quelvoctl command may use; tests build one over fakes.
 struct CtlContext
@@ -38,6 +47,11 @@ struct CtlContext
     /// output quietly. Where errno says EPIPE for it, none is needed.
     std::function<bool()> readerGone = nullptr;
     std::string historyFolder{}; // where the history lives
+    /// The machine schedule's stores under a root folder (empty for the system's own); none where
+    /// the system keeps no machine schedule.
+    std::function<MachineStores(const std::string& root)> openMachine = nullptr;
+    /// True when this process may change the machine schedule: its effective user is root.
+    std::function<bool()> mayChangeMachine = nullptr;
 };
 
 /// One subcommand: its name, a usage line for --help, and its body (arguments after the name).

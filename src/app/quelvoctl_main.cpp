@@ -13,6 +13,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include "app/ctl_machine.h"
 #include "platform/linux/linux_power.h"
 #include "platform/linux/locations.h"
 #include "platform/linux/posix_file_system.h"
@@ -42,6 +43,10 @@ int main(int argc, char** argv)
     ctx.versionQuery = &versionQuery;
     ctx.interactive = interactive;
     ctx.historyFolder = historyFolder();
+#ifndef _WIN32
+    ctx.openMachine = openMachineStores;
+    ctx.mayChangeMachine = [] { return ::geteuid() == 0; };
+#endif
 #ifdef _WIN32
     // The C library calls a write to a pipe whose reader closed an invalid argument; the
     // system's own error says what happened.

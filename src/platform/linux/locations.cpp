@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits.h>
 #include <pwd.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +52,14 @@ std::string privateFolderProblem(const std::string& path)
     if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
         return path + " may be written by other users";
     return {};
+}
+
+// The root folder without trailing slashes, so "/" and "" are both the system's own.
+std::string underRoot(std::string root, std::string_view path)
+{
+    while (!root.empty() && root.back() == '/')
+        root.pop_back();
+    return root.append(path);
 }
 
 } // namespace
@@ -116,6 +125,16 @@ std::string userName()
         return pw->pw_name;
     const char* user = std::getenv("USER");
     return user ? user : "";
+}
+
+std::string machineConfigFolder(const std::string& root)
+{
+    return underRoot(root, "/etc/quelvo");
+}
+
+std::string machineStateFolder(const std::string& root)
+{
+    return underRoot(root, "/var/lib/quelvo");
 }
 
 } // namespace quelvo

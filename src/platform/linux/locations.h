@@ -41,4 +41,11 @@ std::string userName();
 /// (default ~/.config/autostart/quelvo.desktop).
 std::string autostartEntryPath();
 
+/// The machine schedule's folder, events.ini and settings.ini: /etc/quelvo, or DIR/etc/quelvo
+/// under a root folder DIR (empty for the system's own).
+std::string machineConfigFolder(const std::string& root);
+
+/// The machine service's own records: /var/lib/quelvo, or DIR/var/lib/quelvo under a root folder DIR.
+std::string machineStateFolder(const std::string& root);
+
 } // namespace quelvo

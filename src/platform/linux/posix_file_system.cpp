@@ -196,8 +196,8 @@ PosixCalls PosixCalls::system()
     };
 }
 
-PosixFileSystem::PosixFileSystem(PosixCalls calls, std::chrono::milliseconds lockWait)
-    : m_calls(std::move(calls)), m_lockWait(lockWait)
+PosixFileSystem::PosixFileSystem(PosixCalls calls, std::chrono::milliseconds lockWait, FileSharing sharing)
+    : m_calls(std::move(calls)), m_lockWait(lockWait), m_sharing(sharing)
 {}
 
 bool PosixFileSystem::exists(const std::string& path) const
@@ -260,10 +260,14 @@ std::optional<FileStamp> PosixFileSystem::stamp(const std::string& path) const
 IoResult PosixFileSystem::append(const std::string& path, std::string_view bytes, std::string_view lineBreak)
 {
     const bool existed = exists(path);
-    // Read access too, for a look at the last byte. A schedule is the user's alone.
-    Fd fd(m_calls.open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600));
+    // Read access too, for a look at the last byte. A schedule is the user's alone, unless it is the machine's.
+    const mode_t createMode = readableByAll() ? 0644 : 0600;
+    Fd fd(m_calls.open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, createMode));
     if (fd.get() < 0)
         return openFailure("cannot open", path, errno);
+    // The umask of whoever runs the command must not hide the machine's schedule from its users.
+    if (!existed && readableByAll())
+        (void)::fchmod(fd.get(), createMode);
     struct stat st
     {};
     if (::fstat(fd.get(), &st) != 0)
@@ -334,10 +338,13 @@ IoResult PosixFileSystem::replaceContents(const std::string& path, std::string_v
     // A leftover (from a crash, or planted as a link) is removed, never opened.
     if (m_calls.unlink(scratch.c_str()) != 0 && errno != ENOENT)
         return failure("cannot remove the old scratch file", scratch, errno);
-    const mode_t createMode = existed || access == NewFileAccess::OwnerOnly ? 0600 : 0644;
+    const bool shared = access == NewFileAccess::Readable || readableByAll();
+    const mode_t createMode = existed || !shared ? 0600 : 0644;
     Fd fd(m_calls.open(scratch.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, createMode));
     if (fd.get() < 0)
         return failure("cannot create", scratch, errno);
+    if (!existed && readableByAll())
+        (void)::fchmod(fd.get(), createMode);
     struct stat written
     {};
     if (::fstat(fd.get(), &written) != 0) {
@@ -443,9 +450,15 @@ IoResult PosixFileSystem::makeFolders(const std::string& path)
         partial = path.substr(0, pos);
         if (partial.empty())
             continue;
-        // The user's schedule and settings are nobody else's to read or to lock.
-        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+        // The user's schedule and settings are nobody else's to read or to lock; the machine's
+        // are everybody's to read.
+        const mode_t mode = readableByAll() ? 0755 : 0700;
+        if (::mkdir(partial.c_str(), mode) == 0) {
+            if (readableByAll())
+                (void)::chmod(partial.c_str(), mode);
+        } else if (errno != EEXIST) {
             return failure("cannot create folder", partial, errno);
+        }
     }
     return IoResult::success();
 }

@@ -26,13 +26,20 @@ struct PosixCalls
     static PosixCalls system();
 };
 
+/// Who may read the folders and files a PosixFileSystem creates.
+enum class FileSharing {
+    Private,       // one user's: folders 0700, files as the caller asks
+    ReadableByAll, // the machine's: folders 0755 and files 0644 whatever the umask; lock files stay the owner's
+};
+
 /// FileSystem over POSIX calls, with fsync where durability is promised and flock for locks
 /// that are waited for at most `lockWait`.
 class PosixFileSystem final : public FileSystem
 {
 public:
     explicit PosixFileSystem(PosixCalls calls = PosixCalls::system(),
-                             std::chrono::milliseconds lockWait = kCommandLockWait);
+                             std::chrono::milliseconds lockWait = kCommandLockWait,
+                             FileSharing sharing = FileSharing::Private);
 
     [[nodiscard]] bool exists(const std::string& path) const override;
     [[nodiscard]] ReadResult read(const std::string& path, std::int64_t maxBytes = kNoSizeLimit) const override;
@@ -47,8 +54,11 @@ public:
 private:
     IoResult syncFolder(const std::string& folder);
 
+    [[nodiscard]] bool readableByAll() const { return m_sharing == FileSharing::ReadableByAll; }
+
     PosixCalls m_calls;
     std::chrono::milliseconds m_lockWait;
+    FileSharing m_sharing;
 };
 
 } // namespace quelvo

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/ctl.h"
+
+#include <string>
+
+namespace quelvo {
+
+/// The machine schedule's stores on this system under a root folder (empty for the system's own):
+/// files every user may read, and the machine's own settings.
+MachineStores openMachineStores(const std::string& root);
+
+} // namespace quelvo
