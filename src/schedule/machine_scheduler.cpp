@@ -58,7 +58,7 @@ void MachineScheduler::wake()
     if (m_countdown && m_clock.steadyNow() >= m_countdown->ends) {
         const bool reboot = m_countdown->reboot;
         m_countdown.reset();
-        m_hooks.powerAction(reboot);
+        m_hooks.powerAction(reboot, readFlag(m_settings, setting::kForced, false));
     }
     // The lines that were watched until now decide what was due and what was missed; a line added
     // for a minute already past was never due.
@@ -70,7 +70,7 @@ void MachineScheduler::wake()
     if (const std::optional<NextFiring> next = upcoming(nextMinute(now))) {
         const UpcomingEvent event{next->line, next->reboot, next->at};
         if (auto notice = m_warnings.check(event, now, readMinutes(m_settings, setting::kWarn)))
-            m_hooks.warn(*notice);
+            m_hooks.warn(*next, *notice);
     }
 }
 
@@ -88,7 +88,7 @@ void MachineScheduler::openCountdown(bool reboot, const std::string& line)
     if (m_countdown)
         return;
     m_countdown = Running{reboot, line, m_clock.steadyNow() + std::chrono::seconds(Countdown::kStartSeconds)};
-    m_hooks.countdownStarted(reboot, Countdown::kStartSeconds);
+    m_hooks.countdownStarted(line, reboot, Countdown::kStartSeconds);
 }
 
 void MachineScheduler::reload()
@@ -111,7 +111,8 @@ void MachineScheduler::reportMissed(WallTime since, WallTime now)
         const std::optional<NextFiring> firing = upcoming(from);
         if (!firing || firing->at >= thisMinute)
             return;
-        m_hooks.missed(*firing);
+        m_hooks.record(HistoryEntry{firing->at, HistoryOrigin::Machine, firing->reboot, firing->line,
+                                    HistoryOutcome::Missed, {}, {}});
         from = firing->at + minutes(1);
     }
 }

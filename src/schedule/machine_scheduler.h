@@ -3,6 +3,8 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/settings.h"
+#include "power/power_outcome.h"
+#include "schedule/history.h"
 #include "schedule/next_firing.h"
 #include "schedule/schedule_checker.h"
 #include "schedule/schedule_file.h"
@@ -15,23 +17,36 @@
 
 namespace quelvo {
 
-/// What the machine's service does in the world when the scheduler decides: nobody sits at the
-/// machine to answer, so nothing here waits for a choice.
+/// What the machine's service does in the world when the scheduler decides. People at the machine
+/// may answer through the service (cancel, postpone, skip); when nobody does, the countdown runs out
+/// and the service acts by itself.
 class MachineHooks
 {
 public:
     virtual ~MachineHooks() = default;
 
     /// Tells the machine's users that a firing is near.
-    virtual void warn(const WarningNotice& notice) = 0;
-    /// A firing's countdown began: the action follows `seconds` later, and nobody can cancel it.
-    virtual void countdownStarted(bool reboot, int seconds) = 0;
-    /// Shuts the machine down or restarts it.
-    virtual void powerAction(bool reboot) = 0;
-    /// A firing that passed while the machine slept or the clock leapt over it; it is never made late.
-    virtual void missed(const NextFiring& firing) = 0;
+    virtual void warn(const NextFiring& firing, const WarningNotice& notice) = 0;
+    /// A firing's countdown began: the action follows `seconds` later unless somebody cancels it.
+    virtual void countdownStarted(const std::string& line, bool reboot, int seconds) = 0;
+    /// The running countdown ended: its request was made (fired, failed or a dry run's) or it was
+    /// cancelled, postponed or skipped, by `who` (empty when nobody: the count ran out).
+    virtual void countdownEnded(HistoryOutcome outcome, const std::string& who) = 0;
+    /// Shuts the machine down or restarts it; `forced` ignores whatever inhibits it.
+    virtual PowerOutcome powerAction(bool reboot, bool forced) = 0;
+    /// Keeps one entry of the machine's history: firings, cancels, postpones, skips, failures, dry
+    /// runs and missed firings (those the machine slept or the clock leapt over; never made late).
+    virtual void record(const HistoryEntry& entry) = 0;
     /// A problem with the schedule or its records.
     virtual void reportError(const std::string& text) = 0;
+};
+
+/// What became of a request from a person at the machine: nothing to say when it was carried out,
+/// else why not ("no countdown is running", the file's error, ...).
+struct MachineReply
+{
+    bool ok = true;
+    std::string error;
 };
 
 /// How many missed firings one wake-up reports at most, the earliest ones: a machine that slept
@@ -57,6 +72,16 @@ public:
     /// firings missed since the last wake-up, fires what is due, reads the schedule again and warns
     /// of the next firing when its warning is due.
     void wake();
+
+    /// The firing the service waits for next (after a running countdown's), if any.
+    [[nodiscard]] std::optional<NextFiring> next();
+    /// Stops the running countdown: nothing is requested; recorded as cancelled by `who`.
+    MachineReply cancel(const std::string& who);
+    /// Puts off the running countdown's action, else the next firing, by the `postpone` minutes of
+    /// the machine's settings: a one-off event is written that much later and the firing skipped.
+    MachineReply postpone(const std::string& who);
+    /// Leaves out the running countdown's action, else the next firing, this once.
+    MachineReply skip(const std::string& who);
 
     /// True while a fired event's countdown runs.
     [[nodiscard]] bool counting() const { return m_countdown.has_value(); }

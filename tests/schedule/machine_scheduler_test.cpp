@@ -23,13 +23,22 @@ const std::string kHalfPastOnce = "On Mon at 10:30 AM, Reboot,    Don't repeat";
 // What the service would have done, one entry per hook called.
 struct RecordingHooks final : MachineHooks
 {
-    void warn(const WarningNotice& notice) override { log.push_back("warn " + notice.body); }
-    void countdownStarted(bool reboot, int left) override
+    void warn(const NextFiring&, const WarningNotice& notice) override { log.push_back("warn " + notice.body); }
+    void countdownStarted(const std::string&, bool reboot, int left) override
     {
         log.push_back(std::string("countdown ") + (reboot ? "reboot " : "shutdown ") + std::to_string(left));
     }
-    void powerAction(bool reboot) override { log.push_back(reboot ? "restart" : "shut down"); }
-    void missed(const NextFiring& firing) override { log.push_back("missed " + firing.line); }
+    void countdownEnded(HistoryOutcome, const std::string&) override {}
+    PowerOutcome powerAction(bool reboot, bool) override
+    {
+        log.push_back(reboot ? "restart" : "shut down");
+        return {};
+    }
+    void record(const HistoryEntry& entry) override
+    {
+        if (entry.outcome == HistoryOutcome::Missed)
+            log.push_back("missed " + entry.line);
+    }
     void reportError(const std::string& text) override { log.push_back("error " + text); }
 
     Log log;
