@@ -5,6 +5,8 @@
 #                            folder through /proc/self/exe, so it stays the private one)
 #   ${datadir}/...           desktop entry, icons, AppStream metainfo, bash completion
 #   ${mandir}/man1/          quelvo(1), quelvoctl(1)
+#   the machine service:     lib/systemd/system/quelvo.service, its bus policy in
+#                            ${datadir}/dbus-1/system.d/, quelvod(8), and root's empty /etc/quelvo
 
 set(QUELVO_APP_ID org.example.quelvo)
 set(QUELVO_DATA ${PROJECT_SOURCE_DIR}/data)
@@ -38,13 +40,14 @@ endforeach()
 # inside, so two builds give the same bytes), icons rendered from the one drawing.
 find_program(GZIP gzip REQUIRED)
 set(generated)
-foreach(page quelvo.1 quelvoctl.1)
+foreach(page quelvo.1 quelvoctl.1 quelvod.8)
     configure_file(${QUELVO_DATA}/${page} ${QUELVO_GENERATED}/${page} @ONLY)
     add_custom_command(OUTPUT ${QUELVO_GENERATED}/${page}.gz
         COMMAND ${GZIP} -9nc ${QUELVO_GENERATED}/${page} > ${QUELVO_GENERATED}/${page}.gz
         DEPENDS ${QUELVO_GENERATED}/${page} VERBATIM)
     list(APPEND generated ${QUELVO_GENERATED}/${page}.gz)
-    install(FILES ${QUELVO_GENERATED}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    string(REGEX REPLACE ".*\\." "" section ${page})
+    install(FILES ${QUELVO_GENERATED}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
 endforeach()
 
 configure_file(${QUELVO_DATA}/changelog.in ${QUELVO_GENERATED}/changelog @ONLY)
@@ -79,6 +82,22 @@ install(FILES ${QUELVO_DATA}/${QUELVO_APP_ID}.metainfo.xml DESTINATION ${CMAKE_I
 install(FILES ${QUELVO_DATA}/quelvoctl.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME quelvoctl)
 
+# The machine service. The unit goes where systemd looks under the prefix (/usr/lib/systemd/system
+# for /usr), the bus policy where the system bus reads packages' policies.
+install(FILES ${QUELVO_DATA}/quelvo.service DESTINATION lib/systemd/system)
+install(FILES ${QUELVO_DATA}/org.example.quelvo.Machine.conf DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/dbus-1/system.d)
+# root's configuration folder, which the unit names as writable and which therefore must exist:
+# /etc for the prefix /usr, as GNUInstallDirs has it, otherwise etc/ inside the prefix. Decided at
+# install time, so that a prefix given to `cmake --install` never reaches outside it.
+install(CODE "
+    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+        set(etc \"\$ENV{DESTDIR}/etc/quelvo\")
+    else()
+        set(etc \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/etc/quelvo\")
+    endif()
+    message(STATUS \"Installing: \${etc}\")
+    file(MAKE_DIRECTORY \"\${etc}\")")
+
 # The Debian package: cmake --build --preset package --target package (make deb).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quelvo)
@@ -99,5 +118,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Shutdown requests go to systemd-logind over D-Bus.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "systemd")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+# Enabling, stopping and purging the machine schedule's service.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${QUELVO_DATA}/postinst ${QUELVO_DATA}/prerm ${QUELVO_DATA}/postrm)
 set(CPACK_STRIP_FILES TRUE)
 include(CPack)
