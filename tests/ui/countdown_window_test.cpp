@@ -22,7 +22,7 @@ class CountdownWindowTest final : public QObject
 
     CountdownPresenter::ViewFactory factory()
     {
-        return [this](CountdownKind kind, CountdownPresenter& p) {
+        return [this](CountdownKind kind, CountdownControls& p) {
             m_window = new CountdownWindow(kind, p);
             return m_window.data();
         };

@@ -153,7 +153,7 @@ protected:
          [] {},
          [] { return 15; },
          [this](CountdownKind, int) { ++m_postponed; }},
-        [](CountdownKind kind, CountdownPresenter& p) { return makeCountdownWindow(instance(), kind, p); }};
+        [](CountdownKind kind, CountdownControls& p) { return makeCountdownWindow(instance(), kind, p); }};
 };
 
 TEST_P(CountdownWindowTest, FloatsCountsAndCancels)
