@@ -15,8 +15,8 @@ inline constexpr std::string_view kMachineNote = "Scheduled for this PC";
 struct MachineCountdownHooks
 {
     /// Each asks the service; an empty text when it did it, else why not.
-    std::function<std::string()> cancel;
-    std::function<std::string()> postpone;
+    std::function<std::string()> cancel{};
+    std::function<std::string()> postpone{};
     /// The minutes the service puts the action off by, for the Postpone button; unset: no Postpone.
     std::function<int()> postponeMinutes{};
     /// An "Error!" message that does not block: why the service refused.
