@@ -4,12 +4,14 @@
 #include "platform/linux/local_socket_messenger.h"
 #include "platform/linux/locations.h"
 #include "platform/linux/lock_file_instance.h"
+#include "platform/linux/machine_link.h"
 #include "platform/linux/posix_file_system.h"
 #include "platform/linux/power_backend.h"
 #include "platform/linux/settings_store.h"
 #include "platform/linux/status_notifier.h"
 #include "platform/linux/system_clock.h"
 #include "platform/linux/system_name.h"
+#include "platform/settings_keys.h"
 #include "shell/program_options.h"
 #include "ui/app_icon.h"
 #include "ui/frm_main.h"
@@ -127,6 +129,9 @@ int main(int argc, char** argv)
 
     HistoryFile history(fs, historyFolder());
     DesktopNotifier notifier;
+    SystemMachineLink machineLink;
+    // Root's settings of the machine's schedule, which every user may read: only for the captions.
+    SettingsStore machineSettings(fs, joinPath(machineConfigFolder(""), "settings.ini"));
     const MainWindowServices services{
         .settings = settings,
         .fs = fs,
@@ -150,6 +155,8 @@ int main(int argc, char** argv)
         .notifier = &notifier,
         .history = &history,
         .userName = userName(),
+        .machineLink = &machineLink,
+        .machinePostponeMinutes = [&machineSettings] { return readMinutes(machineSettings, setting::kPostpone); },
     };
 
     std::unique_ptr<FrmMain> mainWindow;

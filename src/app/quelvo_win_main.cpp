@@ -1,5 +1,6 @@
 // The tray program on Windows: builds the real services and hands them to the Win32 windows.
 #include "platform/windows/locations.h"
+#include "platform/windows/machine_link.h"
 #include "platform/windows/mutex_instance.h"
 #include "platform/windows/power_backend.h"
 #include "platform/windows/registry_settings.h"
@@ -101,6 +102,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     HistoryFile history(fs, historyFolder());
     NotificationArea notificationArea;
+    SystemMachineLink machineLink;
     const MainWindowServices services{
         .settings = settings,
         .fs = fs,
@@ -122,6 +124,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         .dryRunReport = options.dryRun ? standardOutputLines() : DryRunOutput{},
         .history = &history,
         .userName = userName(),
+        .machineLink = &machineLink,
     };
 
     std::unique_ptr<win32::MainWindow> mainWindow;

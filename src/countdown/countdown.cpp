@@ -11,9 +11,9 @@ Countdown::Countdown(CountdownKind kind, ForcedQuery forcedAtZero, Action act)
     : m_kind(kind), m_forcedAtZero(std::move(forcedAtZero)), m_act(std::move(act))
 {}
 
-void Countdown::load()
+void Countdown::load(std::int16_t seconds)
 {
-    m_secondsLeft = kStartSeconds;
+    m_secondsLeft = seconds;
     m_actionLabelVisible = true;
     m_state = State::Counting;
 }

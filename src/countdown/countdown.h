@@ -52,8 +52,9 @@ public:
 
     Countdown(CountdownKind kind, ForcedQuery forcedAtZero, Action act);
 
-    /// The window was loaded: count from 10 with the action label shown.
-    void load();
+    /// The window was loaded: count from `seconds` (10 unless another program set the count) with the
+    /// action label shown.
+    void load(std::int16_t seconds = kStartSeconds);
     /// One second passed: the new display, and whether the action is due.
     TickStep tick();
     /// Carries out the due action through the callbacks, once; does nothing otherwise.

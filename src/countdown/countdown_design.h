@@ -49,6 +49,8 @@ inline constexpr int kCountdownIconSideAt96 = 64;
 inline constexpr std::string_view kPostponeName = "com_postpone";
 inline constexpr int kPostponeWidthAt96 = 127;
 inline constexpr int kPostponeGapAt96 = 8;
+/// The line under the count that says whose countdown it is.
+inline constexpr std::string_view kNoteName = "lab_note";
 /// A colour as red, green and blue.
 struct RgbColour
 {

@@ -29,7 +29,28 @@ public:
     virtual void showError(const std::string& text) = 0;
     /// The button beside the cancel picture that puts the action off, with this caption; hidden when empty.
     virtual void showPostpone(const std::string& caption) = 0;
+    /// A line under the count that says whose countdown it is; hidden when empty.
+    virtual void showNote(const std::string& text) = 0;
 };
+
+/// What a countdown window passes on: its timer's ticks and what the user did.
+class CountdownControls
+{
+public:
+    virtual ~CountdownControls() = default;
+
+    /// One tick of the window's timer.
+    virtual void tick() = 0;
+    /// A click on the cancel picture.
+    virtual void cancel() = 0;
+    /// A press of the Postpone button.
+    virtual void postpone() = 0;
+    /// The window was closed from outside (by the window manager).
+    virtual void closed() = 0;
+};
+
+/// Builds the window of a kind; the window calls back its controls.
+using CountdownViewFactory = std::function<CountdownView*(CountdownKind, CountdownControls&)>;
 
 /// What a countdown needs from the rest of the program.
 struct CountdownHooks
@@ -54,14 +75,13 @@ struct CountdownHooks
 
 /// The last-chance window `frm_shutdown` or `frm_reboot`, whichever `kind` says: at most one is
 /// open; it counts ten seconds down, then carries out its action unless the user cancels.
-class CountdownPresenter final
+class CountdownPresenter final : public CountdownControls
 {
 public:
-    /// Builds the window of a kind; the window calls back tick(), cancel() and closed().
-    using ViewFactory = std::function<CountdownView*(CountdownKind, CountdownPresenter&)>;
+    using ViewFactory = CountdownViewFactory;
 
     CountdownPresenter(CountdownKind kind, CountdownHooks hooks, ViewFactory makeView);
-    ~CountdownPresenter();
+    ~CountdownPresenter() override;
     CountdownPresenter(const CountdownPresenter&) = delete;
     CountdownPresenter& operator=(const CountdownPresenter&) = delete;
 
@@ -70,14 +90,14 @@ public:
     /// The tray's "now" commands: opens the window at "0", so the action follows at the next tick.
     void openAtZero();
     /// One second of the window's timer.
-    void tick();
+    void tick() override;
     /// Stops the count and closes the window, as a click on the cancel picture does.
-    void cancel();
+    void cancel() override;
     /// The Postpone button: stops the count and closes the window without a request, and has the
     /// action written down again for later. Only while the window counts and shows the button.
-    void postpone();
+    void postpone() override;
     /// The window was closed from outside (by the window manager): nothing more happens.
-    void closed();
+    void closed() override;
 
     [[nodiscard]] bool isOpen() const { return m_view != nullptr; }
     [[nodiscard]] const Countdown& countdown() const { return m_countdown; }

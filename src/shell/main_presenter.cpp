@@ -85,11 +85,23 @@ MainPresenter::MainPresenter(MainWindowServices services, MainView& view)
       m_eventList(m_schedule), m_checker(*this, m_services.settings, m_services.clock),
       m_autoHide(*this, m_services.settings), m_hint([this](HintPresenter& p) { return m_view.makeHint(p); }),
       m_shutdown(CountdownKind::Shutdown, countdownHooks(),
-                 [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
+                 [this](CountdownKind kind, CountdownControls& p) { return m_view.makeCountdown(kind, p); }),
       m_reboot(CountdownKind::Reboot, countdownHooks(),
-               [this](CountdownKind kind, CountdownPresenter& p) { return m_view.makeCountdown(kind, p); }),
+               [this](CountdownKind kind, CountdownControls& p) { return m_view.makeCountdown(kind, p); }),
       m_report(m_services.dryRunReport), m_warnings(m_services.settings, m_services.clock)
-{}
+{
+    if (m_services.machineLink)
+        m_machine = std::make_unique<MachineEventsPresenter>(MachineEventsServices{
+            .link = *m_services.machineLink,
+            .clock = m_services.clock,
+            .hint = m_hint,
+            .notifier = m_services.notifier,
+            .makeCountdown = [this](CountdownKind kind,
+                                    CountdownControls& controls) { return m_view.makeCountdown(kind, controls); },
+            .showError = [this](const std::string& text) { m_view.showError(text); },
+            .postponeMinutes = m_services.machinePostponeMinutes,
+        });
+}
 
 MainPresenter::~MainPresenter()
 {
@@ -117,6 +129,9 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
         return false;
     }
     (void)m_services.messenger.listen([this](bool showWindow) { anotherCopyStarted(showWindow); });
+    // Only the copy that runs shows the machine's events.
+    if (m_machine)
+        m_machine->listen();
     // 2. The splash has done its work.
     if (closeSplash)
         closeSplash();

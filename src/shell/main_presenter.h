@@ -10,6 +10,7 @@
 #include "schedule/warning_planner.h"
 #include "shell/auto_hide.h"
 #include "shell/hint_presenter.h"
+#include "shell/machine_events_presenter.h"
 #include "shell/main_view.h"
 #include "tray/sys_tray_model.h"
 
@@ -54,6 +55,11 @@ struct MainWindowServices
     /// Optional: where what came of each firing is written down.
     HistoryFile* history = nullptr;
     std::string userName{}; // the name the history gives the user; empty where unknown
+    /// Optional: the service that keeps the machine's schedule, whose warnings and countdowns the
+    /// program shows too.
+    MachineLink* machineLink = nullptr;
+    /// The minutes the machine's schedule puts a firing off by, as its settings say.
+    std::function<int()> machinePostponeMinutes{};
 };
 
 /// Everything the main window decides: start-up, the event list, the editor, the quick actions,
@@ -140,6 +146,8 @@ public:
     [[nodiscard]] const SysTrayModel* trayModel() const { return m_tray.get(); }
     [[nodiscard]] CountdownPresenter& countdown(CountdownKind kind);
     [[nodiscard]] HintPresenter& hint() { return m_hint; }
+    /// What the machine's service says; null without a link to it.
+    [[nodiscard]] MachineEventsPresenter* machineEvents() { return m_machine.get(); }
 
     // AutoHideHost
     [[nodiscard]] bool windowIsNormal() const override;
@@ -191,6 +199,7 @@ private:
     HintPresenter m_hint;
     CountdownPresenter m_shutdown;
     CountdownPresenter m_reboot;
+    std::unique_ptr<MachineEventsPresenter> m_machine;
     std::unique_ptr<SysTrayModel> m_tray;
     DryRunReporter m_report;
     bool m_loaded = false;

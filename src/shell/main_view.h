@@ -120,7 +120,7 @@ public:
     /// The notification area's icon and menu.
     virtual TrayView& tray() = 0;
     /// Builds a countdown window; it deletes itself once closed.
-    virtual CountdownView* makeCountdown(CountdownKind kind, CountdownPresenter& presenter) = 0;
+    virtual CountdownView* makeCountdown(CountdownKind kind, CountdownControls& presenter) = 0;
     /// Builds the hint window; it deletes itself once closed.
     virtual HintView* makeHint(HintPresenter& presenter) = 0;
 };

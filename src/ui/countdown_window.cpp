@@ -32,7 +32,7 @@ QFont arial(qreal points)
 
 } // namespace
 
-CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& presenter)
+CountdownWindow::CountdownWindow(CountdownKind kind, CountdownControls& presenter)
     : QWidget(nullptr,
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus | Qt::MSWindowsFixedSizeDialogHint),
       m_presenter(&presenter)
@@ -70,6 +70,12 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& present
     m_seconds->setAccessibleName(qs(kSecondsName));
     m_seconds->setAccessibleDescription(qs(design.secondsDescription));
 
+    // Whose countdown it is, where it is not the user's own.
+    m_note = new QLabel(this);
+    m_note->setObjectName(qs(kNoteName));
+    m_note->setAlignment(Qt::AlignCenter);
+    m_note->hide();
+
     auto* cancel = new ClickableImage(this);
     cancel->setObjectName(QStringLiteral("Image2"));
     cancel->setToolTip(qs(kCancelTip));
@@ -98,6 +104,7 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownPresenter& present
     layout->addWidget(image1);
     layout->addWidget(m_action);
     layout->addWidget(m_seconds, 1);
+    layout->addWidget(m_note);
     // The cancel picture alone, or with Postpone beside it, centred.
     auto* foot = new QHBoxLayout;
     foot->setSpacing(scaledPixels(kPostponeGapAt96, *this));
@@ -144,10 +151,16 @@ void CountdownWindow::showPostpone(const std::string& caption)
     m_postpone->setVisible(!caption.empty());
 }
 
+void CountdownWindow::showNote(const std::string& text)
+{
+    m_note->setText(qs(text));
+    m_note->setVisible(!text.empty());
+}
+
 void CountdownWindow::closeEvent(QCloseEvent* event)
 {
     m_timer->stop();
-    if (CountdownPresenter* presenter = std::exchange(m_presenter, nullptr))
+    if (CountdownControls* presenter = std::exchange(m_presenter, nullptr))
         presenter->closed();
     QWidget::closeEvent(event);
 }

@@ -17,7 +17,7 @@ class CountdownWindow final : public QWidget, public CountdownView
     Q_DISABLE_COPY_MOVE(CountdownWindow)
 
 public:
-    CountdownWindow(CountdownKind kind, CountdownPresenter& presenter);
+    CountdownWindow(CountdownKind kind, CountdownControls& presenter);
 
     // CountdownView
     void showWindow() override { show(); }
@@ -28,14 +28,16 @@ public:
     void stopTicking() override { m_timer->stop(); }
     void showError(const std::string& text) override;
     void showPostpone(const std::string& caption) override;
+    void showNote(const std::string& text) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    CountdownPresenter* m_presenter; // null once the presenter let the window go
+    CountdownControls* m_presenter; // null once the presenter let the window go
     QLabel* m_seconds = nullptr;
     QLabel* m_action = nullptr;
+    QLabel* m_note = nullptr;
     QPushButton* m_postpone = nullptr;
     QTimer* m_timer = nullptr;
 };

@@ -353,7 +353,7 @@ TrayView& FrmMain::tray()
     return *m_frmSysTray;
 }
 
-CountdownView* FrmMain::makeCountdown(CountdownKind kind, CountdownPresenter& presenter)
+CountdownView* FrmMain::makeCountdown(CountdownKind kind, CountdownControls& presenter)
 {
     return new CountdownWindow(kind, presenter);
 }

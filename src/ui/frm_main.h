@@ -70,7 +70,7 @@ public:
     void startChecker(int firstTickMs) override { Timer1->start(firstTickMs); }
     void stopChecker() override { Timer1->stop(); }
     TrayView& tray() override;
-    CountdownView* makeCountdown(CountdownKind kind, CountdownPresenter& presenter) override;
+    CountdownView* makeCountdown(CountdownKind kind, CountdownControls& presenter) override;
     HintView* makeHint(HintPresenter& presenter) override;
 
     // About

@@ -22,7 +22,7 @@ struct Countdowns
                      },
                      [this] { ++ends; }, [] { return 15; },
                      [this](CountdownKind k, int m) { postponed.emplace_back(k, m); }},
-                    [this](CountdownKind k, CountdownPresenter& p) { return windows(k, p); })
+                    [this](CountdownKind k, CountdownControls& p) { return windows(k, p); })
     {}
     void ticks(int n)
     {

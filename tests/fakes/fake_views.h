@@ -22,6 +22,7 @@ struct FakeCountdownView final : CountdownView
     void stopTicking() override { tickMs = 0; }
     void showError(const std::string& text) override { errors.push_back(text); }
     void showPostpone(const std::string& caption) override { postpone = caption; }
+    void showNote(const std::string& text) override { note = text; }
 
     bool open = true;
     int shown = 0;
@@ -30,12 +31,13 @@ struct FakeCountdownView final : CountdownView
     int tickMs = 0; // 0: the timer stands
     std::vector<std::string> errors;
     std::string postpone; // the Postpone button's caption; empty: hidden
+    std::string note;     // the line under the count; empty: hidden
 };
 
 /// Keeps every countdown window it built, so a test can look at closed ones too.
 struct FakeCountdownFactory
 {
-    CountdownView* operator()(CountdownKind kind, CountdownPresenter&)
+    CountdownView* operator()(CountdownKind kind, CountdownControls&)
     {
         built.push_back({kind, std::make_unique<FakeCountdownView>()});
         return built.back().second.get();
@@ -137,7 +139,7 @@ struct FakeMainView final : MainView
     void startChecker(int) override { checkerRuns = true; }
     void stopChecker() override { checkerRuns = false; }
     TrayView& tray() override { return trayView; }
-    CountdownView* makeCountdown(CountdownKind kind, CountdownPresenter& p) override { return countdowns(kind, p); }
+    CountdownView* makeCountdown(CountdownKind kind, CountdownControls& p) override { return countdowns(kind, p); }
     HintView* makeHint(HintPresenter&) override
     {
         hints.push_back(std::make_unique<FakeHintView>());

@@ -3,7 +3,9 @@
 #include "platform/linux/settings_store.h"
 #include "platform/settings_keys.h"
 
+#include "fakes/fake_machine_link.h"
 #include "fakes/fake_main_services.h"
+#include "fakes/fake_notifier.h"
 #include "fakes/fake_views.h"
 
 #include <gtest/gtest.h>
@@ -13,31 +15,9 @@ namespace {
 
 using test::FakeCountdownView;
 using test::FakeMainView;
+using test::FakeNotifier;
 
 const char* const kEvents = "/prog/events.ini";
-
-struct FakeNotifier final : Notifier
-{
-    bool available() const override { return there; }
-    bool show(const Notification& n, NotificationHandler onAction) override
-    {
-        shown.push_back(n.body);
-        for (const auto& a : n.actions)
-            shown.back() += " [" + a.key + ": " + a.caption + "]";
-        answer = std::move(onAction);
-        return true;
-    }
-    void close() override
-    {
-        ++closed;
-        answer = nullptr;
-    }
-
-    bool there = true;
-    std::vector<std::string> shown; // each body, its actions after it
-    NotificationHandler answer;
-    int closed = 0;
-};
 
 // The main window's decisions over a fake window, started on Monday 2026-12-07 at 09:41.
 class MainPresenterTest : public ::testing::Test, protected test::FakeMainServices
@@ -62,6 +42,7 @@ protected:
         s.notifier = notifier.get();
         s.history = &history;
         s.userName = "alice";
+        s.machineLink = &machineLink;
         presenter = std::make_unique<MainPresenter>(s, view);
         loaded = presenter->Form_Load();
         return *presenter;
@@ -94,6 +75,7 @@ protected:
     int opened = 0;                                                            // countdowns the checker opened
     std::vector<std::string> reported;                                         // the dry run's lines
     std::unique_ptr<FakeNotifier> notifier = std::make_unique<FakeNotifier>(); // null: the desktop has none
+    test::FakeMachineLink machineLink;
     bool loaded = false;
     std::unique_ptr<MainPresenter> presenter;
 };
@@ -845,6 +827,28 @@ TEST_F(MainPresenterTest, WarningsFollowTheSettingAndTheDesktop)
     // "Skip next" on the tab leaves that firing out.
     presenter->skipNext();
     EXPECT_EQ(view.nextLine, "Next: Reboot on Mon at 10:00 AM (in 7 d)");
+}
+
+// The machine's countdown has a window of its own: the user's, open for the user's own event, counts on.
+TEST_F(MainPresenterTest, MachineCountdownOpensBesideTheUsersOwn)
+{
+    start();
+    presenter->countdown(CountdownKind::Shutdown).open();
+    machineLink.events.countdownStarted({"Mon 09:42 shutdown", false, 10});
+    ASSERT_EQ(view.countdowns.built.size(), 2U);
+    FakeCountdownView& users = *view.countdowns.built.front().second;
+    FakeCountdownView& machines = *view.countdowns.built.back().second;
+    EXPECT_EQ(users.note, "");
+    EXPECT_EQ(machines.note, "Scheduled for this PC");
+    presenter->countdown(CountdownKind::Shutdown).tick();
+    machineLink.events.countdownEnded("fired", "");
+    EXPECT_FALSE(machines.open);
+    EXPECT_TRUE(users.open);
+    EXPECT_EQ(users.seconds, "9");
+    machineLink.events.countdownStarted({"Mon 09:42 shutdown", false, 10});
+    presenter->machineEvents()->countdown().cancel();
+    EXPECT_EQ(machineLink.requests, (std::vector<std::string>{"cancel"}));
+    EXPECT_TRUE(users.open);
 }
 
 } // namespace

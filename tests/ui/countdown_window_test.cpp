@@ -1,5 +1,7 @@
 #include "ui/countdown_window.h"
 
+#include "countdown/machine_countdown.h"
+
 #include <QAccessible>
 #include <QLabel>
 #include <QPointer>
@@ -22,7 +24,7 @@ class CountdownWindowTest final : public QObject
 
     CountdownPresenter::ViewFactory factory()
     {
-        return [this](CountdownKind kind, CountdownPresenter& p) {
+        return [this](CountdownKind kind, CountdownControls& p) {
             m_window = new CountdownWindow(kind, p);
             return m_window.data();
         };
@@ -146,6 +148,33 @@ private slots:
         QVERIFY(m_window->findChild<QPushButton*>(QStringLiteral("com_postpone"))->isHidden());
         presenter.cancel();
         QCOMPARE(m_acts, 0);
+    }
+
+    // The machine's countdown says whose it is, under the seconds; the user's own says nothing there.
+    void machineCountdownDrawsItsLine()
+    {
+        CountdownPresenter users(CountdownKind::Shutdown, hooks(), factory());
+        users.open();
+        QVERIFY(label(m_window, "lab_note")->isHidden());
+        users.cancel();
+
+        int cancels = 0;
+        MachineCountdownPresenter machine({.cancel =
+                                               [&cancels] {
+                                                   ++cancels;
+                                                   return std::string();
+                                               },
+                                           .postpone = [] { return std::string(); }},
+                                          factory());
+        machine.start(false, 10);
+        QLabel* note = label(m_window, "lab_note");
+        QVERIFY(note->isVisible());
+        QCOMPARE(note->text(), QStringLiteral("Scheduled for this PC"));
+        QVERIFY(note->geometry().top() >= label(m_window, "lab_sec")->geometry().bottom());
+        auto* cancel = m_window->findChild<QWidget*>(QStringLiteral("Image2"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QCOMPARE(cancels, 1);
+        QTRY_VERIFY(!m_window);
     }
 };
 

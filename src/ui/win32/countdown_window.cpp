@@ -21,7 +21,7 @@ constexpr int kPostponeId = 3;
 class CountdownWindow final : public CountdownView
 {
 public:
-    CountdownWindow(HINSTANCE instance, CountdownKind kind, CountdownPresenter& presenter);
+    CountdownWindow(HINSTANCE instance, CountdownKind kind, CountdownControls& presenter);
     ~CountdownWindow() override;
     CountdownWindow(const CountdownWindow&) = delete;
     CountdownWindow& operator=(const CountdownWindow&) = delete;
@@ -34,6 +34,7 @@ public:
     void stopTicking() override { ::KillTimer(m_window, kTickTimer); }
     void showError(const std::string& text) override { showErrorLater(text); }
     void showPostpone(const std::string& caption) override;
+    void showNote(const std::string& text) override;
 
 private:
     friend LRESULT CALLBACK selfDeletingProcedure<CountdownWindow>(HWND, UINT, WPARAM, LPARAM);
@@ -43,19 +44,21 @@ private:
     void drawCancel(const DRAWITEMSTRUCT& item) const;
     static void drawPostpone(const DRAWITEMSTRUCT& item);
 
-    CountdownPresenter* m_presenter; // null once the presenter let the window go
+    CountdownControls* m_presenter; // null once the presenter let the window go
     HWND m_window = nullptr;
     HWND m_action = nullptr;
     HWND m_seconds = nullptr;
     HWND m_cancel = nullptr;
     HWND m_postpone = nullptr;
+    HWND m_note = nullptr;
     bool m_postponeShown = false;
+    bool m_noteShown = false;
     HFONT m_actionFont = arialFont(kActionPoints, true);
     HFONT m_secondsFont = arialFont(kSecondsPoints, true);
     RECT m_picture{};
 };
 
-CountdownWindow::CountdownWindow(HINSTANCE instance, CountdownKind kind, CountdownPresenter& presenter)
+CountdownWindow::CountdownWindow(HINSTANCE instance, CountdownKind kind, CountdownControls& presenter)
     : m_presenter(&presenter)
 {
     const CountdownDesign& design = countdownDesign(kind);
@@ -82,6 +85,10 @@ CountdownWindow::CountdownWindow(HINSTANCE instance, CountdownKind kind, Countdo
     m_postpone = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_OWNERDRAW | SS_NOTIFY, 0, 0, 0, 0, m_window,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPostponeId)), instance, nullptr);
     ::SendMessageW(m_postpone, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    // Whose countdown it is, where it is not the user's own; hidden until told.
+    m_note = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_CENTER | SS_CENTERIMAGE, 0, 0, 0, 0, m_window, nullptr,
+                               instance, nullptr);
+    ::SendMessageW(m_note, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     ::SendMessageW(m_action, WM_SETFONT, reinterpret_cast<WPARAM>(m_actionFont), FALSE);
     ::SendMessageW(m_seconds, WM_SETFONT, reinterpret_cast<WPARAM>(m_secondsFont), FALSE);
     addTip(m_window, m_cancel, kCancelTip);
@@ -123,8 +130,13 @@ void CountdownWindow::layOut()
     const int cancelLeft = (client.right - cancelWidth - (m_postponeShown ? beside + postponeWidth : 0)) / 2;
     ::MoveWindow(m_cancel, cancelLeft, cancelTop, cancelWidth, cancelHeight, FALSE);
     ::MoveWindow(m_postpone, cancelLeft + cancelWidth + beside, cancelTop, postponeWidth, cancelHeight, FALSE);
+    // The note, when shown, stands between the seconds and the cancel picture.
+    const int noteHeight = m_noteShown ? scaled(18) : 0;
+    const int noteTop = cancelTop - gap - noteHeight;
+    ::MoveWindow(m_note, margin, noteTop, client.right - 2 * margin, noteHeight, FALSE);
     const int secondsTop = actionTop + actionHeight + gap;
-    ::MoveWindow(m_seconds, margin, secondsTop, client.right - 2 * margin, cancelTop - gap - secondsTop, FALSE);
+    const int secondsBottom = m_noteShown ? noteTop : cancelTop - gap;
+    ::MoveWindow(m_seconds, margin, secondsTop, client.right - 2 * margin, secondsBottom - secondsTop, FALSE);
 }
 
 void CountdownWindow::paint()
@@ -169,6 +181,15 @@ void CountdownWindow::showPostpone(const std::string& caption)
     ::InvalidateRect(m_window, nullptr, TRUE);
 }
 
+void CountdownWindow::showNote(const std::string& text)
+{
+    m_noteShown = !text.empty();
+    ::SetWindowTextW(m_note, toWide(text).c_str());
+    ::ShowWindow(m_note, m_noteShown ? SW_SHOWNA : SW_HIDE);
+    layOut();
+    ::InvalidateRect(m_window, nullptr, TRUE);
+}
+
 LRESULT CountdownWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -187,7 +208,7 @@ LRESULT CountdownWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         // Closed by the user or the system rather than by the presenter: tell it.
         ::KillTimer(m_window, kTickTimer);
-        if (CountdownPresenter* presenter = std::exchange(m_presenter, nullptr))
+        if (CountdownControls* presenter = std::exchange(m_presenter, nullptr))
             presenter->closed();
         ::DestroyWindow(m_window);
         return 0;
@@ -219,7 +240,7 @@ LRESULT CountdownWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
-CountdownView* makeCountdownWindow(HINSTANCE instance, CountdownKind kind, CountdownPresenter& presenter)
+CountdownView* makeCountdownWindow(HINSTANCE instance, CountdownKind kind, CountdownControls& presenter)
 {
     return new CountdownWindow(instance, kind, presenter);
 }

@@ -642,7 +642,7 @@ TrayView& MainWindow::tray()
     return *m_state->tray;
 }
 
-CountdownView* MainWindow::makeCountdown(CountdownKind kind, CountdownPresenter& presenter)
+CountdownView* MainWindow::makeCountdown(CountdownKind kind, CountdownControls& presenter)
 {
     return makeCountdownWindow(m_state->instance, kind, presenter);
 }

@@ -73,7 +73,7 @@ public:
     void startChecker(int firstTickMs) override;
     void stopChecker() override;
     TrayView& tray() override;
-    CountdownView* makeCountdown(CountdownKind kind, CountdownPresenter& presenter) override;
+    CountdownView* makeCountdown(CountdownKind kind, CountdownControls& presenter) override;
     HintView* makeHint(HintPresenter& presenter) override;
 
     struct State;

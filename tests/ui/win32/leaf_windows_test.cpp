@@ -1,6 +1,8 @@
 // The Win32 face's leaf windows through their real handles: what a user would see, and what
 // reaches the presenters.
 #include "ui/win32/countdown_window.h"
+
+#include "countdown/machine_countdown.h"
 #include "ui/win32/hint_window.h"
 #include "ui/win32/message_box.h"
 #include "ui/win32/splash_window.h"
@@ -153,7 +155,7 @@ protected:
          [] {},
          [] { return 15; },
          [this](CountdownKind, int) { ++m_postponed; }},
-        [](CountdownKind kind, CountdownPresenter& p) { return makeCountdownWindow(instance(), kind, p); }};
+        [](CountdownKind kind, CountdownControls& p) { return makeCountdownWindow(instance(), kind, p); }};
 };
 
 TEST_P(CountdownWindowTest, FloatsCountsAndCancels)
@@ -237,6 +239,31 @@ TEST_P(CountdownWindowTest, PostponeBesideTheCancelPicture)
     EXPECT_LE(std::abs(alone.left - (client.right - alone.right)), 1);
     m_presenter.cancel();
     EXPECT_EQ(m_acts, 0);
+}
+
+// The machine's countdown draws the line that says whose it is, between the seconds and the cancel picture.
+TEST_P(CountdownWindowTest, MachineCountdownDrawsItsLine)
+{
+    MachineCountdownPresenter machine(
+        {.cancel = [] { return std::string(); }},
+        [](CountdownKind kind, CountdownControls& c) { return makeCountdownWindow(instance(), kind, c); });
+    machine.start(GetParam().kind == CountdownKind::Reboot, 10);
+    HWND window = ::FindWindowW(nullptr, toWide(GetParam().title).c_str());
+    ASSERT_NE(window, nullptr);
+    HWND note = childWithText(window, "Scheduled for this PC");
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(note));
+    RECT noteRect{};
+    RECT secondsRect{};
+    RECT cancelRect{};
+    ::GetWindowRect(note, &noteRect);
+    ::GetWindowRect(childWithText(window, "10"), &secondsRect);
+    ::GetWindowRect(childWithText(window, "Cancel"), &cancelRect);
+    EXPECT_GE(noteRect.top, secondsRect.bottom);
+    EXPECT_LE(noteRect.bottom, cancelRect.top);
+    EXPECT_GT(noteRect.bottom, noteRect.top);
+    machine.ended();
+    EXPECT_TRUE(pumpUntil([&] { return !::IsWindow(window); }, 1000));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,0 +1,212 @@
+#include "shell/machine_events_presenter.h"
+
+#include "fakes/fake_clock.h"
+#include "fakes/fake_machine_link.h"
+#include "fakes/fake_notifier.h"
+#include "fakes/fake_views.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace quelvo {
+namespace {
+
+using test::FakeCountdownView;
+using test::FakeHintView;
+
+// The machine's events over a fake link, fake windows and notifications, at Monday 2026-12-07 09:41:20.
+struct MachineEvents
+{
+    MachineEvents()
+    {
+        presenter = std::make_unique<MachineEventsPresenter>(MachineEventsServices{
+            .link = link,
+            .clock = clock,
+            .hint = hint,
+            .notifier = notifier.get(),
+            .makeCountdown = [this](CountdownKind kind, CountdownControls& c) { return windows(kind, c); },
+            .showError = [this](const std::string& text) { errors.push_back(text); },
+            .postponeMinutes = [] { return 20; },
+        });
+        presenter->listen();
+    }
+    FakeCountdownView& window() { return *windows.built.back().second; }
+    void ticks(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            presenter->countdown().tick();
+    }
+    // A warning of a shutdown five minutes from now.
+    MachineWarning warning() const
+    {
+        return {"Mon 09:46 shutdown", false, clock.wallNow() + std::chrono::minutes(5), "Quelvo",
+                "This PC shuts down at 09:46"};
+    }
+
+    test::FakeClock clock{{2026, 12, 7, 9, 41, 20, 1}};
+    test::FakeMachineLink link;
+    std::unique_ptr<test::FakeNotifier> notifier = std::make_unique<test::FakeNotifier>();
+    std::vector<std::unique_ptr<FakeHintView>> hintViews;
+    HintPresenter hint{[this](HintPresenter&) {
+        hintViews.push_back(std::make_unique<FakeHintView>());
+        return hintViews.back().get();
+    }};
+    test::FakeCountdownFactory windows;
+    std::vector<std::string> errors;
+    std::unique_ptr<MachineEventsPresenter> presenter;
+};
+
+TEST(MachineEventsPresenter, WarningOffersTheChoicesAndPassesTheAnswerOn)
+{
+    struct Case
+    {
+        const char* key;
+        int secondsLater; // when the answer comes
+        const char* refusal;
+        std::vector<std::string> requests;
+        std::vector<std::string> errors;
+    };
+    const Case cases[] = {
+        {"postpone", 10, "", {"postpone"}, {}},
+        {"skip", 10, "", {"skip"}, {}},
+        {"skip", 10, "not allowed", {"skip"}, {"Sorry, the event could not be skipped: not allowed"}},
+        {"postpone", 10, "no firing", {"postpone"}, {"Sorry, the event could not be postponed: no firing"}},
+        {"clicked", 10, "", {}, {}}, // the main window does not show the machine's schedule
+        {"skip", 300, "", {}, {}},   // the firing's time has come: its countdown takes the answers
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " after " + std::to_string(c.secondsLater) + " s");
+        MachineEvents m;
+        m.link.refusal = c.refusal;
+        m.link.events.warning(m.warning());
+        ASSERT_EQ(m.notifier->shown,
+                  (std::vector<std::string>{"This PC shuts down at 09:46 [postpone: Postpone 20 minutes] "
+                                            "[skip: Skip this time]"}));
+        m.clock.advanceSeconds(c.secondsLater);
+        m.notifier->answer(c.key);
+        EXPECT_EQ(m.link.requests, c.requests);
+        EXPECT_EQ(m.errors, c.errors);
+        EXPECT_TRUE(m.windows.built.empty());
+    }
+}
+
+TEST(MachineEventsPresenter, WithoutNotificationsTheHintAsksUntilTheFiring)
+{
+    MachineEvents m;
+    m.notifier->there = false;
+    m.link.events.warning(m.warning());
+    ASSERT_EQ(m.hintViews.size(), 1U);
+    const FakeHintView& asked = *m.hintViews.back();
+    EXPECT_EQ(asked.confirmation, "This PC shuts down at 09:46");
+    EXPECT_EQ(asked.choices,
+              (std::vector<HintChoice>{{"postpone", "Postpone 20 minutes"}, {"skip", "Skip this time"}}));
+    EXPECT_EQ(asked.lifetimeMs, 5 * 60 * 1000);
+    m.hint.choose("postpone");
+    EXPECT_EQ(m.link.requests, (std::vector<std::string>{"postpone"}));
+
+    // A warning heard after its firing's time still stays long enough to be read.
+    MachineWarning late = m.warning();
+    late.at = m.clock.wallNow() - std::chrono::seconds(3);
+    m.link.events.warning(late);
+    EXPECT_EQ(m.hintViews.back()->lifetimeMs, 2000);
+}
+
+TEST(MachineEventsPresenter, CountdownFollowsTheServiceAndNeverActsItself)
+{
+    MachineEvents m;
+    m.link.events.warning(m.warning());
+    m.link.events.countdownStarted({"Mon 09:46 reboot", true, 4});
+    EXPECT_EQ(m.notifier->closed, 1); // the warning's choices would come too late
+    ASSERT_EQ(m.windows.built.size(), 1U);
+    EXPECT_EQ(m.windows.built.back().first, CountdownKind::Reboot);
+    FakeCountdownView& w = m.window();
+    EXPECT_EQ(w.seconds, "4");
+    EXPECT_EQ(w.note, "Scheduled for this PC");
+    EXPECT_EQ(w.postpone, "&Postpone 20 min");
+    EXPECT_EQ(w.tickMs, 1000);
+    EXPECT_EQ(w.shown, 1);
+    m.ticks(4);
+    EXPECT_EQ(w.seconds, "0");
+    EXPECT_EQ(w.postpone, ""); // too late to put off
+    // The service acts, not the window: it waits for the service's word, a few seconds at most.
+    m.ticks(4);
+    EXPECT_TRUE(w.open);
+    m.ticks(1);
+    EXPECT_FALSE(w.open);
+    EXPECT_TRUE(m.link.requests.empty());
+    EXPECT_TRUE(m.errors.empty());
+
+    // Ended by the service (cancelled in another session, say): the window goes at once.
+    m.link.events.countdownStarted({"Mon 09:46 shutdown", false, 10});
+    m.ticks(2);
+    m.link.events.countdownEnded("cancelled", "bob");
+    EXPECT_FALSE(m.window().open);
+    EXPECT_EQ(m.window().seconds, "8");
+}
+
+TEST(MachineEventsPresenter, CountdownPassesTheUsersAnswersToTheService)
+{
+    enum class Press { Cancel, Postpone, CloseWindow };
+    struct Case
+    {
+        const char* name;
+        Press press;
+        int ticksBefore;
+        const char* refusal;
+        std::vector<std::string> requests;
+        bool stillOpen;
+        std::vector<std::string> errors;
+    };
+    const Case cases[] = {
+        {"cancel", Press::Cancel, 2, "", {"cancel"}, false, {}},
+        {"cancel refused",
+         Press::Cancel,
+         2,
+         "not allowed",
+         {"cancel"},
+         true,
+         {"Sorry, the countdown could not be cancelled: not allowed"}},
+        {"postpone", Press::Postpone, 2, "", {"postpone"}, false, {}},
+        {"postpone refused",
+         Press::Postpone,
+         2,
+         "no countdown is running",
+         {"postpone"},
+         true,
+         {"Sorry, the countdown could not be postponed: no countdown is running"}},
+        {"postpone at zero", Press::Postpone, 10, "", {}, true, {}},
+        {"window closed while counting", Press::CloseWindow, 2, "", {"cancel"}, false, {}},
+        {"window closed at zero", Press::CloseWindow, 10, "", {}, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MachineEvents m;
+        m.link.refusal = c.refusal;
+        m.link.events.countdownStarted({"Mon 09:46 shutdown", false, 10});
+        m.ticks(c.ticksBefore);
+        MachineCountdownPresenter& countdown = m.presenter->countdown();
+        switch (c.press) {
+        case Press::Cancel:
+            countdown.cancel();
+            break;
+        case Press::Postpone:
+            countdown.postpone();
+            break;
+        case Press::CloseWindow:
+            countdown.closed();
+            break;
+        }
+        EXPECT_EQ(m.link.requests, c.requests);
+        EXPECT_EQ(countdown.isOpen(), c.stillOpen);
+        EXPECT_EQ(m.window().open, c.stillOpen || c.press == Press::CloseWindow);
+        EXPECT_EQ(m.errors, c.errors);
+        if (c.stillOpen && c.ticksBefore < 10) {
+            m.ticks(1); // refused: the count goes on
+            EXPECT_EQ(m.window().seconds, std::to_string(9 - c.ticksBefore));
+        }
+    }
+}
+
+} // namespace
+} // namespace quelvo
