@@ -12,7 +12,7 @@ namespace quelvo {
 namespace {
 
 // The commands that work on the machine schedule, and those of them that change it.
-constexpr std::string_view kMachineReaders[] = {"list", "export", "check", "due", "next"};
+constexpr std::string_view kMachineReaders[] = {"list", "export", "check", "due", "next", "history"};
 constexpr std::string_view kMachineWriters[] = {"add", "delete", "clear", "import"};
 
 bool among(const auto& names, const std::string& name)
@@ -29,7 +29,7 @@ void printUsage(std::ostream& os, const std::vector<CtlCommand>& commands)
         os << "  " << c.usage << '\n';
     os << "\n--folder DIR  use DIR instead of the program folder for events.ini\n"
           "--machine     the machine schedule in /etc/quelvo (add, delete, clear, import: root only;\n"
-          "              list, export, check, due, next: everybody)\n"
+          "              list, export, check, due, next, history: everybody)\n"
           "--root DIR    with --machine: /etc/quelvo and /var/lib/quelvo under DIR\n";
 }
 
@@ -56,6 +56,7 @@ int runOnMachine(const CtlCommand& command, const std::vector<std::string>& args
     machine.dryRun = ctx.dryRun;
     machine.versionQuery = ctx.versionQuery;
     machine.readerGone = ctx.readerGone;
+    machine.historyFolder = stores.stateFolder;
     return command.run(machine, args);
 }
 

@@ -22,12 +22,14 @@ inline constexpr int kCtlNothing = 1; // ran fine, found nothing (for example: n
 inline constexpr int kCtlUsage = 2;   // bad command, option or input
 inline constexpr int kCtlFailed = 3;  // a file or the output could not be read or written
 
-/// The machine schedule's file system and settings, and the folder of its events.ini.
+/// The machine schedule's file system and settings, the folder of its events.ini and the
+/// service's folder, where its history is.
 struct MachineStores
 {
     std::unique_ptr<FileSystem> fs; // before the settings, which read through it
     std::unique_ptr<Settings> settings;
     std::string folder;
+    std::string stateFolder;
 };
 
 /// Everything a quelvoctl command may use; tests build one over fakes.

@@ -12,6 +12,7 @@ MachineStores openMachineStores(const std::string& root)
 {
     MachineStores stores;
     stores.folder = machineConfigFolder(root);
+    stores.stateFolder = machineStateFolder(root);
     stores.fs = std::make_unique<PosixFileSystem>(PosixCalls::system(), kCommandLockWait, FileSharing::ReadableByAll);
     stores.settings = std::make_unique<SettingsStore>(*stores.fs, joinPath(stores.folder, "settings.ini"));
     return stores;

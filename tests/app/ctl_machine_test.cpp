@@ -26,6 +26,7 @@ protected:
         std::ostringstream out;
         std::ostringstream err;
         CtlContext ctx{userFs, userSettings, clock, "/opt/quelvo", out, err, in};
+        ctx.historyFolder = "/home/ann/.local/state/quelvo";
         ctx.openMachine = openMachineStores;
         ctx.mayChangeMachine = [this] { return root; };
         const int code = runQuelvoctl(args, ctx, scheduleCommands());
@@ -104,6 +105,14 @@ TEST_F(CtlMachineTest, OnlyRootChangesTheMachineScheduleButEverybodyReadsIt)
     EXPECT_EQ(machine({"export"}).out, kMon + "\r\n");
     EXPECT_EQ(machine({"list", "--raw"}).out, kMon + "\n");
     EXPECT_EQ(machine({"due", "2026-12-07 07:30"}).code, kCtlOk); // a Monday
+
+    // The service's history, not the user's.
+    write(at("var/lib/quelvo/history.jsonl"), R"({"time":"2026-12-07T07:30:10+00:00","origin":"machine",)"
+                                              R"("action":"shutdown","line":"x","outcome":"dry-run","who":null})"
+                                              "\n");
+    userFs.put("/home/ann/.local/state/quelvo/history.jsonl", R"({"time":"2026-12-07T08:00:00+00:00"})"
+                                                              "\n");
+    EXPECT_EQ(machine({"history"}).out, "2026-12-07T07:30:10+00:00\tmachine\tshutdown\tdry-run\tx\n");
 }
 
 TEST_F(CtlMachineTest, MachineOptionsAreRefusedOutOfPlace)

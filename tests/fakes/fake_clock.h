@@ -94,6 +94,8 @@ public:
     void advanceDays(int days) { advanceSeconds(days * 24 * 60 * 60); }
     /// Only the wall clock moves: a resume from sleep, or the clock set by hand.
     void jumpWall(std::chrono::seconds by) { m_wall += by; }
+    /// The machine's time zone changes: the same moment reads as another local time.
+    void setZone(FakeZone zone) { m_zone = std::move(zone); }
 
 private:
     FakeZone m_zone;

@@ -1,8 +1,6 @@
 #include "schedule/machine_scheduler.h"
 
-#include "fakes/fake_clock.h"
-#include "fakes/fake_file_system.h"
-#include "fakes/fake_settings.h"
+#include "fakes/fake_machine.h"
 
 #include <gtest/gtest.h>
 
@@ -16,33 +14,9 @@ namespace {
 using std::chrono::minutes;
 using Log = std::vector<std::string>;
 
-const std::string kEvents = "/etc/quelvo/events.ini";
+const std::string kEvents = test::FakeMachine::kEvents;
 const std::string kTenDaily = "On Mon at 10:00 AM, Shut Down, Repeat daily";
 const std::string kHalfPastOnce = "On Mon at 10:30 AM, Reboot,    Don't repeat";
-
-// What the service would have done, one entry per hook called.
-struct RecordingHooks final : MachineHooks
-{
-    void warn(const NextFiring&, const WarningNotice& notice) override { log.push_back("warn " + notice.body); }
-    void countdownStarted(const std::string&, bool reboot, int left) override
-    {
-        log.push_back(std::string("countdown ") + (reboot ? "reboot " : "shutdown ") + std::to_string(left));
-    }
-    void countdownEnded(HistoryOutcome, const std::string&) override {}
-    PowerOutcome powerAction(bool reboot, bool) override
-    {
-        log.push_back(reboot ? "restart" : "shut down");
-        return {};
-    }
-    void record(const HistoryEntry& entry) override
-    {
-        if (entry.outcome == HistoryOutcome::Missed)
-            log.push_back("missed " + entry.line);
-    }
-    void reportError(const std::string& text) override { log.push_back("error " + text); }
-
-    Log log;
-};
 
 // A Monday, 2026-12-07, at that UTC time.
 WallTime monday(int hour, int minute, int second = 0)
@@ -50,100 +24,125 @@ WallTime monday(int hour, int minute, int second = 0)
     return test::FakeZone::utc(2026, 12, 7, hour, minute, second);
 }
 
-// The service over fakes, started at Monday 09:30 with its first wake-up made.
-struct Service
-{
-    explicit Service(const std::string& lines)
-    {
-        fs.put(kEvents, lines);
-        scheduler.emplace(fs, "/etc/quelvo", settings, clock, hooks);
-        scheduler->wake();
-    }
-    // Time passes to the moment the scheduler asked to be woken at, and it wakes.
-    void sleepUntilWoken()
-    {
-        const std::optional<WallTime> wake = scheduler->nextWake();
-        ASSERT_TRUE(wake);
-        clock.advance(std::chrono::ceil<std::chrono::milliseconds>(*wake - clock.wallNow()));
-        scheduler->wake();
-    }
-
-    test::FakeFileSystem fs;
-    test::FakeSettings settings;
-    test::FakeClock clock;
-    RecordingHooks hooks;
-    std::optional<MachineScheduler> scheduler;
-};
-
-TEST(MachineScheduler, SleepsUntilTheWarningThenTheFiringAndShutsDownOnceTenSecondsLater)
-{
-    Service service(kTenDaily + "\r\n");
-    MachineScheduler& s = *service.scheduler;
-    EXPECT_EQ(s.nextWake(), monday(9, 55)); // the warning, five minutes ahead by default
-    service.sleepUntilWoken();
-    EXPECT_EQ(service.hooks.log, Log{"warn Quelvo will shut down this PC at 10:00 AM (in 5 minutes)"});
-    EXPECT_EQ(s.nextWake(), monday(10, 0));
-    service.sleepUntilWoken();
-    EXPECT_EQ(s.nextWake(), monday(10, 0, 10));
-    service.sleepUntilWoken();
-    // Woken again at once (a schedule change, say): nothing is made twice.
-    s.wake();
-    EXPECT_EQ(service.hooks.log, (Log{"warn Quelvo will shut down this PC at 10:00 AM (in 5 minutes)",
-                                      "countdown shutdown 10", "shut down"}));
-    EXPECT_FALSE(s.counting());
-    // A repeating line stays for the next week.
-    EXPECT_EQ(s.nextWake(), monday(9, 55) + std::chrono::days(7));
-}
-
-TEST(MachineScheduler, FiresWhatTheCheckerWouldAndReportsTheRestAsMissed)
+TEST(MachineScheduler, AWakeUpALittleLateFiresWhatTheCheckerWouldAndReportsTheRestAsMissed)
 {
     const struct
     {
-        const char* what;
-        bool slept; // only the wall clock moved (a resume or a clock set by hand)
-        minutes by; // from 09:30
+        minutes late; // from 09:30
         Log log;
     } cases[] = {
-        // A wake-up a few minutes late still fires, as a late tick of the tray program does.
-        {"three minutes late", false, minutes(33), {"countdown shutdown 10"}},
+        {minutes(33), {"countdown shutdown 10"}},
         // Beyond the minutes a late tick scans, the firing is missed, not made.
-        {"forty minutes late", false, minutes(40), {"missed " + kTenDaily}},
-        {"asleep for two hours", true, minutes(120), {"missed " + kTenDaily, "missed " + kHalfPastOnce}},
-        {"clock set back", true, minutes(-60), {}},
+        {minutes(40), {"missed " + kTenDaily}},
     };
     for (const auto& c : cases) {
-        Service service(kTenDaily + "\r\n" + kHalfPastOnce + "\r\n");
-        if (c.slept)
-            service.clock.jumpWall(c.by);
-        else
-            service.clock.advance(c.by);
-        service.scheduler->wake();
-        EXPECT_EQ(service.hooks.log, c.log) << c.what;
-        // A missed one-off line is not taken away: it waits for its next week.
-        EXPECT_EQ(service.fs.content(kEvents), kTenDaily + "\r\n" + kHalfPastOnce + "\r\n") << c.what;
+        test::FakeMachine machine(kTenDaily + "\r\n" + kHalfPastOnce + "\r\n");
+        machine.scheduler->wake();
+        machine.clock.advance(c.late);
+        machine.scheduler->wake();
+        EXPECT_EQ(machine.hooks.log, c.log) << c.late.count();
     }
 }
 
-TEST(MachineScheduler, AChangedScheduleIsWatchedFromTheMinuteAfterItsChange)
+TEST(MachineScheduler, ThePowerRequestsOutcomeIsToldAndWrittenDown)
 {
-    Service service("");
-    MachineScheduler& s = *service.scheduler;
-    EXPECT_EQ(s.nextWake(), std::nullopt); // nothing to wake for: no timer at all
-    // Lines for minutes that passed, or began, before the change were never due: neither made nor missed.
-    service.clock.advanceSeconds(20 * 60 + 20);
-    service.fs.put(kEvents, "On Mon at 09:48 AM, Shut Down, Repeat daily\r\n"
-                            "On Mon at 09:50 AM, Shut Down, Repeat daily\r\n"
-                            "On Mon at 10:00 AM, Reboot,    Don't repeat\r\n");
-    s.wake();
-    EXPECT_EQ(s.nextWake(), monday(9, 55));
-    service.sleepUntilWoken();
-    service.sleepUntilWoken();
-    service.clock.advanceSeconds(10);
-    s.wake();
-    EXPECT_EQ(service.hooks.log,
-              (Log{"warn Quelvo will restart this PC at 10:00 AM (in 5 minutes)", "countdown reboot 10", "restart"}));
-    // The fired one-off line is gone from the schedule and from the service's wake-ups.
-    EXPECT_EQ(s.nextWake(), monday(9, 43) + std::chrono::days(7));
+    const struct
+    {
+        const char* failure; // none: the request succeeded
+        bool simulated;
+        const char* forced;
+        Log log;
+    } cases[] = {
+        {nullptr, false, "False", {"restart", "fired " + kHalfPastOnce, "ended fired"}},
+        {"Access denied",
+         false,
+         "True",
+         {"restart forced", "failed " + kHalfPastOnce + ": Access denied", "ended failed"}},
+        {nullptr, true, "False", {"restart", "dry-run " + kHalfPastOnce, "ended dry-run"}},
+    };
+    for (const auto& c : cases) {
+        test::FakeMachine machine(kHalfPastOnce + "\r\n");
+        ASSERT_TRUE(machine.config.save("forced", c.forced).ok());
+        machine.hooks.power.failed = c.failure != nullptr;
+        machine.hooks.power.reason = c.failure ? c.failure : "";
+        machine.hooks.power.simulated = c.simulated;
+        machine.scheduler->wake();
+        machine.clock.advanceMinutes(60);
+        machine.scheduler->wake();
+        machine.hooks.log.clear();
+        machine.sleepUntilWoken();
+        EXPECT_EQ(machine.hooks.log, c.log) << c.log.back();
+        ASSERT_EQ(machine.hooks.history.size(), 1U);
+        EXPECT_EQ(machine.hooks.history[0].origin, HistoryOrigin::Machine);
+        EXPECT_EQ(machine.hooks.history[0].time, monday(10, 30, 10));
+        EXPECT_TRUE(machine.hooks.history[0].reboot);
+    }
+}
+
+TEST(MachineScheduler, PeopleAtTheMachineCancelPostponeOrSkipTheCountdownElseTheNextFiring)
+{
+    using Request = MachineReply (MachineScheduler::*)(const std::string&);
+    const auto cancel = &MachineScheduler::cancel;
+    const auto postpone = &MachineScheduler::postpone;
+    const auto skip = &MachineScheduler::skip;
+    enum When { Waiting, Counting, CountingUnwritable }; // at 09:30, or in the 10:00 firing's countdown
+    const std::string both = kTenDaily + "\r\n" + kHalfPastOnce + "\r\n";
+    const std::string postponed = "On Mon at 10:15 AM, Shut Down, Don't repeat\r\n";
+    const Log cancelled{"cancelled " + kTenDaily + " by ann", "ended cancelled by ann"};
+    const struct
+    {
+        std::string lines;
+        When when;
+        Request request;
+        std::string error;
+        Log log;
+        std::string events;             // events.ini afterwards
+        std::optional<WallTime> wakeAt; // the next wake-up afterwards
+    } cases[] = {
+        {both, Waiting, cancel, "no countdown is running", {}, both, monday(9, 55)},
+        {both, Counting, cancel, "", cancelled, both, monday(10, 25)},
+        {both, Counting, skip, "", {"skipped " + kTenDaily + " by ann", "ended skipped by ann"}, both, monday(10, 25)},
+        // Put off from the moment of the request, warned of in its time.
+        {both,
+         Counting,
+         postpone,
+         "",
+         {"postponed " + kTenDaily + " by ann", "ended postponed by ann"},
+         both + postponed,
+         monday(10, 10)},
+        // Stopped all the same: a failed write must not leave the machine to go down.
+        {both, CountingUnwritable, postpone,
+         "the countdown was stopped, but the postponed event could not be written: injected: cannot append to " +
+             kEvents,
+         cancelled, both, monday(10, 25)},
+        // Put off from the firing's own time; the 10:00 firing is left out.
+        {both, Waiting, postpone, "", {"postponed " + kTenDaily + " by ann"}, both + postponed, monday(10, 10)},
+        // A one-off line has no week after: skipping it takes it away.
+        {kHalfPastOnce + "\r\n", Waiting, skip, "", {"skipped " + kHalfPastOnce + " by ann"}, "", std::nullopt},
+        {"", Waiting, postpone, "nothing is scheduled to postpone", {}, "", std::nullopt},
+        {"", Waiting, skip, "nothing is scheduled to skip", {}, "", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::string what = c.lines + " " + std::to_string(c.when) + " " + c.error;
+        test::FakeMachine machine(c.lines);
+        machine.scheduler->wake();
+        if (c.when != Waiting) {
+            machine.sleepUntilWoken(); // the warning
+            machine.sleepUntilWoken(); // the firing
+            ASSERT_TRUE(machine.scheduler->counting()) << what;
+        }
+        if (c.when == CountingUnwritable)
+            machine.fs.failWrite.insert(kEvents);
+        machine.hooks.log.clear();
+        const MachineReply reply = ((*machine.scheduler).*c.request)("ann");
+        EXPECT_EQ(reply.ok, c.error.empty()) << what;
+        EXPECT_EQ(reply.error, c.error) << what;
+        EXPECT_EQ(machine.hooks.log, c.log) << what;
+        EXPECT_EQ(machine.fs.content(kEvents), c.events) << what;
+        EXPECT_EQ(machine.scheduler->nextWake(), c.wakeAt) << what;
+        // What the service skips is its own record, never root's configuration.
+        EXPECT_EQ(machine.config.get("skips", ""), "") << what;
+    }
 }
 
 } // namespace
