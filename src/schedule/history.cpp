@@ -147,6 +147,11 @@ std::string* fieldOf(HistoryRecord& record, std::string_view name)
 
 } // namespace
 
+std::string_view historyOutcomeName(HistoryOutcome outcome)
+{
+    return kOutcomeNames.at(static_cast<std::size_t>(outcome));
+}
+
 std::string historyJson(const HistoryEntry& entry, const Clock& clock)
 {
     const auto text = [](std::string_view s) { return jsonString(s, JsonBytes::Utf8); };
@@ -154,7 +159,7 @@ std::string historyJson(const HistoryEntry& entry, const Clock& clock)
     out += ",\"origin\":" + text(entry.origin == HistoryOrigin::User ? "user" : "machine");
     out += ",\"action\":" + text(entry.reboot ? "reboot" : "shutdown");
     out += ",\"line\":" + text(entry.line);
-    out += ",\"outcome\":" + text(kOutcomeNames.at(static_cast<std::size_t>(entry.outcome)));
+    out += ",\"outcome\":" + text(historyOutcomeName(entry.outcome));
     if (entry.outcome == HistoryOutcome::Failed)
         out += ",\"detail\":" + text(entry.detail);
     out += ",\"who\":" + (entry.who.empty() ? std::string("null") : text(entry.who));

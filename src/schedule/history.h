@@ -34,6 +34,10 @@ enum class HistoryOutcome {
     Missed,    // its time passed while nothing could fire it
 };
 
+/// The outcome as the history writes it: "fired", "cancelled", "postponed", "skipped", "failed",
+/// "dry-run" or "missed".
+std::string_view historyOutcomeName(HistoryOutcome outcome);
+
 /// One thing that happened to a firing.
 struct HistoryEntry
 {

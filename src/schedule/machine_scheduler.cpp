@@ -4,6 +4,7 @@
 #include "platform/settings_keys.h"
 #include "schedule/clock_mode.h"
 #include "schedule/firing_skips.h"
+#include "schedule/quick_action.h"
 
 #include <algorithm>
 #include <utility>
@@ -41,12 +42,10 @@ std::optional<WallTime> MachineScheduler::nextWake()
     };
     if (m_countdown)
         consider(now + std::chrono::ceil<std::chrono::milliseconds>(m_countdown->ends - m_clock.steadyNow()));
-    // The minute of the last wake-up was scanned then; a firing in it is not waited for again.
-    const WallTime from = m_lastWake ? std::max(now, nextMinute(*m_lastWake)) : now;
-    if (const std::optional<NextFiring> next = upcoming(from)) {
-        consider(next->at);
+    if (const std::optional<NextFiring> firing = next()) {
+        consider(firing->at);
         const int warn = readMinutes(m_settings, setting::kWarn);
-        if (const WallTime warnAt = next->at - minutes(warn); warn > 0 && warnAt > now)
+        if (const WallTime warnAt = firing->at - minutes(warn); warn > 0 && warnAt > now)
             consider(warnAt);
     }
     return wake;
@@ -56,9 +55,12 @@ void MachineScheduler::wake()
 {
     const WallTime now = m_clock.wallNow();
     if (m_countdown && m_clock.steadyNow() >= m_countdown->ends) {
-        const bool reboot = m_countdown->reboot;
-        m_countdown.reset();
-        m_hooks.powerAction(reboot, readFlag(m_settings, setting::kForced, false));
+        const Running ended = *std::exchange(m_countdown, std::nullopt);
+        const PowerOutcome power = m_hooks.powerAction(ended.reboot, readFlag(m_settings, setting::kForced, false));
+        const HistoryOutcome outcome = power.simulated ? HistoryOutcome::DryRun
+                                       : power.failed  ? HistoryOutcome::Failed
+                                                       : HistoryOutcome::Fired;
+        finish(ended, outcome, {}, power.failed ? power.reason : std::string());
     }
     // The lines that were watched until now decide what was due and what was missed; a line added
     // for a minute already past was never due.
@@ -72,6 +74,103 @@ void MachineScheduler::wake()
         if (auto notice = m_warnings.check(event, now, readMinutes(m_settings, setting::kWarn)))
             m_hooks.warn(*next, *notice);
     }
+}
+
+std::optional<NextFiring> MachineScheduler::next()
+{
+    const WallTime now = m_clock.wallNow();
+    // The minute of the last wake-up was scanned then; a firing in it is not waited for again.
+    return upcoming(m_lastWake ? std::max(now, nextMinute(*m_lastWake)) : now);
+}
+
+MachineReply MachineScheduler::cancel(const std::string& who)
+{
+    if (!m_countdown)
+        return {false, std::string(kNoCountdownText)};
+    finish(*std::exchange(m_countdown, std::nullopt), HistoryOutcome::Cancelled, who);
+    return {};
+}
+
+MachineReply MachineScheduler::postpone(const std::string& who)
+{
+    const int minutes = readMinutes(m_settings, setting::kPostpone);
+    if (m_countdown) {
+        // Stopped whatever the write does, as the tray program's countdown is: the person asked for
+        // no action now, and a failed write must not leave the machine to go down behind their back.
+        const Running stopped = *std::exchange(m_countdown, std::nullopt);
+        MachineReply written = writePostponed(m_clock.wallNow(), stopped.reboot, minutes);
+        finish(stopped, written.ok ? HistoryOutcome::Postponed : HistoryOutcome::Cancelled, who);
+        if (!written.ok)
+            written.error = "the countdown was stopped, but " + written.error;
+        return written;
+    }
+    const std::optional<NextFiring> firing = next();
+    if (!firing)
+        return {false, "nothing is scheduled to postpone"};
+    // Written first: a failed write leaves the firing to be made at its time, so nothing is lost.
+    if (MachineReply written = writePostponed(firing->at, firing->reboot, minutes); !written.ok)
+        return written;
+    return skipNext(*firing, HistoryOutcome::Postponed, who);
+}
+
+MachineReply MachineScheduler::skip(const std::string& who)
+{
+    if (m_countdown) {
+        finish(*std::exchange(m_countdown, std::nullopt), HistoryOutcome::Skipped, who);
+        return {};
+    }
+    const std::optional<NextFiring> firing = next();
+    if (!firing)
+        return {false, "nothing is scheduled to skip"};
+    return skipNext(*firing, HistoryOutcome::Skipped, who);
+}
+
+void MachineScheduler::finish(const Running& ended, HistoryOutcome outcome, const std::string& who,
+                              const std::string& detail)
+{
+    // Written down before it is told, so that whoever hears of it finds it in the history.
+    m_hooks.record(HistoryEntry{.time = m_clock.wallNow(),
+                                .origin = HistoryOrigin::Machine,
+                                .reboot = ended.reboot,
+                                .line = ended.line,
+                                .outcome = outcome,
+                                .detail = detail,
+                                .who = who});
+    m_hooks.countdownEnded(outcome, who);
+}
+
+MachineReply MachineScheduler::writePostponed(WallTime from, bool reboot, int minutes)
+{
+    const OneOffWrite written = writeOneOff(m_file, m_settings, m_clock, from, reboot, minutes);
+    if (written.refusal)
+        return {false, written.refusal->text};
+    if (!written.lines.empty())
+        reload();
+    if (!written.io.ok())
+        return {false, "the postponed event could not be written: " + written.io.error};
+    // Made by a person's choice just now: a firing within the warning time needs no warning of it.
+    const WallTime now = m_clock.wallNow();
+    const int warn = readMinutes(m_settings, setting::kWarn);
+    for (const NextFiring& f : nextFirings(written.lines, matchesIn24HourForm(m_settings), m_clock, now, {}, {}))
+        m_warnings.markTold({f.line, f.reboot, f.at}, now, warn);
+    return {};
+}
+
+MachineReply MachineScheduler::skipNext(const NextFiring& firing, HistoryOutcome outcome, const std::string& who)
+{
+    const SkipResult skipped = skipFiring(m_file, m_settings, m_clock, firing);
+    if (!skipped.io.ok())
+        return {false, "the firing could not be skipped: " + skipped.io.error};
+    if (skipped.removed)
+        reload();
+    m_hooks.record(HistoryEntry{.time = m_clock.wallNow(),
+                                .origin = HistoryOrigin::Machine,
+                                .reboot = firing.reboot,
+                                .line = firing.line,
+                                .outcome = outcome,
+                                .detail = {},
+                                .who = who});
+    return {};
 }
 
 IoResult MachineScheduler::dropevent(const std::string& matchedLine)
@@ -111,8 +210,8 @@ void MachineScheduler::reportMissed(WallTime since, WallTime now)
         const std::optional<NextFiring> firing = upcoming(from);
         if (!firing || firing->at >= thisMinute)
             return;
-        m_hooks.record(HistoryEntry{firing->at, HistoryOrigin::Machine, firing->reboot, firing->line,
-                                    HistoryOutcome::Missed, {}, {}});
+        m_hooks.record(HistoryEntry{
+            firing->at, HistoryOrigin::Machine, firing->reboot, firing->line, HistoryOutcome::Missed, {}, {}});
         from = firing->at + minutes(1);
     }
 }

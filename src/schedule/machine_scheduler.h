@@ -13,6 +13,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quelvo {
@@ -48,6 +49,9 @@ struct MachineReply
     bool ok = true;
     std::string error;
 };
+
+/// The refusal of a request that only a running countdown can answer.
+inline constexpr std::string_view kNoCountdownText = "no countdown is running";
 
 /// How many missed firings one wake-up reports at most, the earliest ones: a machine that slept
 /// for weeks is told of its first misses, not of every one.
@@ -93,16 +97,22 @@ private:
     void openCountdown(bool reboot, const std::string& line) override;
     void reportError(const std::string& text) override { m_hooks.reportError(text); }
 
-    void reload();
-    void reportMissed(WallTime since, WallTime now);
-    [[nodiscard]] std::optional<NextFiring> upcoming(WallTime from) const;
-
     struct Running
     {
         bool reboot = false;
         std::string line;
         std::chrono::steady_clock::time_point ends{};
     };
+
+    void reload();
+    void reportMissed(WallTime since, WallTime now);
+    [[nodiscard]] std::optional<NextFiring> upcoming(WallTime from) const;
+    // Writes down and tells how a countdown that is no longer running ended.
+    void finish(const Running& ended, HistoryOutcome outcome, const std::string& who, const std::string& detail = {});
+    // Appends the one-off event of a postpone, `minutes` after `from`.
+    MachineReply writePostponed(WallTime from, bool reboot, int minutes);
+    // Leaves out a firing that has no countdown yet, and writes down why.
+    MachineReply skipNext(const NextFiring& firing, HistoryOutcome outcome, const std::string& who);
 
     ScheduleFile m_file;
     Settings& m_settings;

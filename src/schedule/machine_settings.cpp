@@ -13,7 +13,8 @@ MachineSettings::MachineSettings(const Settings& config, Settings& records) : m_
 bool MachineSettings::isRecord(std::string_view app, std::string_view section, std::string_view key)
 {
     return equalsIgnoringCase(app, kSettingsApp) && equalsIgnoringCase(section, kSettingsSection) &&
-           (equalsIgnoringCase(key, setting::kLastFired) || equalsIgnoringCase(key, setting::kWarned));
+           (equalsIgnoringCase(key, setting::kLastFired) || equalsIgnoringCase(key, setting::kWarned) ||
+            equalsIgnoringCase(key, setting::kSkips));
 }
 
 std::string MachineSettings::GetSetting(std::string_view app, std::string_view section, std::string_view key,

@@ -1,5 +1,7 @@
 #include "schedule/quick_action.h"
 
+#include "schedule/clock_mode.h"
+
 namespace quelvo {
 
 const QuickActionMember* findQuickAction(int minutes, bool reboot)
@@ -49,6 +51,24 @@ EditorInput editorInputFor(const QuickActionFill& fill, std::string_view previou
     input.repeat = fill.repeat;
     input.twentyFour = twentyFour;
     return input;
+}
+
+OneOffWrite writeOneOff(ScheduleFile& file, const Settings& settings, const Clock& clock, WallTime from, bool reboot,
+                        int minutes)
+{
+    OneOffWrite result;
+    if ((result.refusal = unknownSavingMode(settings)))
+        return result;
+    const bool twentyFour = savesIn24HourForm(settings);
+    const QuickActionFill fill = quickaction(from, minutes, reboot, twentyFour, clock);
+    // The 12-hour fill brings its AM/PM; the 24-hour form has none, whatever the box showed.
+    const SavePlan plan = planSave(editorInputFor(fill, "AM", twentyFour));
+    for (const std::string& line : plan.lines) {
+        if ((result.io = file.append(line)); !result.io.ok())
+            break;
+        result.lines.push_back(line);
+    }
+    return result;
 }
 
 } // namespace quelvo

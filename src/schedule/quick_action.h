@@ -1,12 +1,15 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/settings.h"
 #include "schedule/event_editor.h"
+#include "schedule/schedule_file.h"
 
 #include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quelvo {
 
@@ -70,5 +73,20 @@ QuickActionFill quickaction(WallTime from, int minutes, bool reboot, bool twenty
 
 /// The editor's input after a quick action's fill, given what the AM/PM box showed before.
 EditorInput editorInputFor(const QuickActionFill& fill, std::string_view previousAmpm, bool twentyFour);
+
+/// What writing a postponed action's one-off event did.
+struct OneOffWrite
+{
+    std::optional<UserMessage> refusal; // nothing written: the settings can't say the form of a new line
+    IoResult io;                        // the schedule's error when the line could not be appended
+    std::vector<std::string> lines;     // the lines appended (one: the target's weekday)
+
+    [[nodiscard]] bool ok() const { return !refusal && io.ok(); }
+};
+
+/// Appends a one-off event of that action `minutes` of real time after `from` to the schedule, in
+/// the clock form the settings save new lines in.
+OneOffWrite writeOneOff(ScheduleFile& file, const Settings& settings, const Clock& clock, WallTime from, bool reboot,
+                        int minutes);
 
 } // namespace quelvo

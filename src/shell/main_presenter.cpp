@@ -417,27 +417,20 @@ void MainPresenter::markCreated(const std::vector<std::string>& lines)
 
 bool MainPresenter::writeOneOff(WallTime from, bool reboot, int minutes)
 {
-    if (const auto refusal = unknownSavingMode(m_services.settings)) {
-        m_view.showMessage(*refusal);
+    const OneOffWrite written =
+        quelvo::writeOneOff(m_schedule, m_services.settings, m_services.clock, from, reboot, minutes);
+    if (written.refusal) {
+        m_view.showMessage(*written.refusal);
         return false;
     }
-    const bool twentyFour = twentyFourHour();
-    const QuickActionFill fill = quelvo::quickaction(from, minutes, reboot, twentyFour, m_services.clock);
-    // The 12-hour fill brings its AM/PM; the 24-hour form has none, whatever the box shows.
-    const SavePlan plan = planSave(editorInputFor(fill, "AM", twentyFour));
-    IoResult r;
-    for (const std::string& line : plan.lines) { // one: the target's weekday
-        r = m_schedule.append(line);
-        if (!r.ok())
-            break;
+    for (const std::string& line : written.lines)
         m_report.postponeWritten(line);
-    }
     loadlist();
-    if (!r.ok()) {
-        m_view.showMessage(saveFailedMessage(m_schedule.eventsPath(), r.error));
+    if (!written.io.ok()) {
+        m_view.showMessage(saveFailedMessage(m_schedule.eventsPath(), written.io.error));
         return false;
     }
-    markCreated(plan.lines);
+    markCreated(written.lines);
     return true;
 }
 
