@@ -14,13 +14,15 @@ fail() {
 }
 
 cmake --install "$build" --prefix "$tmp/usr" >"$tmp/install.log" || fail "cmake --install failed"
-for f in libexec/quelvo/quelvoctl libexec/quelvo/velmorshutdown libexec/quelvo/velmorlogoff libexec/quelvo/installed \
+for f in libexec/quelvo/quelvoctl libexec/quelvo/quelvod libexec/quelvo/velmorshutdown libexec/quelvo/velmorlogoff libexec/quelvo/installed \
     share/applications/org.example.quelvo.desktop share/metainfo/org.example.quelvo.metainfo.xml \
     share/icons/hicolor/scalable/apps/quelvo.svg share/man/man1/quelvoctl.1.gz \
     share/bash-completion/completions/quelvoctl; do
     [ -e "$tmp/usr/$f" ] || fail "$f is not installed"
 done
 [ "$(readlink "$tmp/usr/bin/quelvoctl")" = ../libexec/quelvo/quelvoctl ] || fail "bin/quelvoctl is no relative link"
+# The service is started by systemd alone, from its private folder.
+[ ! -e "$tmp/usr/bin/quelvod" ] || fail "quelvod is linked into bin/"
 
 out=$(env -i HOME="$tmp/home" PATH=/usr/bin:/bin QUELVO_DRY_RUN=1 \
     ASAN_OPTIONS="${ASAN_OPTIONS:-}" "$tmp/usr/bin/quelvoctl" add --days tue --hour 9 --minute 5 --ampm PM --reboot)
