@@ -1,6 +1,7 @@
 # Installation with the GNU directories, desktop integration and the Debian package.
 #
-#   ${libexecdir}/quelvo/    quelvo, quelvoctl, the companions and the marker "installed"
+#   ${libexecdir}/quelvo/    quelvo, quelvoctl, the companions, the machine's service quelvod
+#                            and the marker "installed"
 #   ${bindir}/               links to quelvo and quelvoctl there (the programs find their
 #                            folder through /proc/self/exe, so it stays the private one)
 #   ${datadir}/...           desktop entry, icons, AppStream metainfo, bash completion
@@ -13,7 +14,7 @@ set(QUELVO_DATA ${PROJECT_SOURCE_DIR}/data)
 set(QUELVO_GENERATED ${PROJECT_BINARY_DIR}/data)
 set(QUELVO_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/quelvo)
 
-set(programs quelvoctl velmorshutdown velmorlogoff)
+set(programs quelvoctl velmorshutdown velmorlogoff quelvod)
 if(QUELVO_BUILD_UI)
     list(APPEND programs quelvo)
 endif()

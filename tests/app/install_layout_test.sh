@@ -15,7 +15,7 @@ fail() {
 }
 
 cmake --install "$build" --prefix "$tmp/usr" >"$tmp/install.log" || fail "cmake --install failed"
-for f in libexec/quelvo/quelvoctl libexec/quelvo/velmorshutdown libexec/quelvo/velmorlogoff libexec/quelvo/installed \
+for f in libexec/quelvo/quelvoctl libexec/quelvo/quelvod libexec/quelvo/velmorshutdown libexec/quelvo/velmorlogoff libexec/quelvo/installed \
     share/applications/org.example.quelvo.desktop share/metainfo/org.example.quelvo.metainfo.xml \
     share/icons/hicolor/scalable/apps/quelvo.svg share/man/man1/quelvoctl.1.gz \
     share/bash-completion/completions/quelvoctl lib/systemd/system/quelvo.service \
@@ -25,6 +25,8 @@ done
 # root's configuration folder stays inside a prefix other than /usr.
 [ -d "$tmp/usr/etc/quelvo" ] || fail "etc/quelvo is not inside the prefix"
 [ "$(readlink "$tmp/usr/bin/quelvoctl")" = ../libexec/quelvo/quelvoctl ] || fail "bin/quelvoctl is no relative link"
+# The service is started by systemd alone, from its private folder.
+[ ! -e "$tmp/usr/bin/quelvod" ] || fail "quelvod is linked into bin/"
 
 out=$(env -i HOME="$tmp/home" PATH=/usr/bin:/bin QUELVO_DRY_RUN=1 \
     ASAN_OPTIONS="${ASAN_OPTIONS:-}" "$tmp/usr/bin/quelvoctl" add --days tue --hour 9 --minute 5 --ampm PM --reboot)
