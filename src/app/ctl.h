@@ -26,8 +26,10 @@ inline constexpr int kCtlFailed = 3;  // a file or the output could not be read 
 /// service's folder, where its history is.
 struct MachineStores
 {
-    std::unique_ptr<FileSystem> fs; // before the settings, which read through it
-    std::unique_ptr<Settings> settings;
+    std::unique_ptr<FileSystem> fs;     // before the settings, which read through it
+    std::unique_ptr<Settings> config;   // root's settings.ini
+    std::unique_ptr<Settings> records;  // the service's records of firings and skips
+    std::unique_ptr<Settings> settings; // what the commands read: root's settings with the records
     std::string folder;
     std::string stateFolder;
 };

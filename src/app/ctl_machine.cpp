@@ -3,6 +3,7 @@
 #include "platform/linux/locations.h"
 #include "platform/linux/posix_file_system.h"
 #include "platform/linux/settings_store.h"
+#include "schedule/machine_settings.h"
 
 #include <memory>
 
@@ -14,7 +15,10 @@ MachineStores openMachineStores(const std::string& root)
     stores.folder = machineConfigFolder(root);
     stores.stateFolder = machineStateFolder(root);
     stores.fs = std::make_unique<PosixFileSystem>(PosixCalls::system(), kCommandLockWait, FileSharing::ReadableByAll);
-    stores.settings = std::make_unique<SettingsStore>(*stores.fs, joinPath(stores.folder, "settings.ini"));
+    stores.config = std::make_unique<SettingsStore>(*stores.fs, joinPath(stores.folder, "settings.ini"));
+    // What fired and what was skipped is the service's record, so `next` and `list` see what it sees.
+    stores.records = std::make_unique<SettingsStore>(*stores.fs, machineRecordsPath(root));
+    stores.settings = std::make_unique<MachineSettings>(*stores.config, *stores.records);
     return stores;
 }
 

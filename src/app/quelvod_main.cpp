@@ -33,9 +33,6 @@ namespace quelvo {
 
 namespace {
 
-// The service's records of firings, warnings and skips, beside its history.
-constexpr std::string_view kRecordsFileName = "records.ini";
-
 constexpr const char* kUsage = "usage: quelvod [--dry-run] [--root DIR]\n"
                                "       quelvod --help | --version\n"
                                "\n"
@@ -220,7 +217,7 @@ int runService(const Options& options)
     // Root's files stay readable by everybody whatever the service writes.
     PosixFileSystem fs(PosixCalls::system(), kCommandLockWait, FileSharing::ReadableByAll);
     SettingsStore config(fs, joinPath(configFolder, "settings.ini"));
-    SettingsStore records(fs, joinPath(stateFolder, kRecordsFileName));
+    SettingsStore records(fs, machineRecordsPath(options.root));
     MachineSettings settings(config, records);
     HistoryFile history(fs, stateFolder);
     ServiceHooks hooks({.bus = machineBus,

@@ -1,6 +1,8 @@
 #include "app/ctl_machine.h"
 #include "app/ctl_rig.h"
 #include "fakes/temp_home.h"
+#include "schedule/next_firing.h"
+#include "schedule/schedule_checker.h"
 
 #include <filesystem>
 #include <fstream>
@@ -132,6 +134,24 @@ TEST_F(CtlMachineTest, MachineOptionsAreRefusedOutOfPlace)
         EXPECT_EQ(r.code, kCtlUsage) << c.args[0];
         EXPECT_EQ(r.err, c.err);
     }
+}
+
+} // namespace
+} // namespace quelvo
+
+namespace quelvo {
+namespace {
+
+TEST_F(CtlMachineTest, NextSeesTheSkipsTheServiceRecorded)
+{
+    // The service keeps its skips in its state folder; root's settings.ini holds none.
+    write(at("etc/quelvo/events.ini"), kMon + "\r\n");
+    write(at("etc/quelvo/settings.ini"), "[quelvo/data]\n24hr=False\n");
+    const Skip nextMonday{lineKey(kMon), minuteNumber({2026, 12, 14, 7, 30, 0, 1})};
+    write(at("var/lib/quelvo/records.ini"), "[quelvo/data]\nskips=" + formatSkips({nextMonday}) + "\n");
+    const Outcome r = machine({"next"});
+    EXPECT_EQ(r.code, kCtlOk) << r.err;
+    EXPECT_NE(r.out.find("\tskipped\n"), std::string::npos) << r.out;
 }
 
 } // namespace

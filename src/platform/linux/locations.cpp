@@ -137,4 +137,9 @@ std::string machineStateFolder(const std::string& root)
     return underRoot(root, "/var/lib/quelvo");
 }
 
+std::string machineRecordsPath(const std::string& root)
+{
+    return machineStateFolder(root) + "/records.ini";
+}
+
 } // namespace quelvo

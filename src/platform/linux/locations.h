@@ -48,4 +48,7 @@ std::string machineConfigFolder(const std::string& root);
 /// The machine service's own records: /var/lib/quelvo, or DIR/var/lib/quelvo under a root folder DIR.
 std::string machineStateFolder(const std::string& root);
 
+/// The service's records of firings, warnings and skips (records.ini), in its state folder.
+std::string machineRecordsPath(const std::string& root);
+
 } // namespace quelvo
