@@ -53,7 +53,6 @@ TEST(MachineScheduler, ThePowerRequestsOutcomeIsToldAndWrittenDown)
         const char* forced;
         Log log;
     } cases[] = {
-        {nullptr, false, "False", {"restart", "fired " + kHalfPastOnce, "ended fired"}},
         {"Access denied",
          false,
          "True",
