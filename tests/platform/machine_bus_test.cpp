@@ -194,6 +194,7 @@ TEST_F(MachineBusTest, OnlyRootAndUsersAtTheMachineMayStopACountdown)
         std::optional<Session> session;
         std::string askedBy; // empty: refused
     } cases[] = {
+        {"root, without a session", 0, std::nullopt, "root"},
         {"a user without a session", kNobody, std::nullopt, ""},
         {"a user at the machine", kNobody, Session{kNobody, "nobody", true, false}, "nobody"},
         {"a user whose session is in the background", kNobody, Session{kNobody, "nobody", false, false}, ""},

@@ -96,6 +96,7 @@ TEST(MachineScheduler, PeopleAtTheMachineCancelPostponeOrSkipTheCountdownElseThe
         std::optional<WallTime> wakeAt; // the next wake-up afterwards
     } cases[] = {
         {both, Waiting, cancel, "no countdown is running", {}, both, monday(9, 55)},
+        {both, Counting, cancel, "", cancelled, both, monday(10, 25)},
         {both, Counting, skip, "", {"skipped " + kTenDaily + " by ann", "ended skipped by ann"}, both, monday(10, 25)},
         // Put off from the moment of the request, warned of in its time.
         {both,
