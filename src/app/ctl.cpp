@@ -51,6 +51,10 @@ int runOnMachine(const CtlCommand& command, const std::vector<std::string>& args
         return kCtlFailed;
     }
     const MachineStores stores = ctx.openMachine(root);
+    if (!stores.problem.empty()) {
+        ctx.err << "quelvoctl: " << stores.problem << '\n';
+        return kCtlFailed;
+    }
     CtlContext machine{*stores.fs, *stores.settings, ctx.clock, stores.folder, ctx.out, ctx.err, ctx.in};
     machine.interactive = ctx.interactive;
     machine.dryRun = ctx.dryRun;
