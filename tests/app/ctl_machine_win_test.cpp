@@ -92,11 +92,9 @@ TEST_F(CtlMachineWinTest, AdministratorKeepsTheScheduleInTheFolderWithTheTestKey
     ASSERT_EQ(place.hive, RegistryHive::CurrentUser);
     ASSERT_EQ(place.root.rfind("Software\\QuelvoTest\\", 0), 0u) << place.root;
     setMachineSetting(place.root, L"24hr", L"True");
-    ASSERT_TRUE(userSettings.save("24hr", "False").ok());
     EXPECT_EQ(machine({"add", "--days", "mon", "--hour", "22", "--minute", "0", "--reboot"}).code, kCtlOk);
     EXPECT_EQ(machine({"list", "--raw"}).out,
               "On Sat at 11:59 PM, Shut Down, Don't repeat\nOn Mon at 22:00   , Reboot,    Don't repeat\n");
-    EXPECT_EQ(userFs.writes, 0);
 
     // The service's records and history, beside the schedule.
     write("events.ini", kMon + "\r\n");
@@ -125,15 +123,14 @@ TEST_F(CtlMachineWinTest, OthersReadTheScheduleButMayNotChangeIt)
     EXPECT_EQ(machine({"list", "--raw"}).out, kMon + "\n");
 }
 
-// The places under a root folder: trailing separators and letter case name the same one, another
-// folder of the same name another one.
-TEST(MachineLocations, UnderARootFolder)
+// The system's own places, and a root folder's: trailing separators and letter case name the same
+// one, another folder of the same name another one.
+TEST(MachineLocations, OfTheSystemAndUnderARootFolder)
 {
-    EXPECT_EQ(machineConfigFolder("C:\\t\\"), "C:\\t\\ProgramData\\Quelvo");
-    EXPECT_EQ(machineRecordsPath("C:\\t"), "C:\\t\\ProgramData\\Quelvo\\records.ini");
     EXPECT_EQ(machineConfigFolder(""), "C:\\ProgramData\\Quelvo");
     EXPECT_EQ(machineSettingsPlace("").hive, RegistryHive::LocalMachine);
     EXPECT_EQ(machineSettingsPlace("").root, "Software");
+    EXPECT_EQ(machineConfigFolder("C:\\t\\"), "C:\\t\\ProgramData\\Quelvo");
     const std::string key = machineSettingsPlace("C:\\t\\a").root;
     EXPECT_EQ(machineSettingsPlace("c:\\T\\A\\").root, key);
     EXPECT_NE(machineSettingsPlace("C:\\u\\a").root, key);
