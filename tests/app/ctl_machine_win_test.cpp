@@ -24,14 +24,14 @@ const std::string kMon = "On Mon at 07:30 AM, Shut Down, Repeat daily";
 
 struct CtlMachineWinTest : ::testing::Test
 {
-    void SetUp() override
+    CtlMachineWinTest()
     {
         wchar_t temp[MAX_PATH] = {};
         ::GetTempPathW(MAX_PATH, temp);
         root = toUtf8(temp) + "quelvo-machine-" + std::to_string(::GetCurrentProcessId());
         folder = root + "\\ProgramData\\Quelvo";
     }
-    void TearDown() override
+    ~CtlMachineWinTest() override
     {
         std::error_code ignored;
         std::filesystem::remove_all(toWide(root), ignored);
@@ -108,19 +108,14 @@ TEST_F(CtlMachineWinTest, AdministratorKeepsTheScheduleInTheFolderWithTheTestKey
     EXPECT_EQ(machine({"history"}).out, "2026-12-07T07:30:10+01:00\tmachine\tshutdown\tdry-run\tx\n");
 }
 
-TEST_F(CtlMachineWinTest, OthersReadTheScheduleButMayNotChangeIt)
+// Whoever the token does not make an administrator is refused before anything is made.
+TEST_F(CtlMachineWinTest, OthersMayNotChangeTheSchedule)
 {
     administrator = false;
-    for (const Args& args : {Args{"add", "--days", "mon", "--hour", "1", "--minute", "2", "--ampm", "AM", "--reboot"},
-                             Args{"delete", "1"}, Args{"clear", "--yes"}, Args{"import", "C:\\import.ini"}}) {
-        const Outcome r = machine(args);
-        EXPECT_EQ(r.code, 3) << args[0];
-        EXPECT_EQ(r.err, "quelvoctl: only root may change the machine schedule\n") << args[0];
-    }
-    // Refused before anything was made.
+    const Outcome r = machine({"add", "--days", "mon", "--hour", "1", "--minute", "2", "--ampm", "AM", "--reboot"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_EQ(r.err, "quelvoctl: only root may change the machine schedule\n");
     EXPECT_FALSE(std::filesystem::exists(toWide(folder)));
-    write("events.ini", kMon + "\r\n");
-    EXPECT_EQ(machine({"list", "--raw"}).out, kMon + "\n");
 }
 
 // The system's own places, and a root folder's: trailing separators and letter case name the same
