@@ -9,7 +9,13 @@
 
 namespace quelvo {
 
-/// Settings in the per-user registry: HKEY_CURRENT_USER\Software\Quelvo\<section>, one string
+/// The part of the registry settings live in: the user's own, or the machine's.
+enum class RegistryHive {
+    CurrentUser,
+    LocalMachine,
+};
+
+/// Settings in the registry, the user's own by default: HKEY_CURRENT_USER\Software\Quelvo\<section>, one string
 /// value per key (the program's own application name is spelt "Quelvo", others as given). The
 /// registry matches names without regard to letter case; each save is flushed before it returns.
 /// Values read are kept, with the section's key open, until the registry reports a change to that
@@ -18,8 +24,8 @@ namespace quelvo {
 class RegistrySettings final : public Settings
 {
 public:
-    /// `root` is the key under HKEY_CURRENT_USER that holds the applications ("Software").
-    explicit RegistrySettings(std::string root = "Software");
+    /// `root` is the key under the hive that holds the applications ("Software").
+    explicit RegistrySettings(std::string root = "Software", RegistryHive hive = RegistryHive::CurrentUser);
     ~RegistrySettings() override;
     RegistrySettings(const RegistrySettings&) = delete;
     RegistrySettings& operator=(const RegistrySettings&) = delete;
@@ -35,7 +41,7 @@ public:
     /// value there is not text (GetSetting reads such a value as absent).
     [[nodiscard]] IoResult readState() const override;
 
-    /// The key of a section below HKEY_CURRENT_USER.
+    /// The key of a section below the hive.
     [[nodiscard]] std::string keyPath(std::string_view app, std::string_view section) const;
 
 private:
@@ -44,6 +50,7 @@ private:
     Section* watched(const std::string& path) const;
 
     std::string m_root;
+    RegistryHive m_hive;
     mutable std::map<std::string, std::unique_ptr<Section>> m_sections; // by key path
 };
 
