@@ -54,7 +54,11 @@ int runOnMachine(const CtlCommand& command, const std::vector<std::string>& args
     }
     // Asked before anything is read or made, so that a refused change leaves no trace.
     if (among(kMachineWriters, command.name) && !(ctx.mayChangeMachine && ctx.mayChangeMachine())) {
+#ifdef _WIN32
+        ctx.err << "quelvoctl: only an administrator may change the machine schedule\n";
+#else
         ctx.err << "quelvoctl: only root may change the machine schedule\n";
+#endif
         return kCtlFailed;
     }
     const MachineStores stores = ctx.openMachine(root);

@@ -114,7 +114,7 @@ TEST_F(CtlMachineWinTest, OthersMayNotChangeTheSchedule)
     administrator = false;
     const Outcome r = machine({"add", "--days", "mon", "--hour", "1", "--minute", "2", "--ampm", "AM", "--reboot"});
     EXPECT_EQ(r.code, 3);
-    EXPECT_EQ(r.err, "quelvoctl: only root may change the machine schedule\n");
+    EXPECT_EQ(r.err, "quelvoctl: only an administrator may change the machine schedule\n");
     EXPECT_FALSE(std::filesystem::exists(toWide(folder)));
 }
 
