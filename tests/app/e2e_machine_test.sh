@@ -21,40 +21,13 @@ needs dbus-daemon gdbus Xvfb xdotool setpriv
 faketime_lib=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
 [ -r "$faketime_lib" ] || { echo "SKIP: libfaketime is missing"; exit 77; }
 
-# ---- The system bus: the system bus's default rules, the service's policy, and logind's name for the mock.
-chmod 755 "$work" # the other user reaches the bus's socket and the schedule
-cat >"$work/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>system</type>
-  <listen>unix:path=$work/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <deny own="*"/>
-    <deny send_type="method_call"/>
-    <allow send_type="signal"/>
-    <allow send_requested_reply="true" send_type="method_return"/>
-    <allow send_requested_reply="true" send_type="error"/>
-    <allow receive_type="method_call"/>
-    <allow receive_type="method_return"/>
-    <allow receive_type="error"/>
-    <allow receive_type="signal"/>
-    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus"/>
-    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus.Introspectable"/>
-  </policy>
-  <policy user="root">
+# ---- The system bus: the system bus's default rules, the service's policy, and logind's name for the mock
+# (other users reach its socket and the schedule).
+start_system_bus "$policy" '<policy user="root">
     <allow own="org.freedesktop.login1"/>
     <allow send_destination="org.freedesktop.login1"/>
-  </policy>
-  <include>$policy</include>
-</busconfig>
-CONF
-dbus-daemon --nofork --config-file="$work/bus.conf" 2>"$work/bus.log" &
-pids+=($!)
-wait_for 50 test -S "$work/bus" || { echo "FAIL: the bus did not start"; cat "$work/bus.log"; exit 1; }
-export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/bus"
+    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus.Introspectable"/>
+  </policy>'
 export QUELVO_TEST_PRIVATE_SYSTEM_BUS=$DBUS_SYSTEM_BUS_ADDRESS
 
 /usr/bin/python3 -m dbusmock --system --template logind >"$work/logind.log" 2>&1 &

@@ -12,34 +12,7 @@ needs dbus-daemon gdbus setpriv
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: needs root to act as two users"; exit 77; }
 /usr/bin/python3 -c 'from gi.repository import Gio' 2>/dev/null || { echo "SKIP: python3-gi is missing"; exit 77; }
 
-chmod 755 "$work" # the other user reaches the bus's socket
-cat >"$work/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>system</type>
-  <listen>unix:path=$work/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <deny own="*"/>
-    <deny send_type="method_call"/>
-    <allow send_type="signal"/>
-    <allow send_requested_reply="true" send_type="method_return"/>
-    <allow send_requested_reply="true" send_type="error"/>
-    <allow receive_type="method_call"/>
-    <allow receive_type="method_return"/>
-    <allow receive_type="error"/>
-    <allow receive_type="signal"/>
-    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus"/>
-  </policy>
-  <include>$policy</include>
-</busconfig>
-CONF
-dbus-daemon --nofork --config-file="$work/bus.conf" 2>"$work/bus.log" &
-pids+=($!)
-wait_for 50 test -S "$work/bus" || { echo "FAIL: the bus did not start"; exit 1; }
-export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$work/bus"
+start_system_bus "$policy"
 
 # The service's stand-in: the interface the policy opens and one it does not.
 /usr/bin/python3 - >"$work/owner.log" 2>&1 <<'PY' &
