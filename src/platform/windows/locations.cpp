@@ -75,4 +75,28 @@ std::string userName()
     return toUtf8(std::wstring(name, n - 1)); // n counts the terminating null
 }
 
+std::string machineFolder(const std::string& root)
+{
+    if (!root.empty())
+        return root + "\\ProgramData\\Quelvo";
+    wchar_t buffer[MAX_PATH];
+    const DWORD n = ::GetEnvironmentVariableW(L"ProgramData", buffer, MAX_PATH);
+    // A service's environment always has it; the folder's usual place otherwise.
+    const std::string programData = n > 0 && n < MAX_PATH ? toUtf8(std::wstring_view(buffer, n)) : "C:\\ProgramData";
+    return programData + "\\Quelvo";
+}
+
+MachineSettingsKey machineSettingsKey(const std::string& root)
+{
+    if (root.empty())
+        return {.localMachine = true, .root = "Software"};
+    // A key name holds no backslash; the root's whole path keeps two roots apart.
+    std::string name = root;
+    for (char& c : name) {
+        if (c == '\\' || c == '/' || c == ':')
+            c = '_';
+    }
+    return {.localMachine = false, .root = "Software\\QuelvoTest\\" + name};
+}
+
 } // namespace quelvo

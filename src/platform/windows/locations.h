@@ -21,4 +21,19 @@ std::string historyFolder();
 /// The name the user logs in with; empty when the system does not say.
 std::string userName();
 
+/// The machine schedule's folder, with events.ini, the service's history and its records:
+/// %ProgramData%\\Quelvo, or DIR\\ProgramData\\Quelvo under a root folder DIR (empty for the system's own).
+std::string machineFolder(const std::string& root);
+
+/// Where the machine's settings are kept in the registry.
+struct MachineSettingsKey
+{
+    bool localMachine = true; // HKEY_LOCAL_MACHINE, else HKEY_CURRENT_USER
+    std::string root;         // the key that holds the applications, as RegistrySettings takes it
+};
+
+/// HKEY_LOCAL_MACHINE\\Software; under a root folder DIR, a key of its own below
+/// HKEY_CURRENT_USER\\Software\\QuelvoTest named after DIR, so tests leave the machine's alone.
+MachineSettingsKey machineSettingsKey(const std::string& root);
+
 } // namespace quelvo

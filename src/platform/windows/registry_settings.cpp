@@ -39,13 +39,18 @@ std::optional<std::string> readValue(HKEY handle, const std::wstring& name)
     return toUtf8(std::wstring_view(buffer.data(), chars));
 }
 
-std::string keyName(const std::string& path)
+HKEY hiveKey(RegistryHive hive)
 {
-    return "HKEY_CURRENT_USER\\" + path;
+    return hive == RegistryHive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+std::string keyName(RegistryHive hive, const std::string& path)
+{
+    return (hive == RegistryHive::LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") + path;
 }
 
 /// The first value of an open key that is not text, as a reason; success when every one is.
-IoResult textValuesOnly(HKEY handle, const std::string& path)
+IoResult textValuesOnly(HKEY handle, RegistryHive hive, const std::string& path)
 {
     DWORD longest = 0;
     LSTATUS status = ::RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest,
@@ -58,10 +63,10 @@ IoResult textValuesOnly(HKEY handle, const std::string& path)
         // The key's unnamed default value is no setting.
         if (status == ERROR_SUCCESS && length > 0 && type != REG_SZ)
             return IoResult::failure("the value " + toUtf8(std::wstring_view(name.data(), length)) + " under " +
-                                     keyName(path) + " is not text");
+                                     keyName(hive, path) + " is not text");
     }
     if (status != ERROR_NO_MORE_ITEMS)
-        return IoResult::failure("cannot read " + keyName(path) + " (error " + std::to_string(status) + ")");
+        return IoResult::failure("cannot read " + keyName(hive, path) + " (error " + std::to_string(status) + ")");
     return IoResult::success();
 }
 
@@ -93,7 +98,7 @@ struct RegistrySettings::Section
     }
 };
 
-RegistrySettings::RegistrySettings(std::string root) : m_root(std::move(root))
+RegistrySettings::RegistrySettings(std::string root, RegistryHive hive) : m_root(std::move(root)), m_hive(hive)
 {}
 
 RegistrySettings::~RegistrySettings() = default;
@@ -112,7 +117,7 @@ RegistrySettings::Section* RegistrySettings::watched(const std::string& path) co
     if (split == std::string::npos)
         return nullptr;
     auto section = std::make_unique<Section>();
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, toWide(path.substr(0, split)).c_str(), 0, KEY_NOTIFY, &section->parent) !=
+    if (::RegOpenKeyExW(hiveKey(m_hive), toWide(path.substr(0, split)).c_str(), 0, KEY_NOTIFY, &section->parent) !=
         ERROR_SUCCESS) {
         section->parent = nullptr;
         return nullptr;
@@ -123,7 +128,7 @@ RegistrySettings::Section* RegistrySettings::watched(const std::string& path) co
         ::RegNotifyChangeKeyValue(section->parent, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
                                   section->changed, TRUE) != ERROR_SUCCESS)
         return nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, KEY_QUERY_VALUE, &section->key) != ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(hiveKey(m_hive), toWide(path).c_str(), 0, KEY_QUERY_VALUE, &section->key) != ERROR_SUCCESS) {
         section->key = nullptr;
         return nullptr;
     }
@@ -149,7 +154,7 @@ std::string RegistrySettings::GetSetting(std::string_view app, std::string_view 
     }
     // A key that does not exist yet (or cannot be watched) is read each time.
     HKEY handle = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(hiveKey(m_hive), toWide(path).c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
         return std::string(def);
     const std::optional<std::string> value = readValue(handle, name);
     ::RegCloseKey(handle);
@@ -161,16 +166,16 @@ IoResult RegistrySettings::readState() const
     const std::string path = keyPath(kSettingsApp, kSettingsSection);
     if (Section* section = watched(path)) {
         if (!section->state)
-            section->state = textValuesOnly(section->key, path);
+            section->state = textValuesOnly(section->key, m_hive, path);
         return *section->state;
     }
     HKEY handle = nullptr;
-    const LSTATUS status = ::RegOpenKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, KEY_QUERY_VALUE, &handle);
+    const LSTATUS status = ::RegOpenKeyExW(hiveKey(m_hive), toWide(path).c_str(), 0, KEY_QUERY_VALUE, &handle);
     if (status == ERROR_FILE_NOT_FOUND)
         return IoResult::success(); // nothing stored yet
     if (status != ERROR_SUCCESS)
-        return IoResult::failure("cannot read " + keyName(path) + " (error " + std::to_string(status) + ")");
-    IoResult state = textValuesOnly(handle, path);
+        return IoResult::failure("cannot read " + keyName(m_hive, path) + " (error " + std::to_string(status) + ")");
+    IoResult state = textValuesOnly(handle, m_hive, path);
     ::RegCloseKey(handle);
     return state;
 }
@@ -186,10 +191,10 @@ IoResult RegistrySettings::SaveSettings(std::string_view app, std::string_view s
 {
     HKEY handle = nullptr;
     const std::string path = keyPath(app, section);
-    LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+    LSTATUS status = ::RegCreateKeyExW(hiveKey(m_hive), toWide(path).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                        &handle, nullptr);
     if (status != ERROR_SUCCESS)
-        return IoResult::failure("cannot open " + keyName(path) + " (error " + std::to_string(status) + ")");
+        return IoResult::failure("cannot open " + keyName(m_hive, path) + " (error " + std::to_string(status) + ")");
     // Every value into the open key, then one flush for them all.
     std::string_view failed;
     for (const SettingValue& v : values) {

@@ -9,6 +9,9 @@
 
 namespace quelvo {
 
+/// Which part of the registry holds the settings: the user's own, or the machine's.
+enum class RegistryHive { CurrentUser, LocalMachine };
+
 /// Settings in the per-user registry: HKEY_CURRENT_USER\Software\Quelvo\<section>, one string
 /// value per key (the program's own application name is spelt "Quelvo", others as given). The
 /// registry matches names without regard to letter case; each save is flushed before it returns.
@@ -18,8 +21,9 @@ namespace quelvo {
 class RegistrySettings final : public Settings
 {
 public:
-    /// `root` is the key under HKEY_CURRENT_USER that holds the applications ("Software").
-    explicit RegistrySettings(std::string root = "Software");
+    /// `root` is the key under HKEY_CURRENT_USER (or, for the machine's settings, under
+    /// HKEY_LOCAL_MACHINE) that holds the applications ("Software").
+    explicit RegistrySettings(std::string root = "Software", RegistryHive hive = RegistryHive::CurrentUser);
     ~RegistrySettings() override;
     RegistrySettings(const RegistrySettings&) = delete;
     RegistrySettings& operator=(const RegistrySettings&) = delete;
@@ -35,7 +39,7 @@ public:
     /// value there is not text (GetSetting reads such a value as absent).
     [[nodiscard]] IoResult readState() const override;
 
-    /// The key of a section below HKEY_CURRENT_USER.
+    /// The key of a section below the hive.
     [[nodiscard]] std::string keyPath(std::string_view app, std::string_view section) const;
 
 private:
@@ -44,6 +48,7 @@ private:
     Section* watched(const std::string& path) const;
 
     std::string m_root;
+    RegistryHive m_hive;
     mutable std::map<std::string, std::unique_ptr<Section>> m_sections; // by key path
 };
 
