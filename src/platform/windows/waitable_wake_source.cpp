@@ -27,6 +27,9 @@ HANDLE makeEvent(bool manualReset)
     return event;
 }
 
+// What each handle waited on stands for.
+enum class Slot { Stop, ClockSet, ZoneChanged, ZoneKey, SettingsKey, ConfigFolder, Resumed, Timer, Channel };
+
 bool isFolder(const std::wstring& path)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -78,18 +81,22 @@ WaitableWakeSource::WaitableWakeSource(WakeSourceSetup setup) : m_setup(std::mov
     // Stays set: every wait after a stop says Stop again.
     m_stop = makeEvent(true);
     m_settingsChanged = makeEvent(false);
+    m_zoneKeyChanged = makeEvent(false);
     watchConfig();
     (void)scheduleChanged();
     watchSettings();
+    watchZone();
 }
 
 WaitableWakeSource::~WaitableWakeSource()
 {
     if (m_configWatch != nullptr)
         ::FindCloseChangeNotification(m_configWatch);
-    if (m_settingsKey != nullptr)
-        ::RegCloseKey(static_cast<HKEY>(m_settingsKey));
-    for (void* handle : {m_settingsChanged, m_stop, m_resumed, m_zoneChanged, m_clockSet, m_timer}) {
+    for (void* key : {m_settingsKey, m_zoneKey}) {
+        if (key != nullptr)
+            ::RegCloseKey(static_cast<HKEY>(key));
+    }
+    for (void* handle : {m_zoneKeyChanged, m_settingsChanged, m_stop, m_resumed, m_zoneChanged, m_clockSet, m_timer}) {
         if (handle != nullptr)
             ::CloseHandle(handle);
     }
@@ -129,29 +136,25 @@ WakeCause WaitableWakeSource::wait(std::optional<WallTime> at)
         // The lowest index signalled is the one reported, so the weightiest come first; the others
         // stay signalled and are heard at the next wait. Only Stop must never be lost.
         std::array<HANDLE, MAXIMUM_WAIT_OBJECTS> handles{};
-        std::array<WakeCause, 6> fixed{WakeCause::Stop,
-                                       WakeCause::ClockSet,
-                                       WakeCause::ZoneChanged,
-                                       WakeCause::ScheduleChanged,
-                                       WakeCause::ScheduleChanged,
-                                       WakeCause::Resumed};
+        std::array<Slot, MAXIMUM_WAIT_OBJECTS> slots{};
         DWORD count = 0;
-        handles[count++] = m_stop;
-        handles[count++] = m_clockSet;
-        handles[count++] = m_zoneChanged;
-        const DWORD settingsIndex = count;
-        handles[count++] = m_settingsChanged;
-        const DWORD configIndex = count;
-        // While the folder can't be watched at all, the event that never fires holds its place.
-        handles[count++] = m_configWatch != nullptr ? m_configWatch : m_settingsChanged;
-        handles[count++] = m_resumed;
-        const DWORD timerIndex = count;
-        handles[count++] = m_timer;
+        const auto put = [&](HANDLE handle, Slot slot) {
+            if (handle != nullptr && count < handles.size()) {
+                handles[count] = handle;
+                slots[count++] = slot;
+            }
+        };
+        put(m_stop, Slot::Stop);
+        put(m_clockSet, Slot::ClockSet);
+        put(m_zoneChanged, Slot::ZoneChanged);
+        put(m_zoneKeyChanged, Slot::ZoneKey);
+        put(m_settingsChanged, Slot::SettingsKey);
+        put(m_configWatch, Slot::ConfigFolder);
+        put(m_resumed, Slot::Resumed);
+        put(m_timer, Slot::Timer);
         const DWORD firstChannel = count;
-        for (WakeChannel* channel : m_channels) {
-            if (count < handles.size())
-                handles[count++] = channel->event();
-        }
+        for (WakeChannel* channel : m_channels)
+            put(channel->event(), Slot::Channel);
 
         const DWORD result = ::WaitForMultipleObjects(count, handles.data(), FALSE, INFINITE);
         if (result == WAIT_FAILED)
@@ -159,30 +162,38 @@ WakeCause WaitableWakeSource::wait(std::optional<WallTime> at)
         const DWORD index = result - WAIT_OBJECT_0;
         if (index >= count)
             continue;
-        if (index == timerIndex)
-            return WakeCause::Timer;
-        if (index == settingsIndex) {
+        switch (slots[index]) {
+        case Slot::Stop:
+            return WakeCause::Stop;
+        case Slot::ClockSet:
+            return WakeCause::ClockSet;
+        case Slot::ZoneChanged:
+            return WakeCause::ZoneChanged;
+        case Slot::ZoneKey:
+            watchZone();
+            return WakeCause::ZoneChanged;
+        case Slot::SettingsKey:
             watchSettings();
             return WakeCause::ScheduleChanged;
-        }
-        if (index == configIndex && m_configWatch != nullptr) {
+        case Slot::ConfigFolder: {
             const bool wasMissing = m_folderMissing;
-            if (m_folderMissing || !isFolder(toWide(m_setup.configFolder))) {
+            if (m_folderMissing || !isFolder(toWide(m_setup.configFolder)) ||
+                ::FindNextChangeNotification(m_configWatch) == FALSE)
                 watchConfig();
-            } else if (::FindNextChangeNotification(m_configWatch) == FALSE) {
-                watchConfig();
-            }
             // The folder came or went, or events.ini changed: the schedule with it.
             if (scheduleChanged() || wasMissing != m_folderMissing)
                 return WakeCause::ScheduleChanged;
-            continue;
+            break;
         }
-        if (index >= firstChannel) {
+        case Slot::Resumed:
+            return WakeCause::Resumed;
+        case Slot::Timer:
+            return WakeCause::Timer;
+        case Slot::Channel:
             if (const auto cause = m_channels[index - firstChannel]->serve())
                 return *cause;
-            continue;
+            break;
         }
-        return fixed[index];
     }
 }
 
@@ -246,6 +257,21 @@ void WaitableWakeSource::watchSettings()
     // Each notification is heard once; asked for again after every one.
     ::RegNotifyChangeKeyValue(static_cast<HKEY>(m_settingsKey), TRUE,
                               REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, m_settingsChanged, TRUE);
+}
+
+void WaitableWakeSource::watchZone()
+{
+    if (m_setup.zoneKey.path.empty())
+        return;
+    if (m_zoneKey == nullptr) {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(m_setup.zoneKey.localMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                            toWide(m_setup.zoneKey.path).c_str(), 0, KEY_NOTIFY, &key) != ERROR_SUCCESS)
+            return;
+        m_zoneKey = key;
+    }
+    ::RegNotifyChangeKeyValue(static_cast<HKEY>(m_zoneKey), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                              m_zoneKeyChanged, TRUE);
 }
 
 bool WaitableWakeSource::scheduleChanged()

@@ -107,14 +107,30 @@ TEST_F(WaitableWakeSourceTest, FolderThatAppearsLaterIsWatched)
     EXPECT_EQ(waitAtMost3s(source, std::nullopt), WakeCause::ScheduleChanged);
 }
 
-// Every change of the settings' key is heard, not only the first.
-TEST_F(WaitableWakeSourceTest, SettingsKeyChangesWake)
+// Every change of the settings' key or the time zone's is heard, not only the first.
+TEST_F(WaitableWakeSourceTest, KeyChangesWake)
 {
-    WaitableWakeSource source({.configFolder = folder, .settingsKey = {.localMachine = false, .path = key}});
-    RegistrySettings settings(key);
-    for (const char* value : {"15", "30"}) {
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, toWide(key).c_str(), L"warn", REG_SZ, toWide(value).c_str(), 6);
-        EXPECT_EQ(waitAtMost3s(source, std::nullopt), WakeCause::ScheduleChanged) << value;
+    const WatchedKey watched{.localMachine = false, .path = key};
+    const struct
+    {
+        WakeSourceSetup setup;
+        WakeCause expected;
+    } cases[] = {
+        {{.configFolder = folder, .settingsKey = watched, .zoneKey = {}}, WakeCause::ScheduleChanged},
+        {{.configFolder = folder, .settingsKey = {}, .zoneKey = watched}, WakeCause::ZoneChanged},
+    };
+    for (const auto& c : cases) {
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, toWide(key).c_str());
+        HKEY made = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, toWide(key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &made,
+                                    nullptr),
+                  ERROR_SUCCESS);
+        ::RegCloseKey(made);
+        WaitableWakeSource source(c.setup);
+        for (const wchar_t* value : {L"15", L"30"}) {
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, toWide(key).c_str(), L"warn", REG_SZ, value, 6);
+            EXPECT_EQ(waitAtMost3s(source, std::nullopt), c.expected) << static_cast<int>(c.expected);
+        }
     }
 }
 
