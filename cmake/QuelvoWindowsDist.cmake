@@ -2,6 +2,8 @@
 #   dist/quelvo-<version>-win64.zip        portable: the four programs, README.txt, LICENSE.txt
 #   dist/quelvo-<version>-win64-setup.exe  the NSIS installer (data/windows/quelvo.nsi), when
 #                                          makensis is installed
+#   dist/quelvo-<version>-win64.msi        the Windows Installer package for fleets
+#                                          (data/windows/quelvo.wxs.in), when wixl is installed
 set(QUELVO_DIST_NAME quelvo-${PROJECT_VERSION}-win64)
 set(QUELVO_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 set(stage ${QUELVO_DIST_DIR}/${QUELVO_DIST_NAME})
@@ -13,6 +15,10 @@ configure_file(${PROJECT_SOURCE_DIR}/data/copyright ${CMAKE_BINARY_DIR}/dist-tex
                @ONLY NEWLINE_STYLE CRLF)
 
 set(programs quelvo quelvoctl velmorshutdown velmorlogoff)
+# The machine's service ships where it is built.
+if(TARGET quelvosvc)
+    list(APPEND programs quelvosvc)
+endif()
 set(copies)
 foreach(program IN LISTS programs)
     list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${program}> ${stage}/)
@@ -46,5 +52,29 @@ if(QUELVO_MAKENSIS)
     list(APPEND outputs ${QUELVO_SETUP})
 else()
     message(STATUS "makensis not found: windows-dist makes the zip only")
+endif()
+
+find_program(QUELVO_WIXL wixl)
+if(QUELVO_WIXL)
+    set(QUELVO_MSI ${QUELVO_DIST_DIR}/${QUELVO_DIST_NAME}.msi)
+    # wixl takes its sources relative to the folder it runs in: the stage.
+    set(icon ${CMAKE_BINARY_DIR}/src/ui/win32/pictures/quelvo.ico)
+    file(RELATIVE_PATH QUELVO_MSI_ICON ${stage} ${icon})
+    set(QUELVO_WXS ${CMAKE_BINARY_DIR}/dist-texts/quelvo.wxs)
+    configure_file(${PROJECT_SOURCE_DIR}/data/windows/quelvo.wxs.in ${QUELVO_WXS} @ONLY)
+    set(service_define)
+    if(TARGET quelvosvc)
+        set(service_define -D QuelvoService=1)
+    endif()
+    add_custom_command(
+        OUTPUT ${QUELVO_MSI}
+        COMMAND ${QUELVO_WIXL} -a x64 ${service_define} -o ${QUELVO_MSI} ${QUELVO_WXS}
+        WORKING_DIRECTORY ${stage}
+        DEPENDS ${zip} ${QUELVO_WXS} ${icon}
+        COMMENT "Making ${QUELVO_DIST_NAME}.msi"
+        VERBATIM)
+    list(APPEND outputs ${QUELVO_MSI})
+else()
+    message(STATUS "wixl not found: windows-dist makes no MSI")
 endif()
 add_custom_target(windows-dist ALL DEPENDS ${outputs})

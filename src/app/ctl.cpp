@@ -28,9 +28,16 @@ void printUsage(std::ostream& os, const std::vector<CtlCommand>& commands)
     for (const auto& c : commands)
         os << "  " << c.usage << '\n';
     os << "\n--folder DIR  use DIR instead of the program folder for events.ini\n"
+#ifdef _WIN32
+          "--machine     the machine schedule in %ProgramData%\\Quelvo (add, delete, clear, import:\n"
+          "              administrators only; list, export, check, due, next, history: everybody)\n"
+          "--root DIR    with --machine: DIR\\ProgramData\\Quelvo, and settings in a key of its own below\n"
+          "              HKEY_CURRENT_USER\\Software\\QuelvoTest instead of HKLM\\Software\\Quelvo\n";
+#else
           "--machine     the machine schedule in /etc/quelvo (add, delete, clear, import: root only;\n"
           "              list, export, check, due, next, history: everybody)\n"
           "--root DIR    with --machine: /etc/quelvo and /var/lib/quelvo under DIR\n";
+#endif
 }
 
 // Runs the command on the machine schedule instead of the user's, with the machine's settings.
@@ -47,10 +54,18 @@ int runOnMachine(const CtlCommand& command, const std::vector<std::string>& args
     }
     // Asked before anything is read or made, so that a refused change leaves no trace.
     if (among(kMachineWriters, command.name) && !(ctx.mayChangeMachine && ctx.mayChangeMachine())) {
+#ifdef _WIN32
+        ctx.err << "quelvoctl: only an administrator may change the machine schedule\n";
+#else
         ctx.err << "quelvoctl: only root may change the machine schedule\n";
+#endif
         return kCtlFailed;
     }
     const MachineStores stores = ctx.openMachine(root);
+    if (!stores.problem.empty()) {
+        ctx.err << "quelvoctl: " << stores.problem << '\n';
+        return kCtlFailed;
+    }
     CtlContext machine{*stores.fs, *stores.settings, ctx.clock, stores.folder, ctx.out, ctx.err, ctx.in};
     machine.interactive = ctx.interactive;
     machine.dryRun = ctx.dryRun;

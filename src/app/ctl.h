@@ -32,6 +32,7 @@ struct MachineStores
     std::unique_ptr<Settings> settings; // what the commands read: root's settings with the records
     std::string folder;
     std::string stateFolder;
+    std::string problem; // why the stores may not be used; empty when they may
 };
 
 /// Everything a quelvoctl command may use; tests build one over fakes.

@@ -1,10 +1,12 @@
 #include "app/ctl.h"
+#include "app/ctl_machine.h"
 
 #include <cstdlib>
 #include <iostream>
 
 #ifdef _WIN32
 #include "platform/windows/locations.h"
+#include "platform/windows/machine_folder.h"
 #include "platform/windows/registry_settings.h"
 #include "platform/windows/system_clock.h"
 #include "platform/windows/windows_file_system.h"
@@ -13,7 +15,6 @@
 #include <io.h>
 #include <windows.h>
 #else
-#include "app/ctl_machine.h"
 #include "platform/linux/linux_power.h"
 #include "platform/linux/locations.h"
 #include "platform/linux/posix_file_system.h"
@@ -43,17 +44,17 @@ int main(int argc, char** argv)
     ctx.versionQuery = &versionQuery;
     ctx.interactive = interactive;
     ctx.historyFolder = historyFolder();
-#ifndef _WIN32
     ctx.openMachine = openMachineStores;
-    ctx.mayChangeMachine = [] { return ::geteuid() == 0; };
-#endif
 #ifdef _WIN32
+    ctx.mayChangeMachine = runsAsAdministrator;
     // The C library calls a write to a pipe whose reader closed an invalid argument; the
     // system's own error says what happened.
     ctx.readerGone = [] {
         const DWORD error = ::GetLastError();
         return error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED;
     };
+#else
+    ctx.mayChangeMachine = [] { return ::geteuid() == 0; };
 #endif
     const char* dry = std::getenv("QUELVO_DRY_RUN");
     ctx.dryRun = dry != nullptr && std::string(dry) == "1";

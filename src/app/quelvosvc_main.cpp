@@ -1,8 +1,10 @@
 // quelvosvc: the machine's schedule (%ProgramData%\Quelvo) kept by a Windows service that fires with
 // nobody logged on. The core decides; this file builds the real objects around it and answers the
 // service control manager.
+#include "platform/linux/settings_store.h"
 #include "platform/windows/initiate_shutdown_requester.h"
 #include "platform/windows/locations.h"
+#include "platform/windows/machine_folder.h"
 #include "platform/windows/power_backend.h"
 #include "platform/windows/registry_settings.h"
 #include "platform/windows/system_clock.h"
@@ -37,8 +39,6 @@ namespace quelvo {
 namespace {
 
 constexpr const wchar_t* kServiceName = L"quelvosvc";
-// Where the service keeps its records beside root's settings ("data") under the same key.
-constexpr std::string_view kRecordsSection = "records";
 
 constexpr const char* kUsage = "usage: quelvosvc [--console] [--dry-run] [--root DIR]\n"
                                "       quelvosvc --help | --version\n"
@@ -98,28 +98,6 @@ public:
 
 private:
     bool m_console;
-};
-
-/// The service's records in a section of their own, apart from the settings root gives.
-class RecordsSection final : public Settings
-{
-public:
-    explicit RecordsSection(Settings& store) : m_store(store) {}
-
-    [[nodiscard]] std::string GetSetting(std::string_view app, std::string_view /*section*/, std::string_view key,
-                                         std::string_view def) const override
-    {
-        return m_store.GetSetting(app, kRecordsSection, key, def);
-    }
-    IoResult SaveSetting(std::string_view app, std::string_view /*section*/, std::string_view key,
-                         std::string_view value) override
-    {
-        return m_store.SaveSetting(app, kRecordsSection, key, value);
-    }
-    [[nodiscard]] IoResult readState() const override { return IoResult::success(); }
-
-private:
-    Settings& m_store;
 };
 
 /// The machine's power requests: the shutdown privilege enabled through the token calls every
@@ -214,26 +192,30 @@ int runService(const Options& options, const std::function<void(WaitableWakeSour
 {
     const Log log(options.console);
     SystemClock clock;
-    const std::string folder = machineFolder(options.root);
-    const MachineSettingsKey key = machineSettingsKey(options.root);
-    const RegistryHive hive = key.localMachine ? RegistryHive::LocalMachine : RegistryHive::CurrentUser;
-    RegistrySettings config(key.root, hive);
-    RegistrySettings recordStore(key.root, hive);
-    RecordsSection records(recordStore);
+    const std::string folder = machineConfigFolder(options.root);
+    WindowsFileSystem fs(WindowsCalls::system(), kCommandLockWait);
+    // The folder gets its access rules before anything is watched or written there: every user
+    // reads the schedule, only administrators and the service change it.
+    if (runsAsAdministrator()) {
+        if (const IoResult secured = secureMachineFolder(fs, folder); !secured.ok())
+            log.write(secured.error);
+    }
+    const RegistryPlace place = machineSettingsPlace(options.root);
+    RegistrySettings config(place.root, place.hive);
+    SettingsStore records(fs, machineRecordsPath(options.root));
     MachineSettings settings(config, records);
 
     // Watching starts before the schedule is first read, so no change falls in between.
-    WaitableWakeSource source(
-        {.configFolder = folder,
-         .settingsKey = {.localMachine = key.localMachine, .path = config.keyPath(kSettingsApp, kSettingsSection)}});
+    WaitableWakeSource source({.configFolder = folder,
+                               .settingsKey = {.localMachine = place.hive == RegistryHive::LocalMachine,
+                                               .path = config.keyPath(kSettingsApp, kSettingsSection)}});
     std::unique_ptr<ExitRequester> power;
     if (options.dryRun)
         power = std::make_unique<DryRunExitRequester>(standardOutputLines());
     else
         power = std::make_unique<MachinePower>();
 
-    WindowsFileSystem fs;
-    HistoryFile history(fs, folder);
+    HistoryFile history(fs, machineStateFolder(options.root));
     ServiceHooks hooks({.power = *power,
                         .history = history,
                         .clock = clock,

@@ -21,12 +21,18 @@ void writeFile(const fs::path& path, const std::string& bytes = "x\n")
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// The way editors and package managers replace a file: a new one renamed over it.
+void replaceByRename(const fs::path& path)
+{
+    writeFile(path.string() + ".new");
+    fs::rename(path.string() + ".new", path);
+}
+
 struct FolderCase
 {
     const char* name;
-    const char* config; // the schedule's folder, under the test's folder
-    const char* zone;   // the time zone's folder, under the test's folder
-    bool missing;       // the schedule's folder is not there when the source starts
+    const char* zone; // the time zone's folder; the schedule's is etc/quelvo
+    bool missing;     // the schedule's folder is not there when the source starts
     std::function<void(const fs::path& root)> change;
     WakeCause expected; // Timer: nothing woke it before its timer, a second on
 };
@@ -34,36 +40,28 @@ struct FolderCase
 TEST(EpollWakeSource, WakesForTheScheduleAndTheZoneOnlyThroughTheirOwnFiles)
 {
     const FolderCase cases[] = {
-        {"events.ini written", "etc/quelvo", "zone", false,
-         [](const fs::path& r) { writeFile(r / "etc/quelvo/events.ini"); }, WakeCause::ScheduleChanged},
-        {"settings.ini replaced by a rename", "etc/quelvo", "zone", false,
-         [](const fs::path& r) {
-             writeFile(r / "etc/quelvo/settings.ini.tmp");
-             fs::rename(r / "etc/quelvo/settings.ini.tmp", r / "etc/quelvo/settings.ini");
-         },
+        {"events.ini written", "zone", false, [](const fs::path& r) { writeFile(r / "etc/quelvo/events.ini"); },
          WakeCause::ScheduleChanged},
-        {"events.ini removed", "etc/quelvo", "zone", false,
-         [](const fs::path& r) { fs::remove(r / "etc/quelvo/events.ini"); }, WakeCause::ScheduleChanged},
-        {"the schedule's lock file is no change", "etc/quelvo", "zone", false,
+        {"settings.ini replaced by a rename", "zone", false,
+         [](const fs::path& r) { replaceByRename(r / "etc/quelvo/settings.ini"); }, WakeCause::ScheduleChanged},
+        {"events.ini removed", "zone", false, [](const fs::path& r) { fs::remove(r / "etc/quelvo/events.ini"); },
+         WakeCause::ScheduleChanged},
+        {"the schedule's lock file is no change", "zone", false,
          [](const fs::path& r) { writeFile(r / "etc/quelvo/events.ini.lock"); }, WakeCause::Timer},
-        {"the schedule's folder removed", "etc/quelvo", "zone", false,
-         [](const fs::path& r) { fs::remove_all(r / "etc/quelvo"); }, WakeCause::ScheduleChanged},
-        {"the missing folder appears two levels down", "etc/quelvo", "zone", true,
+        {"the schedule's folder removed", "zone", false, [](const fs::path& r) { fs::remove_all(r / "etc/quelvo"); },
+         WakeCause::ScheduleChanged},
+        {"the missing folder appears two levels down", "zone", true,
          [](const fs::path& r) { fs::create_directories(r / "etc/quelvo"); }, WakeCause::ScheduleChanged},
-        {"only the folder above the missing one appears", "etc/quelvo", "zone", true,
+        {"only the folder above the missing one appears", "zone", true,
          [](const fs::path& r) { fs::create_directories(r / "etc"); }, WakeCause::Timer},
-        {"localtime replaced", "etc/quelvo", "zone", false,
-         [](const fs::path& r) {
-             writeFile(r / "zone/new");
-             fs::rename(r / "zone/new", r / "zone/localtime");
-         },
+        {"localtime replaced", "zone", false, [](const fs::path& r) { replaceByRename(r / "zone/localtime"); },
          WakeCause::ZoneChanged},
-        {"another file of the zone's folder", "etc/quelvo", "zone", false,
-         [](const fs::path& r) { writeFile(r / "zone/motd"); }, WakeCause::Timer},
+        {"another file of the zone's folder", "zone", false, [](const fs::path& r) { writeFile(r / "zone/motd"); },
+         WakeCause::Timer},
         // The nearest folder above the missing schedule is the zone's own: one watch serves both.
-        {"the zone while the schedule's folder is missing", "etc/quelvo", "etc", true,
+        {"the zone while the schedule's folder is missing", "etc", true,
          [](const fs::path& r) { writeFile(r / "etc/timezone"); }, WakeCause::ZoneChanged},
-        {"the schedule's folder appears in the zone's folder", "etc/quelvo", "etc", true,
+        {"the schedule's folder appears in the zone's folder", "etc", true,
          [](const fs::path& r) { fs::create_directory(r / "etc/quelvo"); }, WakeCause::ScheduleChanged},
     };
     for (const FolderCase& c : cases) {
@@ -71,10 +69,10 @@ TEST(EpollWakeSource, WakesForTheScheduleAndTheZoneOnlyThroughTheirOwnFiles)
         test::TempHome home;
         fs::create_directories(home.root() / c.zone);
         if (!c.missing) {
-            fs::create_directories(home.root() / c.config);
-            writeFile(home.root() / c.config / "events.ini");
+            fs::create_directories(home.root() / "etc/quelvo");
+            writeFile(home.root() / "etc/quelvo/events.ini");
         }
-        EpollWakeSource source({.configFolder = home.path(c.config), .zoneFolder = home.path(c.zone)});
+        EpollWakeSource source({.configFolder = home.path("etc/quelvo"), .zoneFolder = home.path(c.zone)});
         c.change(home.root());
         EXPECT_EQ(source.wait(std::chrono::system_clock::now() + 1s), c.expected);
     }

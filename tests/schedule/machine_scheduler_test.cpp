@@ -53,11 +53,7 @@ TEST(MachineScheduler, ThePowerRequestsOutcomeIsToldAndWrittenDown)
         const char* forced;
         Log log;
     } cases[] = {
-        {nullptr, false, "False", {"restart", "fired " + kHalfPastOnce, "ended fired"}},
-        {"Access denied",
-         false,
-         "True",
-         {"restart forced", "failed " + kHalfPastOnce + ": Access denied", "ended failed"}},
+        {"denied", false, "True", {"restart forced", "failed " + kHalfPastOnce + ": denied", "ended failed"}},
         {nullptr, true, "False", {"restart", "dry-run " + kHalfPastOnce, "ended dry-run"}},
     };
     for (const auto& c : cases) {

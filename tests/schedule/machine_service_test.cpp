@@ -50,6 +50,13 @@ TEST(MachineService, SleepsUntilEachWarningFiringAndCountdownEndAndMakesEachFiri
 
 TEST(MachineService, WhateverWakesItActsOnTheClockAsItStandsAndNeverMakesAMissedFiringLate)
 {
+    // The wall clock moves alone (set, or the machine slept), and the service hears why.
+    const auto jump = [](std::chrono::minutes by, WakeCause cause) {
+        return [=](test::FakeMachine& m) {
+            m.clock.jumpWall(by);
+            return cause;
+        };
+    };
     const struct
     {
         const char* what;
@@ -60,26 +67,13 @@ TEST(MachineService, WhateverWakesItActsOnTheClockAsItStandsAndNeverMakesAMissed
     } cases[] = {
         {"clock set forward",
          kBoth,
-         [](test::FakeMachine& m) {
-             m.clock.jumpWall(hours(2));
-             return WakeCause::ClockSet;
-         },
+         jump(hours(2), WakeCause::ClockSet),
          {"missed " + kTenDaily, "missed " + kHalfPastOnce},
          {monday(9, 55), monday(9, 55) + days(7)}},
-        {"clock set back",
-         kBoth,
-         [](test::FakeMachine& m) {
-             m.clock.jumpWall(-hours(1));
-             return WakeCause::ClockSet;
-         },
-         {},
-         {monday(9, 55), monday(9, 55)}},
+        {"clock set back", kBoth, jump(-hours(1), WakeCause::ClockSet), {}, {monday(9, 55), monday(9, 55)}},
         {"resumed after sleeping past ten",
          kBoth,
-         [](test::FakeMachine& m) {
-             m.clock.jumpWall(std::chrono::minutes(40));
-             return WakeCause::Resumed;
-         },
+         jump(std::chrono::minutes(40), WakeCause::Resumed),
          {"missed " + kTenDaily},
          {monday(9, 55), monday(10, 25)}},
         // Lines for minutes that passed, or began, before the change were never due: neither made nor missed.

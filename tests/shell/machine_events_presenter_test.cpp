@@ -15,6 +15,11 @@ namespace {
 using test::FakeCountdownView;
 using test::FakeHintView;
 
+std::vector<std::string> listOf(const std::string& one) // empty: none
+{
+    return one.empty() ? std::vector<std::string>{} : std::vector{one};
+}
+
 // The machine's events over a fake link, fake windows and notifications, at Monday 2026-12-07 09:41:20.
 struct MachineEvents
 {
@@ -59,23 +64,21 @@ struct MachineEvents
 
 TEST(MachineEventsPresenter, WarningOffersTheChoicesAndPassesTheAnswerOn)
 {
-    struct Case
+    const struct
     {
         const char* key;
         int secondsLater; // when the answer comes
         const char* refusal;
-        std::vector<std::string> requests;
-        std::vector<std::string> errors;
+        const char* request; // empty: none made
+        const char* error;
+    } cases[] = {
+        {"skip", 10, "", "skip", ""},
+        {"skip", 10, "not allowed", "skip", "Sorry, the event could not be skipped: not allowed"},
+        {"postpone", 10, "no firing", "postpone", "Sorry, the event could not be postponed: no firing"},
+        {"clicked", 10, "", "", ""}, // the main window does not show the machine's schedule
+        {"skip", 300, "", "", ""},   // the firing's time has come: its countdown takes the answers
     };
-    const Case cases[] = {
-        {"postpone", 10, "", {"postpone"}, {}},
-        {"skip", 10, "", {"skip"}, {}},
-        {"skip", 10, "not allowed", {"skip"}, {"Sorry, the event could not be skipped: not allowed"}},
-        {"postpone", 10, "no firing", {"postpone"}, {"Sorry, the event could not be postponed: no firing"}},
-        {"clicked", 10, "", {}, {}}, // the main window does not show the machine's schedule
-        {"skip", 300, "", {}, {}},   // the firing's time has come: its countdown takes the answers
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.key) + " after " + std::to_string(c.secondsLater) + " s");
         MachineEvents m;
         m.link.refusal = c.refusal;
@@ -85,8 +88,8 @@ TEST(MachineEventsPresenter, WarningOffersTheChoicesAndPassesTheAnswerOn)
                                             "[skip: Skip this time]"}));
         m.clock.advanceSeconds(c.secondsLater);
         m.notifier->answer(c.key);
-        EXPECT_EQ(m.link.requests, c.requests);
-        EXPECT_EQ(m.errors, c.errors);
+        EXPECT_EQ(m.link.requests, listOf(c.request));
+        EXPECT_EQ(m.errors, listOf(c.error));
         EXPECT_TRUE(m.windows.built.empty());
     }
 }
@@ -147,60 +150,39 @@ TEST(MachineEventsPresenter, CountdownFollowsTheServiceAndNeverActsItself)
 
 TEST(MachineEventsPresenter, CountdownPassesTheUsersAnswersToTheService)
 {
-    enum class Press { Cancel, Postpone, CloseWindow };
-    struct Case
+    using Press = void (MachineCountdownPresenter::*)();
+    const Press cancel = &MachineCountdownPresenter::cancel;
+    const Press postpone = &MachineCountdownPresenter::postpone;
+    const Press close = &MachineCountdownPresenter::closed; // the window's own close button
+    const struct
     {
-        const char* name;
         Press press;
         int ticksBefore;
         const char* refusal;
-        std::vector<std::string> requests;
+        const char* request; // empty: none made
         bool stillOpen;
-        std::vector<std::string> errors;
+        const char* error;
+    } cases[] = {
+        {cancel, 2, "", "cancel", false, ""},
+        {cancel, 2, "no", "cancel", true, "Sorry, the countdown could not be cancelled: no"},
+        {postpone, 2, "", "postpone", false, ""},
+        {postpone, 2, "no", "postpone", true, "Sorry, the countdown could not be postponed: no"},
+        {postpone, 10, "", "", true, ""}, // at zero
+        {close, 2, "", "cancel", false, ""},
+        {close, 10, "", "", false, ""}, // at zero
     };
-    const Case cases[] = {
-        {"cancel", Press::Cancel, 2, "", {"cancel"}, false, {}},
-        {"cancel refused",
-         Press::Cancel,
-         2,
-         "not allowed",
-         {"cancel"},
-         true,
-         {"Sorry, the countdown could not be cancelled: not allowed"}},
-        {"postpone", Press::Postpone, 2, "", {"postpone"}, false, {}},
-        {"postpone refused",
-         Press::Postpone,
-         2,
-         "no countdown is running",
-         {"postpone"},
-         true,
-         {"Sorry, the countdown could not be postponed: no countdown is running"}},
-        {"postpone at zero", Press::Postpone, 10, "", {}, true, {}},
-        {"window closed while counting", Press::CloseWindow, 2, "", {"cancel"}, false, {}},
-        {"window closed at zero", Press::CloseWindow, 10, "", {}, false, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.request) + " " + c.refusal + " after " + std::to_string(c.ticksBefore));
         MachineEvents m;
         m.link.refusal = c.refusal;
         m.link.events.countdownStarted({"Mon 09:46 shutdown", false, 10});
         m.ticks(c.ticksBefore);
         MachineCountdownPresenter& countdown = m.presenter->countdown();
-        switch (c.press) {
-        case Press::Cancel:
-            countdown.cancel();
-            break;
-        case Press::Postpone:
-            countdown.postpone();
-            break;
-        case Press::CloseWindow:
-            countdown.closed();
-            break;
-        }
-        EXPECT_EQ(m.link.requests, c.requests);
+        (countdown.*c.press)();
+        EXPECT_EQ(m.link.requests, listOf(c.request));
         EXPECT_EQ(countdown.isOpen(), c.stillOpen);
-        EXPECT_EQ(m.window().open, c.stillOpen || c.press == Press::CloseWindow);
-        EXPECT_EQ(m.errors, c.errors);
+        EXPECT_EQ(m.window().open, c.stillOpen || c.press == close);
+        EXPECT_EQ(m.errors, listOf(c.error));
         if (c.stillOpen && c.ticksBefore < 10) {
             m.ticks(1); // refused: the count goes on
             EXPECT_EQ(m.window().seconds, std::to_string(9 - c.ticksBefore));

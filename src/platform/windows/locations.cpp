@@ -4,6 +4,12 @@
 
 #include <windows.h>
 
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cwctype>
 #include <vector>
 
 namespace quelvo {
@@ -41,6 +47,44 @@ bool canCreateFileIn(const std::string& folder)
     return true;
 }
 
+// The root folder without trailing separators, so that "DIR" and "DIR\" name the same place.
+std::string trimmedRoot(std::string root)
+{
+    while (!root.empty() && (root.back() == '\\' || root.back() == '/'))
+        root.pop_back();
+    return root;
+}
+
+std::string programDataFolder()
+{
+    PWSTR path = nullptr;
+    if (::SHGetKnownFolderPath(FOLDERID_ProgramData, KF_FLAG_DEFAULT, nullptr, &path) == S_OK) {
+        std::string folder = toUtf8(path);
+        ::CoTaskMemFree(path);
+        return folder;
+    }
+    ::CoTaskMemFree(path);
+    wchar_t value[MAX_PATH * 2] = {};
+    const DWORD n = ::GetEnvironmentVariableW(L"ProgramData", value, MAX_PATH * 2);
+    return n == 0 || n >= MAX_PATH * 2 ? std::string("C:\\ProgramData") : toUtf8(std::wstring_view(value, n));
+}
+
+// A key name of a root folder's own: its last part for a reader, and a hash of its whole path for
+// two roots of the same last part; letter case aside, as Windows compares paths.
+std::string rootKeyName(const std::string& root)
+{
+    std::wstring path = toWide(root);
+    std::uint32_t hash = 2166136261u; // FNV-1a
+    for (wchar_t& c : path) {
+        c = static_cast<wchar_t>(std::towlower(c));
+        hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
+    }
+    const auto slash = path.find_last_of(L"\\/:");
+    char digits[9] = {};
+    std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(hash));
+    return toUtf8(slash == std::wstring::npos ? path : path.substr(slash + 1)) + "-" + digits;
+}
+
 } // namespace
 
 std::string programFolder()
@@ -75,28 +119,28 @@ std::string userName()
     return toUtf8(std::wstring(name, n - 1)); // n counts the terminating null
 }
 
-std::string machineFolder(const std::string& root)
+std::string machineConfigFolder(const std::string& root)
 {
-    if (!root.empty())
-        return root + "\\ProgramData\\Quelvo";
-    wchar_t buffer[MAX_PATH];
-    const DWORD n = ::GetEnvironmentVariableW(L"ProgramData", buffer, MAX_PATH);
-    // A service's environment always has it; the folder's usual place otherwise.
-    const std::string programData = n > 0 && n < MAX_PATH ? toUtf8(std::wstring_view(buffer, n)) : "C:\\ProgramData";
-    return programData + "\\Quelvo";
+    const std::string under = trimmedRoot(root);
+    return (under.empty() ? programDataFolder() : under + "\\ProgramData") + "\\Quelvo";
 }
 
-MachineSettingsKey machineSettingsKey(const std::string& root)
+std::string machineStateFolder(const std::string& root)
 {
-    if (root.empty())
-        return {.localMachine = true, .root = "Software"};
-    // A key name holds no backslash; the root's whole path keeps two roots apart.
-    std::string name = root;
-    for (char& c : name) {
-        if (c == '\\' || c == '/' || c == ':')
-            c = '_';
-    }
-    return {.localMachine = false, .root = "Software\\QuelvoTest\\" + name};
+    return machineConfigFolder(root);
+}
+
+std::string machineRecordsPath(const std::string& root)
+{
+    return machineStateFolder(root) + "\\records.ini";
+}
+
+RegistryPlace machineSettingsPlace(const std::string& root)
+{
+    const std::string under = trimmedRoot(root);
+    if (under.empty())
+        return {RegistryHive::LocalMachine, "Software"};
+    return {RegistryHive::CurrentUser, "Software\\QuelvoTest\\" + rootKeyName(under)};
 }
 
 } // namespace quelvo

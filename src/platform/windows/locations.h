@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/windows/registry_settings.h"
+
 #include <string>
 
 namespace quelvo {
@@ -21,19 +23,29 @@ std::string historyFolder();
 /// The name the user logs in with; empty when the system does not say.
 std::string userName();
 
-/// The machine schedule's folder, with events.ini, the service's history and its records:
-/// %ProgramData%\\Quelvo, or DIR\\ProgramData\\Quelvo under a root folder DIR (empty for the system's own).
-std::string machineFolder(const std::string& root);
+/// The machine schedule's folder, with events.ini: %ProgramData%\Quelvo, or DIR\ProgramData\Quelvo
+/// under a root folder DIR (empty for the system's own).
+std::string machineConfigFolder(const std::string& root);
 
-/// Where the machine's settings are kept in the registry.
-struct MachineSettingsKey
+/// The machine service's own files, records.ini and history.jsonl: the same folder, whose access
+/// rules already let only administrators (and the service) write.
+std::string machineStateFolder(const std::string& root);
+
+/// The service's records of firings, warnings and skips. A file beside its history rather than a
+/// registry key: the machine's settings key then holds only what administrators set, and the
+/// records keep the format and the locked writes of the Linux service's.
+std::string machineRecordsPath(const std::string& root);
+
+/// Where the machine's settings live in the registry: `root` names the key under `hive` that
+/// holds the applications, as RegistrySettings takes them.
+struct RegistryPlace
 {
-    bool localMachine = true; // HKEY_LOCAL_MACHINE, else HKEY_CURRENT_USER
-    std::string root;         // the key that holds the applications, as RegistrySettings takes it
+    RegistryHive hive = RegistryHive::LocalMachine;
+    std::string root;
 };
 
-/// HKEY_LOCAL_MACHINE\\Software; under a root folder DIR, a key of its own below
-/// HKEY_CURRENT_USER\\Software\\QuelvoTest named after DIR, so tests leave the machine's alone.
-MachineSettingsKey machineSettingsKey(const std::string& root);
+/// HKEY_LOCAL_MACHINE\Software (so HKLM\Software\Quelvo\data); under a root folder DIR, a key of
+/// DIR's own below HKEY_CURRENT_USER\Software\QuelvoTest, so that tests never touch the machine's.
+RegistryPlace machineSettingsPlace(const std::string& root);
 
 } // namespace quelvo

@@ -9,10 +9,13 @@
 
 namespace quelvo {
 
-/// Which part of the registry holds the settings: the user's own, or the machine's.
-enum class RegistryHive { CurrentUser, LocalMachine };
+/// The part of the registry settings live in: the user's own, or the machine's.
+enum class RegistryHive {
+    CurrentUser,
+    LocalMachine,
+};
 
-/// Settings in the per-user registry: HKEY_CURRENT_USER\Software\Quelvo\<section>, one string
+/// Settings in the registry, the user's own by default: HKEY_CURRENT_USER\Software\Quelvo\<section>, one string
 /// value per key (the program's own application name is spelt "Quelvo", others as given). The
 /// registry matches names without regard to letter case; each save is flushed before it returns.
 /// Values read are kept, with the section's key open, until the registry reports a change to that
@@ -21,8 +24,7 @@ enum class RegistryHive { CurrentUser, LocalMachine };
 class RegistrySettings final : public Settings
 {
 public:
-    /// `root` is the key under HKEY_CURRENT_USER (or, for the machine's settings, under
-    /// HKEY_LOCAL_MACHINE) that holds the applications ("Software").
+    /// `root` is the key under the hive that holds the applications ("Software").
     explicit RegistrySettings(std::string root = "Software", RegistryHive hive = RegistryHive::CurrentUser);
     ~RegistrySettings() override;
     RegistrySettings(const RegistrySettings&) = delete;

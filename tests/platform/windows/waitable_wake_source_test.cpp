@@ -1,6 +1,4 @@
 #include "platform/windows/initiate_shutdown_requester.h"
-#include "platform/windows/locations.h"
-#include "platform/windows/registry_settings.h"
 #include "platform/windows/waitable_wake_source.h"
 #include "platform/windows/wide_text.h"
 #include "platform/windows/windows_file_system.h"
@@ -206,34 +204,6 @@ TEST(InitiateShutdownRequester, FlagsAndPlannedReason)
     const ExitResult refused = InitiateShutdownRequester([](auto, auto) { return 1115U; }).requestExit(kExitReboot);
     EXPECT_FALSE(refused.accepted);
     EXPECT_EQ(refused.errorCode, 1115U);
-}
-
-// A root folder keeps the folder and the settings away from the machine's own.
-TEST(MachineLocations, RootRedirectsFolderAndKey)
-{
-    EXPECT_EQ(machineFolder("C:\\t\\r"), "C:\\t\\r\\ProgramData\\Quelvo");
-    const MachineSettingsKey test = machineSettingsKey("C:\\t\\r");
-    EXPECT_FALSE(test.localMachine);
-    EXPECT_EQ(test.root, "Software\\QuelvoTest\\C__t_r");
-    const MachineSettingsKey real = machineSettingsKey("");
-    EXPECT_TRUE(real.localMachine);
-    EXPECT_EQ(real.root, "Software");
-}
-
-// The machine's settings are read from and written to HKEY_LOCAL_MACHINE, not the user's.
-TEST(RegistrySettingsHive, LocalMachineKey)
-{
-    const std::string root = "Software\\QuelvoTest\\hive-" + std::to_string(::GetCurrentProcessId());
-    RegistrySettings machine(root, RegistryHive::LocalMachine);
-    ASSERT_TRUE(machine.SaveSetting("Quelvo", "data", "warn", "20").ok());
-    wchar_t value[8] = {};
-    DWORD size = sizeof value;
-    EXPECT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, toWide(root + "\\Quelvo\\data").c_str(), L"warn", RRF_RT_REG_SZ,
-                             nullptr, value, &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(toUtf8(value), "20");
-    EXPECT_EQ(RegistrySettings(root).GetSetting("Quelvo", "data", "warn", "none"), "none");
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, toWide(root).c_str());
 }
 
 } // namespace
