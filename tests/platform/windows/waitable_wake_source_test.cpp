@@ -134,21 +134,10 @@ TEST_F(WaitableWakeSourceTest, KeyChangesWake)
 
 TEST_F(WaitableWakeSourceTest, TimerWakesAtTheMomentAskedFor)
 {
-    const struct
-    {
-        const char* what;
-        WallTime at;
-        std::chrono::milliseconds atLeast;
-    } cases[] = {
-        {"200 ms ahead", in(200ms), 180ms},
-        {"the past", in(-1h), 0ms},
-    };
     WaitableWakeSource source({.configFolder = folder, .settingsKey = {}});
-    for (const auto& c : cases) {
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(waitAtMost3s(source, c.at), WakeCause::Timer) << c.what;
-        EXPECT_GE(std::chrono::steady_clock::now() - start, c.atLeast) << c.what;
-    }
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(waitAtMost3s(source, in(200ms)), WakeCause::Timer);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 180ms);
 }
 
 // What the control handler reports wakes the waiting service from another thread; a stop stays,
