@@ -1,0 +1,344 @@
+// quelvosvc: the machine's schedule (%ProgramData%\Quelvo) kept by a Windows service that fires with
+// nobody logged on. The core decides; this file builds the real objects around it and answers the
+// service control manager.
+#include "platform/linux/settings_store.h"
+#include "platform/windows/initiate_shutdown_requester.h"
+#include "platform/windows/locations.h"
+#include "platform/windows/machine_folder.h"
+#include "platform/windows/power_backend.h"
+#include "platform/windows/registry_settings.h"
+#include "platform/windows/system_clock.h"
+#include "platform/windows/waitable_wake_source.h"
+#include "platform/windows/wide_text.h"
+#include "platform/windows/windows_file_system.h"
+#include "platform/windows/windows_power.h"
+#include "power/dry_run.h"
+#include "power/power_table.h"
+#include "power/shutdown_system.h"
+#include "schedule/history.h"
+#include "schedule/machine_scheduler.h"
+#include "schedule/machine_service.h"
+#include "schedule/machine_settings.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include <windows.h>
+
+namespace quelvo {
+
+namespace {
+
+constexpr const wchar_t* kServiceName = L"quelvosvc";
+
+constexpr const char* kUsage = "usage: quelvosvc [--console] [--dry-run] [--root DIR]\n"
+                               "       quelvosvc --help | --version\n"
+                               "\n"
+                               "Keeps the machine's schedule in %ProgramData%\\Quelvo, with nobody logged on.\n"
+                               "--console    run in the foreground instead of under the service control manager\n"
+                               "--dry-run    print the power requests instead of making them (also QUELVO_DRY_RUN=1)\n"
+                               "--root DIR   the folder under DIR, the settings under a test key of the user's\n";
+
+struct Options
+{
+    bool console = false;
+    bool dryRun = false;
+    std::string root;
+};
+
+// The options, or the exit status when the program is done with them.
+std::variant<Options, int> parseOptions(const std::vector<std::string>& args)
+{
+    Options options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--help") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (args[i] == "--version") {
+            std::cout << "quelvosvc " << QUELVO_VERSION << '\n';
+            return 0;
+        }
+        if (args[i] == "--console") {
+            options.console = true;
+        } else if (args[i] == "--dry-run") {
+            options.dryRun = true;
+        } else if (args[i] == "--root" && i + 1 < args.size() && !args[i + 1].empty()) {
+            // Absolute, so the folder watched and the files written are the same ones.
+            options.root = std::filesystem::absolute(args[++i]).string();
+        } else {
+            std::cerr << kUsage;
+            return 2;
+        }
+    }
+    options.dryRun = options.dryRun || dryRunFromEnvironment();
+    return options;
+}
+
+/// The service's messages: on standard error in the foreground; a service's goes nowhere.
+class Log final
+{
+public:
+    explicit Log(bool console) : m_console(console) {}
+
+    void write(const std::string& message) const
+    {
+        if (m_console)
+            std::cerr << "quelvosvc: " << message << std::endl;
+    }
+
+private:
+    bool m_console;
+};
+
+/// The machine's power requests: the shutdown privilege enabled through the token calls every
+/// Windows program uses, then InitiateShutdownW.
+class MachinePower final : public ExitRequester
+{
+public:
+    ExitResult requestExit(std::int32_t flags) override
+    {
+        try {
+            m_shutdown.ShutdownSystem(flags);
+            return {true, 0, {}};
+        } catch (const ShutdownError& error) {
+            return {false, error.number(), error.description()};
+        }
+    }
+
+private:
+    WindowsVersionQuery m_version;
+    VersionProbe m_probe{m_version};
+    WindowsPrivileges m_privileges;
+    WindowsSystemMessages m_messages;
+    InitiateShutdownRequester m_exit;
+    ShutdownService m_shutdown{
+        m_probe,
+        {.privileges = m_privileges, .tokens = m_privileges, .exit = m_exit, .messages = m_messages},
+        executableFileName()};
+};
+
+/// What the service does in the world: power requests, the history in the machine's folder and
+/// each of its entries in the log.
+struct HookParts
+{
+    ExitRequester& power;
+    HistoryFile& history;
+    const Clock& clock;
+    const Log& log;
+    bool dryRun = false;
+    DryRunReporter reporter{};
+};
+
+class ServiceHooks final : public MachineHooks
+{
+public:
+    explicit ServiceHooks(HookParts parts) : m(std::move(parts)) {}
+
+    void warn(const NextFiring& firing, const WarningNotice& notice) override
+    {
+        m.reporter.warningShown(firing.reboot, firing.at, m.clock);
+        m.log.write(notice.title + ": " + notice.body);
+    }
+
+    void countdownStarted(const std::string& line, bool reboot, int seconds) override
+    {
+        m.reporter.countdownOpened(reboot);
+        m.log.write(std::string(reboot ? "reboot" : "shutdown") + " in " + std::to_string(seconds) +
+                    " seconds: " + line);
+    }
+
+    void countdownEnded(HistoryOutcome /*outcome*/, const std::string& /*who*/) override {}
+
+    PowerOutcome powerAction(bool reboot, bool forced) override
+    {
+        // As in the tray program, "forced" is the shutdown's: a reboot is always the plain one.
+        const std::int32_t flags = reboot ? kExitReboot : kExitPowerOff | (forced ? kExitForce : 0);
+        const ExitResult result = m.power.requestExit(flags);
+        return {.failed = !result.accepted, .reason = result.message, .simulated = m.dryRun};
+    }
+
+    void record(const HistoryEntry& entry) override
+    {
+        if (const IoResult written = m.history.append(historyJson(entry, m.clock)); !written.ok())
+            reportError(written.error);
+        std::string message = std::string(entry.reboot ? "reboot" : "shutdown") + " \"" + entry.line +
+                              "\": " + std::string(historyOutcomeName(entry.outcome));
+        if (!entry.detail.empty())
+            message += " (" + entry.detail + ")";
+        if (!entry.who.empty())
+            message += " by " + entry.who;
+        m.log.write(message);
+    }
+
+    void reportError(const std::string& text) override { m.log.write(text); }
+
+private:
+    HookParts m;
+};
+
+/// Runs the loop until the wake source says Stop. `started` hears of the wake source once the
+/// service is ready, so that the controls can wake it; it is told of nothing (null) before it ends.
+int runService(const Options& options, const std::function<void(WaitableWakeSource*)>& started)
+{
+    const Log log(options.console);
+    SystemClock clock;
+    const std::string folder = machineConfigFolder(options.root);
+    WindowsFileSystem fs(WindowsCalls::system(), kCommandLockWait);
+    // The folder gets its access rules before anything is watched or written there: every user
+    // reads the schedule, only administrators and the service change it.
+    if (runsAsAdministrator()) {
+        if (const IoResult secured = secureMachineFolder(fs, folder); !secured.ok())
+            log.write(secured.error);
+    }
+    const RegistryPlace place = machineSettingsPlace(options.root);
+    RegistrySettings config(place.root, place.hive);
+    SettingsStore records(fs, machineRecordsPath(options.root));
+    MachineSettings settings(config, records);
+
+    // Watching starts before the schedule is first read, so no change falls in between.
+    WaitableWakeSource source({.configFolder = folder,
+                               .settingsKey = {.localMachine = place.hive == RegistryHive::LocalMachine,
+                                               .path = config.keyPath(kSettingsApp, kSettingsSection)}});
+    std::unique_ptr<ExitRequester> power;
+    if (options.dryRun)
+        power = std::make_unique<DryRunExitRequester>(standardOutputLines());
+    else
+        power = std::make_unique<MachinePower>();
+
+    HistoryFile history(fs, machineStateFolder(options.root));
+    ServiceHooks hooks({.power = *power,
+                        .history = history,
+                        .clock = clock,
+                        .log = log,
+                        .dryRun = options.dryRun,
+                        .reporter = DryRunReporter(options.dryRun ? standardOutputLines() : DryRunOutput{})});
+    MachineScheduler scheduler(fs, folder, settings, clock, hooks);
+
+    started(&source);
+    log.write("keeping the schedule in " + folder + (options.dryRun ? " (dry run)" : ""));
+    MachineService(scheduler, source).run();
+    started(nullptr);
+    return 0;
+}
+
+// The wake source the controls and the console's Ctrl+C wake; null while there is none.
+std::atomic<WaitableWakeSource*> g_source{nullptr};
+Options g_options;
+SERVICE_STATUS_HANDLE g_status = nullptr;
+
+void reportStatus(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHint = 0)
+{
+    SERVICE_STATUS status{};
+    status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    status.dwCurrentState = state;
+    // Controls only while running: before, there is nothing to wake; after, nothing to stop.
+    status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN |
+                                                               SERVICE_ACCEPT_TIMECHANGE | SERVICE_ACCEPT_POWEREVENT
+                                                         : 0;
+    status.dwWin32ExitCode = exitCode == NO_ERROR ? NO_ERROR : ERROR_SERVICE_SPECIFIC_ERROR;
+    status.dwServiceSpecificExitCode = exitCode;
+    status.dwWaitHint = waitHint;
+    ::SetServiceStatus(g_status, &status);
+}
+
+void wakeFor(WakeCause cause)
+{
+    if (WaitableWakeSource* source = g_source.load())
+        source->signal(cause);
+}
+
+DWORD WINAPI controlHandler(DWORD control, DWORD eventType, LPVOID /*eventData*/, LPVOID /*context*/)
+{
+    switch (control) {
+    case SERVICE_CONTROL_STOP:
+    case SERVICE_CONTROL_SHUTDOWN:
+        reportStatus(SERVICE_STOP_PENDING, NO_ERROR, 5000);
+        wakeFor(WakeCause::Stop);
+        return NO_ERROR;
+    case SERVICE_CONTROL_TIMECHANGE:
+        wakeFor(WakeCause::ClockSet);
+        return NO_ERROR;
+    case SERVICE_CONTROL_POWEREVENT:
+        if (eventType == PBT_APMRESUMEAUTOMATIC)
+            wakeFor(WakeCause::Resumed);
+        return NO_ERROR;
+    case SERVICE_CONTROL_INTERROGATE:
+        return NO_ERROR;
+    default:
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    }
+}
+
+void WINAPI serviceMain(DWORD /*argc*/, LPWSTR* /*argv*/)
+{
+    g_status = ::RegisterServiceCtrlHandlerExW(kServiceName, controlHandler, nullptr);
+    if (g_status == nullptr)
+        return;
+    reportStatus(SERVICE_START_PENDING, NO_ERROR, 10000);
+    int exitCode = 1;
+    try {
+        exitCode = runService(g_options, [](WaitableWakeSource* source) {
+            g_source = source;
+            if (source != nullptr)
+                reportStatus(SERVICE_RUNNING);
+        });
+    } catch (const std::exception&) {
+        g_source = nullptr;
+    }
+    reportStatus(SERVICE_STOPPED, static_cast<DWORD>(exitCode));
+}
+
+BOOL WINAPI consoleHandler(DWORD /*event*/)
+{
+    wakeFor(WakeCause::Stop);
+    return TRUE;
+}
+
+int runConsole(const Options& options)
+{
+    ::SetConsoleCtrlHandler(consoleHandler, TRUE);
+    try {
+        return runService(options, [](WaitableWakeSource* source) { g_source = source; });
+    } catch (const std::exception& error) {
+        g_source = nullptr;
+        std::cerr << "quelvosvc: " << error.what() << '\n';
+        return 1;
+    }
+}
+
+} // namespace
+
+} // namespace quelvo
+
+int main(int argc, char** argv)
+{
+    using namespace quelvo;
+    const auto parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (const int* status = std::get_if<int>(&parsed))
+        return *status;
+    g_options = std::get<Options>(parsed);
+    if (g_options.console)
+        return runConsole(g_options);
+
+    std::wstring name(kServiceName);
+    const SERVICE_TABLE_ENTRYW table[] = {{name.data(), serviceMain}, {nullptr, nullptr}};
+    if (::StartServiceCtrlDispatcherW(table) == FALSE) {
+        if (::GetLastError() == ERROR_FAILED_SERVICE_CONTROLLER_CONNECT)
+            std::cerr << "quelvosvc: not started as a service; --console runs it in the foreground\n";
+        else
+            std::cerr << "quelvosvc: the service control manager refused the service (error " << ::GetLastError()
+                      << ")\n";
+        return 1;
+    }
+    return 0;
+}

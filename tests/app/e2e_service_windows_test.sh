@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# quelvosvc.exe in the foreground under Wine, a dry run only: with a clock faked by libfaketime, a
+# line of the machine's schedule (under --root) due in the faked minute opens the countdown and its
+# printed request comes ten seconds after the minute, not before; the firing goes into the machine's
+# history, and the service keeps running afterwards until the script stops it by its process id.
+#
+# usage: e2e_service_windows_test.sh BIN_FOLDER WINE_RUN
+# Exits 77 (skipped) when wine64 or libfaketime is missing.
+set -u
+bin=${1:?usage: e2e_service_windows_test.sh BIN_FOLDER WINE_RUN}
+wine_run=${2:?usage: e2e_service_windows_test.sh BIN_FOLDER WINE_RUN}
+faketime_lib=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+# Seconds from the start to the event's minute: Wine takes 5 to 20 s to start a program.
+lead=25
+
+PATH=$PATH:/usr/lib/wine
+# shellcheck source=tests/app/e2e_common.sh
+. "$(dirname "$0")/e2e_common.sh"
+needs wine64
+if [ ! -r "$faketime_lib" ]; then
+    echo "SKIP: libfaketime is not installed"
+    exit 77
+fi
+
+stop_program() {
+    local child
+    for child in $(pgrep -P "$1"); do
+        grep -qa '\.exe' "/proc/$child/cmdline" 2>/dev/null && kill "$child" 2>/dev/null
+    done
+}
+stop_runner() { [ -z "${runner:-}" ] || stop_program "$runner"; }
+before_cleanup=stop_runner
+
+# A Wednesday, 09:30 UTC, in the machine's folder under the root.
+folder=$work/root/ProgramData/Quelvo
+mkdir -p "$folder"
+printf 'On Wed at 09:30 AM, Shut Down, Don'\''t repeat\r\n' >"$folder/events.ini"
+minute=$(date -u -d '2024-01-03 09:30:00' +%s)
+started=$(date +%s)
+export TZ=UTC
+LD_PRELOAD=$faketime_lib FAKETIME=$(printf '%+d' $((minute - lead - started))) FAKETIME_DONT_FAKE_MONOTONIC=1 \
+    "$wine_run" "$bin/quelvosvc.exe" --console --dry-run --root "Z:${work//\//\\}\\root" >"$work/out" 2>"$work/err" &
+runner=$!
+pids+=("$runner")
+
+# A line of the output; the waits give up at once when the program ended, which the checks below
+# then report.
+has_line() { grep -qs "$1" "$work/out" || ended "$runner"; }
+wait_for 900 has_line "^countdown: open shutdown" || fail "the due event opened no countdown"
+wait_for 300 has_line "^power: " || fail "no power request after the countdown"
+power_at=$(date +%s)
+# The faked clock runs with the real one: the minute came `lead` seconds after the start.
+[ $((power_at - started)) -ge $((lead + 10)) ] ||
+    fail "the request came $((power_at - started - lead)) s after the minute, before the countdown ended"
+tr -d '\r' <"$work/out" | grep -E '^(countdown|power): ' >"$work/requests"
+printf '%s\n' 'countdown: open shutdown' 'power: ShutdownSystem 8' >"$work/expected"
+cmp -s "$work/expected" "$work/requests" || fail "not the expected countdown and request: $(cat "$work/requests")"
+wait_for 50 grep -qs '"outcome":"dry-run"' "$folder/history.jsonl" ||
+    fail "no dry run in the machine's history: $(cat "$folder/history.jsonl" 2>&1)"
+ended "$runner" && fail "the service ended by itself"
+
+tr -d '\r' <"$work/err" | tail -n 30 >"$work/err.tail"
+finish "e2e service windows test" "$work/out" "$work/err.tail"
