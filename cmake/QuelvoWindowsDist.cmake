@@ -15,8 +15,12 @@ configure_file(${PROJECT_SOURCE_DIR}/data/copyright ${CMAKE_BINARY_DIR}/dist-tex
                @ONLY NEWLINE_STYLE CRLF)
 
 set(programs quelvo quelvoctl velmorshutdown velmorlogoff)
-# The machine's service ships where it is built.
-if(TARGET quelvosvc)
+# The machine's service goes into the packages only once the people signed in hear its warning
+# and countdown and can cancel them (the sessions' pipe); until then it is built and tested only.
+option(QUELVO_SHIP_MACHINE_SERVICE "Put quelvosvc.exe into the zip, the installer and the MSI" OFF)
+set(ship_service OFF)
+if(TARGET quelvosvc AND QUELVO_SHIP_MACHINE_SERVICE)
+    set(ship_service ON)
     list(APPEND programs quelvosvc)
 endif()
 set(copies)
@@ -63,7 +67,7 @@ if(QUELVO_WIXL)
     set(QUELVO_WXS ${CMAKE_BINARY_DIR}/dist-texts/quelvo.wxs)
     configure_file(${PROJECT_SOURCE_DIR}/data/windows/quelvo.wxs.in ${QUELVO_WXS} @ONLY)
     set(service_define)
-    if(TARGET quelvosvc)
+    if(ship_service)
         set(service_define -D QuelvoService=1)
     endif()
     add_custom_command(
