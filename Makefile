@@ -74,7 +74,8 @@ format-check:
 
 # clang-tidy's curated checks (.clang-tidy) over src/, with the asan build's compile commands. The
 # Windows sources need the mingw toolchain's headers and are left out.
-TIDY_SKIP := -e '^src/platform/windows/' -e '^src/ui/win32/' -e '^src/app/quelvo_win_main.cpp'
+TIDY_SKIP := -e '^src/platform/windows/' -e '^src/ui/win32/' -e '^src/app/quelvo_win_main.cpp' \
+	-e '^src/app/ctl_machine_win.cpp' -e '^src/app/quelvosvc_main.cpp'
 tidy: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
