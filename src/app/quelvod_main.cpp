@@ -1,5 +1,6 @@
 // quelvod: the machine's schedule (/etc/quelvo) kept by a system service that fires with nobody
 // logged in. The core decides; this file builds the real objects around it.
+#include "app/machine_service_host.h"
 #include "platform/linux/epoll_wake_source.h"
 #include "platform/linux/locations.h"
 #include "platform/linux/logind_power.h"
@@ -8,7 +9,6 @@
 #include "platform/linux/settings_store.h"
 #include "platform/linux/system_clock.h"
 #include "power/dry_run.h"
-#include "power/power_table.h"
 #include "schedule/history.h"
 #include "schedule/machine_scheduler.h"
 #include "schedule/machine_service.h"
@@ -16,7 +16,6 @@
 
 #include <cstdlib>
 #include <exception>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -40,39 +39,6 @@ constexpr const char* kUsage = "usage: quelvod [--dry-run] [--root DIR]\n"
                                "--dry-run    print the power requests instead of making them (also QUELVO_DRY_RUN=1)\n"
                                "--root DIR   /etc/quelvo and /var/lib/quelvo under DIR\n";
 
-struct Options
-{
-    bool dryRun = false;
-    std::string root;
-};
-
-// The options, or the exit status when the program is done with them.
-std::variant<Options, int> parseOptions(const std::vector<std::string>& args)
-{
-    Options options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--help") {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (args[i] == "--version") {
-            std::cout << "quelvod " << QUELVO_VERSION << '\n';
-            return 0;
-        }
-        if (args[i] == "--dry-run") {
-            options.dryRun = true;
-        } else if (args[i] == "--root" && i + 1 < args.size() && !args[i + 1].empty()) {
-            // Absolute, so the folders watched and the files written are the same ones.
-            options.root = std::filesystem::absolute(args[++i]).string();
-        } else {
-            std::cerr << kUsage;
-            return 2;
-        }
-    }
-    options.dryRun = options.dryRun || dryRunFromEnvironment();
-    return options;
-}
-
 /// Messages to the journal; in the foreground (not started by systemd) to standard error as well.
 class Journal final
 {
@@ -95,70 +61,44 @@ private:
     bool m_foreground = std::getenv("JOURNAL_STREAM") == nullptr;
 };
 
-/// What the service does in the world: signals on the bus, power requests, the history in the
-/// state folder and each of its entries in the journal.
-struct HookParts
-{
-    MachineBus& bus;
-    ExitRequester& power;
-    HistoryFile& history;
-    const Clock& clock;
-    const Journal& journal;
-    bool dryRun = false;
-    DryRunReporter reporter{};
-};
-
-class ServiceHooks final : public MachineHooks
+/// The service's messages go to the journal, with the history entry's fields; warnings and
+/// countdowns are signals on the system bus, which every user's tray program hears.
+class BusHooks final : public ServiceHooks
 {
 public:
-    explicit ServiceHooks(HookParts parts) : m(std::move(parts)) {}
-
-    void warn(const NextFiring& firing, const WarningNotice& notice) override
-    {
-        m.bus.warning({firing.line, firing.reboot, firing.at, notice.title, notice.body});
-        m.reporter.warningShown(firing.reboot, firing.at, m.clock);
-        m.journal.write(LOG_NOTICE, notice.title + ": " + notice.body);
-    }
-
-    void countdownStarted(const std::string& line, bool reboot, int seconds) override
-    {
-        m.bus.countdownStarted(line, reboot, seconds);
-        m.reporter.countdownOpened(reboot);
-        m.journal.write(LOG_NOTICE, std::string(reboot ? "reboot" : "shutdown") + " in " + std::to_string(seconds) +
-                                        " seconds: " + line);
-    }
-
-    void countdownEnded(HistoryOutcome outcome, const std::string& who) override
-    {
-        m.bus.countdownEnded(historyOutcomeName(outcome), who);
-    }
-
-    PowerOutcome powerAction(bool reboot, bool forced) override
-    {
-        // As in the tray program, "forced" is the shutdown's: a reboot is always the plain one.
-        const std::int32_t flags = reboot ? kExitReboot : kExitPowerOff | (forced ? kExitForce : 0);
-        const ExitResult result = m.power.requestExit(flags);
-        return {.failed = !result.accepted, .reason = result.message, .simulated = m.dryRun};
-    }
-
-    void record(const HistoryEntry& entry) override
-    {
-        if (const IoResult written = m.history.append(historyJson(entry, m.clock)); !written.ok())
-            reportError(written.error);
-        const std::string outcome(historyOutcomeName(entry.outcome));
-        std::string message = std::string(entry.reboot ? "reboot" : "shutdown") + " \"" + entry.line + "\": " + outcome;
-        if (!entry.detail.empty())
-            message += " (" + entry.detail + ")";
-        if (!entry.who.empty())
-            message += " by " + entry.who;
-        m.journal.write(entry.outcome == HistoryOutcome::Failed ? LOG_ERR : LOG_INFO, message,
-                        {"QUELVO_LINE=" + entry.line, "QUELVO_OUTCOME=" + outcome, "QUELVO_WHO=" + entry.who});
-    }
-
-    void reportError(const std::string& text) override { m.journal.write(LOG_ERR, text); }
+    BusHooks(Parts parts, MachineBus& bus, const Journal& journal) : ServiceHooks(parts), m_bus(bus), m_journal(journal)
+    {}
 
 private:
-    HookParts m;
+    void log(ServiceLogLevel level, const std::string& message, const HistoryEntry* entry) override
+    {
+        const int priority = level == ServiceLogLevel::Error    ? LOG_ERR
+                             : level == ServiceLogLevel::Notice ? LOG_NOTICE
+                                                                : LOG_INFO;
+        if (entry == nullptr) {
+            m_journal.write(priority, message);
+            return;
+        }
+        m_journal.write(priority, message,
+                        {"QUELVO_LINE=" + entry->line,
+                         "QUELVO_OUTCOME=" + std::string(historyOutcomeName(entry->outcome)),
+                         "QUELVO_WHO=" + entry->who});
+    }
+    void announceWarning(const NextFiring& firing, const WarningNotice& notice) override
+    {
+        m_bus.warning({firing.line, firing.reboot, firing.at, notice.title, notice.body});
+    }
+    void announceCountdown(const std::string& line, bool reboot, int seconds) override
+    {
+        m_bus.countdownStarted(line, reboot, seconds);
+    }
+    void announceEnded(HistoryOutcome outcome, const std::string& who) override
+    {
+        m_bus.countdownEnded(historyOutcomeName(outcome), who);
+    }
+
+    MachineBus& m_bus;
+    const Journal& m_journal;
 };
 
 /// Tells systemd, before each sleep, which firing the service waits for.
@@ -195,7 +135,7 @@ std::chrono::microseconds watchdogInterval()
     return sd_watchdog_enabled(0, &usec) > 0 ? std::chrono::microseconds(usec) : std::chrono::microseconds(0);
 }
 
-int runService(const Options& options)
+int runService(const ServiceOptions& options)
 {
     const Journal journal;
     SystemClock clock;
@@ -220,13 +160,8 @@ int runService(const Options& options)
     SettingsStore records(fs, machineRecordsPath(options.root));
     MachineSettings settings(config, records);
     HistoryFile history(fs, stateFolder);
-    ServiceHooks hooks({.bus = machineBus,
-                        .power = *power,
-                        .history = history,
-                        .clock = clock,
-                        .journal = journal,
-                        .dryRun = options.dryRun,
-                        .reporter = DryRunReporter(options.dryRun ? standardOutputLines() : DryRunOutput{})});
+    BusHooks hooks({.power = *power, .history = history, .clock = clock, .dryRun = options.dryRun}, machineBus,
+                   journal);
     MachineScheduler scheduler(fs, configFolder, settings, clock, hooks);
 
     const std::string refused = machineBus.publish({
@@ -256,11 +191,11 @@ int runService(const Options& options)
 int main(int argc, char** argv)
 {
     using namespace quelvo;
-    const auto parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    const auto parsed = parseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), "quelvod", kUsage, false);
     if (const int* status = std::get_if<int>(&parsed))
         return *status;
     try {
-        return runService(std::get<Options>(parsed));
+        return runService(std::get<ServiceOptions>(parsed));
     } catch (const std::exception& error) {
         // systemd restarts the service; the reason is in the journal through standard error.
         std::cerr << "quelvod: " << error.what() << '\n';

@@ -1,6 +1,7 @@
 // quelvosvc: the machine's schedule (%ProgramData%\Quelvo) kept by a Windows service that fires with
 // nobody logged on. The core decides; this file builds the real objects around it and answers the
 // service control manager.
+#include "app/machine_service_host.h"
 #include "platform/linux/settings_store.h"
 #include "platform/windows/initiate_shutdown_requester.h"
 #include "platform/windows/locations.h"
@@ -13,7 +14,6 @@
 #include "platform/windows/windows_file_system.h"
 #include "platform/windows/windows_power.h"
 #include "power/dry_run.h"
-#include "power/power_table.h"
 #include "power/shutdown_system.h"
 #include "schedule/history.h"
 #include "schedule/machine_scheduler.h"
@@ -23,7 +23,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <exception>
-#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -47,42 +46,6 @@ constexpr const char* kUsage = "usage: quelvosvc [--console] [--dry-run] [--root
                                "--console    run in the foreground instead of under the service control manager\n"
                                "--dry-run    print the power requests instead of making them (also QUELVO_DRY_RUN=1)\n"
                                "--root DIR   the folder under DIR, the settings under a test key of the user's\n";
-
-struct Options
-{
-    bool console = false;
-    bool dryRun = false;
-    std::string root;
-};
-
-// The options, or the exit status when the program is done with them.
-std::variant<Options, int> parseOptions(const std::vector<std::string>& args)
-{
-    Options options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--help") {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (args[i] == "--version") {
-            std::cout << "quelvosvc " << QUELVO_VERSION << '\n';
-            return 0;
-        }
-        if (args[i] == "--console") {
-            options.console = true;
-        } else if (args[i] == "--dry-run") {
-            options.dryRun = true;
-        } else if (args[i] == "--root" && i + 1 < args.size() && !args[i + 1].empty()) {
-            // Absolute, so the folder watched and the files written are the same ones.
-            options.root = std::filesystem::absolute(args[++i]).string();
-        } else {
-            std::cerr << kUsage;
-            return 2;
-        }
-    }
-    options.dryRun = options.dryRun || dryRunFromEnvironment();
-    return options;
-}
 
 /// The service's messages: on standard error in the foreground; a service's goes nowhere.
 class Log final
@@ -127,68 +90,24 @@ private:
         executableFileName()};
 };
 
-/// What the service does in the world: power requests, the history in the machine's folder and
-/// each of its entries in the log.
-struct HookParts
-{
-    ExitRequester& power;
-    HistoryFile& history;
-    const Clock& clock;
-    const Log& log;
-    bool dryRun = false;
-    DryRunReporter reporter{};
-};
-
-class ServiceHooks final : public MachineHooks
+/// The service's messages go to its log; nobody hears its warnings and countdowns yet.
+class LoggedHooks final : public ServiceHooks
 {
 public:
-    explicit ServiceHooks(HookParts parts) : m(std::move(parts)) {}
-
-    void warn(const NextFiring& firing, const WarningNotice& notice) override
-    {
-        m.reporter.warningShown(firing.reboot, firing.at, m.clock);
-        m.log.write(notice.title + ": " + notice.body);
-    }
-
-    void countdownStarted(const std::string& line, bool reboot, int seconds) override
-    {
-        m.reporter.countdownOpened(reboot);
-        m.log.write(std::string(reboot ? "reboot" : "shutdown") + " in " + std::to_string(seconds) +
-                    " seconds: " + line);
-    }
-
-    void countdownEnded(HistoryOutcome /*outcome*/, const std::string& /*who*/) override {}
-
-    PowerOutcome powerAction(bool reboot, bool forced) override
-    {
-        // As in the tray program, "forced" is the shutdown's: a reboot is always the plain one.
-        const std::int32_t flags = reboot ? kExitReboot : kExitPowerOff | (forced ? kExitForce : 0);
-        const ExitResult result = m.power.requestExit(flags);
-        return {.failed = !result.accepted, .reason = result.message, .simulated = m.dryRun};
-    }
-
-    void record(const HistoryEntry& entry) override
-    {
-        if (const IoResult written = m.history.append(historyJson(entry, m.clock)); !written.ok())
-            reportError(written.error);
-        std::string message = std::string(entry.reboot ? "reboot" : "shutdown") + " \"" + entry.line +
-                              "\": " + std::string(historyOutcomeName(entry.outcome));
-        if (!entry.detail.empty())
-            message += " (" + entry.detail + ")";
-        if (!entry.who.empty())
-            message += " by " + entry.who;
-        m.log.write(message);
-    }
-
-    void reportError(const std::string& text) override { m.log.write(text); }
+    LoggedHooks(Parts parts, const Log& log) : ServiceHooks(parts), m_log(log) {}
 
 private:
-    HookParts m;
+    void log(ServiceLogLevel /*level*/, const std::string& message, const HistoryEntry* /*entry*/) override
+    {
+        m_log.write(message);
+    }
+
+    const Log& m_log;
 };
 
 /// Runs the loop until the wake source says Stop. `started` hears of the wake source once the
 /// service is ready, so that the controls can wake it; it is told of nothing (null) before it ends.
-int runService(const Options& options, const std::function<void(WaitableWakeSource*)>& started)
+int runService(const ServiceOptions& options, const std::function<void(WaitableWakeSource*)>& started)
 {
     const Log log(options.console);
     SystemClock clock;
@@ -216,12 +135,7 @@ int runService(const Options& options, const std::function<void(WaitableWakeSour
         power = std::make_unique<MachinePower>();
 
     HistoryFile history(fs, machineStateFolder(options.root));
-    ServiceHooks hooks({.power = *power,
-                        .history = history,
-                        .clock = clock,
-                        .log = log,
-                        .dryRun = options.dryRun,
-                        .reporter = DryRunReporter(options.dryRun ? standardOutputLines() : DryRunOutput{})});
+    LoggedHooks hooks({.power = *power, .history = history, .clock = clock, .dryRun = options.dryRun}, log);
     MachineScheduler scheduler(fs, folder, settings, clock, hooks);
 
     started(&source);
@@ -233,7 +147,7 @@ int runService(const Options& options, const std::function<void(WaitableWakeSour
 
 // The wake source the controls and the console's Ctrl+C wake; null while there is none.
 std::atomic<WaitableWakeSource*> g_source{nullptr};
-Options g_options;
+ServiceOptions g_options;
 SERVICE_STATUS_HANDLE g_status = nullptr;
 
 void reportStatus(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHint = 0)
@@ -304,7 +218,7 @@ BOOL WINAPI consoleHandler(DWORD /*event*/)
     return TRUE;
 }
 
-int runConsole(const Options& options)
+int runConsole(const ServiceOptions& options)
 {
     ::SetConsoleCtrlHandler(consoleHandler, TRUE);
     try {
@@ -323,10 +237,10 @@ int runConsole(const Options& options)
 int main(int argc, char** argv)
 {
     using namespace quelvo;
-    const auto parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    const auto parsed = parseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), "quelvosvc", kUsage, true);
     if (const int* status = std::get_if<int>(&parsed))
         return *status;
-    g_options = std::get<Options>(parsed);
+    g_options = std::get<ServiceOptions>(parsed);
     if (g_options.console)
         return runConsole(g_options);
 
