@@ -28,6 +28,17 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
+# A script that runs a program under Wine keeps the runner's id in `runner`. The runner waits for
+# its program before it ends its Wine server, so the program goes first; only the runner's own
+# children, by their ids. Such a script sets before_cleanup=stop_runner.
+stop_program() {
+    local child
+    for child in $(pgrep -P "$1"); do
+        grep -qa '\.exe' "/proc/$child/cmdline" 2>/dev/null && kill "$child" 2>/dev/null
+    done
+}
+stop_runner() { [ -z "${runner:-}" ] || stop_program "$runner"; }
+
 failures=0
 fail() {
     echo "FAIL: $*"

@@ -22,13 +22,6 @@ if [ ! -r "$faketime_lib" ]; then
     exit 77
 fi
 
-stop_program() {
-    local child
-    for child in $(pgrep -P "$1"); do
-        grep -qa '\.exe' "/proc/$child/cmdline" 2>/dev/null && kill "$child" 2>/dev/null
-    done
-}
-stop_runner() { [ -z "${runner:-}" ] || stop_program "$runner"; }
 before_cleanup=stop_runner
 
 # A Wednesday, 09:30 UTC, in the machine's folder under the root.

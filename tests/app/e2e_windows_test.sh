@@ -26,15 +26,6 @@ if [ ! -r "$faketime_lib" ]; then
     exit 77
 fi
 
-# The runner waits for its program before it ends its Wine server, so the program goes first;
-# only what this script started, by its own process ids.
-stop_program() {
-    local child
-    for child in $(pgrep -P "$1"); do
-        grep -qa '\.exe' "/proc/$child/cmdline" 2>/dev/null && kill "$child" 2>/dev/null
-    done
-}
-stop_runner() { [ -z "${runner:-}" ] || stop_program "$runner"; }
 before_cleanup=stop_runner
 
 start_xvfb
