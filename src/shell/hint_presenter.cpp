@@ -1,5 +1,7 @@
 #include "shell/hint_presenter.h"
 
+#include "schedule/warning_planner.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -66,6 +68,24 @@ void HintPresenter::choose(std::string_view key)
     elapsed();
     if (handler)
         handler(key);
+}
+
+Notification warningNotification(std::string title, std::string body, int postponeMinutes)
+{
+    Notification shown{std::move(title), std::move(body), {}};
+    if (postponeMinutes > 0)
+        shown.actions.push_back({std::string(kNotifyPostpone), postponeChoiceCaption(postponeMinutes)});
+    shown.actions.push_back({std::string(kNotifySkip), std::string(kSkipCaption)});
+    return shown;
+}
+
+bool showWarning(Notifier* notifier, HintPresenter& hint, const Notification& shown, int hintMs,
+                 const NotificationHandler& answer)
+{
+    if (notifier && notifier->available() && notifier->show(shown, answer))
+        return true;
+    hint.ask(shown.body, shown.actions, hintMs, answer);
+    return false;
 }
 
 void HintPresenter::elapsed()

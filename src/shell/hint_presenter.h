@@ -131,4 +131,13 @@ private:
     ChoiceHandler m_onChoice; // while a question is open
 };
 
+/// A warning of a firing: its heading and text, with the choices postpone (when
+/// `postponeMinutes` is above 0) and skip.
+[[nodiscard]] Notification warningNotification(std::string title, std::string body, int postponeMinutes);
+
+/// Shows a warning through the desktop's notifications, else as the hint's question for `hintMs`
+/// milliseconds; `answer` hears the choice either way. True when the desktop shows it.
+bool showWarning(Notifier* notifier, HintPresenter& hint, const Notification& shown, int hintMs,
+                 const NotificationHandler& answer);
+
 } // namespace quelvo

@@ -1,7 +1,5 @@
 #include "shell/machine_events_presenter.h"
 
-#include "schedule/warning_planner.h"
-
 #include <algorithm>
 #include <chrono>
 #include <utility>
@@ -33,19 +31,13 @@ void MachineEventsPresenter::listen()
 
 void MachineEventsPresenter::warning(const MachineWarning& warning)
 {
-    Notification shown{warning.title, warning.body, {}};
-    if (m_services.postponeMinutes)
-        shown.actions.push_back({std::string(kNotifyPostpone), postponeChoiceCaption(m_services.postponeMinutes())});
-    shown.actions.push_back({std::string(kNotifySkip), std::string(kSkipCaption)});
     const auto answer = [this, at = warning.at](std::string_view key) { warningChosen(at, key); };
-    Notifier* notifier = m_services.notifier;
-    m_notified = notifier && notifier->available() && notifier->show(shown, answer);
-    if (m_notified)
-        return;
     // The question stays until the firing, and a warning heard late still stays long enough to be read.
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(warning.at - m_services.clock.wallNow()).count();
-    m_services.hint.ask(shown.body, shown.actions,
-                        static_cast<int>(std::max<long long>(left, HintPresenter::kLifetimeMs)), answer);
+    m_notified = showWarning(
+        m_services.notifier, m_services.hint,
+        warningNotification(warning.title, warning.body, m_services.postponeMinutes ? m_services.postponeMinutes() : 0),
+        static_cast<int>(std::max<long long>(left, HintPresenter::kLifetimeMs)), answer);
 }
 
 void MachineEventsPresenter::warningChosen(WallTime at, std::string_view key)

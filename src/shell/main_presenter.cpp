@@ -362,15 +362,10 @@ void MainPresenter::considerWarning()
     m_warnedOf = *next;
     m_report.warningShown(next->reboot, next->at, m_services.clock);
     const auto answer = [this, firing = *next](std::string_view key) { warningChosen(firing, key); };
-    const Notification shown{notice->title,
-                             notice->body,
-                             {{std::string(kNotifyPostpone), postponeChoiceCaption(minutes(MainSpin::Postpone))},
-                              {std::string(kNotifySkip), std::string(kSkipCaption)}}};
-    Notifier* notifier = m_services.notifier;
-    if (notifier && notifier->available() && notifier->show(shown, answer))
-        return;
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(next->at - now).count();
-    m_hint.ask(shown.body, shown.actions, static_cast<int>(left), answer);
+    (void)showWarning(m_services.notifier, m_hint,
+                      warningNotification(notice->title, notice->body, minutes(MainSpin::Postpone)),
+                      static_cast<int>(left), answer);
 }
 
 void MainPresenter::withdrawWarning()
