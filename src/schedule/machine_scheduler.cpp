@@ -129,14 +129,20 @@ void MachineScheduler::finish(const Running& ended, HistoryOutcome outcome, cons
                               const std::string& detail)
 {
     // Written down before it is told, so that whoever hears of it finds it in the history.
-    m_hooks.record(HistoryEntry{.time = m_clock.wallNow(),
+    record(m_clock.wallNow(), ended.reboot, ended.line, outcome, who, detail);
+    m_hooks.countdownEnded(outcome, who);
+}
+
+void MachineScheduler::record(WallTime time, bool reboot, const std::string& line, HistoryOutcome outcome,
+                              const std::string& who, const std::string& detail)
+{
+    m_hooks.record(HistoryEntry{.time = time,
                                 .origin = HistoryOrigin::Machine,
-                                .reboot = ended.reboot,
-                                .line = ended.line,
+                                .reboot = reboot,
+                                .line = line,
                                 .outcome = outcome,
                                 .detail = detail,
                                 .who = who});
-    m_hooks.countdownEnded(outcome, who);
 }
 
 MachineReply MachineScheduler::writePostponed(WallTime from, bool reboot, int minutes)
@@ -163,13 +169,7 @@ MachineReply MachineScheduler::skipNext(const NextFiring& firing, HistoryOutcome
         return {false, "the firing could not be skipped: " + skipped.io.error};
     if (skipped.removed)
         reload();
-    m_hooks.record(HistoryEntry{.time = m_clock.wallNow(),
-                                .origin = HistoryOrigin::Machine,
-                                .reboot = firing.reboot,
-                                .line = firing.line,
-                                .outcome = outcome,
-                                .detail = {},
-                                .who = who});
+    record(m_clock.wallNow(), firing.reboot, firing.line, outcome, who);
     return {};
 }
 
@@ -210,8 +210,7 @@ void MachineScheduler::reportMissed(WallTime since, WallTime now)
         const std::optional<NextFiring> firing = upcoming(from);
         if (!firing || firing->at >= thisMinute)
             return;
-        m_hooks.record(HistoryEntry{
-            firing->at, HistoryOrigin::Machine, firing->reboot, firing->line, HistoryOutcome::Missed, {}, {}});
+        record(firing->at, firing->reboot, firing->line, HistoryOutcome::Missed, {});
         from = firing->at + minutes(1);
     }
 }

@@ -109,6 +109,9 @@ private:
     [[nodiscard]] std::optional<NextFiring> upcoming(WallTime from) const;
     // Writes down and tells how a countdown that is no longer running ended.
     void finish(const Running& ended, HistoryOutcome outcome, const std::string& who, const std::string& detail = {});
+    // One entry of the machine's history.
+    void record(WallTime time, bool reboot, const std::string& line, HistoryOutcome outcome, const std::string& who,
+                const std::string& detail = {});
     // Appends the one-off event of a postpone, `minutes` after `from`.
     MachineReply writePostponed(WallTime from, bool reboot, int minutes);
     // Leaves out a firing that has no countdown yet, and writes down why.
