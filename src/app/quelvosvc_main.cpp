@@ -6,6 +6,7 @@
 #include "platform/windows/initiate_shutdown_requester.h"
 #include "platform/windows/locations.h"
 #include "platform/windows/machine_folder.h"
+#include "platform/windows/machine_pipe.h"
 #include "platform/windows/power_backend.h"
 #include "platform/windows/registry_settings.h"
 #include "platform/windows/system_clock.h"
@@ -90,20 +91,47 @@ private:
         executableFileName()};
 };
 
-/// The service's messages go to its log; nobody hears its warnings and countdowns yet.
+/// The service's messages go to its log; its warnings and countdowns to every program connected to
+/// its pipe.
 class LoggedHooks final : public ServiceHooks
 {
 public:
-    LoggedHooks(Parts parts, const Log& log) : ServiceHooks(parts), m_log(log) {}
+    LoggedHooks(Parts parts, const Log& log, MachinePipe& pipe) : ServiceHooks(parts), m_log(log), m_pipe(pipe) {}
 
 private:
     void log(ServiceLogLevel /*level*/, const std::string& message, const HistoryEntry* /*entry*/) override
     {
         m_log.write(message);
     }
+    void announceWarning(const NextFiring& firing, const WarningNotice& notice) override
+    {
+        m_pipe.warning({firing.line, firing.reboot, firing.at, notice.title, notice.body});
+    }
+    void announceCountdown(const std::string& line, bool reboot, int seconds) override
+    {
+        m_pipe.countdownStarted(line, reboot, seconds);
+    }
+    void announceEnded(HistoryOutcome outcome, const std::string& who) override
+    {
+        m_pipe.countdownEnded(historyOutcomeName(outcome), who);
+    }
 
     const Log& m_log;
+    MachinePipe& m_pipe;
 };
+
+MachineReply answerRequest(MachineScheduler& scheduler, MachineRequest request, const std::string& who)
+{
+    switch (request) {
+    case MachineRequest::Cancel:
+        return scheduler.cancel(who);
+    case MachineRequest::Postpone:
+        return scheduler.postpone(who);
+    case MachineRequest::Skip:
+        return scheduler.skip(who);
+    }
+    return {.ok = false, .error = "unknown request"};
+}
 
 /// Runs the loop until the wake source says Stop. `started` hears of the wake source once the
 /// service is ready, so that the controls can wake it; it is told of nothing (null) before it ends.
@@ -135,8 +163,19 @@ int runService(const ServiceOptions& options, const std::function<void(WaitableW
         power = std::make_unique<MachinePower>();
 
     HistoryFile history(fs, machineStateFolder(options.root));
-    LoggedHooks hooks({.power = *power, .history = history, .clock = clock, .dryRun = options.dryRun}, log);
+    WindowsPipeClients pipeClients;
+    MachinePipe pipe(pipeClients);
+    LoggedHooks hooks({.power = *power, .history = history, .clock = clock, .dryRun = options.dryRun}, log, pipe);
     MachineScheduler scheduler(fs, folder, settings, clock, hooks);
+    // Only one service keeps the machine's schedule: a second one ends here, before it acts.
+    if (const std::string refused = pipe.publish([&scheduler](MachineRequest request, const std::string& who) {
+            return answerRequest(scheduler, request, who);
+        });
+        !refused.empty()) {
+        log.write(refused);
+        return 1;
+    }
+    source.add(pipe);
 
     started(&source);
     log.write("keeping the schedule in " + folder + (options.dryRun ? " (dry run)" : ""));
