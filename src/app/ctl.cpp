@@ -14,6 +14,8 @@ namespace {
 // The commands that work on the machine schedule, and those of them that change it.
 constexpr std::string_view kMachineReaders[] = {"list", "export", "check", "due", "next", "history"};
 constexpr std::string_view kMachineWriters[] = {"add", "delete", "clear", "import"};
+// The commands that make, change or act on the user's own schedule, which the policy may turn off.
+constexpr std::string_view kUserWriters[] = {"add", "in", "delete", "clear", "import", "skip", "unskip"};
 
 bool among(const auto& names, const std::string& name)
 {
@@ -136,7 +138,14 @@ int runCommand(const std::vector<std::string>& args, CtlContext& ctx, const std:
         if (c.name != args[i])
             continue;
         const std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
-        return machine ? runOnMachine(c, rest, ctx, root.value_or("")) : c.run(ctx, rest);
+        if (machine)
+            return runOnMachine(c, rest, ctx, root.value_or(""));
+        // Asked before anything is read, so that a refused command leaves the schedule as it was.
+        if (among(kUserWriters, c.name) && ctx.policy && !ctx.policy().userSchedule) {
+            ctx.err << "quelvoctl: " << c.name << " is refused: " << kUserScheduleOff << '\n';
+            return kCtlFailed;
+        }
+        return c.run(ctx, rest);
     }
     ctx.err << "quelvoctl: unknown command " << args[i] << "\n";
     printUsage(ctx.err, commands);

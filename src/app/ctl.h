@@ -5,6 +5,7 @@
 #include "platform/settings.h"
 #include "platform/version_query.h"
 #include "schedule/json_text.h"
+#include "schedule/policy.h"
 
 #include <functional>
 #include <iosfwd>
@@ -57,6 +58,8 @@ struct CtlContext
     std::function<MachineStores(const std::string& root)> openMachine = nullptr;
     /// True when this process may change the machine schedule: its effective user is root.
     std::function<bool()> mayChangeMachine = nullptr;
+    /// What the administrator lets users do; none lets them do all.
+    std::function<Policy()> policy = nullptr;
 };
 
 /// One subcommand: its name, a usage line for --help, and its body (arguments after the name).

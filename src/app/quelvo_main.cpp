@@ -80,6 +80,11 @@ void preferX11(std::vector<char*>& qtArgs)
         qtArgs.insert(qtArgs.end(), {option, platforms});
 }
 
+quelvo::Policy currentPolicy()
+{
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -157,6 +162,7 @@ int main(int argc, char** argv)
         .userName = userName(),
         .machineLink = &machineLink,
         .machinePostponeMinutes = [&machineSettings] { return readMinutes(machineSettings, setting::kPostpone); },
+        .policy = currentPolicy,
     };
 
     std::unique_ptr<FrmMain> mainWindow;

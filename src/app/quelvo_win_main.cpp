@@ -71,6 +71,11 @@ std::string startCommand(const std::string& folder)
     return command;
 }
 
+quelvo::Policy currentPolicy()
+{
+    return {};
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -125,6 +130,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         .history = &history,
         .userName = userName(),
         .machineLink = &machineLink,
+        .policy = currentPolicy,
     };
 
     std::unique_ptr<win32::MainWindow> mainWindow;

@@ -24,6 +24,15 @@
 #include <unistd.h>
 #endif
 
+namespace {
+
+quelvo::Policy currentPolicy()
+{
+    return {};
+}
+
+} // namespace
+
 // Command-line tool over the same core as the tray program.
 int main(int argc, char** argv)
 {
@@ -45,6 +54,7 @@ int main(int argc, char** argv)
     ctx.interactive = interactive;
     ctx.historyFolder = historyFolder();
     ctx.openMachine = openMachineStores;
+    ctx.policy = currentPolicy;
 #ifdef _WIN32
     ctx.mayChangeMachine = runsAsAdministrator;
     // The C library calls a write to a pipe whose reader closed an invalid argument; the

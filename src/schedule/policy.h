@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <string_view>
 #include <vector>
 
 namespace quelvo {
@@ -41,5 +42,9 @@ struct Policy
         return false;
     }
 };
+
+/// What the tray program and quelvoctl tell a user whose own schedule the policy has turned off.
+inline constexpr std::string_view kUserScheduleOff =
+    "Your administrator has turned off schedules of your own on this PC.";
 
 } // namespace quelvo

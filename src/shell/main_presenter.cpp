@@ -8,9 +8,11 @@
 #include "schedule/event_editor.h"
 #include "schedule/firing_skips.h"
 #include "schedule/quick_action.h"
+#include "shell/main_window_text.h"
 #include "tray/tray_commands.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quelvo {
 
@@ -78,6 +80,25 @@ long long wallMinute(WallTime t)
     return std::chrono::floor<std::chrono::minutes>(t.time_since_epoch()).count();
 }
 
+// The controls that make or change the user's own schedule, or say how it fires: what the policy
+// can turn off. "Postpone next" and "Skip next" follow the next event instead, and the About tab
+// and the hide pictures concern the program, not its schedule.
+std::vector<std::string_view> scheduleControls()
+{
+    std::vector<std::string_view> names;
+    for (const ControlText& day : kDayBoxes)
+        names.push_back(day.name);
+    for (const ControlText& combo : kEditorCombos)
+        names.push_back(combo.name);
+    for (const ControlText* control :
+         {&kSelectAllButton, &kShutdownBox, &kRebootBox, &kRepeatBox, &kSaveButton, &kTwentyFourBox, &kForcedBox,
+          &kDeleteSelectedButton, &kDeleteAllButton, &kWarnBox.box, &kPostponeBox.box, &kNextTipBox})
+        names.push_back(control->name);
+    for (const QuickActionMember& quick : kQuickActions)
+        names.push_back(quick.button);
+    return names;
+}
+
 } // namespace
 
 MainPresenter::MainPresenter(MainWindowServices services, MainView& view)
@@ -113,6 +134,8 @@ MainPresenter::~MainPresenter()
 bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
 {
     Settings& settings = m_services.settings;
+    if (m_services.policy)
+        m_userSchedule = m_services.policy().userSchedule;
     // 1. One copy per user. The running copy hears of this one; a failed knock changes nothing here.
     switch (m_services.instance.acquire()) {
     case SingleInstance::State::Only:
@@ -196,7 +219,41 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
                                              m_view.logicalDpi(), m_view.screens());
         m_view.moveTo(placed.left, placed.top);
     }
+    if (!m_userSchedule)
+        showPolicy();
     m_loaded = true;
+    return true;
+}
+
+void MainPresenter::applyPolicy(const Policy& policy)
+{
+    if (std::exchange(m_userSchedule, policy.userSchedule) == policy.userSchedule || !m_loaded)
+        return;
+    // A warning of a firing that will not come would mislead; its choices would write events.
+    if (!m_userSchedule && m_warnedOf)
+        withdrawWarning();
+    m_upcomingMinute = -1;
+    showPolicy();
+    refreshNext();
+    refreshTip();
+}
+
+void MainPresenter::showPolicy()
+{
+    for (const std::string_view control : scheduleControls())
+        m_view.setControlEnabled(control, m_userSchedule);
+    m_view.setPolicyLine(m_userSchedule ? std::string() : std::string(kUserScheduleOff));
+    if (m_tray) {
+        enablePowerEntries(*m_tray, m_userSchedule);
+        m_view.tray().setMenu(m_tray->items(), m_tray->DefaultMenuIndex());
+    }
+}
+
+bool MainPresenter::refused()
+{
+    if (m_userSchedule)
+        return false;
+    m_view.showMessage({std::string(kMainTitle), std::string(kUserScheduleOff), MessageIcon::Information});
     return true;
 }
 
@@ -407,12 +464,16 @@ void MainPresenter::putOff(const NextFiring& firing, bool postpone)
 
 void MainPresenter::postponeNext()
 {
+    if (refused())
+        return;
     if (const std::optional<NextFiring> next = upcoming())
         putOff(*next, true);
 }
 
 void MainPresenter::skipNext()
 {
+    if (refused())
+        return;
     if (const std::optional<NextFiring> next = upcoming())
         putOff(*next, false);
 }
@@ -461,6 +522,8 @@ void MainPresenter::loadlist()
 
 void MainPresenter::deleteevent()
 {
+    if (refused())
+        return;
     const ListOutcome outcome = m_eventList.deleteevent(m_view.selectedRow());
     if (outcome.message) {
         m_view.showMessage(*outcome.message);
@@ -473,6 +536,8 @@ void MainPresenter::deleteevent()
 
 void MainPresenter::deleteall()
 {
+    if (refused())
+        return;
     if (!m_view.ask(EventList::deleteall()))
         return;
     const IoResult r = m_eventList.answerDeleteAll(true);
@@ -485,6 +550,8 @@ void MainPresenter::deleteall()
 
 bool MainPresenter::saveevent()
 {
+    if (refused())
+        return false;
     // The form of a line follows the stored mode; settings that cannot be read leave only a guess.
     if (const auto refusal = unknownSavingMode(m_services.settings)) {
         m_view.showMessage(*refusal);
@@ -565,6 +632,8 @@ void MainPresenter::setclockmode()
 
 void MainPresenter::quickaction(std::size_t index)
 {
+    if (refused())
+        return;
     const QuickActionMember& member = kQuickActions.at(index);
     const QuickActionFill fill =
         quelvo::quickaction(member.minutes, member.reboot, m_view.checked(MainBox::TwentyFour), m_services.clock);
@@ -666,6 +735,8 @@ CountdownPresenter& MainPresenter::countdown(CountdownKind kind)
 
 void MainPresenter::powerNow(CountdownKind kind, bool forced)
 {
+    if (refused())
+        return;
     if (forced)
         setOption(MainBox::Forced, setting::kForced, true);
     m_countLine.at(static_cast<std::size_t>(kind)) = std::string(kNowLine);
@@ -763,7 +834,10 @@ void MainPresenter::beforeScan()
 
 const std::vector<std::string>& MainPresenter::lstEvents() const
 {
-    return m_eventList.lst_events();
+    // Turned off, the schedule stays on disk and in the list, but the checker finds nothing due: its
+    // minutes pass as over an empty schedule, so nothing missed meanwhile fires once it is back on.
+    static const std::vector<std::string> none;
+    return m_userSchedule ? m_eventList.lst_events() : none;
 }
 
 void MainPresenter::reportError(const std::string& text)

@@ -5,6 +5,7 @@
 #include "power/dry_run.h"
 #include "schedule/event_list.h"
 #include "schedule/next_firing.h"
+#include "schedule/policy.h"
 #include "schedule/schedule_checker.h"
 #include "schedule/schedule_file.h"
 #include "schedule/warning_planner.h"
@@ -60,6 +61,8 @@ struct MainWindowServices
     MachineLink* machineLink = nullptr;
     /// The minutes the machine's schedule puts a firing off by, as its settings say.
     std::function<int()> machinePostponeMinutes{};
+    /// Optional: what the administrator lets users do, as it stands at start-up; none lets them do all.
+    std::function<Policy()> policy{};
 };
 
 /// Everything the main window decides: start-up, the event list, the editor, the quick actions,
@@ -117,6 +120,10 @@ public:
     [[nodiscard]] const std::optional<NextFiring>& upcoming();
     /// Shows the window on the Options tab, as a click on a warning does.
     void showOptionsTab();
+    /// Takes in what the administrator lets users do, at start-up or whenever it changes.
+    void applyPolicy(const Policy& policy);
+    /// Whether the user's own schedule fires and may be changed, and the "now" commands run.
+    [[nodiscard]] bool userSchedule() const { return m_userSchedule; }
 
     /// A hide picture or the window's close button.
     void hidetotray();
@@ -183,6 +190,10 @@ private:
     /// Lines the program has just written need no warning when they fire within the warning time.
     void markCreated(const std::vector<std::string>& lines);
     void powerNow(CountdownKind kind, bool forced);
+    /// The window and the tray menu as the policy leaves them to the user.
+    void showPolicy();
+    /// True when the user's own schedule is turned off, after saying so.
+    bool refused();
     /// Writes down what came of a firing; a failed write is said once and changes nothing else.
     void record(bool reboot, const std::string& line, HistoryOutcome outcome, const std::string& detail = {});
     void runTrayAction(TrayAction action, std::size_t quick);
@@ -203,6 +214,7 @@ private:
     std::unique_ptr<SysTrayModel> m_tray;
     DryRunReporter m_report;
     bool m_loaded = false;
+    bool m_userSchedule = true;
     WarningPlanner m_warnings;
     std::optional<NextFiring> m_upcoming;
     bool m_upcomingTwentyFour = true;       // the clock mode m_upcoming was worked out in

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quelvo {
@@ -80,6 +81,10 @@ public:
     virtual void setNextText(const std::string& text) = 0;
     /// Whether "Postpone next" and "Skip next" can be pressed.
     virtual void setNextButtons(bool postpone, bool skip) = 0;
+    /// Whether the control of that object name (`chk_mon`, `txt_hr`, `Command3`, ...) can be used.
+    virtual void setControlEnabled(std::string_view control, bool enabled) = 0;
+    /// The line above the tabs (`lab_policy`) that says what the administrator holds back; empty hides it.
+    virtual void setPolicyLine(const std::string& text) = 0;
 
     /// A modal message with OK.
     virtual void showMessage(const UserMessage& message) = 0;

@@ -106,6 +106,10 @@ inline constexpr ControlText kPostponeNextButton{"com_postponenext", "Postpone n
 inline constexpr ControlText kSkipNextButton{"com_skipnext", "Skip next",
                                              "Leave out the next firing of a repeating event"};
 
+// ---- Above the tabs
+/// The line that says the administrator has turned something off; its text comes from the presenter.
+inline constexpr std::string_view kPolicyLineName = "lab_policy";
+
 // ---- Every tab
 /// The hide-to-tray picture's caption and tooltip; its names, one per tab in MainTab order, follow.
 inline constexpr ControlText kHidePicture{"", "Hide to tray", "Hide this window in the notification area"};

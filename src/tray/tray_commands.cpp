@@ -20,6 +20,28 @@ void fillTrayMenu(SysTrayModel& tray)
     tray.setToolTip(kTrayTip);
 }
 
+bool powerAction(TrayAction action)
+{
+    switch (action) {
+    case TrayAction::ShutdownNow:
+    case TrayAction::ForcedShutdownNow:
+    case TrayAction::RebootNow:
+    case TrayAction::QuickAction:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void enablePowerEntries(SysTrayModel& tray, bool enabled)
+{
+    const std::vector<TrayMenuItem>& items = tray.items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (const TrayCommand* command = findTrayCommand(items[i].key); command && powerAction(command->action))
+            tray.EnableMenuItem(static_cast<std::int32_t>(i), enabled);
+    }
+}
+
 std::string trayMenuSummary(const std::vector<TrayMenuItem>& items, int defaultIndex)
 {
     std::string summary;

@@ -104,6 +104,12 @@ const TrayCommand* findTrayCommand(std::string_view key);
 /// Fills the icon's menu from kTrayMenu and sets its tip.
 void fillTrayMenu(SysTrayModel& tray);
 
+/// True for the actions that shut down or restart, now or a few minutes from now.
+bool powerAction(TrayAction action);
+
+/// Enables or greys the menu's entries whose action is a power action; the others stay as they are.
+void enablePowerEntries(SysTrayModel& tray, bool enabled);
+
 /// The menu as the user sees it, for dry-run reports and tests: the visible items' captions
 /// joined by "|", a separator as "-", the default item (never a separator) with a leading "*".
 std::string trayMenuSummary(const std::vector<TrayMenuItem>& items, int defaultIndex);

@@ -64,6 +64,11 @@ void FrmMain::buildWindow()
     auto* layout = new QVBoxLayout(this);
     // Never smaller than its contents, even on a small screen where adjustSize would squeeze it.
     layout->setSizeConstraint(QLayout::SetMinimumSize);
+    lab_policy = new QLabel(this);
+    lab_policy->setObjectName(qs(kPolicyLineName));
+    lab_policy->setWordWrap(true);
+    lab_policy->hide();
+    layout->addWidget(lab_policy);
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->addTab(buildAboutTab(), qs(kTabCaptions[0]));
@@ -272,6 +277,20 @@ void FrmMain::setNextButtons(bool postpone, bool skip)
 {
     com_postponenext->setEnabled(postpone);
     com_skipnext->setEnabled(skip);
+}
+
+void FrmMain::setControlEnabled(std::string_view control, bool enabled)
+{
+    if (auto* widget = findChild<QWidget*>(qs(control)))
+        widget->setEnabled(enabled);
+}
+
+void FrmMain::setPolicyLine(const std::string& text)
+{
+    lab_policy->setText(qs(text));
+    lab_policy->setVisible(!text.empty());
+    // The window's minimum size does not follow wrapping: the line asks for what it needs above the tabs.
+    lab_policy->setMinimumHeight(text.empty() ? 0 : lab_policy->heightForWidth(SSTab1->sizeHint().width()));
 }
 
 void FrmMain::showMessage(const UserMessage& message)

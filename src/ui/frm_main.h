@@ -50,6 +50,8 @@ public:
     void setValue(MainSpin which, int minutes) override;
     void setNextText(const std::string& text) override;
     void setNextButtons(bool postpone, bool skip) override;
+    void setControlEnabled(std::string_view control, bool enabled) override;
+    void setPolicyLine(const std::string& text) override;
     void showMessage(const UserMessage& message) override;
     bool ask(const UserQuestion& question) override;
     void showError(const std::string& text) override;
@@ -110,6 +112,9 @@ public:
     QPushButton* com_skipnext = nullptr;
     // Hide-to-tray pictures, one per tab: image3, Image2, Image1, Picture1, Picture2
     QPushButton* hidePictures[5] = {};
+
+    // Above the tabs
+    QLabel* lab_policy = nullptr;
 
     QTabWidget* SSTab1 = nullptr;
     QTimer* Timer1 = nullptr;

@@ -40,6 +40,7 @@ struct CtlRig : ::testing::Test
         CtlContext ctx{fs, settings, clock, "/opt/quelvo", output != nullptr ? *output : out, err, in};
         ctx.interactive = interactive;
         ctx.historyFolder = "/state";
+        ctx.policy = [this] { return policy; };
         std::vector<CtlCommand> commands = scheduleCommands();
         const auto more = settingsCommands();
         commands.insert(commands.end(), more.begin(), more.end());
@@ -50,6 +51,7 @@ struct CtlRig : ::testing::Test
     FakeFileSystem fs;
     FakeSettings settings;
     FakeClock clock;
+    Policy policy; // what the administrator lets the user do
 };
 
 } // namespace quelvo::test

@@ -408,6 +408,38 @@ TEST_F(QuelvoctlTest, InTakesOnlyTheQuickActionsChoices)
     EXPECT_FALSE(fs.exists(kEvents));
 }
 
+// Where the administrator has turned the user's own schedule off, each command that makes, changes or acts
+// on it is refused before anything is read or written; those that only read it work as before.
+TEST_F(QuelvoctlTest, ATurnedOffScheduleCanBeReadButNotChanged)
+{
+    fs.put(kEvents, kMon + "\r\n");
+    policy.userSchedule = false;
+    const int writes = fs.writes;
+    const Args changes[] = {
+        {"add", "--days", "mon", "--hour", "8", "--minute", "0", "--ampm", "AM", "--shutdown"},
+        {"in", "15", "reboot"},
+        {"delete", "1"},
+        {"clear", "--yes"},
+        {"import", "-"},
+        {"skip", "1"},
+        {"unskip"},
+    };
+    for (const Args& args : changes) {
+        const Result r = run(args, kWed + "\r\n");
+        EXPECT_EQ(r.code, kCtlFailed) << args[0];
+        EXPECT_EQ(r.err, "quelvoctl: " + args[0] +
+                             " is refused: Your administrator has turned off schedules of your own on this PC.\n");
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(fs.writes, writes);
+    EXPECT_EQ(settings.get("skips", ""), "");
+    for (const Args& args : {Args{"list", "--raw"}, Args{"export"}, Args{"next"}, Args{"history"}}) {
+        const Result r = run(args);
+        EXPECT_EQ(r.code, kCtlOk) << args[0] << ": " << r.err;
+        EXPECT_EQ(r.out.empty(), args[0] == "history") << args[0];
+    }
+}
+
 TEST_F(QuelvoctlTest, GetsAndSetsSettings)
 {
     Result r = run({"get", "forced", "True"});

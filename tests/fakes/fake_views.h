@@ -6,7 +6,9 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quelvo::test {
@@ -107,6 +109,14 @@ struct FakeMainView final : MainView
     void setValue(MainSpin spin, int minutes) override { spins[spin] = minutes; }
     void setNextText(const std::string& text) override { nextLine = text; }
     void setNextButtons(bool postpone, bool skip) override { nextButtons = {postpone, skip}; }
+    void setControlEnabled(std::string_view control, bool on) override
+    {
+        if (on)
+            disabled.erase(std::string(control));
+        else
+            disabled.insert(std::string(control));
+    }
+    void setPolicyLine(const std::string& text) override { policyLine = text; }
     void showMessage(const UserMessage& message) override { messages.push_back(message.title + "|" + message.text); }
     bool ask(const UserQuestion& question) override
     {
@@ -159,8 +169,10 @@ struct FakeMainView final : MainView
     std::map<MainSpin, int> spins;
     std::string nextLine;
     std::pair<bool, bool> nextButtons{true, true}; // "Postpone next", "Skip next" enabled
-    std::vector<std::string> messages;             // "title|text"
-    bool answer = true;                            // to every question
+    std::set<std::string> disabled;                // the object names of the controls that cannot be used
+    std::string policyLine;
+    std::vector<std::string> messages; // "title|text"
+    bool answer = true;                // to every question
     std::vector<bool> busy;
     bool hidden = false;
     bool minimised = false;

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace quelvo {
 namespace {
 
@@ -43,6 +45,7 @@ protected:
         s.history = &history;
         s.userName = "alice";
         s.machineLink = &machineLink;
+        s.policy = [this] { return policy; };
         presenter = std::make_unique<MainPresenter>(s, view);
         loaded = presenter->Form_Load();
         return *presenter;
@@ -76,6 +79,7 @@ protected:
     std::vector<std::string> reported;                                         // the dry run's lines
     std::unique_ptr<FakeNotifier> notifier = std::make_unique<FakeNotifier>(); // null: the desktop has none
     test::FakeMachineLink machineLink;
+    Policy policy; // as the administrator left it at start-up
     bool loaded = false;
     std::unique_ptr<MainPresenter> presenter;
 };
@@ -970,4 +974,117 @@ TEST_F(MainPresenterTest, EachEndOfAFiringIsWrittenDownOnce)
               1);
 }
 
+namespace {
+
+const std::string kTurnedOff = "Your administrator has turned off schedules of your own on this PC.";
+
+// The tray menu's entries that cannot be chosen, by caption.
+std::vector<std::string> greyedEntries(const std::vector<TrayMenuItem>& menu)
+{
+    std::vector<std::string> greyed;
+    for (const TrayMenuItem& item : menu)
+        if (!item.enabled)
+            greyed.push_back(item.caption);
+    return greyed;
+}
+
+// Started with the user's own schedule turned off, the window shows the events on disk and says why
+// it lets nobody change them; every way of making, changing or acting on an event is refused.
+TEST_F(MainPresenterTest, ATurnedOffScheduleIsShownButNotChanged)
+{
+    const std::string onDisk = "On Mon at 09:50 AM, Shut Down, Repeat daily\r\n";
+    fs.put(kEvents, onDisk);
+    policy.userSchedule = false;
+    MainPresenter& p = start();
+    EXPECT_FALSE(p.userSchedule());
+    EXPECT_EQ(view.policyLine, kTurnedOff);
+    EXPECT_EQ(view.lines, std::vector<std::string>{"On Mon at 09:50 AM, Shut Down, Repeat daily"});
+    EXPECT_EQ(view.nextLine, "Next: nothing scheduled");
+    EXPECT_EQ(view.nextButtons, std::pair(false, false));
+    // The About tab, the list and the hide pictures stay usable.
+    EXPECT_EQ(view.disabled, (std::set<std::string>{
+                                 "chk_mon",    "chk_tue",    "chk_wed",   "chk_thu",  "chk_fri",      "chk_sat",
+                                 "chk_sun",    "Command1",   "txt_hr",    "txt_min",  "com_am",       "chk_shutdown",
+                                 "chk_reboot", "chk_repeat", "com_save",  "Check1",   "chk_forced",   "com_del",
+                                 "Command2",   "Command3",   "Command4",  "Command5", "Command6",     "Command7",
+                                 "Command8",   "Command9",   "Command10", "txt_warn", "txt_postpone", "chk_nexttip"}));
+    EXPECT_EQ(greyedEntries(view.trayView.menu),
+              (std::vector<std::string>{"&Shut down PC now!", "&Forced Shut down now!", "&Re Boot PC now!",
+                                        "ShutDown in 5 minutes", "ShutDown in 15 minutes", "ShutDown in 30 minutes",
+                                        "ShutDown in 60 minutes", "ReBoot in 5 minutes", "ReBoot in 15 minutes",
+                                        "ReBoot in 30 minutes", "ReBoot in 60 minutes"}));
+
+    view.setChecked(MainBox::Monday, true);
+    view.setChecked(MainBox::Shutdown, true);
+    view.selected = 0;
+    EXPECT_TRUE(settings.save("forced", "False").ok());
+    const std::pair<const char*, std::function<void()>> attempts[] = {
+        {"shutdown", [&] { p.runTrayCommand("shutdown"); }},
+        {"shutdownforce", [&] { p.runTrayCommand("shutdownforce"); }},
+        {"s5", [&] { p.runTrayCommand("s5"); }},
+        {"Save", [&] { p.saveevent(); }},
+        {"Delete Selected", [&] { p.deleteevent(); }},
+        {"Delete All", [&] { p.deleteall(); }},
+        {"Postpone next", [&] { p.postponeNext(); }},
+        {"Skip next", [&] { p.skipNext(); }},
+    };
+    for (const auto& [name, attempt] : attempts) {
+        SCOPED_TRACE(name);
+        view.messages.clear();
+        attempt();
+        EXPECT_EQ(view.messages, std::vector<std::string>{"Quelvo|" + kTurnedOff});
+    }
+    EXPECT_EQ(events(), onDisk);
+    EXPECT_TRUE(view.countdowns.built.empty());
+    EXPECT_EQ(settings.get("forced", ""), "False");
+    EXPECT_EQ(settings.get("skips", ""), "");
+    EXPECT_FALSE(p.hint().isOpen());
+}
+
+// Turned off while the program runs, the schedule stops firing and its warning goes; what came due
+// meanwhile stays on disk and does not fire once the schedule is turned back on, which gives the
+// window and the menu back and fires the next event on time.
+TEST_F(MainPresenterTest, ATurnedOffScheduleFiresNothingUntilItIsBack)
+{
+    const std::string onDisk = "On Mon at 09:42 AM, Shut Down, Don't repeat\r\nOn Mon at 09:44 AM, Reboot,    "
+                               "Repeat daily\r\n";
+    fs.put(kEvents, onDisk);
+    MainPresenter& p = start(); // Monday 09:41:20
+    p.tick();
+    ASSERT_EQ(notifier->shown.size(), 1U); // the 09:42 shutdown is warned of
+    const int closed = notifier->closed;
+    Policy turnedOff;
+    turnedOff.userSchedule = false;
+    p.applyPolicy(turnedOff);
+    EXPECT_EQ(notifier->closed, closed + 1);
+    EXPECT_EQ(view.policyLine, kTurnedOff);
+    EXPECT_EQ(view.disabled.count("com_save"), 1U);
+    EXPECT_EQ(greyedEntries(view.trayView.menu).size(), 11U);
+    EXPECT_EQ(view.nextButtons, std::pair(false, false));
+
+    for (int second = 0; second < 100; ++second) { // to 09:43:00
+        clock.advanceSeconds(1);
+        p.tick();
+    }
+    EXPECT_TRUE(view.countdowns.built.empty());
+    EXPECT_EQ(notifier->shown.size(), 1U);
+    EXPECT_EQ(events(), onDisk);
+
+    p.applyPolicy(Policy{});
+    EXPECT_TRUE(p.userSchedule());
+    EXPECT_EQ(view.policyLine, "");
+    EXPECT_TRUE(view.disabled.empty());
+    EXPECT_TRUE(greyedEntries(view.trayView.menu).empty());
+    EXPECT_EQ(view.nextLine, "Next: Reboot on Mon at 09:44 AM (in 1 min)");
+    EXPECT_EQ(view.nextButtons, std::pair(true, true));
+    clock.advanceSeconds(1);
+    p.tick();
+    EXPECT_TRUE(view.countdowns.built.empty()); // the missed 09:42 is not caught up
+    clock.advanceSeconds(59);
+    p.tick();
+    ASSERT_NE(countdown(CountdownKind::Reboot), nullptr);
+    EXPECT_EQ(countdown(CountdownKind::Shutdown), nullptr);
+}
+
+} // namespace
 } // namespace quelvo

@@ -515,6 +515,29 @@ void MainWindow::setNextButtons(bool postpone, bool skip)
     EnableWindow(m_state->item(kIdSkipNext), skip);
 }
 
+void MainWindow::setControlEnabled(std::string_view name, bool enabled)
+{
+    State& s = *m_state;
+    HWND target = control(name);
+    if (!target)
+        return;
+    EnableWindow(target, enabled);
+    for (int i = 0; i < 2; ++i) {
+        if (target == s.item(kIdMinutes + i))
+            EnableWindow(s.item(kIdMinuteArrows + i), enabled);
+    }
+}
+
+void MainWindow::setPolicyLine(const std::string& text)
+{
+    State& s = *m_state;
+    s.policyLine = text;
+    HWND line = s.item(kIdPolicyLine);
+    SetWindowTextW(line, toWide(text).c_str());
+    ShowWindow(line, text.empty() ? SW_HIDE : SW_SHOWNA);
+    (void)fitToContents();
+}
+
 void MainWindow::showMessage(const UserMessage& message)
 {
     win32::showMessage(m_state->window, message);

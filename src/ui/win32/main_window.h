@@ -51,6 +51,10 @@ public:
     void setValue(MainSpin spin, int minutes) override;
     void setNextText(const std::string& text) override;
     void setNextButtons(bool postpone, bool skip) override;
+    /// A box of minutes takes its arrows with it.
+    void setControlEnabled(std::string_view control, bool enabled) override;
+    /// The window grows or shrinks by the line.
+    void setPolicyLine(const std::string& text) override;
     void showMessage(const UserMessage& message) override;
     bool ask(const UserQuestion& question) override;
     void showError(const std::string& text) override;

@@ -111,6 +111,7 @@ void MainWindow::State::buildControls()
 {
     tabs = add(window, WC_TABCONTROLW, kIdTabs, "SSTab1", "", kChild | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                WS_EX_CONTROLPARENT);
+    add(window, WC_STATICW, kIdPolicyLine, kPolicyLineName, "", WS_CHILD | SS_LEFT | SS_NOPREFIX);
     for (std::size_t i = 0; i < kTabCaptions.size(); ++i) {
         std::wstring caption = toWide(kTabCaptions[i]);
         TCITEMW tab{};
@@ -401,11 +402,15 @@ SIZE MainWindow::State::layout()
     RECT tabRect{0, 0, pageW, pageH};
     SendMessageW(tabs, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&tabRect));
     const int outer = s(8);
+    const int tabW = tabRect.right - tabRect.left;
+    // The policy's line, when there is one, stands above the tab control, wrapped to its width.
+    const int policyH = policyLine.empty() ? 0 : text.height(toWide(policyLine), tabW) + gap;
+    place(kIdPolicyLine, outer, outer, tabW, std::max(policyH - gap, 0));
     for (HWND page : pages)
         MoveWindow(page, -tabRect.left, -tabRect.top, pageW, pageH, FALSE);
-    MoveWindow(tabs, outer, outer, tabRect.right - tabRect.left, tabRect.bottom - tabRect.top, FALSE);
+    MoveWindow(tabs, outer, outer + policyH, tabW, tabRect.bottom - tabRect.top, FALSE);
     InvalidateRect(window, nullptr, TRUE);
-    return {tabRect.right - tabRect.left + 2 * outer, tabRect.bottom - tabRect.top + 2 * outer};
+    return {tabW + 2 * outer, tabRect.bottom - tabRect.top + policyH + 2 * outer};
 }
 
 void MainWindow::State::showPage(int index)

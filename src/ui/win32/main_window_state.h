@@ -55,6 +55,7 @@ enum ControlId : int {
     kIdNextLine,
     kIdPostponeNext,
     kIdSkipNext,
+    kIdPolicyLine, // above the tabs
     kIdEnd,
 };
 
@@ -75,6 +76,7 @@ struct MainWindow::State
     std::string welcome;      // as shown, its link as text
     bool welcomeLink = false; // drawn by a SysLink control, which follows the link itself
     std::vector<std::string> lstEvents;
+    std::string policyLine; // as shown above the tabs; empty: hidden
     std::unique_ptr<TrayWindow> tray;
     std::unique_ptr<DesktopNotifier> notifier; // the warning as the icon's balloon
     std::unique_ptr<MainPresenter> presenter;

@@ -216,6 +216,34 @@ TEST(MainWindow, LabelsAndTheAmPmBoxShowWhatTheyAreTold)
     }
 }
 
+// A box of minutes turned off takes its arrows with it; the policy's line makes room for itself above
+// the tabs and gives it back.
+TEST(MainWindow, APolicyLineStandsAboveTheTabsAndABoxTakesItsArrows)
+{
+    Fixture f;
+    win32::MainWindow& w = f.start();
+    const auto rectOf = [](HWND control) {
+        RECT r{};
+        GetWindowRect(control, &r);
+        return r;
+    };
+    const LONG height = rectOf(w.window()).bottom - rectOf(w.window()).top;
+    HWND arrows = GetWindow(w.control("txt_warn"), GW_HWNDNEXT);
+    w.setControlEnabled("txt_warn", false);
+    EXPECT_FALSE(IsWindowEnabled(arrows));
+    w.setPolicyLine("Turned off.");
+    HWND line = w.control("lab_policy");
+    EXPECT_TRUE(shown(line));
+    EXPECT_EQ(textOf(line), L"Turned off.");
+    EXPECT_LE(rectOf(line).bottom, rectOf(w.control("SSTab1")).top);
+    EXPECT_GT(rectOf(w.window()).bottom - rectOf(w.window()).top, height);
+    w.setControlEnabled("txt_warn", true);
+    EXPECT_TRUE(IsWindowEnabled(arrows));
+    w.setPolicyLine("");
+    EXPECT_FALSE(shown(line));
+    EXPECT_EQ(rectOf(w.window()).bottom - rectOf(w.window()).top, height);
+}
+
 // The keyboard through the message loop's navigation: Return presses "&Save" on the Settings tab,
 // Ctrl+Tab goes to the next tab.
 TEST(MainWindow, ReturnSavesAndCtrlTabTurnsThePage)
