@@ -45,6 +45,7 @@ int main(int argc, char** argv)
     ctx.interactive = interactive;
     ctx.historyFolder = historyFolder();
     ctx.openMachine = openMachineStores;
+    ctx.readPolicy = readMachinePolicy;
 #ifdef _WIN32
     ctx.mayChangeMachine = runsAsAdministrator;
     // The C library calls a write to a pipe whose reader closed an invalid argument; the
@@ -60,7 +61,7 @@ int main(int argc, char** argv)
     ctx.dryRun = dry != nullptr && std::string(dry) == "1";
 
     std::vector<CtlCommand> commands = scheduleCommands();
-    for (auto* more : {&settingsCommands, &powerCommands}) {
+    for (auto* more : {&settingsCommands, &powerCommands, &policyCommands}) {
         auto extra = more();
         commands.insert(commands.end(), extra.begin(), extra.end());
     }
