@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
@@ -75,6 +76,30 @@ TEST(PolicyTemplates, TheLanguageFileDefinesEveryTextAndPresentationTheTemplateN
     // Each box of a presentation belongs to an element of its policy.
     EXPECT_EQ(matches(admx, R"x(<(?:decimal|text) id="([^"]*)\")x"), matches(adml, R"x(refId="([^"]*)\")x"));
     EXPECT_NE(adml.find(R"x(<decimalTextBox refId="warn" defaultValue="10">)x"), std::string::npos);
+}
+
+// quelvoctl's manual page describes each key with its range and default as the table has them.
+TEST(PolicyTemplates, TheManualPageGivesEachKeysRangeAndDefault)
+{
+    std::ifstream file(QUELVO_MAN_PAGE);
+    const std::string man{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    ASSERT_FALSE(man.empty());
+    for (const PolicyRule& rule : policyRules()) {
+        std::string range;
+        switch (rule.kind) {
+        case PolicyKind::Boolean:
+            range = "True or False, default " + std::string(rule.defaultText);
+            break;
+        case PolicyKind::Number:
+            range = std::to_string(rule.least) + " to " + std::to_string(rule.most) + ", default " +
+                    std::string(rule.defaultText);
+            break;
+        case PolicyKind::Dates:
+            range = "Dates and ranges, default none";
+            break;
+        }
+        EXPECT_NE(man.find(".B " + std::string(rule.name) + "\n" + range + ":"), std::string::npos) << rule.name;
+    }
 }
 
 } // namespace
