@@ -1,6 +1,6 @@
 #include "app/ctl.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <ostream>
 
 namespace quelvo {
@@ -12,6 +12,14 @@ constexpr std::string_view kCheckUsage = "policy check FILE";
 
 // The largest file `check` reads; as large as the machine's own reader takes.
 constexpr std::int64_t kMaxCheckedBytes = std::int64_t{1} * 1024 * 1024;
+
+// The text padded with blanks to `width`, so that the values stand in one column.
+std::string column(std::string_view text, std::size_t width)
+{
+    std::string padded(text);
+    padded.resize(std::max(width, padded.size() + 1), ' ');
+    return padded;
+}
 
 int usage(CtlContext& ctx)
 {
@@ -81,10 +89,8 @@ int show(CtlContext& ctx, const std::vector<std::string>& args)
         return kCtlOk;
     }
     for (const PolicyRule& rule : policyRules()) {
-        char head[40] = {};
-        std::snprintf(head, sizeof head, "%-17s %-9s ", std::string(rule.name).c_str(),
-                      std::string(policyOriginName(source.reading.origin(rule.key))).c_str());
-        ctx.out << head << policyValueText(source.reading.policy, rule.key) << '\n';
+        ctx.out << column(rule.name, 18) << column(policyOriginName(source.reading.origin(rule.key)), 10)
+                << policyValueText(source.reading.policy, rule.key) << '\n';
     }
     for (const PolicyProblem& problem : source.reading.problems)
         ctx.out << policyProblemLine(source.place, problem) << '\n';

@@ -1,9 +1,9 @@
 // Writes the Group Policy templates of the policy table: DIR/quelvo.admx and DIR/en-US/quelvo.adml.
 #include "schedule/policy_templates.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 namespace {
 
@@ -14,7 +14,7 @@ bool writeFile(const std::filesystem::path& path, const std::string& text)
     file.close();
     if (file)
         return true;
-    std::fprintf(stderr, "policy_templates: cannot write %s\n", path.string().c_str());
+    std::cerr << "policy_templates: cannot write " << path.string() << '\n';
     return false;
 }
 
@@ -23,15 +23,15 @@ bool writeFile(const std::filesystem::path& path, const std::string& text)
 int main(int argc, char** argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: policy_templates DIR\n");
+        std::cerr << "usage: policy_templates DIR\n";
         return 2;
     }
     const std::filesystem::path folder(argv[1]);
     std::error_code error;
     std::filesystem::create_directories(folder / "en-US", error);
     if (error) {
-        std::fprintf(stderr, "policy_templates: cannot create %s: %s\n", (folder / "en-US").string().c_str(),
-                     error.message().c_str());
+        std::cerr << "policy_templates: cannot create " << (folder / "en-US").string() << ": " << error.message()
+                  << '\n';
         return 1;
     }
     const bool written = writeFile(folder / "quelvo.admx", quelvo::policyAdmx()) &&

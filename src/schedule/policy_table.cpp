@@ -3,7 +3,6 @@
 #include "schedule/event_line.h"
 
 #include <array>
-#include <cstdio>
 
 namespace quelvo {
 
@@ -124,10 +123,13 @@ const PolicyRule* findPolicyRule(std::string_view name)
 
 std::string dayText(std::chrono::year_month_day day)
 {
-    char text[16] = {};
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(day.year()), static_cast<unsigned>(day.month()),
-                  static_cast<unsigned>(day.day()));
-    return text;
+    // Years are four digits, as the reader takes them.
+    const auto digits = [](unsigned number, std::size_t width) {
+        std::string text = std::to_string(number);
+        return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
+    };
+    return digits(static_cast<unsigned>(static_cast<int>(day.year())), 4) + "-" +
+           digits(static_cast<unsigned>(day.month()), 2) + "-" + digits(static_cast<unsigned>(day.day()), 2);
 }
 
 std::string holidaysText(const std::vector<HolidayRange>& holidays)
