@@ -3,7 +3,7 @@
 JOBS ?= $(shell nproc)
 ARGS ?=
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := event_line settings_file autostart_entry
+FUZZ_TARGETS := event_line settings_file autostart_entry policy_file
 
 .PHONY: all deps build run test test-windows windows-dist fuzz format format-check tidy bench deb package-check clean
 

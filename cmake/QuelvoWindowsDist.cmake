@@ -1,5 +1,7 @@
 # The Windows edition as it is handed out (target windows-dist, part of the windows build):
-#   dist/quelvo-<version>-win64.zip        portable: the four programs, README.txt, LICENSE.txt
+#   dist/quelvo-<version>-win64.zip        portable: the four programs, README.txt, LICENSE.txt and the
+#                                          Group Policy templates in policy\ (as PolicyDefinitions
+#                                          holds them)
 #   dist/quelvo-<version>-win64-setup.exe  the NSIS installer (data/windows/quelvo.nsi), when
 #                                          makensis is installed
 #   dist/quelvo-<version>-win64.msi        the Windows Installer package for fleets
@@ -28,6 +30,11 @@ foreach(program IN LISTS programs)
     list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${program}> ${stage}/)
 endforeach()
 
+# The templates as the repository keeps them, which a test of the Linux build keeps equal to the
+# policy table's: no generator has to run under Wine here.
+set(policy_admx ${PROJECT_SOURCE_DIR}/data/windows/policy/quelvo.admx)
+set(policy_adml ${PROJECT_SOURCE_DIR}/data/windows/policy/en-US/quelvo.adml)
+
 set(zip ${QUELVO_DIST_DIR}/${QUELVO_DIST_NAME}.zip)
 add_custom_command(
     OUTPUT ${zip}
@@ -36,9 +43,13 @@ add_custom_command(
     ${copies}
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/dist-texts/README.txt
             ${CMAKE_BINARY_DIR}/dist-texts/LICENSE.txt ${stage}/
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/policy/en-US
+    COMMAND ${CMAKE_COMMAND} -E copy ${policy_admx} ${stage}/policy/
+    COMMAND ${CMAKE_COMMAND} -E copy ${policy_adml} ${stage}/policy/en-US/
     COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip ${QUELVO_DIST_NAME}
     WORKING_DIRECTORY ${QUELVO_DIST_DIR}
     DEPENDS ${programs} ${CMAKE_BINARY_DIR}/dist-texts/README.txt ${CMAKE_BINARY_DIR}/dist-texts/LICENSE.txt
+            ${policy_admx} ${policy_adml}
     COMMENT "Packing ${QUELVO_DIST_NAME}.zip"
     VERBATIM)
 set(outputs ${zip})

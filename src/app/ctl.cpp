@@ -34,11 +34,13 @@ void printUsage(std::ostream& os, const std::vector<CtlCommand>& commands)
           "--machine     the machine schedule in %ProgramData%\\Quelvo (add, delete, clear, import:\n"
           "              administrators only; list, export, check, due, next, history: everybody)\n"
           "--root DIR    with --machine: DIR\\ProgramData\\Quelvo, and settings in a key of its own below\n"
-          "              HKEY_CURRENT_USER\\Software\\QuelvoTest instead of HKLM\\Software\\Quelvo\n";
+          "              HKEY_CURRENT_USER\\Software\\QuelvoTest instead of HKLM\\Software\\Quelvo; after\n"
+          "              policy show: the policy below that key instead of HKLM\\Software\\Policies\\Quelvo\n";
 #else
           "--machine     the machine schedule in /etc/quelvo (add, delete, clear, import: root only;\n"
           "              list, export, check, due, next, history: everybody)\n"
-          "--root DIR    with --machine: /etc/quelvo and /var/lib/quelvo under DIR\n";
+          "--root DIR    with --machine: /etc/quelvo and /var/lib/quelvo under DIR; after policy show:\n"
+          "              DIR/etc/quelvo/policy.ini instead of /etc/quelvo/policy.ini\n";
 #endif
 }
 

@@ -6,6 +6,7 @@
 #include "platform/version_query.h"
 #include "schedule/json_text.h"
 #include "schedule/policy.h"
+#include "schedule/policy_reader.h"
 
 #include <functional>
 #include <iosfwd>
@@ -36,6 +37,13 @@ struct MachineStores
     std::string problem; // why the stores may not be used; empty when they may
 };
 
+/// The policy in effect and where it is kept (a file's path, a registry key's name).
+struct PolicySource
+{
+    PolicyReading reading;
+    std::string place;
+};
+
 /// Everything a quelvoctl command may use; tests build one over fakes.
 struct CtlContext
 {
@@ -60,6 +68,9 @@ struct CtlContext
     std::function<bool()> mayChangeMachine = nullptr;
     /// What the administrator lets users do; none lets them do all.
     std::function<Policy()> policy = nullptr;
+    /// The administrator's policy under a root folder (empty for the system's own); none where the
+    /// system keeps none.
+    std::function<PolicySource(const std::string& root)> readPolicy = nullptr;
 };
 
 /// One subcommand: its name, a usage line for --help, and its body (arguments after the name).
@@ -101,5 +112,11 @@ std::vector<CtlCommand> nextCommands();
 std::vector<CtlCommand> historyCommands();
 std::vector<CtlCommand> settingsCommands();
 std::vector<CtlCommand> powerCommands();
+/// Showing the policy in effect and checking a policy file.
+std::vector<CtlCommand> policyCommands();
+
+/// A policy problem as `policy check` and `policy show` print it: "PLACE:LINE: key: reason", the line
+/// and the key left out where there are none.
+std::string policyProblemLine(std::string_view place, const PolicyProblem& problem);
 
 } // namespace quelvo

@@ -3,6 +3,7 @@
 #include "platform/linux/settings_store.h"
 #include "platform/windows/locations.h"
 #include "platform/windows/machine_folder.h"
+#include "platform/windows/policy_store.h"
 #include "platform/windows/registry_settings.h"
 #include "platform/windows/windows_file_system.h"
 #include "schedule/machine_settings.h"
@@ -29,6 +30,14 @@ MachineStores openMachineStores(const std::string& root)
     stores.records = std::make_unique<SettingsStore>(*stores.fs, machineRecordsPath(root));
     stores.settings = std::make_unique<MachineSettings>(*stores.config, *stores.records);
     return stores;
+}
+
+PolicySource readMachinePolicy(const std::string& root)
+{
+    const RegistryPlace settingsPlace = machineSettingsPlace(root);
+    const RegistrySettings config(settingsPlace.root, settingsPlace.hive);
+    const PolicyStore store(machinePolicyPlace(root), config);
+    return {store.read(), store.place()};
 }
 
 } // namespace quelvo

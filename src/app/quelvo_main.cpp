@@ -5,6 +5,7 @@
 #include "platform/linux/locations.h"
 #include "platform/linux/lock_file_instance.h"
 #include "platform/linux/machine_link.h"
+#include "platform/linux/policy_store.h"
 #include "platform/linux/posix_file_system.h"
 #include "platform/linux/power_backend.h"
 #include "platform/linux/settings_store.h"
@@ -78,11 +79,6 @@ void preferX11(std::vector<char*>& qtArgs)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qtArgs.insert(qtArgs.end(), {option, platforms});
-}
-
-quelvo::Policy currentPolicy()
-{
-    return {};
 }
 
 } // namespace
@@ -162,7 +158,8 @@ int main(int argc, char** argv)
         .userName = userName(),
         .machineLink = &machineLink,
         .machinePostponeMinutes = [&machineSettings] { return readMinutes(machineSettings, setting::kPostpone); },
-        .policy = currentPolicy,
+        .policy = [&fs,
+                   &machineSettings] { return PolicyStore(fs, machinePolicyPath(""), machineSettings).read().policy; },
     };
 
     std::unique_ptr<FrmMain> mainWindow;

@@ -2,6 +2,7 @@
 #include "platform/windows/locations.h"
 #include "platform/windows/machine_link.h"
 #include "platform/windows/mutex_instance.h"
+#include "platform/windows/policy_store.h"
 #include "platform/windows/power_backend.h"
 #include "platform/windows/registry_settings.h"
 #include "platform/windows/run_key_autostart.h"
@@ -71,11 +72,6 @@ std::string startCommand(const std::string& folder)
     return command;
 }
 
-quelvo::Policy currentPolicy()
-{
-    return {};
-}
-
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -108,6 +104,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     HistoryFile history(fs, historyFolder());
     NotificationArea notificationArea;
     SystemMachineLink machineLink;
+    // Root's settings of the machine schedule, which the policy falls back on.
+    const RegistryPlace machinePlace = machineSettingsPlace("");
+    const RegistrySettings machineConfig(machinePlace.root, machinePlace.hive);
     const MainWindowServices services{
         .settings = settings,
         .fs = fs,
@@ -130,7 +129,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         .history = &history,
         .userName = userName(),
         .machineLink = &machineLink,
-        .policy = currentPolicy,
+        .policy = [&machineConfig] { return PolicyStore(machinePolicyPlace(""), machineConfig).read().policy; },
     };
 
     std::unique_ptr<win32::MainWindow> mainWindow;

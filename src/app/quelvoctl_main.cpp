@@ -24,15 +24,6 @@
 #include <unistd.h>
 #endif
 
-namespace {
-
-quelvo::Policy currentPolicy()
-{
-    return {};
-}
-
-} // namespace
-
 // Command-line tool over the same core as the tray program.
 int main(int argc, char** argv)
 {
@@ -54,7 +45,8 @@ int main(int argc, char** argv)
     ctx.interactive = interactive;
     ctx.historyFolder = historyFolder();
     ctx.openMachine = openMachineStores;
-    ctx.policy = currentPolicy;
+    ctx.readPolicy = readMachinePolicy;
+    ctx.policy = [] { return readMachinePolicy({}).reading.policy; };
 #ifdef _WIN32
     ctx.mayChangeMachine = runsAsAdministrator;
     // The C library calls a write to a pipe whose reader closed an invalid argument; the
@@ -70,7 +62,7 @@ int main(int argc, char** argv)
     ctx.dryRun = dry != nullptr && std::string(dry) == "1";
 
     std::vector<CtlCommand> commands = scheduleCommands();
-    for (auto* more : {&settingsCommands, &powerCommands}) {
+    for (auto* more : {&settingsCommands, &powerCommands, &policyCommands}) {
         auto extra = more();
         commands.insert(commands.end(), extra.begin(), extra.end());
     }

@@ -2,6 +2,7 @@
 
 #include "platform/settings.h"
 
+#include <optional>
 #include <string_view>
 
 namespace quelvo {
@@ -68,6 +69,10 @@ IoResult writeFlag(Settings& settings, const FlagKey& flag, bool on);
 
 /// `minutes` brought into the setting's range.
 [[nodiscard]] int clampMinutes(const MinutesKey& setting, long long minutes);
+
+/// The stored minutes, brought into range; nullopt when none are stored or the text is no plain whole
+/// number.
+[[nodiscard]] std::optional<int> storedMinutes(const Settings& settings, const MinutesKey& setting);
 
 /// The stored minutes, brought into range; the default when none are stored or the text is no
 /// plain whole number.

@@ -279,6 +279,9 @@ void MainPresenter::tick()
         refreshNext();
     }
     m_autoHide.check();
+    // An administrator's change of the policy applies from the next tick, before anything fires.
+    if (m_services.policy)
+        applyPolicy(m_services.policy());
     m_checker.checkevents();
     considerWarning();
     refreshTip();

@@ -108,6 +108,40 @@ TEST_F(CtlMachineWinTest, AdministratorKeepsTheScheduleInTheFolderWithTheTestKey
     EXPECT_EQ(machine({"history"}).out, "2026-12-07T07:30:10+01:00\tmachine\tshutdown\tdry-run\tx\n");
 }
 
+// The policy's values as Group Policy writes them, below the test key: numbers as REG_DWORD, the
+// holidays as REG_SZ; a value of another type is said and left at its default.
+TEST_F(CtlMachineWinTest, PolicyShowReadsTheRegistrysPolicyKey)
+{
+    const std::string key = machinePolicyPlace(root).root + "\\Quelvo";
+    ASSERT_EQ(key.rfind(machineSettingsPlace(root).root + "\\", 0), 0u) << key; // gone with the test's key
+    const DWORD warn = 20;
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, toWide(key).c_str(), L"warn", REG_DWORD, &warn, sizeof warn),
+              ERROR_SUCCESS);
+    const std::wstring holidays = L"2026-12-24..2027-01-06";
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, toWide(key).c_str(), L"Holidays", REG_SZ, holidays.c_str(),
+                                static_cast<DWORD>((holidays.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, toWide(key).c_str(), L"cancel", REG_SZ, L"False", 12),
+              ERROR_SUCCESS);
+    setMachineSetting(machineSettingsPlace(root).root, L"postpone", L"30");
+
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    CtlContext ctx{userFs, userSettings, clock, "C:\\quelvo", out, err, in};
+    ctx.readPolicy = readMachinePolicy;
+    EXPECT_EQ(runQuelvoctl({"policy", "show", "--root", root}, ctx, policyCommands()), kCtlOk) << err.str();
+    EXPECT_EQ(out.str(), "cancel            default   True\n"
+                         "postpones         default   1\n"
+                         "postpone_minutes  settings  30\n"
+                         "warn              registry  20\n"
+                         "holidays          registry  2026-12-24..2027-01-06\n"
+                         "user_schedule     default   True\n"
+                         "forced            default   False\n"
+                         "HKEY_CURRENT_USER\\" +
+                             key + ": cancel: is not a number (REG_DWORD)\n");
+}
+
 // Whoever the token does not make an administrator is refused before anything is made.
 TEST_F(CtlMachineWinTest, OthersMayNotChangeTheSchedule)
 {
@@ -125,6 +159,8 @@ TEST(MachineLocations, OfTheSystemAndUnderARootFolder)
     EXPECT_EQ(machineConfigFolder(""), "C:\\ProgramData\\Quelvo");
     EXPECT_EQ(machineSettingsPlace("").hive, RegistryHive::LocalMachine);
     EXPECT_EQ(machineSettingsPlace("").root, "Software");
+    EXPECT_EQ(machinePolicyPlace("").hive, RegistryHive::LocalMachine);
+    EXPECT_EQ(machinePolicyPlace("").root, "Software\\Policies");
     EXPECT_EQ(machineConfigFolder("C:\\t\\"), "C:\\t\\ProgramData\\Quelvo");
     const std::string key = machineSettingsPlace("C:\\t\\a").root;
     EXPECT_EQ(machineSettingsPlace("c:\\T\\A\\").root, key);

@@ -61,8 +61,9 @@ products() { grep -A40 'CurrentVersion\\\\Uninstall\\\\{' "$work/prefix/system.r
 printf 'msiexec /i "%s" /qn\r\nmsiexec /i "%s" /qn\r\n' "$(win "$work/older.msi")" "$(win "$installed")" >"$work/in.bat"
 run cmd /c "$(win "$work/in.bat")" || fail "the silent installs failed"
 listing=$(cd "$folder" 2>/dev/null && echo *)
-[ "$listing" = "LICENSE.txt README.txt quelvo.exe quelvoctl.exe velmorlogoff.exe velmorshutdown.exe" ] ||
+[ "$listing" = "LICENSE.txt README.txt policy quelvo.exe quelvoctl.exe velmorlogoff.exe velmorshutdown.exe" ] ||
     fail "installed: '$listing'"
+[ -f "$folder/policy/quelvo.admx" ] && [ -f "$folder/policy/en-US/quelvo.adml" ] || fail "no Group Policy templates"
 [ -f "$shortcut" ] || fail "no Start-menu shortcut"
 [ "$(products)" = 1 ] || fail "$(products) products named Quelvo after the upgrade"
 grep -qx "\"DisplayVersion\"=\"$version\"" "$work/prefix/system.reg" || fail "$version is not installed"

@@ -142,4 +142,9 @@ std::string machineRecordsPath(const std::string& root)
     return machineStateFolder(root) + "/records.ini";
 }
 
+std::string machinePolicyPath(const std::string& root)
+{
+    return machineConfigFolder(root) + "/policy.ini";
+}
+
 } // namespace quelvo

@@ -51,4 +51,7 @@ std::string machineStateFolder(const std::string& root);
 /// The service's records of firings, warnings and skips (records.ini), in its state folder.
 std::string machineRecordsPath(const std::string& root);
 
+/// The administrator's policy, policy.ini, beside the machine schedule.
+std::string machinePolicyPath(const std::string& root);
+
 } // namespace quelvo

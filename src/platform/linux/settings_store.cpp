@@ -1,96 +1,15 @@
 #include "platform/linux/settings_store.h"
 
+#include "platform/ini_text.h"
 #include "schedule/event_line.h"
 
 namespace quelvo {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
 SettingsStore::Address address(std::string_view app, std::string_view section, std::string_view key)
 {
     return {toLowerAscii(app), toLowerAscii(section), toLowerAscii(key)};
-}
-
-bool isControl(unsigned char c)
-{
-    return c < 0x20 || c == 0x7f;
-}
-
-// Names also escape the bytes that structure the file or start a comment, and blanks, which
-// readers may trim.
-std::string escape(std::string_view text, bool isName)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (ch == '\\') {
-            out += "\\\\";
-        } else if (ch == '\n') {
-            out += "\\n";
-        } else if (ch == '\r') {
-            out += "\\r";
-        } else if (isControl(c) || (isName && std::string_view("=[]/ #;").find(ch) != std::string_view::npos)) {
-            out += "\\x";
-            out += kHexDigits[c >> 4];
-            out += kHexDigits[c & 0xf];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// A malformed escape is kept as it stands: a hand-edited file must never stop the read.
-std::string unescape(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 >= text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char next = text[i + 1];
-        if (next == '\\') {
-            out += '\\';
-            ++i;
-        } else if (next == 'n') {
-            out += '\n';
-            ++i;
-        } else if (next == 'r') {
-            out += '\r';
-            ++i;
-        } else if (next == 'x' && i + 3 < text.size() && hexValue(text[i + 2]) >= 0 && hexValue(text[i + 3]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 2]) * 16 + hexValue(text[i + 3]));
-            i += 3;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
 }
 
 std::string folderOf(const std::string& path)
@@ -110,30 +29,20 @@ SettingsStore::Values SettingsStore::parse(std::string_view text)
 {
     Values values;
     std::optional<Address> open; // the section that key lines belong to
-    while (!text.empty()) {
-        const auto end = text.find_first_of("\r\n");
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-
-        const std::string_view trimmed = trimBlanks(line);
-        if (trimmed.empty() || trimmed.front() == '#' || trimmed.front() == ';')
-            continue;
-        if (trimmed.front() == '[') {
+    for (const IniLine& line : iniLines(text)) {
+        if (line.kind == IniLineKind::Section || line.kind == IniLineKind::BadHeader) {
             open.reset();
-            const auto slash = trimmed.find('/');
-            if (trimmed.back() != ']' || slash == std::string_view::npos)
+            const auto slash = line.name.find('/');
+            if (line.kind == IniLineKind::BadHeader || slash == std::string::npos)
                 continue; // a garbled header: its keys are skipped until the next good one
-            const std::string app = unescape(trimBlanks(trimmed.substr(1, slash - 1)));
-            const std::string section = unescape(trimBlanks(trimmed.substr(slash + 1, trimmed.size() - slash - 2)));
-            open = address(app, section, {});
+            const std::string_view name = line.name;
+            open = address(iniUnescape(trimIniBlanks(name.substr(0, slash))),
+                           iniUnescape(trimIniBlanks(name.substr(slash + 1))), {});
             continue;
         }
-        const auto eq = line.find('=');
-        if (!open || eq == std::string_view::npos)
+        if (!open || line.kind != IniLineKind::Value)
             continue;
-        // Blanks around the key are layout; the value runs untrimmed to the line end.
-        const std::string key = unescape(trimBlanks(line.substr(0, eq)));
-        values[Address{open->app, open->section, toLowerAscii(key)}] = unescape(line.substr(eq + 1));
+        values[Address{open->app, open->section, toLowerAscii(line.name)}] = line.value;
     }
     return values;
 }
@@ -144,10 +53,10 @@ std::string SettingsStore::serialize(const Values& values)
     const Address* openSection = nullptr;
     for (const auto& [addr, value] : values) {
         if (!openSection || openSection->app != addr.app || openSection->section != addr.section) {
-            out += "\n[" + escape(addr.app, true) + "/" + escape(addr.section, true) + "]\n";
+            out += "\n[" + iniEscape(addr.app, true) + "/" + iniEscape(addr.section, true) + "]\n";
             openSection = &addr;
         }
-        out += escape(addr.key, true) + "=" + escape(value, false) + "\n";
+        out += iniEscape(addr.key, true) + "=" + iniEscape(value, false) + "\n";
     }
     return out;
 }

@@ -143,4 +143,12 @@ RegistryPlace machineSettingsPlace(const std::string& root)
     return {RegistryHive::CurrentUser, "Software\\QuelvoTest\\" + rootKeyName(under)};
 }
 
+RegistryPlace machinePolicyPlace(const std::string& root)
+{
+    const std::string under = trimmedRoot(root);
+    if (under.empty())
+        return {RegistryHive::LocalMachine, "Software\\Policies"};
+    return {RegistryHive::CurrentUser, "Software\\QuelvoTest\\" + rootKeyName(under) + "\\Policies"};
+}
+
 } // namespace quelvo

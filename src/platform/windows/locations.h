@@ -48,4 +48,9 @@ struct RegistryPlace
 /// DIR's own below HKEY_CURRENT_USER\Software\QuelvoTest, so that tests never touch the machine's.
 RegistryPlace machineSettingsPlace(const std::string& root);
 
+/// Where the administrator's policy lives: `root` names the key that holds its "Quelvo" key,
+/// HKEY_LOCAL_MACHINE\Software\Policies (where Group Policy writes); under a root folder DIR,
+/// Policies below DIR's own test key.
+RegistryPlace machinePolicyPlace(const std::string& root);
+
 } // namespace quelvo
