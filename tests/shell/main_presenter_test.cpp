@@ -1041,7 +1041,7 @@ TEST_F(MainPresenterTest, ATurnedOffScheduleIsShownButNotChanged)
     EXPECT_FALSE(p.hint().isOpen());
 }
 
-// Turned off while the program runs, the schedule stops firing and its warning goes; what came due
+// Turned off while the program runs (read again on each tick), the schedule stops firing and its warning goes; what came due
 // meanwhile stays on disk and does not fire once the schedule is turned back on, which gives the
 // window and the menu back and fires the next event on time.
 TEST_F(MainPresenterTest, ATurnedOffScheduleFiresNothingUntilItIsBack)
@@ -1053,9 +1053,8 @@ TEST_F(MainPresenterTest, ATurnedOffScheduleFiresNothingUntilItIsBack)
     p.tick();
     ASSERT_EQ(notifier->shown.size(), 1U); // the 09:42 shutdown is warned of
     const int closed = notifier->closed;
-    Policy turnedOff;
-    turnedOff.userSchedule = false;
-    p.applyPolicy(turnedOff);
+    policy.userSchedule = false; // the administrator's change, read on the next tick
+    p.tick();
     EXPECT_EQ(notifier->closed, closed + 1);
     EXPECT_EQ(view.policyLine, kTurnedOff);
     EXPECT_EQ(view.disabled.count("com_save"), 1U);
@@ -1070,7 +1069,8 @@ TEST_F(MainPresenterTest, ATurnedOffScheduleFiresNothingUntilItIsBack)
     EXPECT_EQ(notifier->shown.size(), 1U);
     EXPECT_EQ(events(), onDisk);
 
-    p.applyPolicy(Policy{});
+    policy = Policy{};
+    p.tick();
     EXPECT_TRUE(p.userSchedule());
     EXPECT_EQ(view.policyLine, "");
     EXPECT_TRUE(view.disabled.empty());
