@@ -85,4 +85,18 @@ if(QUELVO_WIXL)
 else()
     message(STATUS "wixl not found: windows-dist makes no MSI")
 endif()
+# What is handed out stays small: the service, static and stripped, at most 1 MiB; the MSI, all
+# programs in it, at most 3 MiB.
+set(limits)
+if(ship_service)
+    list(APPEND limits $<TARGET_FILE:quelvosvc>=1048576)
+endif()
+if(QUELVO_WIXL)
+    list(APPEND limits ${QUELVO_MSI}=3145728)
+endif()
 add_custom_target(windows-dist ALL DEPENDS ${outputs})
+if(limits)
+    add_custom_command(TARGET windows-dist POST_BUILD
+        COMMAND ${CMAKE_COMMAND} "-DLIMITS=${limits}" -P ${PROJECT_SOURCE_DIR}/cmake/QuelvoSizeCheck.cmake
+        VERBATIM)
+endif()
