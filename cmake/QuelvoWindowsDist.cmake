@@ -17,9 +17,8 @@ configure_file(${PROJECT_SOURCE_DIR}/data/copyright ${CMAKE_BINARY_DIR}/dist-tex
                @ONLY NEWLINE_STYLE CRLF)
 
 set(programs quelvo quelvoctl velmorshutdown velmorlogoff)
-# The machine's service goes into the packages only once the people signed in hear its warning
-# and countdown and can cancel them (the sessions' pipe); until then it is built and tested only.
-option(QUELVO_SHIP_MACHINE_SERVICE "Put quelvosvc.exe into the zip, the installer and the MSI" OFF)
+# The machine's service, which the installer (for all users) and the MSI install and start.
+option(QUELVO_SHIP_MACHINE_SERVICE "Put quelvosvc.exe into the zip, the installer and the MSI" ON)
 set(ship_service OFF)
 if(TARGET quelvosvc AND QUELVO_SHIP_MACHINE_SERVICE)
     set(ship_service ON)
@@ -57,9 +56,14 @@ set(outputs ${zip})
 find_program(QUELVO_MAKENSIS makensis)
 if(QUELVO_MAKENSIS)
     set(QUELVO_SETUP ${QUELVO_DIST_DIR}/${QUELVO_DIST_NAME}-setup.exe)
+    set(service_define)
+    if(ship_service)
+        set(service_define -DMACHINE_SERVICE)
+    endif()
     add_custom_command(
         OUTPUT ${QUELVO_SETUP}
         COMMAND ${QUELVO_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DSTAGE=${stage} -DOUTFILE=${QUELVO_SETUP}
+                ${service_define}
                 ${PROJECT_SOURCE_DIR}/data/windows/quelvo.nsi
         DEPENDS ${zip} ${PROJECT_SOURCE_DIR}/data/windows/quelvo.nsi
         COMMENT "Making ${QUELVO_DIST_NAME}-setup.exe"
@@ -77,13 +81,13 @@ if(QUELVO_WIXL)
     file(RELATIVE_PATH QUELVO_MSI_ICON ${stage} ${icon})
     set(QUELVO_WXS ${CMAKE_BINARY_DIR}/dist-texts/quelvo.wxs)
     configure_file(${PROJECT_SOURCE_DIR}/data/windows/quelvo.wxs.in ${QUELVO_WXS} @ONLY)
-    set(service_define)
+    set(msi_service_define)
     if(ship_service)
-        set(service_define -D QuelvoService=1)
+        set(msi_service_define -D QuelvoService=1)
     endif()
     add_custom_command(
         OUTPUT ${QUELVO_MSI}
-        COMMAND ${QUELVO_WIXL} -a x64 ${service_define} -o ${QUELVO_MSI} ${QUELVO_WXS}
+        COMMAND ${QUELVO_WIXL} -a x64 ${msi_service_define} -o ${QUELVO_MSI} ${QUELVO_WXS}
         WORKING_DIRECTORY ${stage}
         DEPENDS ${zip} ${QUELVO_WXS} ${icon}
         COMMENT "Making ${QUELVO_DIST_NAME}.msi"
@@ -92,4 +96,18 @@ if(QUELVO_WIXL)
 else()
     message(STATUS "wixl not found: windows-dist makes no MSI")
 endif()
+# What is handed out stays small: the service, static and stripped, at most 1 MiB; the MSI, all
+# programs in it, at most 3 MiB.
+set(limits)
+if(ship_service)
+    list(APPEND limits $<TARGET_FILE:quelvosvc>=1048576)
+endif()
+if(QUELVO_WIXL)
+    list(APPEND limits ${QUELVO_MSI}=3145728)
+endif()
 add_custom_target(windows-dist ALL DEPENDS ${outputs})
+if(limits)
+    add_custom_command(TARGET windows-dist POST_BUILD
+        COMMAND ${CMAKE_COMMAND} "-DLIMITS=${limits}" -P ${PROJECT_SOURCE_DIR}/cmake/QuelvoSizeCheck.cmake
+        VERBATIM)
+endif()

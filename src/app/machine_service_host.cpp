@@ -2,22 +2,24 @@
 
 #include "power/power_table.h"
 
-#include <filesystem>
-#include <iostream>
+#include <cstdio>
 
 namespace quelvo {
 
 std::variant<ServiceOptions, int> parseServiceOptions(const std::vector<std::string>& args, std::string_view program,
-                                                      std::string_view usage, bool acceptsConsole)
+                                                      std::string_view usage, bool acceptsConsole,
+                                                      AbsolutePath absolute)
 {
+    // Standard C output rather than streams: a static Windows build would carry the streams'
+    // locale machinery, most of the service's size, for these three texts.
     ServiceOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--help") {
-            std::cout << usage;
+            (void)std::fwrite(usage.data(), 1, usage.size(), stdout);
             return 0;
         }
         if (args[i] == "--version") {
-            std::cout << program << ' ' << QUELVO_VERSION << '\n';
+            (void)std::printf("%.*s %s\n", static_cast<int>(program.size()), program.data(), QUELVO_VERSION);
             return 0;
         }
         if (args[i] == "--console" && acceptsConsole) {
@@ -26,9 +28,9 @@ std::variant<ServiceOptions, int> parseServiceOptions(const std::vector<std::str
             options.dryRun = true;
         } else if (args[i] == "--root" && i + 1 < args.size() && !args[i + 1].empty()) {
             // Absolute, so the folders watched and the files written are the same ones.
-            options.root = std::filesystem::absolute(args[++i]).string();
+            options.root = absolute(args[++i]);
         } else {
-            std::cerr << usage;
+            (void)std::fwrite(usage.data(), 1, usage.size(), stderr);
             return 2;
         }
     }

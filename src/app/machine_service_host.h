@@ -20,11 +20,16 @@ struct ServiceOptions
     std::string root;     // absolute; empty for the system's own places
 };
 
-/// Reads `--dry-run`, `--root DIR` and, where `acceptsConsole`, `--console`; `--help` prints
-/// `usage` and `--version` the program's name and version. The options, or the exit status when
-/// the program is done with them (0 after help or version, 2 after a bad option).
+/// A path made absolute against the current folder, as the system does it.
+using AbsolutePath = std::string (*)(const std::string& path);
+
+/// Reads `--dry-run`, `--root DIR` (made absolute with `absolute`) and, where `acceptsConsole`,
+/// `--console`; `--help` prints `usage` and `--version` the program's name and version. The
+/// options, or the exit status when the program is done with them (0 after help or version, 2
+/// after a bad option).
 std::variant<ServiceOptions, int> parseServiceOptions(const std::vector<std::string>& args, std::string_view program,
-                                                      std::string_view usage, bool acceptsConsole);
+                                                      std::string_view usage, bool acceptsConsole,
+                                                      AbsolutePath absolute);
 
 /// How weighty a service's message is.
 enum class ServiceLogLevel { Error, Notice, Info };

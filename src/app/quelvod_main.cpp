@@ -16,6 +16,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -191,7 +192,9 @@ int runService(const ServiceOptions& options)
 int main(int argc, char** argv)
 {
     using namespace quelvo;
-    const auto parsed = parseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), "quelvod", kUsage, false);
+    const auto parsed =
+        parseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), "quelvod", kUsage, false,
+                            [](const std::string& path) { return std::filesystem::absolute(path).string(); });
     if (const int* status = std::get_if<int>(&parsed))
         return *status;
     try {

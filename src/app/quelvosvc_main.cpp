@@ -3,6 +3,7 @@
 // service control manager.
 #include "app/machine_service_host.h"
 #include "platform/linux/settings_store.h"
+#include "platform/windows/event_log.h"
 #include "platform/windows/initiate_shutdown_requester.h"
 #include "platform/windows/locations.h"
 #include "platform/windows/machine_folder.h"
@@ -22,10 +23,10 @@
 #include "schedule/machine_settings.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <functional>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,20 +49,48 @@ constexpr const char* kUsage = "usage: quelvosvc [--console] [--dry-run] [--root
                                "--dry-run    print the power requests instead of making them (also QUELVO_DRY_RUN=1)\n"
                                "--root DIR   the folder under DIR, the settings under a test key of the user's\n";
 
-/// The service's messages: on standard error in the foreground; a service's goes nowhere.
+// Standard C output rather than streams throughout: a static build would carry the streams'
+// locale machinery, most of the service's size.
+void printError(const std::string& message)
+{
+    (void)std::fprintf(stderr, "quelvosvc: %s\n", message.c_str());
+    (void)std::fflush(stderr);
+}
+
+/// The service's messages: all on standard error in the foreground; under the service control
+/// manager its history and its errors go to the Application log, the rest nowhere.
 class Log final
 {
 public:
-    explicit Log(bool console) : m_console(console) {}
+    explicit Log(bool console) : m_console(console)
+    {
+        if (!console)
+            m_events.emplace();
+    }
 
-    void write(const std::string& message) const
+    void info(const std::string& message) const
     {
         if (m_console)
-            std::cerr << "quelvosvc: " << message << std::endl;
+            printError(message);
+    }
+    void error(const std::string& message) const
+    {
+        if (m_console)
+            printError(message);
+        else
+            m_events->error(message);
+    }
+    void history(const std::string& message, const HistoryEntry& entry) const
+    {
+        if (m_console)
+            printError(message);
+        else
+            m_events->history(entry);
     }
 
 private:
     bool m_console;
+    std::optional<EventLog> m_events;
 };
 
 /// The machine's power requests: the shutdown privilege enabled through the token calls every
@@ -99,9 +128,14 @@ public:
     LoggedHooks(Parts parts, const Log& log, MachinePipe& pipe) : ServiceHooks(parts), m_log(log), m_pipe(pipe) {}
 
 private:
-    void log(ServiceLogLevel /*level*/, const std::string& message, const HistoryEntry* /*entry*/) override
+    void log(ServiceLogLevel level, const std::string& message, const HistoryEntry* entry) override
     {
-        m_log.write(message);
+        if (entry != nullptr)
+            m_log.history(message, *entry);
+        else if (level == ServiceLogLevel::Error)
+            m_log.error(message);
+        else
+            m_log.info(message);
     }
     void announceWarning(const NextFiring& firing, const WarningNotice& notice) override
     {
@@ -135,9 +169,8 @@ MachineReply answerRequest(MachineScheduler& scheduler, MachineRequest request, 
 
 /// Runs the loop until the wake source says Stop. `started` hears of the wake source once the
 /// service is ready, so that the controls can wake it; it is told of nothing (null) before it ends.
-int runService(const ServiceOptions& options, const std::function<void(WaitableWakeSource*)>& started)
+int runService(const ServiceOptions& options, const Log& log, const std::function<void(WaitableWakeSource*)>& started)
 {
-    const Log log(options.console);
     SystemClock clock;
     const std::string folder = machineConfigFolder(options.root);
     WindowsFileSystem fs(WindowsCalls::system(), kCommandLockWait);
@@ -145,7 +178,7 @@ int runService(const ServiceOptions& options, const std::function<void(WaitableW
     // reads the schedule, only administrators and the service change it.
     if (runsAsAdministrator()) {
         if (const IoResult secured = secureMachineFolder(fs, folder); !secured.ok())
-            log.write(secured.error);
+            log.error(secured.error);
     }
     const RegistryPlace place = machineSettingsPlace(options.root);
     RegistrySettings config(place.root, place.hive);
@@ -178,7 +211,7 @@ int runService(const ServiceOptions& options, const std::function<void(WaitableW
     source.add(pipe);
 
     started(&source);
-    log.write("keeping the schedule in " + folder + (options.dryRun ? " (dry run)" : ""));
+    log.info("keeping the schedule in " + folder + (options.dryRun ? " (dry run)" : ""));
     MachineService(scheduler, source).run();
     started(nullptr);
     return 0;
@@ -239,14 +272,16 @@ void WINAPI serviceMain(DWORD /*argc*/, LPWSTR* /*argv*/)
         return;
     reportStatus(SERVICE_START_PENDING, NO_ERROR, 10000);
     int exitCode = 1;
+    const Log log(false);
     try {
-        exitCode = runService(g_options, [](WaitableWakeSource* source) {
+        exitCode = runService(g_options, log, [](WaitableWakeSource* source) {
             g_source = source;
             if (source != nullptr)
                 reportStatus(SERVICE_RUNNING);
         });
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         g_source = nullptr;
+        log.error(error.what());
     }
     reportStatus(SERVICE_STOPPED, static_cast<DWORD>(exitCode));
 }
@@ -261,10 +296,10 @@ int runConsole(const ServiceOptions& options)
 {
     ::SetConsoleCtrlHandler(consoleHandler, TRUE);
     try {
-        return runService(options, [](WaitableWakeSource* source) { g_source = source; });
+        return runService(options, Log(true), [](WaitableWakeSource* source) { g_source = source; });
     } catch (const std::exception& error) {
         g_source = nullptr;
-        std::cerr << "quelvosvc: " << error.what() << '\n';
+        printError(error.what());
         return 1;
     }
 }
@@ -276,7 +311,8 @@ int runConsole(const ServiceOptions& options)
 int main(int argc, char** argv)
 {
     using namespace quelvo;
-    const auto parsed = parseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), "quelvosvc", kUsage, true);
+    const auto parsed =
+        parseServiceOptions(std::vector<std::string>(argv + 1, argv + argc), "quelvosvc", kUsage, true, fullPath);
     if (const int* status = std::get_if<int>(&parsed))
         return *status;
     g_options = std::get<ServiceOptions>(parsed);
@@ -286,11 +322,11 @@ int main(int argc, char** argv)
     std::wstring name(kServiceName);
     const SERVICE_TABLE_ENTRYW table[] = {{name.data(), serviceMain}, {nullptr, nullptr}};
     if (::StartServiceCtrlDispatcherW(table) == FALSE) {
-        if (::GetLastError() == ERROR_FAILED_SERVICE_CONTROLLER_CONNECT)
-            std::cerr << "quelvosvc: not started as a service; --console runs it in the foreground\n";
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FAILED_SERVICE_CONTROLLER_CONNECT)
+            printError("not started as a service; --console runs it in the foreground");
         else
-            std::cerr << "quelvosvc: the service control manager refused the service (error " << ::GetLastError()
-                      << ")\n";
+            printError("the service control manager refused the service (error " + std::to_string(error) + ")");
         return 1;
     }
     return 0;

@@ -27,6 +27,20 @@ std::string executablePath()
     }
 }
 
+std::string fullPath(const std::string& path)
+{
+    const std::wstring wide = toWide(path);
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+        if (n == 0)
+            return path;
+        if (n < buffer.size())
+            return toUtf8(std::wstring_view(buffer.data(), n));
+        buffer.resize(n);
+    }
+}
+
 std::string executableFolder()
 {
     const std::string path = executablePath();

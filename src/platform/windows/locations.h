@@ -9,6 +9,10 @@ namespace quelvo {
 /// Full path of the running executable; empty when the system cannot tell.
 std::string executablePath();
 
+/// A path made absolute against the current folder (GetFullPathNameW); unchanged when the system
+/// cannot.
+std::string fullPath(const std::string& path);
+
 /// Folder of the running executable, without a trailing separator.
 std::string executableFolder();
 

@@ -1,0 +1,20 @@
+# Fails the build when a file handed out grows past its limit, and says each file's size.
+#   cmake -DLIMITS="path=bytes;path=bytes..." -P QuelvoSizeCheck.cmake
+# A missing file is an error too: the limit would otherwise pass unseen.
+foreach(entry IN LISTS LIMITS)
+    string(FIND "${entry}" "=" at REVERSE)
+    string(SUBSTRING "${entry}" 0 ${at} path)
+    math(EXPR after "${at} + 1")
+    string(SUBSTRING "${entry}" ${after} -1 limit)
+    if(NOT EXISTS "${path}")
+        message(FATAL_ERROR "size check: no ${path}")
+    endif()
+    file(SIZE "${path}" size)
+    get_filename_component(name "${path}" NAME)
+    math(EXPR kib "${size} / 1024")
+    math(EXPR limit_kib "${limit} / 1024")
+    if(size GREATER limit)
+        message(FATAL_ERROR "size check: ${name} is ${size} bytes (${kib} KiB), over its ${limit_kib} KiB")
+    endif()
+    message(STATUS "size check: ${name} ${size} bytes (${kib} KiB, limit ${limit_kib} KiB)")
+endforeach()
