@@ -205,7 +205,7 @@ int runService(const ServiceOptions& options, const Log& log, const std::functio
             return answerRequest(scheduler, request, who);
         });
         !refused.empty()) {
-        log.write(refused);
+        log.error(refused);
         return 1;
     }
     source.add(pipe);
