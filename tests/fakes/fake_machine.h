@@ -12,16 +12,26 @@
 
 namespace quelvo::test {
 
+/// The policy the tests' machine keeps unless a test gives another: the defaults, but the warning
+/// five minutes ahead.
+inline Policy machinePolicy()
+{
+    Policy policy;
+    policy.warnMinutes = 5;
+    return policy;
+}
+
 /// The machine service's scheduler over fakes, on Monday 2026-12-07 at 09:30 UTC, with `lines` in
 /// /etc/quelvo/events.ini, root's settings in `config` and the service's records in `records`.
 struct FakeMachine
 {
     static constexpr const char* kEvents = "/etc/quelvo/events.ini";
 
-    explicit FakeMachine(const std::string& lines)
+    explicit FakeMachine(const std::string& lines, const Policy& policy = machinePolicy())
     {
         fs.put(kEvents, lines);
         scheduler.emplace(fs, "/etc/quelvo", settings, clock, hooks);
+        scheduler->setPolicy(policy);
     }
     /// Time passes to the moment the scheduler asked to be woken at, and it wakes.
     void sleepUntilWoken()
