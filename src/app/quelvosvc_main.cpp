@@ -140,7 +140,8 @@ int runService(const ServiceOptions& options, const std::function<void(WaitableW
 
     started(&source);
     log.write("keeping the schedule in " + folder + (options.dryRun ? " (dry run)" : ""));
-    MachineService(scheduler, source).run();
+    // The administrator's policy, read at start and at each change seen: the defaults for now.
+    MachineService(scheduler, source, [] { return Policy{}; }).run();
     started(nullptr);
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace quelvo::test {
 
@@ -27,7 +28,7 @@ struct FakeMachine
 {
     static constexpr const char* kEvents = "/etc/quelvo/events.ini";
 
-    explicit FakeMachine(const std::string& lines, const Policy& policy = machinePolicy())
+    explicit FakeMachine(const std::string& lines, Policy start = machinePolicy()) : policy(std::move(start))
     {
         fs.put(kEvents, lines);
         scheduler.emplace(fs, "/etc/quelvo", settings, clock, hooks);
@@ -41,6 +42,8 @@ struct FakeMachine
         scheduler->wake();
     }
 
+    /// The administrator's policy as a service would read it now.
+    Policy policy;
     FakeFileSystem fs;
     FakeSettings config;
     FakeSettings records;
