@@ -180,7 +180,8 @@ int runService(const ServiceOptions& options)
     journal.write(LOG_INFO, "keeping the schedule in " + configFolder + (options.dryRun ? " (dry run)" : ""));
 
     StatusReport status(source, scheduler, clock);
-    MachineService(scheduler, status).run();
+    // The administrator's policy lies beside the schedule, in the folder watched: the defaults for now.
+    MachineService(scheduler, status, [] { return Policy{}; }).run();
     (void)sd_notify(0, "STOPPING=1");
     return 0;
 }

@@ -212,7 +212,8 @@ int runService(const ServiceOptions& options, const Log& log, const std::functio
 
     started(&source);
     log.info("keeping the schedule in " + folder + (options.dryRun ? " (dry run)" : ""));
-    MachineService(scheduler, source).run();
+    // The administrator's policy, read at start and at each change seen: the defaults for now.
+    MachineService(scheduler, source, [] { return Policy{}; }).run();
     started(nullptr);
     return 0;
 }

@@ -31,6 +31,8 @@ public:
     virtual void showPostpone(const std::string& caption) = 0;
     /// A line under the count that says whose countdown it is; hidden when empty.
     virtual void showNote(const std::string& text) = 0;
+    /// The cancel picture, shown unless the countdown may not be cancelled.
+    virtual void showCancel(bool shown) = 0;
 };
 
 /// What a countdown window passes on: its timer's ticks and what the user did.

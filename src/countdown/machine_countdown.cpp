@@ -27,6 +27,7 @@ void MachineCountdownPresenter::start(bool reboot, int seconds)
     m_view->setSecondsText(std::to_string(m_countdown.SecondsLeft()));
     m_view->setActionVisible(true);
     m_view->showNote(std::string(kMachineNote));
+    m_view->showCancel(m_cancelAllowed);
     m_postponeMinutes = m_hooks.postponeMinutes && m_hooks.postpone ? m_hooks.postponeMinutes() : 0;
     m_view->showPostpone(m_postponeMinutes > 0 ? countdownPostponeCaption(m_postponeMinutes) : std::string());
     m_view->startTicking(kTickMs);
@@ -36,6 +37,13 @@ void MachineCountdownPresenter::start(bool reboot, int seconds)
 void MachineCountdownPresenter::ended()
 {
     closeView();
+}
+
+void MachineCountdownPresenter::setCancelAllowed(bool allowed)
+{
+    m_cancelAllowed = allowed;
+    if (m_view)
+        m_view->showCancel(allowed);
 }
 
 void MachineCountdownPresenter::tick()

@@ -40,6 +40,9 @@ public:
     void start(bool reboot, int seconds);
     /// The service's countdown ended, whatever ended it (fired, cancelled elsewhere, ...): the window goes.
     void ended();
+    /// Whether the service lets people cancel its countdowns: where it does not, the windows show no
+    /// cancel picture, from the one open now on.
+    void setCancelAllowed(bool allowed);
 
     /// One second: the count goes down; at zero the window waits for the service's word.
     void tick() override;
@@ -66,6 +69,7 @@ private:
     CountdownView* m_view = nullptr;
     int m_postponeMinutes = 0; // 0: the window shows no Postpone
     int m_waited = 0;          // ticks at zero without a word from the service
+    bool m_cancelAllowed = true;
 };
 
 } // namespace quelvo

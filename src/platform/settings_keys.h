@@ -46,6 +46,8 @@ inline constexpr std::string_view kLastFired = "lastfired";
 inline constexpr std::string_view kSkips = "skips";
 /// The firings already warned of, or created too close to warn of.
 inline constexpr std::string_view kWarned = "warned";
+/// How often each of the machine's postponed events was put off before, one one-off line each.
+inline constexpr std::string_view kPostponed = "postponed";
 /// How long before an event its warning shows; 0 shows none.
 inline constexpr MinutesKey kWarn{"warn", 0, 120, 5};
 /// How far "Postpone" puts an event off.

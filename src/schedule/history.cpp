@@ -10,8 +10,8 @@ namespace quelvo {
 
 namespace {
 
-constexpr std::array<std::string_view, 7> kOutcomeNames{"fired",  "cancelled", "postponed", "skipped",
-                                                        "failed", "dry-run",   "missed"};
+constexpr std::array<std::string_view, 8> kOutcomeNames{"fired",  "cancelled", "postponed", "skipped",
+                                                        "failed", "dry-run",   "missed",    "holiday"};
 
 // Reads the JSON text at `at` in `text`: skips blanks before it and moves `at` past it.
 class JsonReader

@@ -32,10 +32,11 @@ enum class HistoryOutcome {
     Failed,    // the request was made and failed
     DryRun,    // a dry run's request, only printed
     Missed,    // its time passed while nothing could fire it
+    Holiday,   // its day is one of the machine's holidays
 };
 
 /// The outcome as the history writes it: "fired", "cancelled", "postponed", "skipped", "failed",
-/// "dry-run" or "missed".
+/// "dry-run", "missed" or "holiday".
 std::string_view historyOutcomeName(HistoryOutcome outcome);
 
 /// One thing that happened to a firing.

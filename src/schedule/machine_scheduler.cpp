@@ -7,6 +7,7 @@
 #include "schedule/quick_action.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace quelvo {
@@ -22,7 +23,53 @@ WallTime nextMinute(WallTime t)
     return floor<minutes>(t) + minutes(1);
 }
 
+std::chrono::sys_days dayOf(const LocalTime& t)
+{
+    return std::chrono::year_month_day{std::chrono::year{t.year}, std::chrono::month{static_cast<unsigned>(t.month)},
+                                       std::chrono::day{static_cast<unsigned>(t.day)}};
+}
+
+// How often a postponed event was put off before it, by its line's key.
+struct PostponeCount
+{
+    std::string key;
+    int count = 0;
+};
+
+// The record as stored under `postponed`: entries separated by ";", each "<line key> <count>";
+// entries that cannot be read are left out.
+std::vector<PostponeCount> parsePostponeCounts(std::string_view text)
+{
+    std::vector<PostponeCount> counts;
+    for (const std::string& entry : recordEntries(text)) {
+        char key[17] = {};
+        int count = 0;
+        int used = 0;
+        if (std::sscanf(entry.c_str(), " %16[0-9a-f] %d %n", key, &count, &used) == 2 &&
+            static_cast<std::size_t>(used) == entry.size() && std::string_view(key).size() == 16 && count > 0)
+            counts.push_back({key, count});
+    }
+    return counts;
+}
+
+std::string formatPostponeCounts(const std::vector<PostponeCount>& counts)
+{
+    std::string text;
+    for (const PostponeCount& c : counts)
+        text += (text.empty() ? "" : ";") + c.key + ' ' + std::to_string(c.count);
+    return text;
+}
+
 } // namespace
+
+std::string postponeLimitText(int allowed)
+{
+    if (allowed <= 0)
+        return "the administrator does not allow postponing this event";
+    if (allowed <= 2)
+        return std::string("this event may be postponed only ") + (allowed == 1 ? "once" : "twice");
+    return "this event may be postponed only " + std::to_string(allowed) + " times";
+}
 
 MachineScheduler::MachineScheduler(FileSystem& fs, std::string folder, Settings& settings, const Clock& clock,
                                    MachineHooks& hooks)
@@ -30,6 +77,11 @@ MachineScheduler::MachineScheduler(FileSystem& fs, std::string folder, Settings&
       m_checker(*this, settings, clock), m_warnings(settings, clock)
 {
     reload();
+}
+
+void MachineScheduler::setPolicy(Policy policy)
+{
+    m_policy = std::move(policy);
 }
 
 std::optional<WallTime> MachineScheduler::nextWake()
@@ -42,9 +94,12 @@ std::optional<WallTime> MachineScheduler::nextWake()
     };
     if (m_countdown)
         consider(now + std::chrono::ceil<std::chrono::milliseconds>(m_countdown->ends - m_clock.steadyNow()));
+    // A firing on a holiday wakes the service too, so that its minute is written down as a holiday.
+    if (const std::optional<NextFiring> firing = upcoming(waitFrom(), Holidays::Included))
+        consider(firing->at);
     if (const std::optional<NextFiring> firing = next()) {
         consider(firing->at);
-        const int warn = readMinutes(m_settings, setting::kWarn);
+        const int warn = m_policy.warnMinutes;
         if (const WallTime warnAt = firing->at - minutes(warn); warn > 0 && warnAt > now)
             consider(warnAt);
     }
@@ -56,7 +111,7 @@ void MachineScheduler::wake()
     const WallTime now = m_clock.wallNow();
     if (m_countdown && m_clock.steadyNow() >= m_countdown->ends) {
         const Running ended = *std::exchange(m_countdown, std::nullopt);
-        const PowerOutcome power = m_hooks.powerAction(ended.reboot, readFlag(m_settings, setting::kForced, false));
+        const PowerOutcome power = m_hooks.powerAction(ended.reboot, forced());
         const HistoryOutcome outcome = power.simulated ? HistoryOutcome::DryRun
                                        : power.failed  ? HistoryOutcome::Failed
                                                        : HistoryOutcome::Fired;
@@ -71,34 +126,54 @@ void MachineScheduler::wake()
     reload();
     if (const std::optional<NextFiring> next = upcoming(nextMinute(now))) {
         const UpcomingEvent event{next->line, next->reboot, next->at};
-        if (auto notice = m_warnings.check(event, now, readMinutes(m_settings, setting::kWarn)))
+        if (auto notice = m_warnings.check(event, now, m_policy.warnMinutes))
             m_hooks.warn(*next, *notice);
     }
 }
 
 std::optional<NextFiring> MachineScheduler::next()
 {
+    return upcoming(waitFrom());
+}
+
+WallTime MachineScheduler::waitFrom() const
+{
     const WallTime now = m_clock.wallNow();
     // The minute of the last wake-up was scanned then; a firing in it is not waited for again.
-    return upcoming(m_lastWake ? std::max(now, nextMinute(*m_lastWake)) : now);
+    return m_lastWake ? std::max(now, nextMinute(*m_lastWake)) : now;
 }
 
 MachineReply MachineScheduler::cancel(const std::string& who)
 {
     if (!m_countdown)
         return {false, std::string(kNoCountdownText)};
+    // Whoever asks: root, or an administrator, who may stop the service or change the policy instead.
+    if (!m_policy.cancel)
+        return {false, std::string(kNoCancelText)};
     finish(*std::exchange(m_countdown, std::nullopt), HistoryOutcome::Cancelled, who);
     return {};
 }
 
 MachineReply MachineScheduler::postpone(const std::string& who)
 {
-    const int minutes = readMinutes(m_settings, setting::kPostpone);
+    const int minutes = m_policy.postponeMinutes;
     if (m_countdown) {
+        if (postponesOf(m_countdown->line) >= m_policy.postpones)
+            return {false, postponeLimitText(m_policy.postpones)};
+        if (!m_policy.cancel) {
+            // Where nobody may cancel, a postpone that could not be written is refused and the count
+            // goes on: stopping it anyway would be the cancel the administrator does not allow.
+            if (MachineReply written =
+                    writePostponed(m_countdown->line, m_clock.wallNow(), m_countdown->reboot, minutes);
+                !written.ok)
+                return written;
+            finish(*std::exchange(m_countdown, std::nullopt), HistoryOutcome::Postponed, who);
+            return {};
+        }
         // Stopped whatever the write does, as the tray program's countdown is: the person asked for
         // no action now, and a failed write must not leave the machine to go down behind their back.
         const Running stopped = *std::exchange(m_countdown, std::nullopt);
-        MachineReply written = writePostponed(m_clock.wallNow(), stopped.reboot, minutes);
+        MachineReply written = writePostponed(stopped.line, m_clock.wallNow(), stopped.reboot, minutes);
         finish(stopped, written.ok ? HistoryOutcome::Postponed : HistoryOutcome::Cancelled, who);
         if (!written.ok)
             written.error = "the countdown was stopped, but " + written.error;
@@ -107,14 +182,18 @@ MachineReply MachineScheduler::postpone(const std::string& who)
     const std::optional<NextFiring> firing = next();
     if (!firing)
         return {false, "nothing is scheduled to postpone"};
+    if (postponesOf(firing->line) >= m_policy.postpones)
+        return {false, postponeLimitText(m_policy.postpones)};
     // Written first: a failed write leaves the firing to be made at its time, so nothing is lost.
-    if (MachineReply written = writePostponed(firing->at, firing->reboot, minutes); !written.ok)
+    if (MachineReply written = writePostponed(firing->line, firing->at, firing->reboot, minutes); !written.ok)
         return written;
     return skipNext(*firing, HistoryOutcome::Postponed, who);
 }
 
 MachineReply MachineScheduler::skip(const std::string& who)
 {
+    if (!m_policy.cancel)
+        return {false, std::string(m_countdown ? kNoCancelText : kNoSkipText)};
     if (m_countdown) {
         finish(*std::exchange(m_countdown, std::nullopt), HistoryOutcome::Skipped, who);
         return {};
@@ -130,6 +209,7 @@ void MachineScheduler::finish(const Running& ended, HistoryOutcome outcome, cons
 {
     // Written down before it is told, so that whoever hears of it finds it in the history.
     record(m_clock.wallNow(), ended.reboot, ended.line, outcome, who, detail);
+    keepPostpones(ended.line);
     m_hooks.countdownEnded(outcome, who);
 }
 
@@ -145,8 +225,9 @@ void MachineScheduler::record(WallTime time, bool reboot, const std::string& lin
                                 .who = who});
 }
 
-MachineReply MachineScheduler::writePostponed(WallTime from, bool reboot, int minutes)
+MachineReply MachineScheduler::writePostponed(const std::string& line, WallTime from, bool reboot, int minutes)
 {
+    const int before = postponesOf(line);
     const OneOffWrite written = writeOneOff(m_file, m_settings, m_clock, from, reboot, minutes);
     if (written.refusal)
         return {false, written.refusal->text};
@@ -154,9 +235,12 @@ MachineReply MachineScheduler::writePostponed(WallTime from, bool reboot, int mi
         reload();
     if (!written.io.ok())
         return {false, "the postponed event could not be written: " + written.io.error};
+    // The one-off event is the same firing put off: postponing it again counts as the next postpone.
+    if (!written.lines.empty())
+        keepPostpones(line, written.lines.front(), before + 1);
     // Made by a person's choice just now: a firing within the warning time needs no warning of it.
     const WallTime now = m_clock.wallNow();
-    const int warn = readMinutes(m_settings, setting::kWarn);
+    const int warn = m_policy.warnMinutes;
     for (const NextFiring& f : nextFirings(written.lines, matchesIn24HourForm(m_settings), m_clock, now, {}, {}))
         m_warnings.markTold({f.line, f.reboot, f.at}, now, warn);
     return {};
@@ -170,7 +254,66 @@ MachineReply MachineScheduler::skipNext(const NextFiring& firing, HistoryOutcome
     if (skipped.removed)
         reload();
     record(m_clock.wallNow(), firing.reboot, firing.line, outcome, who);
+    if (outcome != HistoryOutcome::Postponed)
+        keepPostpones(firing.line);
     return {};
+}
+
+int MachineScheduler::postponesOf(const std::string& line) const
+{
+    const std::string key = lineKey(line);
+    for (const PostponeCount& c : parsePostponeCounts(m_settings.get(setting::kPostponed, ""))) {
+        if (c.key == key)
+            return c.count;
+    }
+    return 0;
+}
+
+void MachineScheduler::keepPostpones(const std::string& ended, const std::string& next, int count)
+{
+    const std::string stored = m_settings.get(setting::kPostponed, "");
+    if (stored.empty() && next.empty())
+        return;
+    std::vector<PostponeCount> counts = parsePostponeCounts(stored);
+    const std::string endedKey = lineKey(ended);
+    // A count is kept while its line is in the schedule or its countdown runs; the rest are of
+    // events removed or passed while the service did not run.
+    const auto kept = [this](const std::string& key) {
+        return (m_countdown && lineKey(m_countdown->line) == key) ||
+               std::any_of(m_lines.begin(), m_lines.end(), [&key](const std::string& l) { return lineKey(l) == key; });
+    };
+    std::erase_if(counts, [&](const PostponeCount& c) { return c.key == endedKey || !kept(c.key); });
+    if (!next.empty()) {
+        const std::string nextKey = lineKey(next);
+        std::erase_if(counts, [&nextKey](const PostponeCount& c) { return c.key == nextKey; });
+        counts.push_back({nextKey, count});
+    }
+    const std::string updated = formatPostponeCounts(counts);
+    if (updated == stored)
+        return;
+    // The postpone stands; a count not kept lets the event be put off once more, so root hears of it.
+    if (const IoResult saved = m_settings.save(setting::kPostponed, updated); !saved.ok())
+        m_hooks.reportError("the count of postpones could not be kept: " + saved.error);
+}
+
+bool MachineScheduler::heldBack(const std::string& line, bool reboot, long long localMinute)
+{
+    if (!onHoliday(fromMinuteNumber(localMinute)))
+        return false;
+    record(m_clock.wallNow(), reboot, line, HistoryOutcome::Holiday, {});
+    keepPostpones(line);
+    return true;
+}
+
+bool MachineScheduler::onHoliday(const LocalTime& t) const
+{
+    return m_policy.holiday(std::chrono::year_month_day{dayOf(t)});
+}
+
+bool MachineScheduler::forced() const
+{
+    // The policy forces where the administrator says so; else root's own `forced` setting decides.
+    return m_policy.forced || readFlag(m_settings, setting::kForced, false);
 }
 
 IoResult MachineScheduler::dropevent(const std::string& matchedLine)
@@ -207,18 +350,37 @@ void MachineScheduler::reportMissed(WallTime since, WallTime now)
     const WallTime thisMinute = floor<minutes>(now);
     WallTime from = nextMinute(since);
     for (int reported = 0; reported < kMissedReported; ++reported) {
-        const std::optional<NextFiring> firing = upcoming(from);
+        const std::optional<NextFiring> firing = upcoming(from, Holidays::Included);
         if (!firing || firing->at >= thisMinute)
             return;
-        record(firing->at, firing->reboot, firing->line, HistoryOutcome::Missed, {});
+        // One that would not have fired anyway was not missed.
+        record(firing->at, firing->reboot, firing->line,
+               onHoliday(firing->local) ? HistoryOutcome::Holiday : HistoryOutcome::Missed, {});
         from = firing->at + minutes(1);
     }
 }
 
-std::optional<NextFiring> MachineScheduler::upcoming(WallTime from) const
+std::optional<NextFiring> MachineScheduler::upcoming(WallTime from, Holidays holidays) const
 {
-    return nextFiring(m_lines, matchesIn24HourForm(m_settings), m_clock, from,
-                      parseFirings(m_settings.get(setting::kLastFired, "")), pendingSkips(m_settings, m_clock));
+    const bool twentyFour = matchesIn24HourForm(m_settings);
+    const std::vector<Firing> fired = parseFirings(m_settings.get(setting::kLastFired, ""));
+    const Skips skips = pendingSkips(m_settings, m_clock);
+    std::optional<NextFiring> firing = nextFiring(m_lines, twentyFour, m_clock, from, fired, skips);
+    while (holidays == Holidays::PassedOver && firing && onHoliday(firing->local)) {
+        // On to the evening of the last day of the holidays that hold this firing's day at once,
+        // early enough that a change of the clocks cannot carry it past that day's midnight.
+        const std::chrono::sys_days day = dayOf(firing->local);
+        std::chrono::sys_days last = day;
+        for (const HolidayRange& range : m_policy.holidays) {
+            if (std::chrono::sys_days(range.first) <= day && day <= std::chrono::sys_days(range.last))
+                last = std::max(last, std::chrono::sys_days(range.last));
+        }
+        const auto ahead = (last + std::chrono::days(1) - day) - std::chrono::hours(firing->local.hour) -
+                           minutes(firing->local.minute) - std::chrono::hours(2);
+        firing = nextFiring(m_lines, twentyFour, m_clock, std::max(firing->at + minutes(1), firing->at + ahead), fired,
+                            skips);
+    }
+    return firing;
 }
 
 } // namespace quelvo

@@ -14,7 +14,7 @@ bool MachineSettings::isRecord(std::string_view app, std::string_view section, s
 {
     return equalsIgnoringCase(app, kSettingsApp) && equalsIgnoringCase(section, kSettingsSection) &&
            (equalsIgnoringCase(key, setting::kLastFired) || equalsIgnoringCase(key, setting::kWarned) ||
-            equalsIgnoringCase(key, setting::kSkips));
+            equalsIgnoringCase(key, setting::kSkips) || equalsIgnoringCase(key, setting::kPostponed));
 }
 
 std::string MachineSettings::GetSetting(std::string_view app, std::string_view section, std::string_view key,

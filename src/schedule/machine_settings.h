@@ -7,7 +7,7 @@
 namespace quelvo {
 
 /// The machine service's settings: what root configures (`24hr`, `warn`, ...) read from `config`,
-/// and the service's own records (`lastfired`, `warned`, `skips`) read from and kept in `records`, so that
+/// and the service's own records (`lastfired`, `warned`, `skips`, `postponed`) read from and kept in `records`, so that
 /// the service never writes the system's configuration.
 class MachineSettings final : public Settings
 {

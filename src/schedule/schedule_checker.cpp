@@ -333,6 +333,9 @@ bool ScheduleChecker::scan(long long localMinute, WallTime wall, bool twentyFour
         return false;
     if (!due->repeat)
         dropLine(due->line);
+    // Gone like a fired one: a one-off line held back does not wait for the week after.
+    if (m_host.heldBack(dueLine, due->reboot, localMinute))
+        return false;
     m_host.openCountdown(due->reboot, dueLine);
     return true;
 }

@@ -103,6 +103,9 @@ public:
     /// Opens the reboot or the shutdown countdown window for the event line `line`, or shows the
     /// one already open.
     virtual void openCountdown(bool reboot, const std::string& line) = 0;
+    /// Whether the host holds back the firing of a due line in that local minute (minuteNumber), and
+    /// writes down why: it is not made, and the minute counts as fired. None is held back by default.
+    virtual bool heldBack(const std::string& /*line*/, bool /*reboot*/, long long /*localMinute*/) { return false; }
     /// Tells the user of a problem with the firing without waiting for an answer.
     virtual void reportError(const std::string& text) = 0;
 };

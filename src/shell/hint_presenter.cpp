@@ -70,12 +70,13 @@ void HintPresenter::choose(std::string_view key)
         handler(key);
 }
 
-Notification warningNotification(std::string title, std::string body, int postponeMinutes)
+Notification warningNotification(std::string title, std::string body, int postponeMinutes, bool skip)
 {
     Notification shown{std::move(title), std::move(body), {}};
     if (postponeMinutes > 0)
         shown.actions.push_back({std::string(kNotifyPostpone), postponeChoiceCaption(postponeMinutes)});
-    shown.actions.push_back({std::string(kNotifySkip), std::string(kSkipCaption)});
+    if (skip)
+        shown.actions.push_back({std::string(kNotifySkip), std::string(kSkipCaption)});
     return shown;
 }
 

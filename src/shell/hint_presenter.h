@@ -132,8 +132,9 @@ private:
 };
 
 /// A warning of a firing: its heading and text, with the choices postpone (when
-/// `postponeMinutes` is above 0) and skip.
-[[nodiscard]] Notification warningNotification(std::string title, std::string body, int postponeMinutes);
+/// `postponeMinutes` is above 0) and skip (unless `skip` is false).
+[[nodiscard]] Notification warningNotification(std::string title, std::string body, int postponeMinutes,
+                                               bool skip = true);
 
 /// Shows a warning through the desktop's notifications, else as the hint's question for `hintMs`
 /// milliseconds; `answer` hears the choice either way. True when the desktop shows it.

@@ -12,7 +12,9 @@ MachineEventsPresenter::MachineEventsPresenter(MachineEventsServices services)
                                                     .postponeMinutes = m_services.postponeMinutes,
                                                     .reportError = m_services.showError},
                                                    m_services.makeCountdown)
-{}
+{
+    m_countdown.setCancelAllowed(m_services.cancelAllowed);
+}
 
 MachineEventsPresenter::~MachineEventsPresenter()
 {
@@ -29,15 +31,22 @@ void MachineEventsPresenter::listen()
          .countdownEnded = [this](std::string_view outcome, std::string_view who) { countdownEnded(outcome, who); }});
 }
 
+void MachineEventsPresenter::setCancelAllowed(bool allowed)
+{
+    m_services.cancelAllowed = allowed;
+    m_countdown.setCancelAllowed(allowed);
+}
+
 void MachineEventsPresenter::warning(const MachineWarning& warning)
 {
     const auto answer = [this, at = warning.at](std::string_view key) { warningChosen(at, key); };
     // The question stays until the firing, and a warning heard late still stays long enough to be read.
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(warning.at - m_services.clock.wallNow()).count();
-    m_notified = showWarning(
-        m_services.notifier, m_services.hint,
-        warningNotification(warning.title, warning.body, m_services.postponeMinutes ? m_services.postponeMinutes() : 0),
-        static_cast<int>(std::max<long long>(left, HintPresenter::kLifetimeMs)), answer);
+    m_notified = showWarning(m_services.notifier, m_services.hint,
+                             warningNotification(warning.title, warning.body,
+                                                 m_services.postponeMinutes ? m_services.postponeMinutes() : 0,
+                                                 m_services.cancelAllowed),
+                             static_cast<int>(std::max<long long>(left, HintPresenter::kLifetimeMs)), answer);
 }
 
 void MachineEventsPresenter::warningChosen(WallTime at, std::string_view key)

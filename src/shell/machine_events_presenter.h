@@ -26,6 +26,9 @@ struct MachineEventsServices
     std::function<void(const std::string& text)> showError;
     /// The minutes the machine's Postpone puts a firing off by, for the captions; unset: no Postpone.
     std::function<int()> postponeMinutes{};
+    /// Whether the administrator's policy lets people cancel (and so skip) the machine's firings; the
+    /// service refuses where it does not, and the windows offer neither.
+    bool cancelAllowed = true;
 };
 
 /// Shows what the machine's service says of the machine's schedule to the user at this desktop, and
@@ -41,6 +44,8 @@ public:
 
     /// Starts hearing the service.
     void listen();
+    /// The policy's word on cancelling changed: the warnings and countdowns from now on follow it.
+    void setCancelAllowed(bool allowed);
     /// The service warns of a firing: shown as the warning of the user's own schedule is.
     void warning(const MachineWarning& warning);
     /// The service's countdown began: its window opens.

@@ -77,6 +77,7 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownControls& presente
     m_note->hide();
 
     auto* cancel = new ClickableImage(this);
+    m_cancel = cancel;
     cancel->setObjectName(QStringLiteral("Image2"));
     cancel->setToolTip(qs(kCancelTip));
     cancel->setAccessibleName(qs(kCancelName));
@@ -105,7 +106,7 @@ CountdownWindow::CountdownWindow(CountdownKind kind, CountdownControls& presente
     layout->addWidget(m_action);
     layout->addWidget(m_seconds, 1);
     layout->addWidget(m_note);
-    // The cancel picture alone, or with Postpone beside it, centred.
+    // The cancel picture alone, or with Postpone beside it, or Postpone alone, centred.
     auto* foot = new QHBoxLayout;
     foot->setSpacing(scaledPixels(kPostponeGapAt96, *this));
     foot->addStretch(1);

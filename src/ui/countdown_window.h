@@ -29,6 +29,7 @@ public:
     void showError(const std::string& text) override;
     void showPostpone(const std::string& caption) override;
     void showNote(const std::string& text) override;
+    void showCancel(bool shown) override { m_cancel->setVisible(shown); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -38,6 +39,7 @@ private:
     QLabel* m_seconds = nullptr;
     QLabel* m_action = nullptr;
     QLabel* m_note = nullptr;
+    QWidget* m_cancel = nullptr;
     QPushButton* m_postpone = nullptr;
     QTimer* m_timer = nullptr;
 };

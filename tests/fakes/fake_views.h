@@ -25,6 +25,7 @@ struct FakeCountdownView final : CountdownView
     void showError(const std::string& text) override { errors.push_back(text); }
     void showPostpone(const std::string& caption) override { postpone = caption; }
     void showNote(const std::string& text) override { note = text; }
+    void showCancel(bool shown) override { cancel = shown; }
 
     bool open = true;
     int shown = 0;
@@ -34,6 +35,7 @@ struct FakeCountdownView final : CountdownView
     std::vector<std::string> errors;
     std::string postpone; // the Postpone button's caption; empty: hidden
     std::string note;     // the line under the count; empty: hidden
+    bool cancel = true;   // the cancel picture
 };
 
 /// Keeps every countdown window it built, so a test can look at closed ones too.

@@ -105,12 +105,23 @@ TEST(MachineService, WhateverWakesItActsOnTheClockAsItStandsAndNeverMakesAMissed
          },
          {"skipped " + kTenDaily + " by ann"},
          {monday(9, 55), monday(10, 25)}},
+        // Read again with the schedule: today is a holiday now, so nothing is warned of; the service
+        // wakes at ten only to write the firing down as a holiday.
+        {"policy changed",
+         kBoth,
+         [](test::FakeMachine& m) {
+             const auto today = std::chrono::year{2026} / std::chrono::month{12} / std::chrono::day{7};
+             m.policy.holidays = {{today, today}};
+             return WakeCause::ScheduleChanged;
+         },
+         {},
+         {monday(9, 55), monday(10, 0)}},
     };
     for (const auto& c : cases) {
         test::FakeMachine machine(c.lines);
         test::FakeWakeSource source;
         source.steps.push_back([&](auto) { return c.happen(machine); });
-        MachineService(*machine.scheduler, source).run();
+        MachineService(*machine.scheduler, source, [&machine] { return machine.policy; }).run();
         EXPECT_EQ(machine.hooks.log, c.log) << c.what;
         EXPECT_EQ(source.asked, c.asked) << c.what;
         // A missed one-off line is not taken away: it waits for its next week.

@@ -23,7 +23,7 @@ std::vector<std::string> listOf(const std::string& one) // empty: none
 // The machine's events over a fake link, fake windows and notifications, at Monday 2026-12-07 09:41:20.
 struct MachineEvents
 {
-    MachineEvents()
+    explicit MachineEvents(bool cancelAllowed = true)
     {
         presenter = std::make_unique<MachineEventsPresenter>(MachineEventsServices{
             .link = link,
@@ -33,6 +33,7 @@ struct MachineEvents
             .makeCountdown = [this](CountdownKind kind, CountdownControls& c) { return windows(kind, c); },
             .showError = [this](const std::string& text) { errors.push_back(text); },
             .postponeMinutes = [] { return 20; },
+            .cancelAllowed = cancelAllowed,
         });
         presenter->listen();
     }
@@ -188,6 +189,21 @@ TEST(MachineEventsPresenter, CountdownPassesTheUsersAnswersToTheService)
             EXPECT_EQ(m.window().seconds, std::to_string(9 - c.ticksBefore));
         }
     }
+}
+
+TEST(MachineEventsPresenter, WhereNobodyMayCancelNeitherTheWarningNorTheCountdownOffersIt)
+{
+    MachineEvents m(false);
+    m.link.events.warning(m.warning());
+    EXPECT_EQ(m.notifier->shown,
+              (std::vector<std::string>{"This PC shuts down at 09:46 [postpone: Postpone 20 minutes]"}));
+    m.link.events.countdownStarted({"Mon 09:46 shutdown", false, 10});
+    FakeCountdownView& w = m.window();
+    EXPECT_FALSE(w.cancel);
+    EXPECT_EQ(w.postpone, "&Postpone 20 min");
+    // Allowed again: the open window shows the picture at once.
+    m.presenter->setCancelAllowed(true);
+    EXPECT_TRUE(w.cancel);
 }
 
 } // namespace

@@ -35,6 +35,7 @@ public:
     void showError(const std::string& text) override { showErrorLater(text); }
     void showPostpone(const std::string& caption) override;
     void showNote(const std::string& text) override;
+    void showCancel(bool shown) override;
 
 private:
     friend LRESULT CALLBACK selfDeletingProcedure<CountdownWindow>(HWND, UINT, WPARAM, LPARAM);
@@ -52,6 +53,7 @@ private:
     HWND m_postpone = nullptr;
     HWND m_note = nullptr;
     bool m_postponeShown = false;
+    bool m_cancelShown = true;
     bool m_noteShown = false;
     HFONT m_actionFont = arialFont(kActionPoints, true);
     HFONT m_secondsFont = arialFont(kSecondsPoints, true);
@@ -127,9 +129,11 @@ void CountdownWindow::layOut()
     const int cancelTop = client.bottom - margin - cancelHeight;
     const int postponeWidth = scaled(kPostponeWidthAt96);
     const int beside = scaled(kPostponeGapAt96);
-    const int cancelLeft = (client.right - cancelWidth - (m_postponeShown ? beside + postponeWidth : 0)) / 2;
+    // The cancel picture alone, or with Postpone beside it, or Postpone alone, centred.
+    const int cancelShare = m_cancelShown ? cancelWidth + (m_postponeShown ? beside : 0) : 0;
+    const int cancelLeft = (client.right - cancelShare - (m_postponeShown ? postponeWidth : 0)) / 2;
     ::MoveWindow(m_cancel, cancelLeft, cancelTop, cancelWidth, cancelHeight, FALSE);
-    ::MoveWindow(m_postpone, cancelLeft + cancelWidth + beside, cancelTop, postponeWidth, cancelHeight, FALSE);
+    ::MoveWindow(m_postpone, cancelLeft + cancelShare, cancelTop, postponeWidth, cancelHeight, FALSE);
     // The note, when shown, stands between the seconds and the cancel picture.
     const int noteHeight = m_noteShown ? scaled(18) : 0;
     const int noteTop = cancelTop - gap - noteHeight;
@@ -186,6 +190,14 @@ void CountdownWindow::showNote(const std::string& text)
     m_noteShown = !text.empty();
     ::SetWindowTextW(m_note, toWide(text).c_str());
     ::ShowWindow(m_note, m_noteShown ? SW_SHOWNA : SW_HIDE);
+    layOut();
+    ::InvalidateRect(m_window, nullptr, TRUE);
+}
+
+void CountdownWindow::showCancel(bool shown)
+{
+    m_cancelShown = shown;
+    ::ShowWindow(m_cancel, shown ? SW_SHOWNA : SW_HIDE);
     layOut();
     ::InvalidateRect(m_window, nullptr, TRUE);
 }
