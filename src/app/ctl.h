@@ -115,8 +115,4 @@ std::vector<CtlCommand> powerCommands();
 /// Showing the policy in effect and checking a policy file.
 std::vector<CtlCommand> policyCommands();
 
-/// A policy problem as `policy check` and `policy show` print it: "PLACE:LINE: key: reason", the line
-/// and the key left out where there are none.
-std::string policyProblemLine(std::string_view place, const PolicyProblem& problem);
-
 } // namespace quelvo

@@ -131,17 +131,6 @@ int policy(CtlContext& ctx, const std::vector<std::string>& args)
 
 } // namespace
 
-std::string policyProblemLine(std::string_view place, const PolicyProblem& problem)
-{
-    std::string line(place);
-    if (problem.line != 0)
-        line += ":" + std::to_string(problem.line);
-    line += ": ";
-    if (!problem.key.empty())
-        line += problem.key + ": ";
-    return line + problem.reason;
-}
-
 std::vector<CtlCommand> policyCommands()
 {
     return {

@@ -87,4 +87,15 @@ void ServiceHooks::reportError(const std::string& text)
     log(ServiceLogLevel::Error, text, nullptr);
 }
 
+Policy ServiceHooks::adoptPolicy(const PolicyReading& reading, std::string_view place)
+{
+    if (reading.problems != m_policyProblems) {
+        for (const PolicyProblem& problem : reading.problems)
+            log(ServiceLogLevel::Error, "policy " + policyProblemLine(place, problem) + "; its default applies",
+                nullptr);
+        m_policyProblems = reading.problems;
+    }
+    return reading.policy;
+}
+
 } // namespace quelvo

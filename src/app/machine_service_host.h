@@ -4,6 +4,7 @@
 #include "power/dry_run.h"
 #include "schedule/history.h"
 #include "schedule/machine_scheduler.h"
+#include "schedule/policy_reader.h"
 
 #include <string>
 #include <string_view>
@@ -57,6 +58,11 @@ public:
     void record(const HistoryEntry& entry) final;
     void reportError(const std::string& text) final;
 
+    /// The policy of `reading`, read from `place`. Its problems are logged as errors when they
+    /// differ from the last reading's, so a bad policy is said once, not at each wake-up; each bad
+    /// value has fallen back to its default.
+    Policy adoptPolicy(const PolicyReading& reading, std::string_view place);
+
 protected:
     /// Says one thing that happened; `entry` is the history entry it tells of, if any.
     virtual void log(ServiceLogLevel level, const std::string& message, const HistoryEntry* entry) = 0;
@@ -68,6 +74,7 @@ protected:
 private:
     Parts m;
     DryRunReporter m_reporter;
+    std::vector<PolicyProblem> m_policyProblems;
 };
 
 } // namespace quelvo

@@ -157,7 +157,6 @@ int main(int argc, char** argv)
         .history = &history,
         .userName = userName(),
         .machineLink = &machineLink,
-        .machinePostponeMinutes = [&machineSettings] { return readMinutes(machineSettings, setting::kPostpone); },
         .policy = [&fs,
                    &machineSettings] { return PolicyStore(fs, machinePolicyPath(""), machineSettings).read().policy; },
     };

@@ -5,6 +5,7 @@
 #include "platform/linux/locations.h"
 #include "platform/linux/logind_power.h"
 #include "platform/linux/machine_bus.h"
+#include "platform/linux/policy_store.h"
 #include "platform/linux/posix_file_system.h"
 #include "platform/linux/settings_store.h"
 #include "platform/linux/system_clock.h"
@@ -180,8 +181,9 @@ int runService(const ServiceOptions& options)
     journal.write(LOG_INFO, "keeping the schedule in " + configFolder + (options.dryRun ? " (dry run)" : ""));
 
     StatusReport status(source, scheduler, clock);
-    // The administrator's policy lies beside the schedule, in the folder watched: the defaults for now.
-    MachineService(scheduler, status, [] { return Policy{}; }).run();
+    // The administrator's policy lies beside the schedule, in the folder watched.
+    const PolicyStore policy(fs, machinePolicyPath(options.root), config);
+    MachineService(scheduler, status, [&] { return hooks.adoptPolicy(policy.read(), policy.place()); }).run();
     (void)sd_notify(0, "STOPPING=1");
     return 0;
 }

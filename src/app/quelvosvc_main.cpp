@@ -8,6 +8,7 @@
 #include "platform/windows/locations.h"
 #include "platform/windows/machine_folder.h"
 #include "platform/windows/machine_pipe.h"
+#include "platform/windows/policy_store.h"
 #include "platform/windows/power_backend.h"
 #include "platform/windows/registry_settings.h"
 #include "platform/windows/system_clock.h"
@@ -184,11 +185,15 @@ int runService(const ServiceOptions& options, const Log& log, const std::functio
     RegistrySettings config(place.root, place.hive);
     SettingsStore records(fs, machineRecordsPath(options.root));
     MachineSettings settings(config, records);
+    const RegistryPlace policyPlace = machinePolicyPlace(options.root);
+    const PolicyStore policy(policyPlace, config);
 
     // Watching starts before the schedule is first read, so no change falls in between.
     WaitableWakeSource source({.configFolder = folder,
                                .settingsKey = {.localMachine = place.hive == RegistryHive::LocalMachine,
-                                               .path = config.keyPath(kSettingsApp, kSettingsSection)}});
+                                               .path = config.keyPath(kSettingsApp, kSettingsSection)},
+                               .policyKey = {.localMachine = policyPlace.hive == RegistryHive::LocalMachine,
+                                             .path = policyPlace.root + "\\Quelvo"}});
     std::unique_ptr<ExitRequester> power;
     if (options.dryRun)
         power = std::make_unique<DryRunExitRequester>(standardOutputLines());
@@ -212,8 +217,8 @@ int runService(const ServiceOptions& options, const Log& log, const std::functio
 
     started(&source);
     log.info("keeping the schedule in " + folder + (options.dryRun ? " (dry run)" : ""));
-    // The administrator's policy, read at start and at each change seen: the defaults for now.
-    MachineService(scheduler, source, [] { return Policy{}; }).run();
+    // The administrator's policy, read at start and at each change of its key or the schedule's.
+    MachineService(scheduler, source, [&] { return hooks.adoptPolicy(policy.read(), policy.place()); }).run();
     started(nullptr);
     return 0;
 }

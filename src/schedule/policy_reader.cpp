@@ -271,4 +271,15 @@ void applyMachineSettings(PolicyReading& reading, const Settings& machineSetting
     }
 }
 
+std::string policyProblemLine(std::string_view place, const PolicyProblem& problem)
+{
+    std::string line(place);
+    if (problem.line != 0)
+        line += ":" + std::to_string(problem.line);
+    line += ": ";
+    if (!problem.key.empty())
+        line += problem.key + ": ";
+    return line + problem.reason;
+}
+
 } // namespace quelvo

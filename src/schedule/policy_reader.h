@@ -70,4 +70,8 @@ std::variant<std::vector<HolidayRange>, std::string> parseHolidays(std::string_v
 /// where root set them, so that an existing installation keeps its choice.
 void applyMachineSettings(PolicyReading& reading, const Settings& machineSettings);
 
+/// A policy problem as quelvoctl and the services print it: "PLACE:LINE: key: reason", the line
+/// and the key left out where there are none.
+std::string policyProblemLine(std::string_view place, const PolicyProblem& problem);
+
 } // namespace quelvo

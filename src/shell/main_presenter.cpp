@@ -120,7 +120,13 @@ MainPresenter::MainPresenter(MainWindowServices services, MainView& view)
             .makeCountdown = [this](CountdownKind kind,
                                     CountdownControls& controls) { return m_view.makeCountdown(kind, controls); },
             .showError = [this](const std::string& text) { m_view.showError(text); },
-            .postponeMinutes = m_services.machinePostponeMinutes,
+            // The policy's minutes, or no Postpone where it allows none.
+            .postponeMinutes =
+                [this] {
+                    const Policy policy = m_services.policy ? m_services.policy() : Policy{};
+                    return policy.postpones > 0 ? policy.postponeMinutes : 0;
+                },
+            .cancelAllowed = !m_services.policy || m_services.policy().cancel,
         });
 }
 
@@ -227,6 +233,8 @@ bool MainPresenter::Form_Load(const std::function<void()>& closeSplash)
 
 void MainPresenter::applyPolicy(const Policy& policy)
 {
+    if (m_machine)
+        m_machine->setCancelAllowed(policy.cancel);
     if (std::exchange(m_userSchedule, policy.userSchedule) == policy.userSchedule || !m_loaded)
         return;
     // A warning of a firing that will not come would mislead; its choices would write events.

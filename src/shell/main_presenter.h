@@ -59,9 +59,8 @@ struct MainWindowServices
     /// Optional: the service that keeps the machine's schedule, whose warnings and countdowns the
     /// program shows too.
     MachineLink* machineLink = nullptr;
-    /// The minutes the machine's schedule puts a firing off by, as its settings say.
-    std::function<int()> machinePostponeMinutes{};
-    /// Optional: what the administrator lets users do, as it stands at start-up; none lets them do all.
+    /// Optional: what the administrator lets users do, read at start-up and again at each tick; none
+    /// lets them do all.
     std::function<Policy()> policy{};
 };
 

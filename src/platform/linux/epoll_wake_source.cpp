@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -27,7 +28,7 @@ constexpr std::uint32_t kFileChanges = IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE 
 // The watched folder itself went away.
 constexpr std::uint32_t kFolderGone = IN_DELETE_SELF | IN_MOVE_SELF;
 
-constexpr std::array<std::string_view, 2> kScheduleFiles{"events.ini", "settings.ini"};
+constexpr std::array<std::string_view, 3> kScheduleFiles{"events.ini", "settings.ini", "policy.ini"};
 constexpr std::array<std::string_view, 2> kZoneFiles{"localtime", "timezone"};
 
 // When two reasons come at once the service hears the weightiest; it acts on the clock as it
@@ -85,7 +86,7 @@ timespec toTimespec(std::chrono::nanoseconds t)
     return {static_cast<time_t>(seconds.count()), static_cast<long>((t - seconds).count())};
 }
 
-bool named(std::string_view name, const std::array<std::string_view, 2>& names)
+bool named(std::string_view name, std::span<const std::string_view> names)
 {
     return std::find(names.begin(), names.end(), name) != names.end();
 }

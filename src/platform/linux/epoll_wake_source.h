@@ -32,7 +32,7 @@ public:
 /// What the wake source watches besides its timer and SIGTERM/SIGINT.
 struct WakeSourceSetup
 {
-    std::string configFolder;              // the schedule's folder: events.ini and settings.ini
+    std::string configFolder;              // the schedule's folder: events.ini, settings.ini, policy.ini
     std::string zoneFolder = "/etc";       // the folder of the system's time zone files
     std::chrono::microseconds watchdog{0}; // systemd's watchdog interval; zero when there is none
     std::function<void()> ping = [] {};    // tells the watchdog the service is alive

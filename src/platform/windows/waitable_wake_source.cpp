@@ -28,7 +28,7 @@ HANDLE makeEvent(bool manualReset)
 }
 
 // What each handle waited on stands for.
-enum class Slot { Stop, ClockSet, ZoneChanged, ZoneKey, SettingsKey, ConfigFolder, Resumed, Timer, Channel };
+enum class Slot { Stop, ClockSet, ZoneChanged, ZoneKey, SettingsKey, PolicyKey, ConfigFolder, Resumed, Timer, Channel };
 
 bool isFolder(const std::wstring& path)
 {
@@ -81,10 +81,12 @@ WaitableWakeSource::WaitableWakeSource(WakeSourceSetup setup) : m_setup(std::mov
     // Stays set: every wait after a stop says Stop again.
     m_stop = makeEvent(true);
     m_settingsChanged = makeEvent(false);
+    m_policyChanged = makeEvent(false);
     m_zoneKeyChanged = makeEvent(false);
     watchConfig();
     (void)scheduleChanged();
-    watchSettings();
+    watchKey(m_setup.settingsKey, m_settingsKey, m_settingsChanged);
+    watchKey(m_setup.policyKey, m_policyKey, m_policyChanged);
     watchZone();
 }
 
@@ -92,11 +94,12 @@ WaitableWakeSource::~WaitableWakeSource()
 {
     if (m_configWatch != nullptr)
         ::FindCloseChangeNotification(m_configWatch);
-    for (void* key : {m_settingsKey, m_zoneKey}) {
+    for (void* key : {m_settingsKey, m_policyKey, m_zoneKey}) {
         if (key != nullptr)
             ::RegCloseKey(static_cast<HKEY>(key));
     }
-    for (void* handle : {m_zoneKeyChanged, m_settingsChanged, m_stop, m_resumed, m_zoneChanged, m_clockSet, m_timer}) {
+    for (void* handle : {m_zoneKeyChanged, m_policyChanged, m_settingsChanged, m_stop, m_resumed, m_zoneChanged,
+                         m_clockSet, m_timer}) {
         if (handle != nullptr)
             ::CloseHandle(handle);
     }
@@ -149,6 +152,7 @@ WakeCause WaitableWakeSource::wait(std::optional<WallTime> at)
         put(m_zoneChanged, Slot::ZoneChanged);
         put(m_zoneKeyChanged, Slot::ZoneKey);
         put(m_settingsChanged, Slot::SettingsKey);
+        put(m_policyChanged, Slot::PolicyKey);
         put(m_configWatch, Slot::ConfigFolder);
         put(m_resumed, Slot::Resumed);
         put(m_timer, Slot::Timer);
@@ -173,7 +177,10 @@ WakeCause WaitableWakeSource::wait(std::optional<WallTime> at)
             watchZone();
             return WakeCause::ZoneChanged;
         case Slot::SettingsKey:
-            watchSettings();
+            watchKey(m_setup.settingsKey, m_settingsKey, m_settingsChanged);
+            return WakeCause::ScheduleChanged;
+        case Slot::PolicyKey:
+            watchKey(m_setup.policyKey, m_policyKey, m_policyChanged);
             return WakeCause::ScheduleChanged;
         case Slot::ConfigFolder: {
             const bool wasMissing = m_folderMissing;
@@ -241,22 +248,21 @@ void WaitableWakeSource::watchConfig()
     }
 }
 
-void WaitableWakeSource::watchSettings()
+void WaitableWakeSource::watchKey(const WatchedKey& watched, void*& key, void* changed)
 {
-    if (m_setup.settingsKey.path.empty())
+    if (watched.path.empty())
         return;
-    if (m_settingsKey == nullptr) {
-        HKEY key = nullptr;
-        // Made when missing, so that the first value written is heard.
-        if (::RegCreateKeyExW(m_setup.settingsKey.localMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-                              toWide(m_setup.settingsKey.path).c_str(), 0, nullptr, 0, KEY_NOTIFY, nullptr, &key,
+    if (key == nullptr) {
+        HKEY opened = nullptr;
+        if (::RegCreateKeyExW(watched.localMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                              toWide(watched.path).c_str(), 0, nullptr, 0, KEY_NOTIFY, nullptr, &opened,
                               nullptr) != ERROR_SUCCESS)
             return;
-        m_settingsKey = key;
+        key = opened;
     }
     // Each notification is heard once; asked for again after every one.
-    ::RegNotifyChangeKeyValue(static_cast<HKEY>(m_settingsKey), TRUE,
-                              REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, m_settingsChanged, TRUE);
+    ::RegNotifyChangeKeyValue(static_cast<HKEY>(key), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                              changed, TRUE);
 }
 
 void WaitableWakeSource::watchZone()

@@ -33,6 +33,7 @@ struct WakeSourceSetup
 {
     std::string configFolder; // the schedule's folder: events.ini
     WatchedKey settingsKey;   // the machine's settings; no path: none watched
+    WatchedKey policyKey;     // the administrator's policy; no path: none watched
     // The system's time zone, whose change the service control manager does not report.
     WatchedKey zoneKey{.localMachine = true, .path = "SYSTEM\\CurrentControlSet\\Control\\TimeZoneInformation"};
 };
@@ -40,8 +41,8 @@ struct WakeSourceSetup
 /// Sleeps in WaitForMultipleObjects: a waitable timer set for the wall-clock moment asked for
 /// (absolute, so a clock set moves it along); a change notification on the schedule's folder (or,
 /// while it is missing, on the nearest folder above it that exists); a registry notification on the
-/// settings' key and on the time zone's; one event for each cause that the service's control handler reports (signal())
-/// and the channels added to it. Nothing wakes it on a schedule of its own.
+/// settings' and the policy's keys and on the time zone's; one event for each cause that the service's control handler
+/// reports (signal()) and the channels added to it. Nothing wakes it on a schedule of its own.
 class WaitableWakeSource final : public WakeSource
 {
 public:
@@ -63,7 +64,9 @@ public:
 private:
     void arm(std::optional<WallTime> at);
     void watchConfig();
-    void watchSettings();
+    // Asks to hear the next change of `watched` (made when missing, so that its first value is
+    // heard) on `changed`; `key` keeps the open key.
+    void watchKey(const WatchedKey& watched, void*& key, void* changed);
     void watchZone();
     // True when events.ini changed since last looked at (a write of another file in its folder
     // wakes the folder's notification too).
@@ -81,6 +84,8 @@ private:
     std::uint64_t m_scheduleSize = 0;
     void* m_settingsKey = nullptr; // HKEY
     void* m_settingsChanged = nullptr;
+    void* m_policyKey = nullptr; // HKEY
+    void* m_policyChanged = nullptr;
     void* m_zoneKey = nullptr; // HKEY; null when the zone can't be watched
     void* m_zoneKeyChanged = nullptr;
     std::vector<WakeChannel*> m_channels;
