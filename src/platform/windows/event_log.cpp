@@ -35,6 +35,8 @@ EventKind kindOf(HistoryOutcome outcome)
         return {EVENTLOG_INFORMATION_TYPE, MSG_SKIPPED};
     case HistoryOutcome::Missed:
         return {EVENTLOG_WARNING_TYPE, MSG_MISSED};
+    case HistoryOutcome::Holiday:
+        return {EVENTLOG_INFORMATION_TYPE, MSG_HOLIDAY};
     case HistoryOutcome::Failed:
         break;
     }

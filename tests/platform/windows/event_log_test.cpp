@@ -86,6 +86,9 @@ TEST(EventLog, EachOutcomeHasItsTypeIdAndTextInTheServicesTable)
         {HistoryOutcome::Missed, false, "", "", EVENTLOG_WARNING_TYPE, 6,
          "The shutdown of the machine schedule's line \"On Fri at 06:00 PM, Shut Down, Repeat daily\" was missed: its "
          "time passed while the service could not fire it."},
+        {HistoryOutcome::Holiday, false, "", "", EVENTLOG_INFORMATION_TYPE, 8,
+         "The shutdown of the machine schedule's line \"On Fri at 06:00 PM, Shut Down, Repeat daily\" did not fire: "
+         "the day is a holiday in the administrator's policy."},
         {HistoryOutcome::Failed, false, "", "Access is denied.", EVENTLOG_ERROR_TYPE, 7,
          "The shutdown of the machine schedule's line \"On Fri at 06:00 PM, Shut Down, Repeat daily\" failed: Access "
          "is denied."},

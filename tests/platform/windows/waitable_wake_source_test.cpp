@@ -89,7 +89,7 @@ TEST_F(WaitableWakeSourceTest, ScheduleFileChangesWakeOthersDoNot)
         const IoResult written =
             fs.replaceContents(folder + "\\events.ini", "events.ini.new", "line", NewFileAccess::Readable);
         ASSERT_TRUE(written.ok()) << written.error;
-        WaitableWakeSource source({.configFolder = folder, .settingsKey = {}});
+        WaitableWakeSource source({.configFolder = folder, .settingsKey = {}, .policyKey = {}});
         c.change(fs, folder);
         EXPECT_EQ(waitAtMost3s(source, in(500ms)), c.expected) << c.what;
     }
@@ -98,7 +98,7 @@ TEST_F(WaitableWakeSourceTest, ScheduleFileChangesWakeOthersDoNot)
 // The folder made after the service started is watched from then on.
 TEST_F(WaitableWakeSourceTest, FolderThatAppearsLaterIsWatched)
 {
-    WaitableWakeSource source({.configFolder = folder, .settingsKey = {}});
+    WaitableWakeSource source({.configFolder = folder, .settingsKey = {}, .policyKey = {}});
     ASSERT_TRUE(fs.makeFolders(folder).ok());
     EXPECT_EQ(waitAtMost3s(source, std::nullopt), WakeCause::ScheduleChanged);
     ASSERT_TRUE(fs.append(folder + "\\events.ini", "x").ok());
@@ -114,8 +114,9 @@ TEST_F(WaitableWakeSourceTest, KeyChangesWake)
         WakeSourceSetup setup;
         WakeCause expected;
     } cases[] = {
-        {{.configFolder = folder, .settingsKey = watched, .zoneKey = {}}, WakeCause::ScheduleChanged},
-        {{.configFolder = folder, .settingsKey = {}, .zoneKey = watched}, WakeCause::ZoneChanged},
+        {{.configFolder = folder, .settingsKey = watched, .policyKey = {}, .zoneKey = {}}, WakeCause::ScheduleChanged},
+        {{.configFolder = folder, .settingsKey = {}, .policyKey = {}, .zoneKey = watched}, WakeCause::ZoneChanged},
+        {{.configFolder = folder, .settingsKey = {}, .policyKey = watched, .zoneKey = {}}, WakeCause::ScheduleChanged},
     };
     for (const auto& c : cases) {
         ::RegDeleteTreeW(HKEY_CURRENT_USER, toWide(key).c_str());
@@ -134,7 +135,7 @@ TEST_F(WaitableWakeSourceTest, KeyChangesWake)
 
 TEST_F(WaitableWakeSourceTest, TimerWakesAtTheMomentAskedFor)
 {
-    WaitableWakeSource source({.configFolder = folder, .settingsKey = {}});
+    WaitableWakeSource source({.configFolder = folder, .settingsKey = {}, .policyKey = {}});
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(waitAtMost3s(source, in(200ms)), WakeCause::Timer);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 180ms);
@@ -155,7 +156,7 @@ TEST_F(WaitableWakeSourceTest, ControlsWakeFromAnotherThread)
         {WakeCause::Stop, WakeCause::Stop},
     };
     for (const auto& c : cases) {
-        WaitableWakeSource source({.configFolder = folder, .settingsKey = {}});
+        WaitableWakeSource source({.configFolder = folder, .settingsKey = {}, .policyKey = {}});
         std::thread handler([&] {
             std::this_thread::sleep_for(50ms);
             source.signal(c.cause);
