@@ -486,7 +486,7 @@ TEST_F(QuelvoctlTest, UsageErrorsExitWithTwo)
         EXPECT_FALSE(r.err.empty());
         EXPECT_EQ(r.out, "");
     }
-    EXPECT_EQ(run({"--version"}).out, "quelvoctl 2.3.0\n");
+    EXPECT_EQ(run({"--version"}).out, "quelvoctl 2.4.0\n");
     const Result help = run({"--help"});
     EXPECT_EQ(help.code, kCtlOk);
     EXPECT_NE(help.out.find("delete ROW"), std::string::npos);

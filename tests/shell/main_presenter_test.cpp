@@ -89,7 +89,7 @@ TEST_F(MainPresenterTest, StartUpFillsTheWindowAndTheTray)
     start();
     ASSERT_TRUE(loaded);
     EXPECT_EQ(view.tab, MainTab::About);
-    EXPECT_EQ(view.labels[MainLabel::Version], "This is version 2.3.0");
+    EXPECT_EQ(view.labels[MainLabel::Version], "This is version 2.4.0");
     EXPECT_EQ(view.labels[MainLabel::System], "You are using unknown"); // a system that says nothing of itself
     EXPECT_EQ(view.welcome.link, "https://quelvo.example.org");
     // A user with AM/PM gets no stored mode: the first-start test runs again next time.

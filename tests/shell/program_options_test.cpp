@@ -22,7 +22,7 @@ TEST(ProgramOptions, ReadsEveryOptionOrSaysWhyNot)
         {{}, false, false, "", -1, "", ""},
         {{"--dry-run", "--show", "--folder", "C:\\Quelvo data"}, true, true, "C:\\Quelvo data", -1, "", ""},
         {{"--help"}, false, false, "", 0, "usage: quelvo [--dry-run] [--show] [--folder DIR]\n", ""},
-        {{"--version"}, false, false, "", 0, "quelvo 2.3.0\n", ""},
+        {{"--version"}, false, false, "", 0, "quelvo 2.4.0\n", ""},
         // A folder without its name is no folder.
         {{"--folder"}, false, false, "", 2, "", "quelvo: unknown option --folder\nusage: quelvo"},
         {{"--dry-run", "-x"}, true, false, "", 2, "", "quelvo: unknown option -x\n"},
