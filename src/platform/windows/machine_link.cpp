@@ -5,6 +5,7 @@
 #include <array>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include <windows.h>
 
@@ -26,6 +27,56 @@ HANDLE openPipe(const std::wstring& name, DWORD access)
 {
     return ::CreateFileW(name.c_str(), access, 0, nullptr, OPEN_EXISTING,
                          FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+}
+
+// The user of a process, as its token's TOKEN_USER; empty when it can't be read.
+std::vector<unsigned char> processUser(HANDLE process)
+{
+    HANDLE token = nullptr;
+    if (::OpenProcessToken(process, TOKEN_QUERY, &token) == FALSE)
+        return {};
+    DWORD size = 0;
+    (void)::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> user(size);
+    if (size == 0 || ::GetTokenInformation(token, TokenUser, user.data(), size, &size) == FALSE)
+        user.clear();
+    ::CloseHandle(token);
+    return user;
+}
+
+// True when the pipe's server is a service (session 0, where no user can start a program) or runs
+// as this program's own user (a service started by hand, for a test): any other user could have
+// taken the name first, to show false countdowns and swallow this user's answers.
+bool trustedServer(HANDLE pipe)
+{
+    ULONG session = 0;
+    if (::GetNamedPipeServerSessionId(pipe, &session) != FALSE && session == 0)
+        return true;
+    ULONG id = 0;
+    if (::GetNamedPipeServerProcessId(pipe, &id) == FALSE)
+        return false;
+    HANDLE server = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    if (server == nullptr)
+        return false;
+    const std::vector<unsigned char> theirs = processUser(server);
+    ::CloseHandle(server);
+    const std::vector<unsigned char> ours = processUser(::GetCurrentProcess());
+    return !theirs.empty() && !ours.empty() &&
+           ::EqualSid(reinterpret_cast<const TOKEN_USER*>(theirs.data())->User.Sid,
+                      reinterpret_cast<const TOKEN_USER*>(ours.data())->User.Sid) != FALSE;
+}
+
+// The pipe's client end, from a server this program may trust; INVALID_HANDLE_VALUE with the
+// error set otherwise.
+HANDLE openTrustedPipe(const std::wstring& name, DWORD access)
+{
+    HANDLE pipe = openPipe(name, access);
+    if (pipe != INVALID_HANDLE_VALUE && !trustedServer(pipe)) {
+        ::CloseHandle(pipe);
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return pipe;
 }
 
 // Waits for an overlapped operation until `deadline` (GetTickCount64); false when it failed or did
@@ -116,10 +167,10 @@ std::string SystemMachineLink::skip()
 std::string SystemMachineLink::request(MachineRequest request)
 {
     const ULONGLONG deadline = ::GetTickCount64() + kCallTimeoutMs;
-    HANDLE pipe = openPipe(m_name, GENERIC_READ | FILE_WRITE_DATA);
+    HANDLE pipe = openTrustedPipe(m_name, GENERIC_READ | FILE_WRITE_DATA);
     if (pipe == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_PIPE_BUSY &&
         ::WaitNamedPipeW(m_name.c_str(), kCallTimeoutMs) != FALSE)
-        pipe = openPipe(m_name, GENERIC_READ | FILE_WRITE_DATA);
+        pipe = openTrustedPipe(m_name, GENERIC_READ | FILE_WRITE_DATA);
     if (pipe == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND)
@@ -172,7 +223,7 @@ void SystemMachineLink::readLoop()
     if (readEvent == nullptr)
         return;
     for (;;) {
-        HANDLE pipe = openPipe(m_name, GENERIC_READ);
+        HANDLE pipe = openTrustedPipe(m_name, GENERIC_READ);
         DWORD pause = kRetryMs;
         if (pipe != INVALID_HANDLE_VALUE) {
             const bool goOn = readConnection(pipe, readEvent);
