@@ -38,6 +38,9 @@ stop_program() {
     done
 }
 stop_runner() { [ -z "${runner:-}" ] || stop_program "$runner"; }
+# in_prefix PROGRAM ARGS...: runs a Windows program beside the runner's, in the prefix it keeps
+# (QUELVO_WINE_PREFIX), joining its Wine server.
+in_prefix() { WINEPREFIX=$QUELVO_WINE_PREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" wine64 "$@"; }
 
 failures=0
 fail() {

@@ -39,7 +39,6 @@ export FAKETIME=$(printf '%+d' $((minute - lead - started)))
 "$wine_run" "$bin/quelvosvc.exe" --console --dry-run --root "$root" >"$work/out" 2>"$work/err" &
 runner=$!
 pids+=("$runner")
-in_prefix() { WINEPREFIX=$QUELVO_WINE_PREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" wine64 "$@"; }
 
 serving() { grep -qs "keeping the schedule" "$work/err" || ended "$runner"; }
 wait_for 600 serving || fail "the service did not start"

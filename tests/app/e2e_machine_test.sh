@@ -4,6 +4,9 @@
 # --dry-run under a root folder of its own on a fake clock a few seconds before the events' minutes:
 # - a line root adds with quelvoctl --machine while it runs is picked up without a restart, and its
 #   power request comes the countdown's ten seconds after the minute;
+# - the administrator's policy.ini, written while it runs, holds at once: with cancel=False a Cancel
+#   on the bus during that countdown is refused with the reason and the request still comes; with
+#   the file removed again, the next countdown may be cancelled;
 # - a tray program under Xvfb hears the next firing's countdown and opens its window, and a click on
 #   the window's cancel picture stops it: no request, and the history says who cancelled;
 # - another user's quelvoctl may read the machine schedule but not change it (exit 3).
@@ -72,8 +75,20 @@ sleep 1 # its link to the service listens once it knows it is the only copy
 # logged TEXT: the real time of the first line quelvod printed that ends in TEXT.
 logged() { grep -F -- " $1" "$log" | head -n1 | cut -d' ' -f1; }
 
-# ---- 1. Added while it runs, with nobody logged in: fired ten seconds after its minute.
+# ---- 1. Added while it runs, with nobody logged in: fired ten seconds after its minute, though
+# root asks to cancel it where the policy, written now, allows no cancel.
 machinectl add --days wed --hour 10 --minute 0 --shutdown >/dev/null || fail "root could not add to the machine schedule"
+printf '[policy]\ncancel=False\n' >"$sys/etc/quelvo/policy.ini"
+counting() { [ -n "$(logged "countdown: open shutdown")" ]; }
+if wait_for 600 counting; then
+    gdbus call --system --dest org.example.quelvo.Machine --object-path /org/example/quelvo/Machine \
+        --method org.example.quelvo.Machine1.Cancel >/dev/null 2>"$work/cancel.err" &&
+        fail "the service took a Cancel that the policy does not allow"
+    grep -q "the administrator does not allow cancelling this countdown" "$work/cancel.err" ||
+        fail "the refused Cancel did not say why: $(cat "$work/cancel.err")"
+else
+    fail "the added event opened no countdown"
+fi
 requested() { [ -n "$(logged "power: ShutdownSystem 8")" ]; }
 wait_for 600 requested || fail "the added event did not fire"
 if request=$(logged "power: ShutdownSystem 8") && [ -n "$request" ]; then
@@ -83,6 +98,9 @@ if request=$(logged "power: ShutdownSystem 8") && [ -n "$request" ]; then
 fi
 grep -q '"outcome":"dry-run"' "$sys/var/lib/quelvo/history.jsonl" 2>/dev/null ||
     fail "the history holds no dry run"
+grep -q '"outcome":"cancelled"' "$sys/var/lib/quelvo/history.jsonl" && fail "the history says the countdown was cancelled"
+# Without the policy the next countdown may be cancelled again, as the tray program does below.
+rm "$sys/etc/quelvo/policy.ini"
 [ -z "$(machinectl list --raw)" ] || fail "the fired one-off is still in the machine schedule"
 
 # ---- 2. The tray program opens the next firing's countdown, and its cancel stops it.
