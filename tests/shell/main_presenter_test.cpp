@@ -1041,9 +1041,9 @@ TEST_F(MainPresenterTest, ATurnedOffScheduleIsShownButNotChanged)
     EXPECT_FALSE(p.hint().isOpen());
 }
 
-// Turned off while the program runs (read again on each tick), the schedule stops firing and its warning goes; what came due
-// meanwhile stays on disk and does not fire once the schedule is turned back on, which gives the
-// window and the menu back and fires the next event on time.
+// Turned off while the program runs (read again on each tick), the schedule stops firing and its
+// warning goes; what came due meanwhile stays on disk and does not fire once the schedule is turned
+// back on, which gives the window and the menu back and fires the next event on time.
 TEST_F(MainPresenterTest, ATurnedOffScheduleFiresNothingUntilItIsBack)
 {
     const std::string onDisk = "On Mon at 09:42 AM, Shut Down, Don't repeat\r\nOn Mon at 09:44 AM, Reboot,    "

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <span>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <span>
 #include <system_error>
 
 #include <sys/epoll.h>
