@@ -33,6 +33,9 @@ void MachineEventsPresenter::listen()
 
 void MachineEventsPresenter::setCancelAllowed(bool allowed)
 {
+    // Told at every tick of the main window; an open countdown is redrawn only for a change.
+    if (m_services.cancelAllowed == allowed)
+        return;
     m_services.cancelAllowed = allowed;
     m_countdown.setCancelAllowed(allowed);
 }
